@@ -1,0 +1,155 @@
+/* Every numeric identifier of Tilefox: shared by the resource scripts and the code.
+   Numbers are fixed; other programs (a second copy, saved layouts) rely on some of them. */
+#ifndef TILEFOX_IDS_H
+#define TILEFOX_IDS_H
+
+/* Dialog templates */
+#define IDD_DRIVEPANEL          102
+#define IDD_ICONLIST            105
+#define IDD_CHANGEICON          111
+#define IDD_OPENFILEEXT         112
+#define IDD_PROPERTIES          113
+#define IDD_SHEETPAGE           115
+#define IDD_ICONSETTINGS        116
+#define IDD_BEHAVIOUR           117
+#define IDD_BROWSESETTING       118
+#define IDD_COPYNOTICE          119
+
+/* Menu resource with the two context menus (used by position) */
+#define IDM_CONTEXT             113
+#define MENUPOS_LIST            0
+#define MENUPOS_GRID            1
+
+/* Icon resources */
+#define IDI_SHEET               101
+#define IDI_CHANGED             105
+#define IDI_UNDO                106
+#define IDI_COPY                107
+#define IDI_PASTE               108
+
+/* String table (14 and 15 are not defined) */
+#define IDS_CHANGEICON          1
+#define IDS_FILENOTFOUND        2
+#define IDS_NOUSABLEICONS       3
+#define IDS_NOICONSELECTED      4
+#define IDS_NOFILENAME          5
+#define IDS_CAPTION             6
+#define IDS_TAB_DESKTOP         7
+#define IDS_TAB_GENERAL         8
+#define IDS_TAB_SPECIAL         9
+#define IDS_TAB_STARTMENU       10
+#define IDS_TAB_DRIVE           11
+#define IDS_TAB_SETTINGS1       12
+#define IDS_TAB_SETTINGS2       13
+#define IDS_ASKUNDOALL          16
+#define IDS_ASKDEFAULTALL       17
+#define IDS_ASKDELETECACHE      18
+#define IDS_CACHEDELETED        19
+#define IDS_THEMEREAD           20
+#define IDS_PROPERTIESOF        21
+#define IDS_DRIVENAME           22
+#define IDS_DRIVEREFRESHHINT    23
+#define IDS_VERSIONINFO         24
+#define IDS_FOLDERVERB          25
+#define IDS_LABELSHORTCUT       26
+#define IDS_NOSUCHFILE          27
+#define IDS_FILEHASNOICONS      28
+#define IDS_SELECTICON          29
+#define IDS_COPY                30
+#define IDS_PASTEHINT           31
+
+/* Menu commands: pop-up 0 (icon list) */
+#define IDM_VIEW_LARGE          40002
+#define IDM_VIEW_SMALL          40003
+#define IDM_VIEW_BOTH           40004
+#define IDM_COPY                40005
+#define IDM_PASTE               40006
+#define IDM_CHANGEICON          40007
+#define IDM_DEFAULT             40008
+#define IDM_UNDO                40009
+#define IDM_PROPERTIES          40010
+/* Menu commands: pop-up 1 (icon grid) */
+#define IDM_GRID_COPY           40011
+#define IDM_GRID_SELECT         40013
+
+/* Sheet */
+#define IDC_SHEET_APPLY         12321
+
+/* Template 105: icon list page */
+#define IDC_ICONLIST            2001
+#define IDC_PREVIEW             1015
+#define IDC_LIST_CHANGE         1006
+#define IDC_LIST_DEFAULT        1016
+
+/* Template 111: Change Icon dialog */
+#define IDC_CI_FILENAME         1000
+#define IDC_CI_BROWSE           1002
+#define IDC_CI_INDEXLABEL       1003
+#define IDC_CI_STATUS           1005
+#define IDC_CI_INDEX            1006
+#define IDC_CI_DEFAULT          1016
+#define IDC_CI_GRID             2001
+
+/* Template 112: open-file extension */
+#define IDC_OF_PLACEHOLDER      1119
+#define IDC_OF_COUNT            1007
+#define IDC_OF_STRIP            2001
+#define IDC_OF_SELECT           1040
+
+/* Template 113: properties */
+#define IDC_PR_ICON             1036
+#define IDC_PR_CURRENT          1037
+#define IDC_PR_REGKEY           1038
+#define IDC_PR_DEFAULT          1039
+
+/* Template 102: drive panel */
+#define IDC_DP_GROUP            1039
+#define IDC_DP_DRIVES           1017
+#define IDC_DP_CHANGE           1006
+#define IDC_DP_DEFAULT          1016
+
+/* Template 116: Windows icon settings */
+#define IDC_IS_SIZE             1018
+#define IDC_IS_SIZESPIN         1019
+#define IDC_IS_LARGE            1020
+#define IDC_IS_ALLCOLOURS       1021
+#define IDC_IS_NOARROW          1022
+#define IDC_IS_BMPIMAGE         1023
+#define IDC_IS_CPLICONS         1024
+#define IDC_IS_TRANSPARENT      1025
+#define IDC_IS_FOLDERVERB       1026
+#define IDC_IS_BROWSESETTING    1031
+#define IDC_IS_REDRAW           1027
+#define IDC_IS_DELETECACHE      1028
+
+/* Template 117: behaviour settings */
+#define IDC_BH_ROWS             1029
+#define IDC_BH_ROWSSPIN         1030
+#define IDC_BH_ANIMATION        1031
+#define IDC_BH_HOOKCOMDLG       1036
+#define IDC_BH_DRIVEMSG         1032
+#define IDC_BH_AUTOREFRESH      1033
+#define IDC_BH_STARTTAB         1034
+#define IDC_BH_VERSION          1035
+
+/* Template 118: default browse location */
+#define IDC_BS_LOCATION         1000
+#define IDC_BS_BROWSE           1002
+
+/* Template 119: copy notice */
+#define IDC_CN_ICON             1041
+
+/* Private window messages (WM_USER = 0x400) */
+#define UM_FILLOTHERLISTS       1454
+#define UM_SETCHANGED           1455
+#define UM_SHOWCURRENTTAB       1456
+#define UM_FILLLIST             1457
+#define UM_APPLYDRIVEICONS      1458
+#define UM_ICONSCHANGED         1459
+#define UM_IMPORTSTARTUPTHEME   1460
+#define UM_COPYSELECTEDICON     1461
+#define UM_ACCEPTBROWSEDICON    1462
+#define UM_ACTIVATEINSTANCE     2025
+#define UM_TAKECOPIEDICON       2026
+
+#endif

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Builds Tilefox and runs it under Wine in a prepared Japanese Windows 98 prefix (kept in
+# build/wineprefix-run). Without a display it runs under Xvfb and saves a screenshot.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/build.sh
+. scripts/winebed.sh
+prefix=$PWD/build/wineprefix-run
+had_display=${DISPLAY:-}
+winebed_start "$prefix"
+trap winebed_stop EXIT
+exe=build/bin/tilefox.exe
+if [ -n "$had_display" ]; then
+  wine "$exe" "$@"
+else
+  shot=$PWD/build/tilefox-screenshot.png
+  wine "$exe" "$@" </dev/null >/dev/null 2>&1 &
+  pid=$!
+  sleep "${TILEFOX_SHOT_DELAY:-6}"
+  import -display "$DISPLAY" -window root "$shot" 2>/dev/null || xwd -root -silent -display "$DISPLAY" | convert xwd:- "$shot"
+  echo "screenshot: $shot"
+  kill "$pid" 2>/dev/null || true
+fi

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test under Wine in a throwaway Japanese Windows 98 prefix.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/build.sh
+. scripts/winebed.sh
+prefix=$PWD/build/wineprefix-test
+rm -rf "$prefix"
+WINEBED_OWN_DISPLAY=1 winebed_start "$prefix"
+trap 'winebed_stop; rm -rf "$prefix"' EXIT
+ctest --test-dir build --output-on-failure "$@"

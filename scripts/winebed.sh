@@ -1,0 +1,45 @@
+# Sourced by test.sh and run.sh: a throwaway Wine prefix that looks like a Japanese Windows 98.
+#   winebed_start PREFIX   start Xvfb (when there is no display), wineserver and boot the prefix
+#   winebed_stop           end wineserver and Xvfb again
+export LC_ALL=ja_JP.UTF-8
+export LANG=ja_JP.UTF-8
+export WINEARCH=win32
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+WINEBED_XVFB_PID=
+
+winebed_start() {
+  export WINEPREFIX=$1
+  local fresh=0
+  [ -f "$WINEPREFIX/system.reg" ] || fresh=1
+  mkdir -p "$WINEPREFIX"
+
+  if [ -z "${DISPLAY:-}" ] || [ "${WINEBED_OWN_DISPLAY:-0}" = 1 ]; then
+    local n
+    for n in $(seq 91 120); do
+      [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] || break
+    done
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    WINEBED_XVFB_PID=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
+  fi
+
+  # A persistent server, and every output redirected: Wine's service processes inherit
+  # whatever pipes they are given and would keep CTest waiting.
+  wineserver -p </dev/null >/dev/null 2>&1
+  wineboot -i </dev/null >"$WINEPREFIX/boot.log" 2>&1 || true
+  if [ $fresh = 1 ] || [ "$(wine reg query 'HKCU\Software\Wine' /v Version 2>/dev/null </dev/null | grep -c win98)" = 0 ]; then
+    wine reg add 'HKCU\Software\Wine' /v Version /d win98 /f </dev/null >/dev/null 2>&1
+  fi
+}
+
+winebed_stop() {
+  wineserver -k </dev/null >/dev/null 2>&1 || true
+  wineserver -w </dev/null >/dev/null 2>&1 || true
+  if [ -n "$WINEBED_XVFB_PID" ]; then
+    kill "$WINEBED_XVFB_PID" 2>/dev/null || true
+    wait "$WINEBED_XVFB_PID" 2>/dev/null || true
+  fi
+}

@@ -1,0 +1,38 @@
+// Path and text helpers. Strings are ANSI (code page 932 on the target), so every scan for
+// '\\', '/', ':' or '.' steps by characters; blanks, quotes and commas are single bytes.
+#ifndef TILEFOX_PATHS_H
+#define TILEFOX_PATHS_H
+
+#include <windows.h>
+
+enum { PATH_BUFFER = MAX_PATH, LOCATION_BUFFER = 270 };
+
+char *TrimTrailingSpaces(char *text);
+char *TrimLeadingSpaces(char *text);
+char *StripQuotes(char *text);
+// Trailing blanks, leading blanks, one pair of enclosing quotes: the idiom for typed or read paths.
+void CleanPath(char *text);
+char *CutToDirectory(char *path);
+// The caller leaves room for one more byte.
+char *AddBackslash(char *path);
+char *FindExtension(char *path);
+const char *FindExtension(const char *path);
+// Global-heap copy (GMEM_FIXED); the receiver frees it with GlobalFree. Null when out of memory.
+char *DupString(const char *text);
+// Leaves the file part in the buffer and returns the icon index.
+int SplitIconLocation(char *location);
+int CompareShortPaths(const char *a, const char *b);
+// Writes the long form of source into destination (MAX_PATH bytes). Returns 1 or 0; on 0 the
+// destination is left as it was.
+int ExpandToLongPath(char *source, char *destination);
+char *FindCharFrom(int position, char *text, char ch);
+
+// Bounded copy: always terminates, copies at most size - 1 bytes. Returns destination.
+char *CopyText(char *destination, const char *source, int size);
+// Appends source while the whole stays within size bytes; returns 0 when it would not fit
+// (destination then unchanged).
+int AppendText(char *destination, const char *source, int size);
+// Signed decimal: leading white space, optional sign, digits up to the first non-digit.
+int ParseInt(const char *text);
+
+#endif

@@ -1,0 +1,113 @@
+#include "shellglue/registry.h"
+
+#include "app/appstate.h"
+#include "shellglue/handles.h"
+#include "shellglue/paths.h"
+
+enum { EXPAND_BUFFER = 520 };
+
+static char *ReadStringFrom(HKEY root, const char *subkey, const char *valueName, bool emptyIsAbsent)
+{
+    RegKey key;
+    if (!key.Open(root, subkey, KEY_QUERY_VALUE))
+        return nullptr;
+
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegQueryValueExA(key.Get(), valueName, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+        return nullptr;
+    if (type != REG_SZ && type != REG_EXPAND_SZ)
+        return nullptr;
+    if (emptyIsAbsent && size <= 1)
+        return nullptr;
+
+    // One byte more than reported: a value stored without its terminator still ends here.
+    GlobalText block(static_cast<char *>(GlobalAlloc(GMEM_FIXED, size + 1)));
+    if (block.Get() == nullptr)
+        return nullptr;
+    DWORD read = size;
+    if (RegQueryValueExA(key.Get(), valueName, nullptr, &type, reinterpret_cast<BYTE *>(block.Get()),
+                         &read) != ERROR_SUCCESS)
+        return nullptr;
+    block.Get()[read <= size ? read : size] = '\0';
+
+    if (type == REG_EXPAND_SZ)
+        return ExpandEnvString(block.Release());
+    return block.Release();
+}
+
+char *ReadRegString(HKEY root, const char *subkey, const char *valueName)
+{
+    return ReadStringFrom(root, subkey, valueName, false);
+}
+
+char *ReadUserOrMachineString(const char *subkey, const char *valueName)
+{
+    if (App.IntegratedShell) {
+        char *text = ReadStringFrom(HKEY_CURRENT_USER, subkey, valueName, true);
+        if (text != nullptr)
+            return text;
+    }
+    return ReadStringFrom(HKEY_LOCAL_MACHINE, subkey, valueName, true);
+}
+
+char *ExpandEnvString(char *text)
+{
+    char expanded[EXPAND_BUFFER];
+    DWORD needed = ExpandEnvironmentStringsA(text, expanded, EXPAND_BUFFER);
+    // A result that did not fit was never written: keep the text as it was.
+    if (needed == 0 || needed > EXPAND_BUFFER)
+        return text;
+    expanded[EXPAND_BUFFER - 1] = '\0';
+    if (text[0] != '\0' && expanded[0] == '\0')
+        return text;
+    GlobalFree(text);
+    return DupString(expanded);
+}
+
+DWORD ReadRegDword(HKEY root, const char *subkey, const char *valueName, DWORD defaultValue)
+{
+    RegKey key;
+    if (!key.Open(root, subkey, KEY_QUERY_VALUE))
+        return defaultValue;
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    if (RegQueryValueExA(key.Get(), valueName, nullptr, nullptr, reinterpret_cast<BYTE *>(&value), &size) ==
+            ERROR_SUCCESS &&
+        size == sizeof(value))
+        return value;
+    return defaultValue;
+}
+
+int WriteRegString(HKEY root, const char *subkey, const char *valueName, const char *text)
+{
+    RegKey key;
+    if (!key.Create(root, subkey, KEY_SET_VALUE))
+        return 0;
+    return RegSetValueExA(key.Get(), valueName, 0, REG_SZ, reinterpret_cast<const BYTE *>(text),
+                          lstrlenA(text) + 1) == ERROR_SUCCESS;
+}
+
+void ReadFileVersion(const char *fileName, DWORD *high, DWORD *low)
+{
+    *high = 0;
+    *low = 0;
+    DWORD handle = 0;
+    DWORD size = GetFileVersionInfoSizeA(const_cast<char *>(fileName), &handle);
+    if (size == 0)
+        return;
+    void *block = GlobalAlloc(GMEM_FIXED, size);
+    if (block == nullptr)
+        return;
+    if (GetFileVersionInfoA(const_cast<char *>(fileName), 0, size, block)) {
+        VS_FIXEDFILEINFO *info = nullptr;
+        UINT length = 0;
+        char root[] = "\\";
+        if (VerQueryValueA(block, root, reinterpret_cast<void **>(&info), &length) && length != 0 &&
+            info != nullptr) {
+            *high = info->dwFileVersionMS;
+            *low = info->dwFileVersionLS;
+        }
+    }
+    GlobalFree(block);
+}

@@ -1,0 +1,16 @@
+// Registry and version reads and writes. Every key is opened for one access and closed
+// before return; strings come back as global-heap blocks the caller frees.
+#ifndef TILEFOX_REGISTRY_H
+#define TILEFOX_REGISTRY_H
+
+#include <windows.h>
+
+char *ReadRegString(HKEY root, const char *subkey, const char *valueName);
+// Per user first, but only under the integrated shell; an empty value counts as absent.
+char *ReadUserOrMachineString(const char *subkey, const char *valueName);
+char *ExpandEnvString(char *text);
+DWORD ReadRegDword(HKEY root, const char *subkey, const char *valueName, DWORD defaultValue);
+int WriteRegString(HKEY root, const char *subkey, const char *valueName, const char *text);
+void ReadFileVersion(const char *fileName, DWORD *high, DWORD *low);
+
+#endif

@@ -1,0 +1,10 @@
+#include <gtest/gtest.h>
+
+#include "app/appstate.h"
+
+int main(int argc, char **argv)
+{
+    App.Instance = GetModuleHandleA(nullptr);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

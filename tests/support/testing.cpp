@@ -1,0 +1,160 @@
+#include "support/testing.h"
+
+#include <vector>
+
+std::string TestBinDir()
+{
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string dir(path, length);
+    return dir.substr(0, dir.find_last_of('\\') + 1);
+}
+
+std::string FixturePath(const char *name)
+{
+    return TestBinDir() + "fixtures\\" + name;
+}
+
+std::string MakeTempDir(const char *tag)
+{
+    char base[MAX_PATH];
+    GetTempPathA(MAX_PATH, base);
+    for (unsigned i = GetTickCount() & 0xffff;; ++i) {
+        std::string dir = std::string(base) + "tf_" + tag + "_" + std::to_string(i);
+        if (CreateDirectoryA(dir.c_str(), nullptr))
+            return dir;
+    }
+}
+
+void RemoveTree(const std::string &path)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            std::string full = path + "\\" + name;
+            SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(full);
+            else
+                DeleteFileA(full.c_str());
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+void WriteFileText(const std::string &path, const std::string &text)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    DWORD written = 0;
+    WriteFile(file, text.data(), DWORD(text.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+std::string ReadFileText(const std::string &path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return std::string();
+    std::string text;
+    char chunk[4096];
+    DWORD read = 0;
+    while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0)
+        text.append(chunk, read);
+    CloseHandle(file);
+    return text;
+}
+
+static std::string Convert(const std::string &text, UINT from, UINT to)
+{
+    int wide = MultiByteToWideChar(from, 0, text.c_str(), -1, nullptr, 0);
+    std::vector<wchar_t> buffer(wide > 0 ? wide : 1);
+    MultiByteToWideChar(from, 0, text.c_str(), -1, buffer.data(), wide);
+    int narrow = WideCharToMultiByte(to, 0, buffer.data(), -1, nullptr, 0, nullptr, nullptr);
+    std::vector<char> out(narrow > 0 ? narrow : 1);
+    WideCharToMultiByte(to, 0, buffer.data(), -1, out.data(), narrow, nullptr, nullptr);
+    return std::string(out.data());
+}
+
+std::string Ansi(const char *utf8)
+{
+    return Convert(utf8, CP_UTF8, CP_ACP);
+}
+
+std::string Utf8(const std::string &ansi)
+{
+    return Convert(ansi, CP_ACP, CP_UTF8);
+}
+
+void DeleteRegTree(HKEY root, const char *subkey)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, subkey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+        return;
+    char name[MAX_PATH];
+    for (;;) {
+        DWORD length = MAX_PATH;
+        if (RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        std::string child = std::string(subkey) + "\\" + name;
+        DeleteRegTree(root, child.c_str());
+    }
+    RegCloseKey(key);
+    RegDeleteKeyA(root, subkey);
+}
+
+void SetRegBinary(HKEY root, const char *subkey, const char *name, const void *data, DWORD size, DWORD type)
+{
+    HKEY key;
+    if (RegCreateKeyExA(root, subkey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key, name, 0, type, static_cast<const BYTE *>(data), size);
+    RegCloseKey(key);
+}
+
+void SetRegString(HKEY root, const char *subkey, const char *name, const char *text, DWORD type)
+{
+    SetRegBinary(root, subkey, name, text, DWORD(lstrlenA(text) + 1), type);
+}
+
+bool RegValueExists(HKEY root, const char *subkey, const char *name)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, subkey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    bool exists = RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return exists;
+}
+
+std::string GetRegString(HKEY root, const char *subkey, const char *name)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, subkey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return "<no key>";
+    char data[1024] = {0};
+    DWORD size = sizeof data - 1;
+    DWORD type = 0;
+    LONG result = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE *>(data), &size);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS ? std::string(data) : std::string("<no value>");
+}
+
+void PumpMessages(DWORD milliseconds)
+{
+    DWORD end = GetTickCount() + milliseconds;
+    MSG msg;
+    do {
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        Sleep(5);
+    } while (int(end - GetTickCount()) > 0);
+}

@@ -1,0 +1,32 @@
+// Shared helpers of the test programs: fixture files, scratch registry keys, text conversion,
+// and a short message pump for window tests.
+#ifndef TILEFOX_TESTING_H
+#define TILEFOX_TESTING_H
+
+#include <windows.h>
+
+#include <string>
+
+// Folder of the test program (with trailing backslash) and its fixtures folder.
+std::string TestBinDir();
+std::string FixturePath(const char *name);
+// A new empty folder under the Wine prefix's temp folder; removed by RemoveTree.
+std::string MakeTempDir(const char *tag);
+void RemoveTree(const std::string &path);
+void WriteFileText(const std::string &path, const std::string &text);
+std::string ReadFileText(const std::string &path);
+
+// UTF-8 source text to the ANSI code page (932 in the test bed), and back.
+std::string Ansi(const char *utf8);
+std::string Utf8(const std::string &ansi);
+
+void DeleteRegTree(HKEY root, const char *subkey);
+void SetRegString(HKEY root, const char *subkey, const char *name, const char *text, DWORD type = REG_SZ);
+void SetRegBinary(HKEY root, const char *subkey, const char *name, const void *data, DWORD size, DWORD type);
+bool RegValueExists(HKEY root, const char *subkey, const char *name);
+std::string GetRegString(HKEY root, const char *subkey, const char *name);
+
+// Dispatches waiting messages for about the given time (Wine's flush_events).
+void PumpMessages(DWORD milliseconds = 50);
+
+#endif

@@ -1,0 +1,88 @@
+#!/usr/bin/env python3
+"""Fails unless a PE file would load on Windows 98: i386 machine, subsystem version at most
+4.10, and every imported function in the list of what Windows 98 SE exports.
+
+  check_win98.py PROGRAM.exe ALLOWLIST
+The allowlist has one "DLL function" pair a line (DLL names in upper case); # starts a comment.
+"""
+import struct
+import sys
+
+
+def read_imports(path):
+    data = open(path, 'rb').read()
+    pe = struct.unpack_from('<I', data, 0x3C)[0]
+    if data[pe:pe + 4] != b'PE\0\0':
+        raise SystemExit('%s: not a PE file' % path)
+    machine, sections, _, _, _, opt_size, _ = struct.unpack_from('<HHIIIHH', data, pe + 4)
+    opt = pe + 24
+    magic = struct.unpack_from('<H', data, opt)[0]
+    sub_major, sub_minor = struct.unpack_from('<HH', data, opt + 48)
+    subsystem = struct.unpack_from('<H', data, opt + 68)[0]
+    dirs = opt + (96 if magic == 0x10B else 112)
+    import_rva = struct.unpack_from('<I', data, dirs + 8)[0]
+    table = []
+    sec = opt + opt_size
+    for i in range(sections):
+        _, vsize, va, rawsize, rawptr = struct.unpack_from('<8sIIII', data, sec + 40 * i)
+        table.append((va, max(vsize, rawsize), rawptr))
+
+    def off(rva):
+        for va, size, raw in table:
+            if va <= rva < va + size:
+                return rva - va + raw
+        raise SystemExit('%s: rva %x outside every section' % (path, rva))
+
+    def cstr(o):
+        return data[o:data.index(b'\0', o)].decode('latin-1')
+
+    imports = []
+    d = off(import_rva) if import_rva else None
+    while d is not None:
+        ilt, _, _, name_rva, iat = struct.unpack_from('<IIIII', data, d)
+        if name_rva == 0:
+            break
+        dll = cstr(off(name_rva)).upper()
+        thunk = off(ilt or iat)
+        while True:
+            value = struct.unpack_from('<I', data, thunk)[0]
+            if value == 0:
+                break
+            if value & 0x80000000:
+                imports.append((dll, '#%d' % (value & 0xFFFF)))
+            else:
+                imports.append((dll, cstr(off(value) + 2)))
+            thunk += 4
+        d += 20
+    return machine, (sub_major, sub_minor), subsystem, imports
+
+
+def main():
+    exe, allow_path = sys.argv[1], sys.argv[2]
+    allowed = set()
+    for line in open(allow_path):
+        line = line.split('#', 1)[0].split()
+        if len(line) == 2:
+            allowed.add((line[0].upper(), line[1]))
+    machine, version, subsystem, imports = read_imports(exe)
+    problems = []
+    if machine != 0x14C:
+        problems.append('machine type 0x%x is not i386' % machine)
+    if version > (4, 10):
+        problems.append('subsystem version %d.%d is above 4.10' % version)
+    if subsystem != 2:
+        problems.append('subsystem %d is not the Windows GUI' % subsystem)
+    for dll, fn in sorted(set(imports)):
+        if (dll, fn) not in allowed:
+            problems.append('%s!%s is not known on Windows 98 SE' % (dll, fn))
+    dlls = sorted(set(d for d, _ in imports))
+    print('%s: i386=%s subsystem %d.%d, %d functions from %s' %
+          (exe, machine == 0x14C, version[0], version[1], len(set(imports)), ', '.join(dlls)))
+    for p in problems:
+        print('FAIL: ' + p)
+    print('%d passed, %d failed' % (1 if not problems else 0, 1 if problems else 0))
+    sys.exit(1 if problems else 0)
+
+
+if __name__ == '__main__':
+    main()
