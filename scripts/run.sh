@@ -5,15 +5,16 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh
 . scripts/winebed.sh
-prefix=$PWD/build/wineprefix-run
+build=${TILEFOX_BUILD:-build}
+prefix=$PWD/$build/wineprefix-run
 had_display=${DISPLAY:-}
 winebed_start "$prefix"
 trap winebed_stop EXIT
-exe=build/bin/tilefox.exe
+exe=$build/bin/tilefox.exe
 if [ -n "$had_display" ]; then
   wine "$exe" "$@"
 else
-  shot=$PWD/build/tilefox-screenshot.png
+  shot=$PWD/$build/tilefox-screenshot.png
   wine "$exe" "$@" </dev/null >/dev/null 2>&1 &
   pid=$!
   sleep "${TILEFOX_SHOT_DELAY:-6}"

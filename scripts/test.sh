@@ -4,8 +4,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh
 . scripts/winebed.sh
-prefix=$PWD/build/wineprefix-test
+build=${TILEFOX_BUILD:-build}
+prefix=$PWD/$build/wineprefix-test
 rm -rf "$prefix"
 WINEBED_OWN_DISPLAY=1 winebed_start "$prefix"
 trap 'winebed_stop; rm -rf "$prefix"' EXIT
-ctest --test-dir build --output-on-failure "$@"
+ctest --test-dir "$build" --output-on-failure "$@"

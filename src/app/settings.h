@@ -1,0 +1,38 @@
+// The program's options: read from the settings file beside the program, changed in memory
+// by the pages and menus, written back when the sheet closes.
+#ifndef TILEFOX_SETTINGS_H
+#define TILEFOX_SETTINGS_H
+
+#include <windows.h>
+
+struct SettingsState {
+    int DialogRows;         // 1..12
+    BYTE DialogAnimation;   // 0..20, 0 = off
+    BYTE HookComDlg;
+    int StartupTab;         // 0..6
+    BYTE IconViewMode;      // 0 small, 1 large, 2 both
+    int IconSizeL;
+    int IconSizeS;
+    int IconLeftMargin;
+    BYTE AutoRefresh;
+    BYTE RefreshLevel;      // 0 none, 1 F5 to the desktop, other: change notification
+    BYTE DriveIconMsg;
+    // "Backup Registry": heap texts or null.
+    char *BmpClassBackup;
+    char *BmpIconBackup;
+    char *CplIconBackup;
+};
+
+extern SettingsState Settings;
+
+// Built-in values, as without a settings file.
+void ResetSettings();
+// At every start: DialogRows, DialogAnimation, HookComDlg.
+void ReadStartSettings();
+// Before the sheet is created; the tab to show first.
+int ReadStartupTab();
+// At sheet set-up: window position, view and behaviour options, the registry backups.
+void ReadSheetSettings(HWND sheet);
+void SaveSettings(HWND sheet);
+
+#endif

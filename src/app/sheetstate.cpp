@@ -1,0 +1,3 @@
+#include "app/sheetstate.h"
+
+SheetState Sheet;

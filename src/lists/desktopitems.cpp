@@ -1,0 +1,3 @@
+#include "lists/catalogues.h"
+
+void FillDesktopList(HWND) {}

@@ -1,0 +1,54 @@
+// One row of an icon list and the only operations that change it or write it back.
+#ifndef TILEFOX_ICONENTRY_H
+#define TILEFOX_ICONENTRY_H
+
+#include <windows.h>
+
+enum EntryKind : BYTE {
+    KIND_ORDINARY = 0,
+    KIND_RECYCLE_EMPTY = 3,
+    KIND_RECYCLE_FULL = 4,
+    KIND_BRIEFCASE = 10,
+    KIND_BROWSER = 12,
+};
+
+enum ChangeStateValue : BYTE { STATE_UNCHANGED = 0, STATE_CHANGED = 1, STATE_THEME = 2 };
+
+struct IconEntry {
+    HICON LargeIcon;
+    HICON SmallIcon;
+    BYTE ChangeState;
+    BYTE Kind;
+    char *DisplayName;      // never null once in a list
+    char *CurrentLocation;  // never null once in a list
+    char *SavedLocation;
+    char *DefaultLocation;
+    char *RegistryKey;      // "{...}" class id (38 chars) or a Shell Icons index (<= 3 chars)
+};
+
+// Field set of UpdateEntry.
+enum EntryField : unsigned {
+    EF_CHANGESTATE = 0x01,
+    EF_KIND = 0x02,
+    EF_DISPLAYNAME = 0x04,
+    EF_CURRENTLOCATION = 0x08,
+    EF_SAVEDLOCATION = 0x10,
+    EF_DEFAULTLOCATION = 0x20,
+    EF_REGISTRYKEY = 0x40,
+};
+
+struct ListsState {
+    BYTE RecycleBinShowsFull;   // set while the Desktop list is filled
+    WNDPROC PreviousListProc[5];
+};
+
+extern ListsState Lists;
+
+// The entry of a row, or null.
+IconEntry *GetEntry(HWND list, int row);
+int UpdateEntry(HWND list, int row, const IconEntry *source, unsigned fields);
+void CommitEntry(const IconEntry *entry);
+// Loads the large and small icon of a location; both null on any failure.
+void LoadEntryIcons(const char *location, HICON *large, HICON *small);
+
+#endif

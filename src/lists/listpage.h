@@ -1,0 +1,20 @@
+// The content dialog of the five icon tabs: the owner-drawn list, its preview and buttons.
+#ifndef TILEFOX_LISTPAGE_H
+#define TILEFOX_LISTPAGE_H
+
+#include <windows.h>
+
+#include "lists/iconentry.h"
+
+INT_PTR CALLBACK IconListPage(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+
+int RowIconSize();
+void FillList(HWND list);
+void FreeList(HWND list);
+int AddEntry(HWND list, const IconEntry *templateEntry);
+void RefreshPreview(HWND list);
+void ApplyViewMode(HWND list, BOOL scrollToSelection);
+// Tab index (0-4) stored in a list's user data.
+int ListTab(HWND list);
+
+#endif

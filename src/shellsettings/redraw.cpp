@@ -1,0 +1,3 @@
+#include "shellsettings/redraw.h"
+
+void RedrawShellIcons() {}
