@@ -1,0 +1,3 @@
+#include "app/instance.h"
+
+void OfferCopiedIcon(HWND) {}
