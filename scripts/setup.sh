@@ -4,7 +4,7 @@
 set -euo pipefail
 
 need_pkgs=(cmake g++-mingw-w64-i686 wine wine32 wine64 xvfb locales fonts-ipafont-gothic
-           googletest xauth x11-apps imagemagick)
+           googletest xauth x11-apps imagemagick python3)
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
