@@ -1,0 +1,128 @@
+#include "lists/properties.h"
+
+#include "app/appstate.h"
+#include "app/texts.h"
+#include "ids.h"
+#include "shellglue/paths.h"
+
+IconEntry *PropertiesEntry;
+
+namespace {
+
+const char kShellIconsPlace[] =
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Icons";
+// "(なし)" in code page 932: restoring the browser row removes its icon key, so there is no
+// standard location to show.
+const char kNoneText[] = "(\x82\xc8\x82\xb5)";
+const char kUnknownText[] = "(Unknown)";
+
+enum { PLACE_BUFFER = 160, CLASS_ID_LENGTH = 38 };
+
+void SetCaption(HWND dialog, const char *name)
+{
+    const char *format = LoadText(IDS_PROPERTIESOF);
+    int size = lstrlenA(name) + 24;
+    // The "%s" gives back its two bytes; a longer text than the table's would not fit.
+    if (lstrlenA(format) - 2 + lstrlenA(name) + 1 > size)
+        return;
+    char *caption = static_cast<char *>(GlobalAlloc(GMEM_FIXED, size));
+    if (caption == nullptr)
+        return;
+    wsprintfA(caption, format, name);
+    SetWindowTextA(dialog, caption);
+    GlobalFree(caption);
+}
+
+BOOL OnInitDialog(HWND dialog)
+{
+    IconEntry *entry = PropertiesEntry;
+    if (entry == nullptr) {
+        EndDialog(dialog, 2);
+        return TRUE;
+    }
+    if (entry->LargeIcon != nullptr)
+        SendDlgItemMessageA(dialog, IDC_PR_ICON, STM_SETIMAGE, IMAGE_ICON,
+                            reinterpret_cast<LPARAM>(entry->LargeIcon));
+    SetCaption(dialog, entry->DisplayName != nullptr ? entry->DisplayName : "");
+    SetDlgItemTextA(dialog, IDC_PR_CURRENT,
+                    entry->CurrentLocation != nullptr ? entry->CurrentLocation : "");
+
+    const char *standard = entry->DefaultLocation != nullptr ? entry->DefaultLocation : kUnknownText;
+    if (entry->Kind == KIND_BROWSER)
+        standard = kNoneText;
+    SetDlgItemTextA(dialog, IDC_PR_DEFAULT, standard);
+
+    char place[PLACE_BUFFER];
+    FormatRegistryPlace(entry, place, sizeof place);
+    SetDlgItemTextA(dialog, IDC_PR_REGKEY, place);
+    return TRUE;
+}
+
+BOOL OnCommand(HWND dialog, int id)
+{
+    if (id != IDOK && id != IDCANCEL)
+        return FALSE;
+    PropertiesEntry = nullptr;
+    EndDialog(dialog, 1);
+    return TRUE;
+}
+
+BOOL OnActivateApp(HWND dialog, BOOL active)
+{
+    if (active) {
+        InvalidateRect(dialog, nullptr, FALSE);
+        UpdateWindow(dialog);
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+void FormatRegistryPlace(const IconEntry *entry, char *buffer, int size)
+{
+    buffer[0] = '\0';
+    const char *key = entry->RegistryKey;
+    if (key == nullptr || key[0] == '\0')
+        return;
+    int length = lstrlenA(key);
+    if (key[0] == '{') {
+        if (length != CLASS_ID_LENGTH)
+            return;
+        CopyText(buffer, "HKEY_CLASSES_ROOT\\CLSID\\", size);
+        AppendText(buffer, key, size);
+        AppendText(buffer, "\\DefaultIcon", size);
+        if (entry->Kind == KIND_RECYCLE_EMPTY)
+            AppendText(buffer, ", \"empty\"", size);
+        else if (entry->Kind == KIND_RECYCLE_FULL)
+            AppendText(buffer, ", \"full\"", size);
+        return;
+    }
+    if (length > 3)
+        return;
+    if (size < static_cast<int>(sizeof kShellIconsPlace) + 3 + 4)
+        return;
+    wsprintfA(buffer, "%s, \"%s\"", kShellIconsPlace, key);
+}
+
+INT_PTR CALLBACK PropertiesDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnInitDialog(dialog);
+    case WM_COMMAND:
+        return OnCommand(dialog, LOWORD(wParam));
+    case WM_ACTIVATEAPP:
+        return OnActivateApp(dialog, static_cast<BOOL>(wParam));
+    }
+    return FALSE;
+}
+
+INT_PTR ShowProperties(HWND owner, IconEntry *entry)
+{
+    PropertiesEntry = entry;
+    INT_PTR result = DialogBoxParamA(AppInstance(), MAKEINTRESOURCEA(IDD_PROPERTIES), owner,
+                                     PropertiesDialog, 0);
+    // A template that failed to load never reached OK: do not leave a stale pointer behind.
+    PropertiesEntry = nullptr;
+    return result;
+}
