@@ -1,8 +1,258 @@
 #include "lists/iconentry.h"
 
+#include "ids.h"
+#include "app/appstate.h"
+#include "app/sheetstate.h"
+#include "lists/listpage.h"
+#include "shellglue/handles.h"
+#include "shellglue/paths.h"
+#include "shellglue/registry.h"
+
 ListsState Lists;
 
-IconEntry *GetEntry(HWND, int) { return nullptr; }
-int UpdateEntry(HWND, int, const IconEntry *, unsigned) { return 0; }
-void CommitEntry(const IconEntry *) {}
-void LoadEntryIcons(const char *, HICON *large, HICON *small) { *large = *small = nullptr; }
+static const char kShellIconsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Icons";
+static const char kClsidPrefix[] = "Software\\Classes\\CLSID\\";
+enum { CLASS_ID_LENGTH = 38, SHELL_INDEX_MAX = 3 };
+
+IconEntry *GetEntry(HWND list, int row)
+{
+    if (list == nullptr || row < 0)
+        return nullptr;
+    LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+    if (count == LB_ERR || row >= count)
+        return nullptr;
+    LRESULT data = SendMessageA(list, LB_GETITEMDATA, row, 0);
+    if (data == LB_ERR)
+        return nullptr;
+    return reinterpret_cast<IconEntry *>(data);
+}
+
+void LoadEntryIcons(const char *location, HICON *large, HICON *small)
+{
+    *large = nullptr;
+    *small = nullptr;
+    if (location == nullptr)
+        return;
+
+    // A location that does not fit the working buffer would be cut into another file's name.
+    char file[MAX_PATH];
+    if (lstrlenA(location) >= MAX_PATH)
+        return;
+    CopyText(file, location, MAX_PATH);
+    TrimTrailingSpaces(file);
+    TrimLeadingSpaces(file);
+    int index = SplitIconLocation(file);
+    if (file[0] == '\0')
+        return;
+
+    char found[MAX_PATH];
+    char *filePart = nullptr;
+    DWORD length = SearchPathA(nullptr, file, nullptr, MAX_PATH, found, &filePart);
+    if (length == 0 || length >= MAX_PATH)
+        return;
+    DWORD attributes = GetFileAttributesA(found);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return;
+
+    HICON bigIcon = nullptr;
+    HICON smallIcon = nullptr;
+    int extracted = static_cast<int>(ExtractIconExA(found, index, &bigIcon, &smallIcon, 1));
+    if (extracted <= 0) {
+        if (bigIcon != nullptr)
+            DestroyIcon(bigIcon);
+        if (smallIcon != nullptr)
+            DestroyIcon(smallIcon);
+        return;
+    }
+    *large = bigIcon;
+    *small = smallIcon;
+}
+
+// The copy a field receives: DisplayName and CurrentLocation are never null.
+static char *CopyField(const char *source, bool neverNull, bool *failed)
+{
+    if (source == nullptr && !neverNull)
+        return nullptr;
+    char *copy = DupString(source != nullptr ? source : "");
+    if (copy == nullptr)
+        *failed = true;
+    return copy;
+}
+
+int UpdateEntry(HWND list, int row, const IconEntry *source, unsigned fields)
+{
+    IconEntry *entry = GetEntry(list, row);
+    if (entry == nullptr || source == nullptr)
+        return 0;
+
+    struct TextField {
+        unsigned flag;
+        char **target;
+        char *const *from;
+        bool neverNull;
+    };
+    TextField texts[] = {
+        {EF_DISPLAYNAME, &entry->DisplayName, &source->DisplayName, true},
+        {EF_CURRENTLOCATION, &entry->CurrentLocation, &source->CurrentLocation, true},
+        {EF_SAVEDLOCATION, &entry->SavedLocation, &source->SavedLocation, false},
+        {EF_DEFAULTLOCATION, &entry->DefaultLocation, &source->DefaultLocation, false},
+        {EF_REGISTRYKEY, &entry->RegistryKey, &source->RegistryKey, false},
+    };
+    enum { TEXT_FIELDS = sizeof(texts) / sizeof(texts[0]) };
+
+    // Every copy is made before any old text is freed: a source may point into this very
+    // entry (undo hands over SavedLocation as the new CurrentLocation).
+    char *copies[TEXT_FIELDS] = {};
+    bool replace[TEXT_FIELDS] = {};
+    for (int i = 0; i < TEXT_FIELDS; ++i) {
+        if (!(fields & texts[i].flag) || *texts[i].from == *texts[i].target)
+            continue;
+        bool failed = false;
+        copies[i] = CopyField(*texts[i].from, texts[i].neverNull, &failed);
+        replace[i] = !failed;
+    }
+    for (int i = 0; i < TEXT_FIELDS; ++i) {
+        if (!replace[i])
+            continue;
+        if (*texts[i].target != nullptr)
+            GlobalFree(*texts[i].target);
+        *texts[i].target = copies[i];
+    }
+
+    if (fields & EF_CHANGESTATE)
+        entry->ChangeState = source->ChangeState;
+    if (fields & EF_KIND)
+        entry->Kind = source->Kind;
+
+    if (fields & EF_CURRENTLOCATION) {
+        if (entry->LargeIcon != nullptr)
+            DestroyIcon(entry->LargeIcon);
+        if (entry->SmallIcon != nullptr)
+            DestroyIcon(entry->SmallIcon);
+        LoadEntryIcons(entry->CurrentLocation, &entry->LargeIcon, &entry->SmallIcon);
+    }
+
+    if (entry->ChangeState != STATE_UNCHANGED && !Sheet.ChangesPending) {
+        HWND page = GetParent(list);
+        HWND sheet = page != nullptr ? GetParent(page) : nullptr;
+        if (sheet != nullptr)
+            SendMessageA(sheet, UM_SETCHANGED, 0, 1);
+    }
+
+    RECT rowRect;
+    if (SendMessageA(list, LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rowRect)) != LB_ERR)
+        InvalidateRect(list, &rowRect, FALSE);
+    UpdateWindow(list);
+    if (SendMessageA(list, LB_GETCURSEL, 0, 0) == row)
+        RefreshPreview(list);
+    return 1;
+}
+
+// "To write a value" under a class's DefaultIcon key: machine-wide, then the per-user mirror.
+static void WriteClassValue(const char *keyPath, bool mirror, const char *valueName, const char *text)
+{
+    WriteRegString(HKEY_LOCAL_MACHINE, keyPath, valueName, text);
+    if (mirror)
+        WriteRegString(HKEY_CURRENT_USER, keyPath, valueName, text);
+}
+
+static void DeleteDefaultIconKey(HKEY root, const char *classPath)
+{
+    RegKey key;
+    if (key.Open(root, classPath, KEY_WRITE))
+        RegDeleteKeyA(key.Get(), "DefaultIcon");
+}
+
+static void CommitClassEntry(const IconEntry *entry)
+{
+    if (lstrlenA(entry->RegistryKey) != CLASS_ID_LENGTH)
+        return;
+
+    char classPath[MAX_PATH];
+    CopyText(classPath, kClsidPrefix, MAX_PATH);
+    AppendText(classPath, entry->RegistryKey, MAX_PATH);
+    char keyPath[MAX_PATH];
+    CopyText(keyPath, classPath, MAX_PATH);
+    AppendText(keyPath, "\\DefaultIcon", MAX_PATH);
+
+    // The integrated shell reads a per-user copy of the class first; keep it in step, but
+    // only where the user already has one.
+    bool mirror = false;
+    if (App.IntegratedShell) {
+        RegKey userKey;
+        mirror = userKey.Open(HKEY_CURRENT_USER, keyPath, KEY_WRITE);
+    }
+
+    const char *current = entry->CurrentLocation;
+    switch (entry->Kind) {
+    case KIND_RECYCLE_EMPTY:
+        if (!Lists.RecycleBinShowsFull)
+            WriteClassValue(keyPath, mirror, "", current);
+        WriteClassValue(keyPath, mirror, "empty", current);
+        return;
+    case KIND_RECYCLE_FULL:
+        if (Lists.RecycleBinShowsFull)
+            WriteClassValue(keyPath, mirror, "", current);
+        WriteClassValue(keyPath, mirror, "full", current);
+        return;
+    case KIND_BRIEFCASE: {
+        RegKey briefcase;
+        if (briefcase.Open(HKEY_CLASSES_ROOT, "Briefcase\\DefaultIcon", KEY_WRITE)) {
+            briefcase.Close();
+            char standard[LOCATION_BUFFER];
+            CopyText(standard, App.SystemDirPath != nullptr ? App.SystemDirPath : "", LOCATION_BUFFER);
+            AppendText(standard, "syncui.dll,0", LOCATION_BUFFER);
+            bool own = entry->DefaultLocation != nullptr && lstrcmpA(current, entry->DefaultLocation) != 0;
+            WriteRegString(HKEY_CLASSES_ROOT, "Briefcase\\DefaultIcon", "", own ? current : standard);
+        }
+        break;
+    }
+    case KIND_BROWSER:
+        if (entry->DefaultLocation == nullptr || lstrcmpA(current, entry->DefaultLocation) == 0) {
+            DeleteDefaultIconKey(HKEY_CURRENT_USER, classPath);
+            DeleteDefaultIconKey(HKEY_LOCAL_MACHINE, classPath);
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    WriteClassValue(keyPath, mirror, "", current);
+}
+
+static void CommitShellIconEntry(const IconEntry *entry)
+{
+    const char *index = entry->RegistryKey;
+    int length = lstrlenA(index);
+    // An empty name would be the key's default value, which no picture reads.
+    if (length == 0 || length > SHELL_INDEX_MAX)
+        return;
+
+    char own[LOCATION_BUFFER];
+    CopyText(own, "shell32.dll,", LOCATION_BUFFER);
+    AppendText(own, index, LOCATION_BUFFER);
+    char ownInSystem[LOCATION_BUFFER];
+    CopyText(ownInSystem, App.SystemDirPath != nullptr ? App.SystemDirPath : "", LOCATION_BUFFER);
+    bool systemFits = AppendText(ownInSystem, own, LOCATION_BUFFER) != 0;
+
+    const char *current = entry->CurrentLocation;
+    if (lstrcmpiA(current, own) == 0 || (systemFits && lstrcmpiA(current, ownInSystem) == 0)) {
+        // Back at the shell's own picture: no override at all rather than one naming it.
+        RegKey key;
+        if (key.Open(HKEY_LOCAL_MACHINE, kShellIconsKey, KEY_WRITE))
+            RegDeleteValueA(key.Get(), index);
+        return;
+    }
+    WriteRegString(HKEY_LOCAL_MACHINE, kShellIconsKey, index, current);
+}
+
+void CommitEntry(const IconEntry *entry)
+{
+    if (entry == nullptr || entry->RegistryKey == nullptr || entry->CurrentLocation == nullptr ||
+        entry->CurrentLocation[0] == '\0')
+        return;
+    if (entry->RegistryKey[0] == '{')
+        CommitClassEntry(entry);
+    else
+        CommitShellIconEntry(entry);
+}

@@ -1,10 +1,493 @@
 #include "lists/listpage.h"
 
-INT_PTR CALLBACK IconListPage(HWND, UINT, WPARAM, LPARAM) { return 0; }
-int RowIconSize() { return 32; }
-void FillList(HWND) {}
-void FreeList(HWND) {}
-int AddEntry(HWND, const IconEntry *) { return 0; }
-void RefreshPreview(HWND) {}
-void ApplyViewMode(HWND, BOOL) {}
-int ListTab(HWND) { return 0; }
+#include <windowsx.h>
+
+#include "app/appstate.h"
+#include "app/settings.h"
+#include "app/sheetstate.h"
+#include "ids.h"
+#include "lists/catalogues.h"
+#include "lists/listcommands.h"
+#include "shellglue/paths.h"
+
+enum { PREVIEW_SIZE = 36, PREVIEW_ICON = 32, MARK_SIZE = 16 };
+
+int RowIconSize()
+{
+    return Settings.IconViewMode == 0 ? Settings.IconSizeS : Settings.IconSizeL;
+}
+
+int ListTab(HWND list)
+{
+    return static_cast<int>(GetWindowLongA(list, GWL_USERDATA));
+}
+
+static HWND PageList(HWND page)
+{
+    return GetDlgItem(page, IDC_ICONLIST);
+}
+
+// The drive panel is the one child dialog a page may host.
+static HWND DrivePanelOf(HWND page)
+{
+    return page != nullptr ? FindWindowExA(page, nullptr, MAKEINTATOM(0x8002), nullptr) : nullptr;
+}
+
+static void FreeEntry(IconEntry *entry)
+{
+    if (entry->LargeIcon != nullptr)
+        DestroyIcon(entry->LargeIcon);
+    if (entry->SmallIcon != nullptr)
+        DestroyIcon(entry->SmallIcon);
+    char *texts[] = {entry->DisplayName, entry->CurrentLocation, entry->SavedLocation,
+                     entry->DefaultLocation, entry->RegistryKey};
+    for (char *text : texts) {
+        if (text != nullptr)
+            GlobalFree(text);
+    }
+    GlobalFree(entry);
+}
+
+void FreeList(HWND list)
+{
+    int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    for (int row = 0; row < count; ++row) {
+        IconEntry *entry = GetEntry(list, row);
+        if (entry == nullptr)
+            continue;
+        // Drawing between here and the reset must not find a freed record.
+        SendMessageA(list, LB_SETITEMDATA, row, 0);
+        FreeEntry(entry);
+    }
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+}
+
+int AddEntry(HWND list, const IconEntry *templateEntry)
+{
+    IconEntry *entry = static_cast<IconEntry *>(GlobalAlloc(GMEM_FIXED, sizeof(IconEntry)));
+    if (entry == nullptr)
+        return 0;
+    *entry = *templateEntry;
+    entry->LargeIcon = nullptr;
+    entry->SmallIcon = nullptr;
+
+    const char *name = templateEntry->DisplayName;
+    const char *current = templateEntry->CurrentLocation;
+    entry->DisplayName = DupString(name != nullptr ? name : "");
+    entry->CurrentLocation = DupString(current != nullptr ? current : "");
+    entry->SavedLocation = templateEntry->SavedLocation ? DupString(templateEntry->SavedLocation) : nullptr;
+    entry->DefaultLocation = templateEntry->DefaultLocation ? DupString(templateEntry->DefaultLocation) : nullptr;
+    entry->RegistryKey = templateEntry->RegistryKey ? DupString(templateEntry->RegistryKey) : nullptr;
+    bool copied = entry->DisplayName != nullptr && entry->CurrentLocation != nullptr &&
+                  (templateEntry->SavedLocation == nullptr || entry->SavedLocation != nullptr) &&
+                  (templateEntry->DefaultLocation == nullptr || entry->DefaultLocation != nullptr) &&
+                  (templateEntry->RegistryKey == nullptr || entry->RegistryKey != nullptr);
+    if (!copied) {
+        FreeEntry(entry);
+        return 0;
+    }
+
+    LoadEntryIcons(entry->CurrentLocation, &entry->LargeIcon, &entry->SmallIcon);
+
+    LRESULT added = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+    if (added == LB_ERR || added == LB_ERRSPACE) {
+        FreeEntry(entry);
+        return 0;
+    }
+    return 1;
+}
+
+void FillList(HWND list)
+{
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    FreeList(list);
+
+    int tab = ListTab(list);
+    switch (tab) {
+    case TAB_DESKTOP: {
+        // Desktop icon templates name libraries by bare file name, found from the system folder.
+        char previous[MAX_PATH];
+        DWORD length = GetCurrentDirectoryA(MAX_PATH, previous);
+        bool restore = length != 0 && length < MAX_PATH;
+        if (App.SystemDirPath != nullptr)
+            SetCurrentDirectoryA(App.SystemDirPath);
+        FillDesktopList(list);
+        if (restore)
+            SetCurrentDirectoryA(previous);
+        break;
+    }
+    case TAB_SPECIAL:
+        FillShellFolderList(list);
+        break;
+    case TAB_GENERAL:
+    case TAB_STARTMENU:
+    case TAB_DRIVE:
+        FillShellIconsList(list, tab);
+        break;
+    default:
+        break;
+    }
+
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+}
+
+void RefreshPreview(HWND list)
+{
+    HWND page = GetParent(list);
+    HWND preview = GetDlgItem(page, IDC_PREVIEW);
+    int selected = static_cast<int>(SendMessageA(list, LB_GETCURSEL, 0, 0));
+    IconEntry *entry = selected >= 0 ? GetEntry(list, selected) : nullptr;
+
+    if (preview != nullptr) {
+        HDC windowDc = GetDC(preview);
+        HBITMAP bitmap = CreateCompatibleBitmap(windowDc, PREVIEW_SIZE, PREVIEW_SIZE);
+        if (bitmap != nullptr) {
+            HDC memoryDc = CreateCompatibleDC(windowDc);
+            HGDIOBJ oldBitmap = SelectObject(memoryDc, bitmap);
+            RECT all = {0, 0, PREVIEW_SIZE, PREVIEW_SIZE};
+            FillRect(memoryDc, &all, GetSysColorBrush(COLOR_WINDOW));
+            if (selected >= 0) {
+                HICON icon = entry != nullptr && entry->LargeIcon != nullptr ? entry->LargeIcon
+                                                                              : Sheet.FallbackIconLarge;
+                if (icon != nullptr)
+                    DrawIconEx(memoryDc, 2, 2, icon, PREVIEW_ICON, PREVIEW_ICON, 0, nullptr, DI_NORMAL);
+            }
+            SelectObject(memoryDc, oldBitmap);
+            DeleteDC(memoryDc);
+            HGDIOBJ replaced = reinterpret_cast<HGDIOBJ>(
+                SendMessageA(preview, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)));
+            if (replaced != nullptr && replaced != bitmap)
+                DeleteObject(replaced);
+        }
+        ReleaseDC(preview, windowDc);
+        EnableWindow(preview, selected >= 0);
+    }
+
+    EnableWindow(GetDlgItem(page, IDC_LIST_CHANGE), selected >= 0);
+    EnableWindow(GetDlgItem(page, IDC_LIST_DEFAULT), entry != nullptr && entry->DefaultLocation != nullptr);
+    if (preview != nullptr)
+        UpdateWindow(preview);
+}
+
+void ApplyViewMode(HWND list, BOOL scrollToSelection)
+{
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(list, LB_SETITEMHEIGHT, 0, MAKELPARAM(RowIconSize() + 3, 0));
+    if (scrollToSelection) {
+        LRESULT selected = SendMessageA(list, LB_GETCURSEL, 0, 0);
+        if (selected != LB_ERR)
+            SendMessageA(list, LB_SETTOPINDEX, selected, 0);
+    }
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+    UpdateWindow(list);
+}
+
+// Where the title starts: right of the row icon, and right of the small icon as well in mode 2.
+static RECT TextArea(const RECT &row)
+{
+    RECT text = row;
+    text.left = row.left + Settings.IconLeftMargin + RowIconSize() + 1;
+    if (Settings.IconViewMode == 2)
+        text.left += Settings.IconSizeS + 2;
+    return text;
+}
+
+static void DrawRowIcons(HDC dc, const RECT &row, const IconEntry *entry)
+{
+    int size = RowIconSize();
+    bool large = Settings.IconViewMode != 0;
+    HICON main = large ? entry->LargeIcon : entry->SmallIcon;
+    if (main == nullptr)
+        main = large ? Sheet.FallbackIconLarge : Sheet.FallbackIconSmall;
+    int left = row.left + Settings.IconLeftMargin;
+    if (main != nullptr)
+        DrawIconEx(dc, left, (row.top + row.bottom - size) / 2, main, size, size, 0, nullptr, DI_NORMAL);
+
+    if (Settings.IconViewMode == 2) {
+        HICON small = entry->SmallIcon != nullptr ? entry->SmallIcon : Sheet.FallbackIconSmall;
+        int smallSize = Settings.IconSizeS;
+        if (small != nullptr)
+            DrawIconEx(dc, left + size + 2, (row.top + row.bottom - smallSize) / 2, small, smallSize, smallSize,
+                       0, nullptr, DI_NORMAL);
+    }
+
+    if (entry->ChangeState != STATE_UNCHANGED && Sheet.ChangedMarkIcon != nullptr) {
+        int y = (row.top + row.bottom) / 2 - MARK_SIZE / 2;
+        DrawIconEx(dc, 0, y, Sheet.ChangedMarkIcon, 0, 0, 0, nullptr, DI_NORMAL);
+        // A theme import marks its rows bolder: the same mark one pixel further left.
+        if (entry->ChangeState == STATE_THEME)
+            DrawIconEx(dc, -1, y, Sheet.ChangedMarkIcon, 0, 0, 0, nullptr, DI_NORMAL);
+    }
+}
+
+static void DrawRowTitle(HDC dc, const RECT &textArea, const IconEntry *entry, bool selected)
+{
+    HFONT font = Settings.IconViewMode != 0 ? Sheet.ListFontLarge : Sheet.ListFont;
+    HGDIOBJ oldFont = font != nullptr ? SelectObject(dc, font) : nullptr;
+    int oldMode = SetBkMode(dc, TRANSPARENT);
+    COLORREF oldColour = SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    RECT text = textArea;
+    text.left += 2;
+    DrawTextA(dc, entry->DisplayName, -1, &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    SetTextColor(dc, oldColour);
+    SetBkMode(dc, oldMode);
+    if (oldFont != nullptr)
+        SelectObject(dc, oldFont);
+}
+
+void DrawListItem(const DRAWITEMSTRUCT *item)
+{
+    HDC dc = item->hDC;
+    const RECT &row = item->rcItem;
+    bool empty = item->itemID == static_cast<UINT>(-1);
+    RECT textArea = TextArea(row);
+
+    if (item->itemAction & (ODA_DRAWENTIRE | ODA_SELECT)) {
+        bool selected = (item->itemState & ODS_SELECTED) != 0;
+        FillRect(dc, &row, GetSysColorBrush(COLOR_WINDOW));
+        if (selected)
+            FillRect(dc, &textArea, GetSysColorBrush(COLOR_HIGHLIGHT));
+        const IconEntry *entry = empty ? nullptr : reinterpret_cast<const IconEntry *>(item->itemData);
+        if (entry != nullptr) {
+            DrawRowIcons(dc, row, entry);
+            if (entry->DisplayName != nullptr)
+                DrawRowTitle(dc, textArea, entry, selected);
+        }
+        // The focus rectangle is drawn by XOR: a repainted focused row needs it again, or the
+        // next focus change would leave it showing on an unfocused list.
+        if (item->itemState & ODS_FOCUS)
+            DrawFocusRect(dc, empty ? &row : &textArea);
+        return;
+    }
+    if (item->itemAction & ODA_FOCUS)
+        DrawFocusRect(dc, empty ? &row : &textArea);
+}
+
+// --- list and preview subclasses -------------------------------------------------------
+
+static LRESULT CallPreviousListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    int tab = ListTab(list);
+    WNDPROC previous = tab >= 0 && tab < LIST_TAB_COUNT ? Lists.PreviousListProc[tab] : nullptr;
+    if (previous == nullptr)
+        return DefWindowProcA(list, message, wParam, lParam);
+    return CallWindowProcA(previous, list, message, wParam, lParam);
+}
+
+static LRESULT CALLBACK ListSubclass(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_RBUTTONDOWN:
+        // Select the row under the pointer first, so the menu acts on what was clicked.
+        SendMessageA(list, WM_LBUTTONDOWN, wParam, lParam);
+        SendMessageA(list, WM_LBUTTONUP, wParam, lParam);
+        break;
+    case WM_CONTEXTMENU: {
+        POINT point = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ShowListMenu(list, point, reinterpret_cast<HWND>(wParam) != list);
+        return 0;
+    }
+    case WM_DROPFILES:
+        DropFilesOnList(list, nullptr, reinterpret_cast<HDROP>(wParam));
+        DragFinish(reinterpret_cast<HDROP>(wParam));
+        return 0;
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM:
+        // The context menu's owner-drawn items (owner: this list).
+        return 1;
+    default:
+        break;
+    }
+    return CallPreviousListProc(list, message, wParam, lParam);
+}
+
+static LRESULT CALLBACK PreviewSubclass(HWND preview, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    HWND list = PageList(GetParent(preview));
+    switch (message) {
+    case WM_CONTEXTMENU:
+        PostMessageA(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(preview), lParam);
+        return 0;
+    case WM_DROPFILES:
+        DropFilesOnList(list, preview, reinterpret_cast<HDROP>(wParam));
+        DragFinish(reinterpret_cast<HDROP>(wParam));
+        return 0;
+    default:
+        break;
+    }
+    WNDPROC previous = reinterpret_cast<WNDPROC>(GetWindowLongA(preview, GWL_USERDATA));
+    if (previous == nullptr)
+        return DefWindowProcA(preview, message, wParam, lParam);
+    return CallWindowProcA(previous, preview, message, wParam, lParam);
+}
+
+// --- page procedure ----------------------------------------------------------------------
+
+static BOOL OnInitDialog(HWND page)
+{
+    LONG style = GetWindowLongA(page, GWL_STYLE);
+    SetWindowLongA(page, GWL_STYLE, style & ~(WS_CAPTION | WS_DISABLED));
+    SetWindowPos(page, nullptr, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+    int tab = App.CurrentTab;
+    if (tab < 0 || tab >= LIST_TAB_COUNT)
+        tab = 0;
+    HWND list = PageList(page);
+    HWND preview = GetDlgItem(page, IDC_PREVIEW);
+    Sheet.TabLists[tab] = list;
+    SetWindowLongA(list, GWL_USERDATA, tab);
+
+    DragAcceptFiles(list, TRUE);
+    DragAcceptFiles(preview, TRUE);
+    RefreshPreview(list);
+
+    Lists.PreviousListProc[tab] =
+        reinterpret_cast<WNDPROC>(SetWindowLongA(list, GWL_WNDPROC, reinterpret_cast<LONG>(ListSubclass)));
+    // The previous procedure must be in place before the subclass can receive anything.
+    SetWindowLongA(preview, GWL_USERDATA, GetWindowLongA(preview, GWL_WNDPROC));
+    SetWindowLongA(preview, GWL_WNDPROC, reinterpret_cast<LONG>(PreviewSubclass));
+    // The drive panel of the Drive tab is created here once it exists.
+    return TRUE;
+}
+
+static void OnDestroy(HWND page)
+{
+    HWND list = PageList(page);
+    HWND preview = GetDlgItem(page, IDC_PREVIEW);
+    int tab = ListTab(list);
+
+    FreeList(list);
+    if (tab >= 0 && tab < LIST_TAB_COUNT && Lists.PreviousListProc[tab] != nullptr) {
+        SetWindowLongA(list, GWL_WNDPROC, reinterpret_cast<LONG>(Lists.PreviousListProc[tab]));
+        Lists.PreviousListProc[tab] = nullptr;
+        if (Sheet.TabLists[tab] == list)
+            Sheet.TabLists[tab] = nullptr;
+    }
+    SetWindowLongA(list, GWL_USERDATA, 0);
+
+    LONG previous = GetWindowLongA(preview, GWL_USERDATA);
+    if (previous != 0)
+        SetWindowLongA(preview, GWL_WNDPROC, previous);
+    SetWindowLongA(preview, GWL_USERDATA, 0);
+    HGDIOBJ bitmap = reinterpret_cast<HGDIOBJ>(SendMessageA(preview, STM_SETIMAGE, IMAGE_BITMAP, 0));
+    if (bitmap != nullptr)
+        DeleteObject(bitmap);
+}
+
+// Keeps the drive panel at the bottom of the page and the list one pixel above it.
+static BOOL OnSize(HWND page, int height)
+{
+    HWND panel = DrivePanelOf(page);
+    if (panel == nullptr)
+        return FALSE;
+    HWND list = PageList(page);
+
+    RECT panelRect;
+    GetWindowRect(panel, &panelRect);
+    int panelHeight = panelRect.bottom - panelRect.top;
+    int panelTop = height - panelHeight;
+    SetWindowPos(panel, nullptr, 0, panelTop, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+    RECT listRect;
+    GetWindowRect(list, &listRect);
+    MapWindowPoints(nullptr, page, reinterpret_cast<POINT *>(&listRect), 2);
+    int listHeight = panelTop - listRect.top - 1;
+    if (listHeight < 0)
+        listHeight = 0;
+    SetWindowPos(list, nullptr, 0, 0, listRect.right - listRect.left, listHeight,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return TRUE;
+}
+
+static BOOL OnCommand(HWND page, int id, int code)
+{
+    HWND list = PageList(page);
+    switch (id) {
+    case IDC_LIST_CHANGE:
+        ChangeIcon(page, CHANGE_FROM_ROW);
+        return TRUE;
+    case IDC_PREVIEW:
+        if (code != STN_DBLCLK)
+            return FALSE;
+        ChangeIcon(page, CHANGE_FROM_PREVIEW);
+        return TRUE;
+    case IDC_LIST_DEFAULT:
+        RevertEntries(list, REVERT_DEFAULT);
+        return TRUE;
+    case IDC_ICONLIST:
+        if (code == LBN_DBLCLK) {
+            ChangeIcon(page, CHANGE_FROM_ROW);
+            return TRUE;
+        }
+        if (code == LBN_SELCHANGE) {
+            RefreshPreview(list);
+            return TRUE;
+        }
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+static BOOL OnFillList(HWND page)
+{
+    FillList(PageList(page));
+    HWND panel = DrivePanelOf(page);
+    if (panel != nullptr)
+        SendMessageA(panel, UM_FILLLIST, 0, 0);
+    return TRUE;
+}
+
+static BOOL OnApplyDriveIcons(HWND page)
+{
+    HWND panel = DrivePanelOf(page);
+    if (panel == nullptr)
+        return FALSE;
+    SetWindowLongA(page, DWL_MSGRESULT, static_cast<LONG>(SendMessageA(panel, UM_APPLYDRIVEICONS, 0, 0)));
+    return TRUE;
+}
+
+static BOOL OnIconsChanged(LPARAM row)
+{
+    if (App.CurrentTab != TAB_DRIVE || (row != 0 && row != -1))
+        return TRUE;
+    HWND driveList = Sheet.TabLists[TAB_DRIVE];
+    HWND panel = driveList != nullptr ? DrivePanelOf(GetParent(driveList)) : nullptr;
+    if (panel != nullptr)
+        InvalidateRect(GetDlgItem(panel, IDC_DP_DRIVES), nullptr, FALSE);
+    return TRUE;
+}
+
+INT_PTR CALLBACK IconListPage(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnInitDialog(page);
+    case WM_DESTROY:
+        OnDestroy(page);
+        return FALSE;
+    case WM_MEASUREITEM:
+        reinterpret_cast<MEASUREITEMSTRUCT *>(lParam)->itemHeight = RowIconSize() + 3;
+        return TRUE;
+    case WM_DRAWITEM:
+        DrawListItem(reinterpret_cast<const DRAWITEMSTRUCT *>(lParam));
+        return TRUE;
+    case WM_SIZE:
+        return OnSize(page, HIWORD(lParam));
+    case WM_COMMAND:
+        return OnCommand(page, LOWORD(wParam), HIWORD(wParam));
+    case WM_CONTEXTMENU:
+        return TRUE;
+    case UM_FILLLIST:
+        return OnFillList(page);
+    case UM_APPLYDRIVEICONS:
+        return OnApplyDriveIcons(page);
+    case UM_ICONSCHANGED:
+        return OnIconsChanged(lParam);
+    default:
+        return FALSE;
+    }
+}

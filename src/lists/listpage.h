@@ -16,5 +16,7 @@ void RefreshPreview(HWND list);
 void ApplyViewMode(HWND list, BOOL scrollToSelection);
 // Tab index (0-4) stored in a list's user data.
 int ListTab(HWND list);
+// One row of a list (WM_DRAWITEM); draws on any DC, so it can be tried on a memory DC.
+void DrawListItem(const DRAWITEMSTRUCT *item);
 
 #endif
