@@ -294,8 +294,11 @@ static LRESULT CALLBACK ListSubclass(HWND list, UINT message, WPARAM wParam, LPA
         DragFinish(reinterpret_cast<HDROP>(wParam));
         return 0;
     case WM_MEASUREITEM:
+        // The context menu's owner-drawn items: the list owns the menu.
+        MeasureMenuItem(list, reinterpret_cast<MEASUREITEMSTRUCT *>(lParam));
+        return 1;
     case WM_DRAWITEM:
-        // The context menu's owner-drawn items (owner: this list).
+        DrawMenuItem(reinterpret_cast<const DRAWITEMSTRUCT *>(lParam));
         return 1;
     default:
         break;
