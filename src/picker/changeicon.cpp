@@ -1,8 +1,770 @@
 #include "picker/changeicon.h"
 
-char *OpenChangeIconDialog(HWND, char *buffer, const char *, const POINT *)
+#include <commdlg.h>
+#include <shellapi.h>
+#include <windowsx.h>
+
+#include "app/appstate.h"
+#include "app/instance.h"
+#include "app/settings.h"
+#include "app/texts.h"
+#include "ids.h"
+#include "picker/pickerstate.h"
+#include "shellglue/iconlocation.h"
+#include "shellglue/paths.h"
+
+ChangeIconCall IconCall;
+
+enum {
+    MESSAGE_BUFFER = TEXT_BUFFER + MAX_PATH + 16,
+    DROP_BUFFER = 320,              // resolution may write a longer location than it keeps
+    STATUS_COLOUR = RGB(0, 0, 128),
+};
+
+// ---------------------------------------------------------------------------------------
+// Small helpers
+
+static HWND Grid(HWND dialog)
 {
-    if (buffer != nullptr)
+    return GetDlgItem(dialog, IDC_CI_GRID);
+}
+
+static int IconCount(const char *file)
+{
+    return int(UINT_PTR(ExtractIconA(AppInstance(), file, UINT(-1))));
+}
+
+static bool IsFolder(const char *path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// SearchPathA in the default order; a result that does not fit in MAX_PATH counts as not found.
+static bool SearchFile(const char *name, char *found)
+{
+    if (name[0] == '\0')
+        return false;
+    char *filePart = nullptr;
+    DWORD length = SearchPathA(nullptr, name, nullptr, MAX_PATH, found, &filePart);
+    if (length == 0 || length >= MAX_PATH) {
+        found[0] = '\0';
+        return false;
+    }
+    return true;
+}
+
+static void ReadFileNameField(HWND dialog, char *text)
+{
+    GetDlgItemTextA(dialog, IDC_CI_FILENAME, text, MAX_PATH);
+}
+
+static void ShowIndex(HWND dialog, int index)
+{
+    char text[16];
+    wsprintfA(text, "%d", index);
+    SetDlgItemTextA(dialog, IDC_CI_INDEX, text);
+}
+
+static void PostSelectionChange(HWND dialog)
+{
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_CI_GRID, LBN_SELCHANGE), LPARAM(Grid(dialog)));
+}
+
+// Text 1 is the caption of every box of this dialog; the message may take one %s.
+static void Warn(HWND dialog, UINT textId, const char *argument)
+{
+    char caption[TEXT_BUFFER];
+    CopyText(caption, LoadText(IDS_CHANGEICON), TEXT_BUFFER);
+    char message[MESSAGE_BUFFER];
+    wsprintfA(message, LoadText(textId), argument != nullptr ? argument : "");
+    MessageBoxA(dialog, message, caption, MB_ICONWARNING);
+}
+
+static void FocusFileName(HWND dialog)
+{
+    PostMessageA(dialog, WM_NEXTDLGCTL, WPARAM(GetDlgItem(dialog, IDC_CI_FILENAME)), TRUE);
+}
+
+// Cuts text to at most limit bytes without splitting a double-byte character.
+static void CutToBytes(char *text, int limit)
+{
+    int i = 0;
+    while (text[i] != '\0') {
+        int width = IsDBCSLeadByte(BYTE(text[i])) && text[i + 1] != '\0' ? 2 : 1;
+        if (i + width > limit)
+            break;
+        i += width;
+    }
+    text[i] = '\0';
+}
+
+static void MoveControlBy(HWND dialog, int id, int dx, int dy)
+{
+    HWND control = GetDlgItem(dialog, id);
+    RECT rect;
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT *>(&rect), 2);
+    SetWindowPos(control, nullptr, rect.left + dx, rect.top + dy, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE);
+}
+
+// ---------------------------------------------------------------------------------------
+// Grid
+
+void DestroyGridIcons(HWND grid)
+{
+    int count = int(SendMessageA(grid, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        LRESULT data = SendMessageA(grid, LB_GETITEMDATA, i, 0);
+        if (data != LB_ERR && data != 0)
+            DestroyIcon(reinterpret_cast<HICON>(data));
+    }
+    SendMessageA(grid, LB_RESETCONTENT, 0, 0);
+}
+
+void FillIconGrid(HWND grid, const char *file)
+{
+    SendMessageA(grid, WM_SETREDRAW, FALSE, 0);
+    DestroyGridIcons(grid);
+    UINT count = ExtractIconExA(file, -1, nullptr, nullptr, 0);
+    if (count > 0 && count != UINT(-1)) {
+        HICON *icons = static_cast<HICON *>(GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, count * sizeof(HICON)));
+        if (icons != nullptr) {
+            ExtractIconExA(file, 0, icons, nullptr, count);
+            SendMessageA(grid, LB_INITSTORAGE, count, 0);
+            // One item per slot keeps item i = icon i even where one icon failed to load.
+            for (UINT i = 0; i < count; ++i)
+                SendMessageA(grid, LB_ADDSTRING, 0, LPARAM(icons[i]));
+            GlobalFree(icons);
+        }
+    }
+    SendMessageA(grid, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(grid, nullptr, TRUE);
+}
+
+static void OnGridContextMenu(HWND grid, LPARAM lParam)
+{
+    int selection = int(SendMessageA(grid, LB_GETCURSEL, 0, 0));
+    HMENU menu = selection != LB_ERR ? LoadMenuA(AppInstance(), MAKEINTRESOURCEA(IDM_CONTEXT)) : nullptr;
+    if (menu == nullptr) {
+        MessageBeep(0);
+        return;
+    }
+    HMENU popup = GetSubMenu(menu, MENUPOS_GRID);
+    // Copy only makes sense when a sheet can take the icon, and not while picking one to copy.
+    if (App.IconPickMode == 1 || FindWindowA(INSTANCE_CLASS, nullptr) == nullptr) {
+        DeleteMenu(popup, 0, MF_BYPOSITION);
+        DeleteMenu(popup, 0, MF_BYPOSITION);
+    }
+    SetMenuDefaultItem(popup, IDM_GRID_SELECT, FALSE);
+
+    POINT point = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    if (point.x == -1 && point.y == -1) {
+        point.x = 2;
+        point.y = 2;
+        ClientToScreen(grid, &point);
+    }
+    UINT command = UINT(TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, point.x, point.y, 0, grid, nullptr));
+    DestroyMenu(menu);
+
+    HWND parent = GetParent(grid);
+    if (command == IDM_GRID_COPY) {
+        PostMessageA(parent, UM_COPYSELECTEDICON, 0, 0);
+        UpdateWindow(parent);
+    } else if (command == IDM_GRID_SELECT) {
+        PostMessageA(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(grid), LBN_DBLCLK), LPARAM(grid));
+    }
+}
+
+LRESULT CALLBACK IconGridProc(HWND grid, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    WNDPROC previous = reinterpret_cast<WNDPROC>(GetWindowLongA(grid, GWL_USERDATA));
+    switch (message) {
+    case WM_RBUTTONDOWN:
+        // Select the cell under the pointer first, so the menu acts on it.
+        SendMessageA(grid, WM_LBUTTONDOWN, wParam, lParam);
+        SendMessageA(grid, WM_LBUTTONUP, wParam, lParam);
+        break;
+    case WM_CONTEXTMENU:
+        OnGridContextMenu(grid, lParam);
+        return 0;
+    }
+    if (previous == nullptr)
+        return DefWindowProcA(grid, message, wParam, lParam);
+    return CallWindowProcA(previous, grid, message, wParam, lParam);
+}
+
+// ---------------------------------------------------------------------------------------
+// Placement and animation
+
+void SeedPickerRandom(DWORD seed)
+{
+    IconCall.RandomState = seed;
+}
+
+int NextPickerRandom()
+{
+    IconCall.RandomState = IconCall.RandomState * 214013u + 2531011u;
+    return int((IconCall.RandomState >> 16) & 0x7FFF);
+}
+
+POINT ScatteredPosition(int screenWidth, int screenHeight, int width, int height)
+{
+    int r1 = NextPickerRandom();
+    int r2 = NextPickerRandom();
+    POINT position;
+    position.y = (screenHeight - height) / 2 + r1 % 50 - 30;
+    position.x = (screenWidth - width) / 2 + r2 % 120 - 60;
+    return position;
+}
+
+int OpeningSteps(int width, int speed)
+{
+    int steps = WORD((2 * width) / (speed + 5));
+    return steps == 0 ? 1 : steps;
+}
+
+int ClosingSteps(int speed)
+{
+    int steps = WORD((100 - 5 * speed) / 2);
+    return steps < 8 ? 8 : steps;
+}
+
+static void AnimateOpening(HWND dialog)
+{
+    if (Settings.DialogAnimation == 0 || !IconCall.HasAnchor)
+        return;
+    RECT rect;
+    GetWindowRect(dialog, &rect);
+    int width = rect.right - rect.left;
+    int height = rect.bottom - rect.top;
+    int px = IconCall.Anchor.x;
+    int py = IconCall.Anchor.y;
+    int steps = OpeningSteps(width, Settings.DialogAnimation);
+    for (int i = 1; i < steps; ++i) {
+        MoveWindow(dialog, px + i * (rect.left - px) / steps, py + i * (rect.top - py) / steps,
+                   width * i / steps, height * i / steps, TRUE);
+        if (i == 1)
+            ShowWindow(dialog, SW_SHOWDEFAULT);
+    }
+    MoveWindow(dialog, rect.left, rect.top, width, height, TRUE);
+}
+
+static void AnimateClosing(HWND dialog)
+{
+    if (Settings.DialogAnimation == 0 || !IconCall.HasAnchor)
+        return;
+    HWND owner = IconCall.Owner;
+    if (owner != nullptr && !IsWindowVisible(owner))
+        owner = nullptr;
+    RECT rect;
+    GetWindowRect(dialog, &rect);
+    int width = rect.right - rect.left;
+    int height = rect.bottom - rect.top;
+    POINT target = IconCall.Anchor;
+    if (App.IconPickMode == 1) {
+        // The copied icon stays here; shrink into the dialog itself.
+        target.x = (rect.left + rect.right) / 2;
+        target.y = (rect.top + rect.bottom) / 2;
+    }
+    int steps = ClosingSteps(Settings.DialogAnimation);
+    if (owner != nullptr)
+        SetForegroundWindow(owner);
+    for (int c = steps - 1; c >= 1; --c) {
+        MoveWindow(dialog, target.x + (rect.left - target.x) * c / steps, target.y + (rect.top - target.y) * c / steps,
+                   width * c / steps, height * c / steps, TRUE);
+        if (c % 3 == 0 && owner != nullptr)
+            UpdateWindow(owner);
+        else
+            Sleep(0);
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Initialisation
+
+static void SetCaption(HWND dialog)
+{
+    char caption[TEXT_BUFFER];
+    if (App.IconPickMode == 1) {
+        CopyText(caption, LoadText(IDS_SELECTICON), TEXT_BUFFER);
+    } else {
+        char text[TEXT_BUFFER + 3 + MAX_PATH];
+        CopyText(text, LoadText(IDS_CHANGEICON), TEXT_BUFFER);
+        if (IconCall.TitleSuffix != nullptr && IconCall.TitleSuffix[0] != '\0') {
+            AppendText(text, " - ", sizeof text);
+            char suffix[MAX_PATH];
+            CopyText(suffix, IconCall.TitleSuffix, MAX_PATH);
+            AppendText(text, suffix, sizeof text);
+        }
+        CutToBytes(text, TEXT_BUFFER - 1);
+        CopyText(caption, text, TEXT_BUFFER);
+    }
+    SetWindowTextA(dialog, caption);
+}
+
+// Grows the grid to the configured rows and moves what lies below it; returns the growth.
+static int LayOutForRows(HWND dialog)
+{
+    HWND grid = Grid(dialog);
+    RECT client;
+    RECT outer;
+    GetClientRect(grid, &client);
+    GetWindowRect(grid, &outer);
+    int rows = Settings.DialogRows > 0 ? Settings.DialogRows : 4;
+    int growth = GRID_CELL_HEIGHT * rows + 1 - client.bottom;
+    SetWindowPos(grid, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top + growth,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (App.IconPickMode == 1)
+        growth += 2;
+
+    MoveControlBy(dialog, IDOK, App.IconPickMode == 3 ? 4 : 0, growth);
+    MoveControlBy(dialog, IDCANCEL, App.IconPickMode == 3 ? 2 : 0, growth);
+    MoveControlBy(dialog, IDC_CI_BROWSE, 0, growth);
+    if (App.IconPickMode == 3) {
+        ShowWindow(GetDlgItem(dialog, IDC_CI_DEFAULT), SW_SHOW);
+        MoveControlBy(dialog, IDC_CI_DEFAULT, 0, growth);
+    }
+    if (App.IconPickMode == 1) {
+        HWND status = GetDlgItem(dialog, IDC_CI_STATUS);
+        MoveControlBy(dialog, IDC_CI_STATUS, 0, growth);
+        ShowWindow(status, SW_SHOW);
+        SetWindowTextA(status, LoadText(IDS_PASTEHINT));
+        SetDlgItemTextA(dialog, IDOK, LoadText(IDS_COPY));
+        SetWindowLongA(status, GWL_USERDATA, 0);
+    }
+    return growth;
+}
+
+static void PlaceDialog(HWND dialog, int growth)
+{
+    RECT rect;
+    GetWindowRect(dialog, &rect);
+    int width = rect.right - rect.left;
+    int height = rect.bottom - rect.top + growth;
+    int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    int x = rect.left;
+    int y = rect.top;
+    if (App.IconPickMode == 2 || App.IconPickMode == 3) {
+        SeedPickerRandom(GetTickCount());
+        POINT position = ScatteredPosition(screenWidth, screenHeight, width, height);
+        x = position.x;
+        y = position.y;
+    } else if (IconCall.Owner != nullptr) {
+        if (rect.bottom + growth > screenHeight && height <= screenHeight)
+            y = screenHeight - height;
+    } else {
+        x = (screenWidth - width) / 2;
+        y = (screenHeight - height) / 2;
+    }
+    MoveWindow(dialog, x, y, width, height, FALSE);
+}
+
+// Finds the file named by the target; a missing one gives the system's shell32.dll. Returns
+// the index to select, -1 for none.
+static int OpenStartFile(HWND dialog, char *display)
+{
+    CopyText(display, IconCall.Target, MAX_PATH);
+    char found[MAX_PATH];
+    if (!SearchFile(IconCall.Target, found) || IsFolder(found)) {
+        char system[MAX_PATH];
+        UINT length = GetSystemDirectoryA(system, MAX_PATH - 1);
+        if (length == 0 || length >= MAX_PATH - 1)
+            system[0] = '\0';
+        AddBackslash(system);
+        CopyText(display, system, MAX_PATH);
+        AppendText(display, "shell32.dll", MAX_PATH);
+        CopyText(IconCall.Target, display, MAX_PATH);
+        IconCall.CurrentIndex = 0;
+        return 0;
+    }
+    CopyText(IconCall.Target, found, MAX_PATH);
+    if (IconCall.CurrentIndex < 0 || IconCall.CurrentIndex >= IconCount(IconCall.Target)) {
+        ShowIndex(dialog, IconCall.CurrentIndex);
+        return -1;
+    }
+    return IconCall.CurrentIndex;
+}
+
+static INT_PTR OnInitDialog(HWND dialog)
+{
+    IconCall.Dialog = dialog;
+    SetCaption(dialog);
+    SendDlgItemMessageA(dialog, IDC_CI_FILENAME, EM_LIMITTEXT, FILENAME_LIMIT, 0);
+    // Windows 95 does not take the column width from the measured item.
+    SendDlgItemMessageA(dialog, IDC_CI_GRID, LB_SETCOLUMNWIDTH, GRID_CELL_WIDTH, 0);
+    PlaceDialog(dialog, LayOutForRows(dialog));
+
+    char display[MAX_PATH];
+    int selection = OpenStartFile(dialog, display);
+    SetDlgItemTextA(dialog, IDC_CI_FILENAME, display);
+    FillIconGrid(Grid(dialog), IconCall.Target);
+    SendDlgItemMessageA(dialog, IDC_CI_GRID, LB_SETCURSEL, WPARAM(selection), 0);
+    PostSelectionChange(dialog);
+
+    AnimateOpening(dialog);
+
+    HWND grid = Grid(dialog);
+    SetWindowLongA(grid, GWL_USERDATA, LONG(SetWindowLongA(grid, GWL_WNDPROC, LONG(IconGridProc))));
+    DragAcceptFiles(dialog, TRUE);
+    return TRUE;
+}
+
+// ---------------------------------------------------------------------------------------
+// File name
+
+static void OnFileNameChange(HWND dialog)
+{
+    char typed[MAX_PATH];
+    char found[MAX_PATH];
+    ReadFileNameField(dialog, typed);
+    if (!SearchFile(typed, found) || IsFolder(found) || IconCount(found) < 1)
+        return;
+    if (CompareShortPaths(found, IconCall.Target) == 0)
+        return;
+    CopyText(IconCall.Target, found, MAX_PATH);
+    FillIconGrid(Grid(dialog), IconCall.Target);
+    SendDlgItemMessageA(dialog, IDC_CI_GRID, LB_SETCURSEL, 0, 0);
+    PostSelectionChange(dialog);
+}
+
+// Passes when the field names a file with icons; otherwise warns, undoes the edit and
+// sends the focus back to the field.
+static bool CheckFileName(HWND dialog)
+{
+    char typed[MAX_PATH];
+    ReadFileNameField(dialog, typed);
+    TrimLeadingSpaces(TrimTrailingSpaces(typed));
+    if (typed[0] == '\0') {
+        Warn(dialog, IDS_NOFILENAME, nullptr);
+        SetDlgItemTextA(dialog, IDC_CI_FILENAME, IconCall.Target);
+        FocusFileName(dialog);
+        return false;
+    }
+
+    char found[MAX_PATH];
+    UINT warning;
+    if (!SearchFile(typed, found) || IsFolder(found)) {
+        CopyText(IconCall.Target, typed, MAX_PATH);
+        warning = IDS_FILENOTFOUND;
+    } else if (IconCount(found) >= 1) {
+        return true;
+    } else {
+        CopyText(IconCall.Target, found, MAX_PATH);
+        warning = IDS_NOUSABLEICONS;
+    }
+    FillIconGrid(Grid(dialog), IconCall.Target);
+    Warn(dialog, warning, typed);
+    SendDlgItemMessageA(dialog, IDC_CI_FILENAME, EM_UNDO, 0, 0);
+    FocusFileName(dialog);
+    return false;
+}
+
+// ---------------------------------------------------------------------------------------
+// Ending
+
+static void EndWith(HWND dialog, INT_PTR result, bool animate)
+{
+    DestroyGridIcons(Grid(dialog));
+    if (animate)
+        AnimateClosing(dialog);
+    EndDialog(dialog, result);
+}
+
+static void OnOk(HWND dialog)
+{
+    if (!CheckFileName(dialog))
+        return;
+    int selection = int(SendDlgItemMessageA(dialog, IDC_CI_GRID, LB_GETCURSEL, 0, 0));
+    if (selection == LB_ERR) {
+        Warn(dialog, IDS_NOICONSELECTED, nullptr);
+        return;
+    }
+    IconCall.CurrentIndex = selection;
+    // Kept as typed: a name found in the system folders stays a bare name.
+    char location[MAX_PATH + 16];
+    ReadFileNameField(dialog, location);
+    TrimLeadingSpaces(TrimTrailingSpaces(location));
+    char index[16];
+    wsprintfA(index, ",%d", selection);
+    AppendText(location, index, sizeof location);
+    CopyText(IconCall.Target, location, LOCATION_BUFFER);
+    EndWith(dialog, IDOK, true);
+}
+
+static void OnBrowse(HWND dialog)
+{
+    static const char kFilter[] =
+        "\xB1\xB2\xBA\xDD \xCC\xA7\xB2\xD9 (*.ico,*.exe,*.dll,*.icl,*.cpl)\0*.ico;*.exe;*.dll;*.icl;*.cpl\0"
+        "\xCC\xDF\xDB\xB8\xDE\xD7\xD1 (*.exe)\0*.exe\0"
+        "\xD7\xB2\xCC\xDE\xD7\xD8 (*.dll,*.icl,*.cpl)\0*.dll;*.icl;*.cpl\0"
+        "\xB1\xB2\xBA\xDD, \xB6\xB0\xBF\xD9 (*.ico,*.cur,*.ani)\0*.ico;*.cur;*.ani\0"
+        "\x82\xB7\x82\xD7\x82\xC4\x82\xCC\xCC\xA7\xB2\xD9 (*.*)\0*.*\0";
+
+    // Shift starts in the folder of the file shown; otherwise the current directory.
+    char startFolder[MAX_PATH];
+    startFolder[0] = '\0';
+    if (GetAsyncKeyState(VK_SHIFT) & 0x8000) {
+        char typed[MAX_PATH];
+        ReadFileNameField(dialog, typed);
+        TrimLeadingSpaces(TrimTrailingSpaces(typed));
+        if (SearchFile(typed, startFolder))
+            CutToDirectory(startFolder);
+    }
+
+    char title[TEXT_BUFFER];
+    CopyText(title, LoadText(IDS_CHANGEICON), TEXT_BUFFER);
+    char file[MAX_PATH];
+    file[0] = '\0';
+    OPENFILENAMEA open;
+    ZeroMemory(&open, sizeof open);
+    open.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    open.hwndOwner = dialog;
+    open.hInstance = AppInstance();
+    open.lpstrFilter = kFilter;
+    open.lpstrFile = file;
+    open.nMaxFile = MAX_PATH;
+    open.lpstrTitle = title;
+    open.lpstrInitialDir = startFolder[0] != '\0' ? startFolder : nullptr;
+    open.lpstrDefExt = "";
+    // The extended browse dialog (HookComDlg) is not available yet: always the plain one.
+    open.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+    if (!GetOpenFileNameA(&open))
+        return;
+
+    UpdateWindow(dialog);
+    SetDlgItemTextA(dialog, IDC_CI_FILENAME, file);
+    if (IconCount(file) == 0) {
+        Warn(dialog, IDS_NOUSABLEICONS, file);
+        FocusFileName(dialog);
+    }
+}
+
+static void OnDropFiles(HWND dialog, HDROP drop)
+{
+    char dropped[MAX_PATH];
+    if (DragQueryFileA(drop, UINT(-1), nullptr, 0) > 0 && DragQueryFileA(drop, 0, dropped, MAX_PATH) > 0) {
+        if (IconCount(dropped) != 0) {
+            SetDlgItemTextA(dialog, IDC_CI_FILENAME, dropped);
+        } else {
+            char location[DROP_BUFFER];
+            CopyText(location, dropped, DROP_BUFFER);
+            bool shown = false;
+            if (ResolveIconLocation(location, DROP_BUFFER, nullptr)) {
+                ApplyShellIconOverride(location);
+                int index = SplitIconLocation(location);
+                int count = IconCount(location);
+                if (count > 0 && lstrlenA(location) < MAX_PATH) {
+                    SetDlgItemTextA(dialog, IDC_CI_FILENAME, location);
+                    if (index < 0 || index >= count) {
+                        ShowIndex(dialog, index);
+                        index = -1;
+                    }
+                    SendDlgItemMessageA(dialog, IDC_CI_GRID, LB_SETCURSEL, WPARAM(index), 0);
+                    PostSelectionChange(dialog);
+                    shown = true;
+                }
+            }
+            if (!shown) {
+                SetDlgItemTextA(dialog, IDC_CI_FILENAME, dropped);
+                Warn(dialog, IDS_NOUSABLEICONS, dropped);
+                FocusFileName(dialog);
+            }
+        }
+    }
+    DragFinish(drop);
+}
+
+static void OnCopySelectedIcon(HWND dialog)
+{
+    int selection = int(SendDlgItemMessageA(dialog, IDC_CI_GRID, LB_GETCURSEL, 0, 0));
+    if (selection != LB_ERR) {
+        char location[MAX_PATH + 16];
+        ReadFileNameField(dialog, location);
+        TrimLeadingSpaces(TrimTrailingSpaces(location));
+        if (location[0] != '\0') {
+            char index[16];
+            wsprintfA(index, ",%d", selection);
+            AppendText(location, index, sizeof location);
+            char *copy = DupString(location);
+            if (copy != nullptr) {
+                if (App.CopiedIcon != nullptr)
+                    GlobalFree(App.CopiedIcon);
+                App.CopiedIcon = copy;
+            }
+        }
+    }
+    if (App.IconPickMode != 1)
+        OfferCopiedIcon(GetDlgItem(dialog, IDC_CI_STATUS));
+}
+
+// ---------------------------------------------------------------------------------------
+// Messages
+
+static void OnGridNotify(HWND dialog, int code)
+{
+    switch (code) {
+    case LBN_SELCHANGE: {
+        int selection = int(SendDlgItemMessageA(dialog, IDC_CI_GRID, LB_GETCURSEL, 0, 0));
+        if (selection != LB_ERR)
+            ShowIndex(dialog, selection);
+        break;
+    }
+    case LBN_DBLCLK:
+        OnOk(dialog);
+        break;
+    case LBN_SETFOCUS:
+        if (!IconCall.FocusCheckGuard) {
+            IconCall.FocusCheckGuard = 1;
+            CheckFileName(dialog);
+            IconCall.FocusCheckGuard = 0;
+        }
+        break;
+    }
+}
+
+static INT_PTR OnCommand(HWND dialog, int id, int code)
+{
+    switch (id) {
+    case IDOK:
+        OnOk(dialog);
+        break;
+    case IDCANCEL:
+        EndWith(dialog, IDCANCEL, false);
+        break;
+    case IDC_CI_DEFAULT:
+        EndWith(dialog, IDC_CI_DEFAULT, true);
+        break;
+    case IDC_CI_BROWSE:
+        OnBrowse(dialog);
+        break;
+    case IDC_CI_FILENAME:
+        if (code == EN_CHANGE)
+            OnFileNameChange(dialog);
+        break;
+    case IDC_CI_GRID:
+        OnGridNotify(dialog, code);
+        break;
+    default:
+        return FALSE;
+    }
+    return TRUE;
+}
+
+static INT_PTR OnMeasureItem(MEASUREITEMSTRUCT *measure)
+{
+    measure->itemWidth = GRID_CELL_WIDTH;
+    measure->itemHeight = GRID_CELL_HEIGHT;
+    return TRUE;
+}
+
+static INT_PTR OnDrawItem(const DRAWITEMSTRUCT *draw)
+{
+    // No focus rectangle: the selection colour is the only mark.
+    if (!(draw->itemAction & (ODA_DRAWENTIRE | ODA_SELECT)))
+        return TRUE;
+    bool selected = (draw->itemState & ODS_SELECTED) != 0;
+    FillRect(draw->hDC, &draw->rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    if (draw->itemID != UINT(-1) && draw->itemData != 0)
+        DrawIcon(draw->hDC, draw->rcItem.left + GRID_ICON_LEFT, draw->rcItem.top + GRID_ICON_TOP,
+                 reinterpret_cast<HICON>(draw->itemData));
+    return TRUE;
+}
+
+static INT_PTR OnCtlColorStatic(HWND dialog, HDC dc, HWND control)
+{
+    if (App.IconPickMode != 1 || control != GetDlgItem(dialog, IDC_CI_STATUS))
+        return FALSE;
+    HBRUSH brush = reinterpret_cast<HBRUSH>(GetWindowLongA(control, GWL_USERDATA));
+    if (brush == nullptr) {
+        brush = GetSysColorBrush(COLOR_BTNFACE);
+        SetWindowLongA(control, GWL_USERDATA, LONG(brush));
+    }
+    SetTextColor(dc, STATUS_COLOUR);
+    SetBkMode(dc, TRANSPARENT);
+    return INT_PTR(brush);
+}
+
+static void OnActivateApp(HWND dialog, BOOL active)
+{
+    if (active) {
+        InvalidateRect(dialog, nullptr, TRUE);
+        UpdateWindow(dialog);
+    }
+}
+
+static void OnDestroy(HWND dialog)
+{
+    HWND grid = Grid(dialog);
+    WNDPROC previous = reinterpret_cast<WNDPROC>(GetWindowLongA(grid, GWL_USERDATA));
+    if (previous != nullptr) {
+        SetWindowLongA(grid, GWL_WNDPROC, LONG(previous));
+        SetWindowLongA(grid, GWL_USERDATA, 0);
+    }
+    // Normally empty already; a dialog ended from outside must not leak its icons.
+    DestroyGridIcons(grid);
+    if (App.IconPickMode == 1)
+        SetWindowLongA(GetDlgItem(dialog, IDC_CI_STATUS), GWL_USERDATA, 0);
+    IconCall.Dialog = nullptr;
+}
+
+static INT_PTR CALLBACK ChangeIconProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnInitDialog(dialog);
+    case WM_COMMAND:
+        return OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+    case WM_MEASUREITEM:
+        return OnMeasureItem(reinterpret_cast<MEASUREITEMSTRUCT *>(lParam));
+    case WM_DRAWITEM:
+        return OnDrawItem(reinterpret_cast<const DRAWITEMSTRUCT *>(lParam));
+    case WM_CTLCOLORSTATIC:
+        return OnCtlColorStatic(dialog, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_DROPFILES:
+        OnDropFiles(dialog, reinterpret_cast<HDROP>(wParam));
+        return TRUE;
+    case WM_ACTIVATEAPP:
+        OnActivateApp(dialog, BOOL(wParam));
+        return FALSE;
+    case UM_COPYSELECTEDICON:
+        OnCopySelectedIcon(dialog);
+        return TRUE;
+    case UM_ACCEPTBROWSEDICON:
+        EndWith(dialog, IDOK, true);
+        return TRUE;
+    case WM_DESTROY:
+        OnDestroy(dialog);
+        return FALSE;
+    }
+    return FALSE;
+}
+
+INT_PTR RunChangeIconDialog(HWND owner)
+{
+    IconCall.Owner = owner;
+    IconCall.FocusCheckGuard = 0;
+    return DialogBoxParamA(AppInstance(), MAKEINTRESOURCEA(IDD_CHANGEICON), owner, ChangeIconProc, 0);
+}
+
+char *OpenChangeIconDialog(HWND owner, char *buffer, const char *titleSuffix, const POINT *anchor)
+{
+    if (buffer == nullptr)
+        return nullptr;
+    IconCall.Target = buffer;
+    TrimLeadingSpaces(TrimTrailingSpaces(buffer));
+    IconCall.CurrentIndex = SplitIconLocation(buffer);
+    IconCall.TitleSuffix = titleSuffix;
+    IconCall.HasAnchor = anchor != nullptr;
+    if (anchor != nullptr)
+        IconCall.Anchor = *anchor;
+    if (Settings.DialogRows == 0)
+        Settings.DialogRows = 4;
+    if (RunChangeIconDialog(owner) != IDOK)
         buffer[0] = '\0';
+    if (owner != nullptr && IsWindowVisible(owner))
+        UpdateWindow(owner);
     return buffer;
 }
