@@ -10,6 +10,10 @@ prefix=$PWD/$build/wineprefix-run
 had_display=${DISPLAY:-}
 winebed_start "$prefix"
 trap winebed_stop EXIT
+# Wine draws the title bars itself: under Xvfb there is no window manager to do it.
+for value in Decorated Managed; do
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v $value /d N /f </dev/null >/dev/null 2>&1
+done
 exe=$build/bin/tilefox.exe
 if [ -n "$had_display" ]; then
   wine "$exe" "$@"

@@ -1,13 +1,455 @@
 #include "app/frame.h"
 
-INT_PTR CALLBACK SheetPageProc(HWND, UINT, WPARAM, LPARAM) { return 0; }
-void InitSheet(HWND) {}
+#include <commctrl.h>
+#include <ole2.h>
+#include <prsht.h>
+#include <shellapi.h>
+
+#include "app/appstate.h"
+#include "app/settings.h"
+#include "app/sheetwindow.h"
+#include "app/texts.h"
+#include "ids.h"
+#include "lists/listcommands.h"
+#include "lists/listpage.h"
+#include "picker/changeicon.h"
+#include "shellglue/iconlocation.h"
+#include "shellglue/paths.h"
+
+enum { FIRST_SHOW = 255, FILL_PUMP_COUNT = 24, COOL_ICONS_NEEDED = 40, TITLE_FIRST = IDS_TAB_DESKTOP };
+
+// The two settings tabs have no content of their own yet: their templates are missing and
+// their tabs stay empty.
+static INT_PTR CALLBACK EmptyContentPage(HWND, UINT message, WPARAM, LPARAM)
+{
+    return message == WM_INITDIALOG;
+}
+
+const ContentPage ProgramContentPages[TAB_COUNT] = {
+    {IDD_ICONLIST, IconListPage}, {IDD_ICONLIST, IconListPage}, {IDD_ICONLIST, IconListPage},
+    {IDD_ICONLIST, IconListPage}, {IDD_ICONLIST, IconListPage},
+    {IDD_ICONSETTINGS, EmptyContentPage}, {IDD_BEHAVIOUR, EmptyContentPage},
+};
 
 void PumpOneMessage()
 {
     MSG msg;
-    if (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) && GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE))
+        return;
+    BOOL result = GetMessageA(&msg, nullptr, 0, 0);
+    if (result == 0) {
+        // A quit taken here belongs to the loop that ends the program.
+        PostQuitMessage(int(msg.wParam));
+        return;
+    }
+    if (result > 0) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
+}
+
+int IsThemeFile(const char *path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes != DWORD(-1) && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return 0;
+    const char *extension = FindExtension(path);
+    return lstrcmpiA(extension, ".themi") == 0 || lstrcmpiA(extension, ".theme") == 0 ||
+           lstrcmpiA(extension, ".motif") == 0;
+}
+
+static HWND ContentOf(int tab)
+{
+    return tab >= 0 && tab < TAB_COUNT ? Sheet.TabDialogs[tab] : nullptr;
+}
+
+// --- sheet set-up ---------------------------------------------------------------------------
+
+static LONG RaisedWeight(LONG weight)
+{
+    if (weight == 0)
+        return FW_BOLD;
+    return weight < 600 ? weight + 300 : FW_HEAVY;
+}
+
+void CreateMenuFonts(const LOGFONTA *menuFont)
+{
+    if (Sheet.MenuFont != nullptr)
+        DeleteObject(Sheet.MenuFont);
+    if (Sheet.MenuFontBold != nullptr)
+        DeleteObject(Sheet.MenuFontBold);
+    Sheet.MenuFont = CreateFontIndirectA(menuFont);
+    LOGFONTA bold = *menuFont;
+    bold.lfWeight = RaisedWeight(bold.lfWeight);
+    Sheet.MenuFontBold = CreateFontIndirectA(&bold);
+}
+
+static void CreateSheetFonts(HWND sheet)
+{
+    LOGFONTA titleFont;
+    if (!SystemParametersInfoA(SPI_GETICONTITLELOGFONT, sizeof titleFont, &titleFont, 0)) {
+        HFONT sheetFont = reinterpret_cast<HFONT>(SendMessageA(sheet, WM_GETFONT, 0, 0));
+        ZeroMemory(&titleFont, sizeof titleFont);
+        GetObjectA(sheetFont != nullptr ? sheetFont : GetStockObject(DEFAULT_GUI_FONT), sizeof titleFont,
+                   &titleFont);
+    }
+    HDC screen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+
+    titleFont.lfWidth = 0;
+    titleFont.lfHeight = -MulDiv(9, dpi, 72);
+    Sheet.ListFont = CreateFontIndirectA(&titleFont);
+    titleFont.lfHeight = -MulDiv(10, dpi, 72);
+    Sheet.ListFontLarge = CreateFontIndirectA(&titleFont);
+
+    NONCLIENTMETRICSA metrics;
+    ZeroMemory(&metrics, sizeof metrics);
+    metrics.cbSize = 340;
+    if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 340, &metrics, 0))
+        CreateMenuFonts(&metrics.lfMenuFont);
+    else
+        CreateMenuFonts(&titleFont);
+}
+
+static void LoadSheetIcons()
+{
+    char path[MAX_PATH];
+    CopyText(path, App.SystemDirPath != nullptr ? App.SystemDirPath : "", MAX_PATH);
+    if (AppendText(path, "shell32.dll", MAX_PATH))
+        ExtractIconExA(path, 0, &Sheet.FallbackIconLarge, &Sheet.FallbackIconSmall, 1);
+
+    CopyText(path, App.SystemDirPath != nullptr ? App.SystemDirPath : "", MAX_PATH);
+    if (AppendText(path, "cool.dll", MAX_PATH)) {
+        UINT count = UINT(reinterpret_cast<UINT_PTR>(ExtractIconA(AppInstance(), path, UINT(-1))));
+        Sheet.CoolIconsAvailable = count >= COOL_ICONS_NEEDED;
+    }
+}
+
+static HICON LoadResourceIcon(WORD id)
+{
+    return static_cast<HICON>(LoadImageA(AppInstance(), MAKEINTRESOURCEA(id), IMAGE_ICON, 0, 0, 0));
+}
+
+void InitSheet(HWND sheet)
+{
+    Sheet.ChangesPending = 0;
+    FreeRegistryBackups();
+    if (App.InstanceWindow != nullptr)
+        SetWindowLongA(App.InstanceWindow, GWL_USERDATA, reinterpret_cast<LONG>(sheet));
+
+    // A task-bar button and a minimise box; no help button.
+    LONG style = GetWindowLongA(sheet, GWL_STYLE);
+    SetWindowLongA(sheet, GWL_STYLE, (style & ~DS_CONTEXTHELP) | WS_MINIMIZEBOX | WS_SYSMENU);
+    LONG exStyle = GetWindowLongA(sheet, GWL_EXSTYLE);
+    SetWindowLongA(sheet, GWL_EXSTYLE, (exStyle & ~WS_EX_CONTEXTHELP) | WS_EX_APPWINDOW);
+
+    GetSystemMenu(sheet, TRUE);
+    HMENU systemMenu = GetSystemMenu(sheet, FALSE);
+    EnableMenuItem(systemMenu, SC_RESTORE, MF_BYCOMMAND | MF_GRAYED);
+    DeleteMenu(systemMenu, SC_MAXIMIZE, MF_BYCOMMAND);
+    DeleteMenu(systemMenu, SC_SIZE, MF_BYCOMMAND);
+
+    ReadSheetSettings(sheet);
+
+    LoadSheetIcons();
+    if (App.PlusMode) {
+        if (Sheet.CoolIconsAvailable) {
+            char caption[sizeof App.Caption + 8];
+            CopyText(caption, App.Caption, sizeof caption);
+            AppendText(caption, " Plus!", sizeof caption);
+            SetWindowTextA(sheet, caption);
+        } else {
+            App.PlusMode = 0;
+        }
+    }
+    Sheet.ChangedMarkIcon = LoadResourceIcon(IDI_CHANGED);
+    Sheet.CopyIcon = LoadResourceIcon(IDI_COPY);
+    Sheet.PasteIcon = LoadResourceIcon(IDI_PASTE);
+    Sheet.UndoIcon = LoadResourceIcon(IDI_UNDO);
+
+    CreateSheetFonts(sheet);
+
+    Sheet.PreviousSheetProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongA(sheet, GWL_WNDPROC, reinterpret_cast<LONG>(SheetWindowProc)));
+}
+
+// --- page procedure ---------------------------------------------------------------------------
+
+static INT_PTR OnInitDialog(HWND page)
+{
+    if (Sheet.ContentCreated)
+        return TRUE;
+    Sheet.ContentCreated = 1;
+    int shownTab = App.CurrentTab;
+    // Loads OLE once while the sheet is built, so that the first drop or shortcut read later
+    // does not pause the program.
+    OleInitialize(nullptr);
+    OleUninitialize();
+    HWND sheet = GetParent(page);
+    InitSheet(sheet);
+
+    LONG pageStyle = GetWindowLongA(page, GWL_STYLE);
+    LONG pageExStyle = GetWindowLongA(page, GWL_EXSTYLE);
+    const ContentPage *pages = Sheet.ContentPages != nullptr ? Sheet.ContentPages : ProgramContentPages;
+    for (int tab = 0; tab < TAB_COUNT; ++tab) {
+        // The content dialogs learn their tab from CurrentTab while they initialise.
+        App.CurrentTab = tab;
+        HWND content = CreateDialogParamA(AppInstance(), MAKEINTRESOURCEA(pages[tab].Template), sheet,
+                                          pages[tab].Procedure, 0);
+        Sheet.TabDialogs[tab] = content;
+        if (content == nullptr)
+            continue;
+        LONG style = GetWindowLongA(content, GWL_STYLE);
+        SetWindowLongA(content, GWL_STYLE, (style | pageStyle) & ~WS_DISABLED);
+        LONG exStyle = GetWindowLongA(content, GWL_EXSTYLE);
+        SetWindowLongA(content, GWL_EXSTYLE, exStyle | pageExStyle);
+    }
+    App.CurrentTab = shownTab;
+    SendMessageA(sheet, UM_SETCHANGED, 0, 0);
+    return TRUE;
+}
+
+// The sheet moves and sizes the page once it is created; the content dialogs follow.
+static INT_PTR OnMove(LPARAM lParam)
+{
+    if (!Sheet.ContentCreated || Sheet.FirstMoveDone)
+        return TRUE;
+    Sheet.FirstMoveDone = 1;
+    for (HWND content : Sheet.TabDialogs) {
+        if (content != nullptr)
+            SetWindowPos(content, nullptr, short(LOWORD(lParam)), short(HIWORD(lParam)), 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    return TRUE;
+}
+
+static INT_PTR OnSize(LPARAM lParam)
+{
+    if (!Sheet.ContentCreated || Sheet.FirstSizeDone)
+        return TRUE;
+    Sheet.FirstSizeDone = 1;
+    for (HWND content : Sheet.TabDialogs) {
+        if (content != nullptr)
+            SetWindowPos(content, nullptr, 0, 0, LOWORD(lParam), HIWORD(lParam),
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    return TRUE;
+}
+
+static void OnSetActive(HWND page)
+{
+    HWND sheet = GetParent(page);
+    HWND tabs = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
+    App.CurrentTab = int(SendMessageA(tabs, TCM_GETCURSEL, 0, 0));
+    // Later switches are drawn once, by UM_SHOWCURRENTTAB, not page by page.
+    if (Sheet.FirstActivationDone)
+        SendMessageA(sheet, WM_SETREDRAW, FALSE, 0);
+    EnableWindow(page, FALSE);
+    PostMessageA(page, UM_SHOWCURRENTTAB, 0, 0);
+    if (Sheet.FirstActivationDone)
+        return;
+    Sheet.FirstActivationDone = 1;
+    // Only the tab shown first is filled before the sheet appears.
+    if (App.CurrentTab < LIST_TAB_COUNT && ContentOf(App.CurrentTab) != nullptr)
+        SendMessageA(ContentOf(App.CurrentTab), UM_FILLLIST, 0, 0);
+    PostMessageA(page, UM_FILLOTHERLISTS, 0, App.CurrentTab);
+    ShowWindow(sheet, SW_SHOWDEFAULT);
+}
+
+static INT_PTR OnNotify(HWND page, const NMHDR *header)
+{
+    if (header->code == UINT(PSN_SETACTIVE))
+        OnSetActive(page);
+    SetWindowLongA(page, DWL_MSGRESULT, 0);
+    return FALSE;
+}
+
+static void TakeChangeIconChoice(HWND sheet, const char *location)
+{
+    char *startup = App.CopiedIcon;
+    POINT cursor;
+    GetCursorPos(&cursor);
+    if (cursor.y != 0)
+        cursor.y -= 40;
+    char choice[LOCATION_BUFFER];
+    CopyText(choice, location, LOCATION_BUFFER);
+    App.IconPickMode = 1;
+    UpdateWindow(sheet);
+    OpenChangeIconDialog(sheet, choice, nullptr, &cursor);
+    App.IconPickMode = 0;
+    if (choice[0] != '\0') {
+        char *copy = DupString(choice);
+        if (copy == nullptr)
+            return;
+        if (App.CopiedIcon != nullptr)
+            GlobalFree(App.CopiedIcon);
+        App.CopiedIcon = copy;
+    } else if (App.CopiedIcon != nullptr && App.CopiedIcon == startup) {
+        GlobalFree(App.CopiedIcon);
+        App.CopiedIcon = nullptr;
+    }
+}
+
+// A file named on the command line becomes the icon to paste: picked in the Change Icon
+// dialog when it holds several, taken as it is when it holds one.
+static void HandleStartupFile(HWND page)
+{
+    if (IsThemeFile(App.CopiedIcon))
+        return;
+    char location[LOCATION_BUFFER];
+    CopyText(location, App.CopiedIcon, LOCATION_BUFFER);
+    BYTE several = 0;
+    char *resolved = ResolveIconLocation(location, LOCATION_BUFFER, &several) ? DupString(location) : nullptr;
+    GlobalFree(App.CopiedIcon);
+    App.CopiedIcon = resolved;
+    if (resolved == nullptr)
+        return;
+    if (several) {
+        TakeChangeIconChoice(GetParent(page), location);
+        return;
+    }
+    ApplyShellIconOverride(location);
+    char *copy = DupString(location);
+    if (copy != nullptr) {
+        GlobalFree(App.CopiedIcon);
+        App.CopiedIcon = copy;
+    }
+}
+
+static INT_PTR OnShowCurrentTab(HWND page)
+{
+    HWND sheet = GetParent(page);
+    HWND content = ContentOf(App.CurrentTab);
+    if (content != nullptr)
+        SetWindowPos(content, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(page, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ShowWindow(page, SW_HIDE);
+    if (content != nullptr)
+        ShowWindow(content, SW_SHOW);
+    for (HWND other : Sheet.TabDialogs) {
+        if (other != nullptr && other != content)
+            ShowWindow(other, SW_HIDE);
+    }
+    SendMessageA(sheet, WM_SETREDRAW, TRUE, 0);
+
+    int current = App.CurrentTab;
+    int previous = Sheet.PreviousTab;
+    if (content != nullptr) {
+        // The settings tabs and the first show paint everything; the icon tabs share one
+        // layout and only repaint their rows.
+        InvalidateRect(content, nullptr, current >= TAB_SETTINGS1 || previous >= TAB_SETTINGS1);
+        if (current == TAB_DRIVE || previous == TAB_DRIVE) {
+            RECT client;
+            GetClientRect(content, &client);
+            client.top = 4 * client.bottom / 5;
+            InvalidateRect(content, &client, TRUE);
+        }
+        UpdateWindow(content);
+    } else {
+        // An empty tab: the sheet itself must wipe what the last content left.
+        RedrawWindow(sheet, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    }
+    if (previous == FIRST_SHOW && App.CopiedIcon != nullptr)
+        HandleStartupFile(page);
+    Sheet.PreviousTab = BYTE(current);
+    return TRUE;
+}
+
+static INT_PTR OnFillOtherLists(HWND page, LPARAM firstTab)
+{
+    HWND sheet = GetParent(page);
+    HCURSOR previous = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
+        if (tab == 1)
+            SetCursor(previous);
+        UpdateWindow(sheet);
+        for (int i = 0; i < FILL_PUMP_COUNT; ++i)
+            PumpOneMessage();
+        HWND content = ContentOf(tab);
+        if (tab != firstTab && content != nullptr && IsWindow(content))
+            SendMessageA(content, UM_FILLLIST, 0, 0);
+    }
+    if (App.CopiedIcon != nullptr)
+        PostMessageA(page, UM_IMPORTSTARTUPTHEME, 0, 0);
+    return TRUE;
+}
+
+static INT_PTR OnImportStartupTheme(HWND page)
+{
+    if (App.CopiedIcon == nullptr || !IsThemeFile(App.CopiedIcon))
+        return TRUE;
+    HWND sheet = GetParent(page);
+    char path[MAX_PATH];
+    CopyText(path, App.CopiedIcon, MAX_PATH);
+    GlobalFree(App.CopiedIcon);
+    App.CopiedIcon = nullptr;
+
+    HWND foreground = GetForegroundWindow();
+    SetForegroundWindow(sheet);
+    if (foreground != nullptr && foreground != sheet)
+        RedrawWindow(foreground, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+    SendMessageA(sheet, WM_SETREDRAW, FALSE, 0);
+    DWORD result = ImportThemeFile(path);
+    SendMessageA(sheet, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(sheet, nullptr, FALSE);
+    if (ContentOf(App.CurrentTab) != nullptr)
+        PostMessageA(ContentOf(App.CurrentTab), UM_ICONSCHANGED, 0, -1);
+
+    char format[TEXT_BUFFER];
+    CopyText(format, LoadText(IDS_THEMEREAD), TEXT_BUFFER);
+    char message[TEXT_BUFFER + 32];
+    wsprintfA(message, format, unsigned(LOWORD(result)), unsigned(HIWORD(result)));
+    MessageBoxA(sheet, message, App.Caption, MB_ICONINFORMATION);
+    return TRUE;
+}
+
+INT_PTR CALLBACK SheetPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnInitDialog(page);
+    case WM_MOVE:
+        return OnMove(lParam);
+    case WM_SIZE:
+        return OnSize(lParam);
+    case WM_NOTIFY:
+        return OnNotify(page, reinterpret_cast<const NMHDR *>(lParam));
+    case UM_SHOWCURRENTTAB:
+        return OnShowCurrentTab(page);
+    case UM_FILLOTHERLISTS:
+        return OnFillOtherLists(page, lParam);
+    case UM_IMPORTSTARTUPTHEME:
+        return OnImportStartupTheme(page);
+    default:
+        return FALSE;
+    }
+}
+
+INT_PTR RunPropertySheet(int startTab, DWORD extraFlags, const ContentPage *pages)
+{
+    ResetSheetState(pages);
+    PROPSHEETPAGEA sheetPages[TAB_COUNT];
+    ZeroMemory(sheetPages, sizeof sheetPages);
+    for (int tab = 0; tab < TAB_COUNT; ++tab) {
+        sheetPages[tab].dwSize = sizeof sheetPages[tab];
+        sheetPages[tab].dwFlags = PSP_USETITLE;
+        sheetPages[tab].hInstance = AppInstance();
+        sheetPages[tab].pszTemplate = MAKEINTRESOURCEA(IDD_SHEETPAGE);
+        sheetPages[tab].pszTitle = MAKEINTRESOURCEA(TITLE_FIRST + tab);
+        sheetPages[tab].pfnDlgProc = SheetPageProc;
+    }
+    PROPSHEETHEADERA header;
+    ZeroMemory(&header, sizeof header);
+    header.dwSize = PROPSHEETHEADERA_V1_SIZE;
+    header.dwFlags = PSH_PROPSHEETPAGE | PSH_USEICONID | extraFlags;
+    header.hInstance = AppInstance();
+    header.pszIcon = MAKEINTRESOURCEA(IDI_SHEET);
+    header.pszCaption = App.Caption;
+    header.nPages = TAB_COUNT;
+    header.nStartPage = UINT(startTab);
+    header.ppsp = sheetPages;
+    App.CurrentTab = startTab;
+    return PropertySheetA(&header);
 }

@@ -5,8 +5,22 @@
 
 #include <windows.h>
 
+#include "app/sheetstate.h"
+
+// The content dialogs of the seven tabs.
+extern const ContentPage ProgramContentPages[TAB_COUNT];
+
 INT_PTR CALLBACK SheetPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 void InitSheet(HWND sheet);
 void PumpOneMessage();
+
+// Runs the seven-tab sheet (modal unless extraFlags holds PSH_MODELESS, when the sheet
+// window is returned). pages null means ProgramContentPages.
+INT_PTR RunPropertySheet(int startTab, DWORD extraFlags = 0, const ContentPage *pages = nullptr);
+
+// MenuFont and MenuFontBold from a logical font, replacing the old ones.
+void CreateMenuFonts(const LOGFONTA *menuFont);
+// The theme files that are imported rather than turned into an icon.
+int IsThemeFile(const char *path);
 
 #endif

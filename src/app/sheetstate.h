@@ -7,6 +7,12 @@
 enum { TAB_COUNT = 7, LIST_TAB_COUNT = 5, TAB_DESKTOP = 0, TAB_GENERAL = 1, TAB_SPECIAL = 2,
        TAB_STARTMENU = 3, TAB_DRIVE = 4, TAB_SETTINGS1 = 5, TAB_SETTINGS2 = 6 };
 
+// Template and procedure of one tab's content dialog.
+struct ContentPage {
+    WORD Template;
+    DLGPROC Procedure;
+};
+
 struct SheetState {
     HWND TabDialogs[TAB_COUNT];
     HWND TabLists[LIST_TAB_COUNT];
@@ -28,7 +34,11 @@ struct SheetState {
     BYTE CoolIconsAvailable;
     BYTE ChangesPending;
     WNDPROC PreviousSheetProc;
+    const ContentPage *ContentPages;    // TAB_COUNT entries
 };
+
+// Clears the sheet state before a sheet is created; pages null means the program's own.
+void ResetSheetState(const ContentPage *pages);
 
 extern SheetState Sheet;
 

@@ -1,0 +1,252 @@
+#include "app/sheetwindow.h"
+
+#include <shlobj.h>
+
+#include "app/appstate.h"
+#include "app/frame.h"
+#include "app/settings.h"
+#include "app/sheetstate.h"
+#include "ids.h"
+#include "lists/iconentry.h"
+#include "shellsettings/redraw.h"
+
+enum { BAND = 6 };
+
+static void FreeText(char **text)
+{
+    if (*text != nullptr)
+        GlobalFree(*text);
+    *text = nullptr;
+}
+
+static void SetApplyEnabled(HWND sheet, BOOL enabled)
+{
+    EnableWindow(GetDlgItem(sheet, IDC_SHEET_APPLY), enabled);
+}
+
+// Explorer of the integrated shell takes F5 on its desktop window; the older one only in
+// the list view inside it.
+static void SendF5ToDesktop()
+{
+    HWND target = FindWindowA("Progman", nullptr);
+    if (target != nullptr && !App.NewShell)
+        target = GetWindow(GetWindow(target, GW_CHILD), GW_CHILD);
+    if (target == nullptr)
+        return;
+    HWND foreground = GetForegroundWindow();
+    if (!SetForegroundWindow(target))
+        return;
+    PumpOneMessage();
+    keybd_event(VK_F5, 0, 0, 0);
+    keybd_event(VK_F5, 0, KEYEVENTF_KEYUP, 0);
+    if (foreground != nullptr)
+        SetForegroundWindow(foreground);
+}
+
+void RefreshShell(HWND sheet, BYTE desktopRefresh, BYTE iconRedraw)
+{
+    if (iconRedraw && Settings.AutoRefresh) {
+        RedrawShellIcons();
+        UpdateWindow(sheet);
+        return;
+    }
+    if (!desktopRefresh || Settings.RefreshLevel == 0)
+        return;
+    if (Settings.RefreshLevel == 1) {
+        SendF5ToDesktop();
+        return;
+    }
+    SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSH, nullptr, nullptr);
+    UpdateWindow(sheet);
+}
+
+void ApplyAllChanges(HWND sheet)
+{
+    BYTE desktopRefresh = 0;
+    BYTE iconRedraw = 0;
+    // No input may reach the sheet while rows are half written.
+    EnableWindow(sheet, FALSE);
+    for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
+        HWND list = Sheet.TabLists[tab];
+        if (list == nullptr || !IsWindow(list))
+            continue;
+        int count = int(SendMessageA(list, LB_GETCOUNT, 0, 0));
+        for (int row = 0; row < count; ++row) {
+            IconEntry *entry = GetEntry(list, row);
+            if (entry == nullptr || entry->ChangeState == STATE_UNCHANGED)
+                continue;
+            if (tab == TAB_DESKTOP || tab == TAB_SPECIAL)
+                desktopRefresh = 1;
+            else
+                iconRedraw = 1;
+            CommitEntry(entry);
+            IconEntry saved;
+            ZeroMemory(&saved, sizeof saved);
+            saved.SavedLocation = entry->CurrentLocation;
+            saved.ChangeState = STATE_UNCHANGED;
+            UpdateEntry(list, row, &saved, EF_SAVEDLOCATION | EF_CHANGESTATE);
+        }
+    }
+    EnableWindow(sheet, TRUE);
+    RefreshShell(sheet, desktopRefresh, iconRedraw);
+
+    HWND driveList = Sheet.TabLists[TAB_DRIVE];
+    HWND drivePage = driveList != nullptr ? GetParent(driveList) : nullptr;
+    if (drivePage != nullptr)
+        SendMessageA(drivePage, UM_APPLYDRIVEICONS, 0, 0);
+}
+
+static void ApplyPending(HWND sheet)
+{
+    if (!Sheet.ChangesPending)
+        return;
+    ApplyAllChanges(sheet);
+    Sheet.ChangesPending = 0;
+}
+
+// Returns 1 when the message is consumed.
+static int OnCommand(HWND sheet, WPARAM wParam)
+{
+    switch (LOWORD(wParam)) {
+    case IDOK:
+        ShowWindow(sheet, SW_HIDE);
+        PumpOneMessage();
+        ApplyPending(sheet);
+        SaveSettings(sheet);
+        return 0;
+    case IDCANCEL:
+        ShowWindow(sheet, SW_HIDE);
+        PumpOneMessage();
+        SaveSettings(sheet);
+        return 0;
+    case IDC_SHEET_APPLY:
+        // The pages never see Apply: the lists are committed here, all at once.
+        PostMessageA(sheet, WM_NEXTDLGCTL, 0, 0);
+        PumpOneMessage();
+        SetApplyEnabled(sheet, FALSE);
+        UpdateWindow(sheet);
+        ApplyPending(sheet);
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+static void OnSize(HWND sheet, WPARAM wParam)
+{
+    if (wParam > SIZE_MAXIMIZED)
+        return;
+    HMENU systemMenu = GetSystemMenu(sheet, FALSE);
+    EnableMenuItem(systemMenu, SC_MINIMIZE, MF_BYCOMMAND | (wParam == SIZE_MINIMIZED ? MF_GRAYED : MF_ENABLED));
+    EnableMenuItem(systemMenu, SC_RESTORE, MF_BYCOMMAND | (wParam == SIZE_RESTORED ? MF_GRAYED : MF_ENABLED));
+}
+
+// Invalidates a control's rectangle in the page but validates its inside again: only the
+// border band around it is repainted.
+static void RepaintBand(HWND content, HWND control, int rightInset)
+{
+    if (control == nullptr)
+        return;
+    RECT box;
+    GetWindowRect(control, &box);
+    MapWindowPoints(nullptr, content, reinterpret_cast<POINT *>(&box), 2);
+    InvalidateRect(content, &box, FALSE);
+    InflateRect(&box, -BAND, -BAND);
+    box.right -= rightInset;
+    ValidateRect(content, &box);
+}
+
+static void OnActivateApp(HWND sheet, WPARAM active)
+{
+    if (!active || IsIconic(sheet) || App.CurrentTab < 0 || App.CurrentTab >= LIST_TAB_COUNT)
+        return;
+    HWND content = Sheet.TabDialogs[App.CurrentTab];
+    HWND list = Sheet.TabLists[App.CurrentTab];
+    if (content == nullptr || list == nullptr)
+        return;
+    UpdateWindow(content);
+    RepaintBand(content, list, GetSystemMetrics(SM_CXVSCROLL));
+    RepaintBand(content, GetDlgItem(content, IDC_PREVIEW), 0);
+}
+
+static void OnWinIniChange(WPARAM wParam)
+{
+    if (wParam != SPI_SETNONCLIENTMETRICS)
+        return;
+    NONCLIENTMETRICSA metrics;
+    ZeroMemory(&metrics, sizeof metrics);
+    metrics.cbSize = 340;
+    if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 340, &metrics, 0))
+        CreateMenuFonts(&metrics.lfMenuFont);
+}
+
+static void OnSetChanged(HWND sheet, LPARAM lParam)
+{
+    Sheet.ChangesPending = lParam != 0;
+    SetApplyEnabled(sheet, Sheet.ChangesPending);
+}
+
+static void OnDestroy(HWND sheet)
+{
+    FreeText(&App.CopiedIcon);
+    FreeText(&App.SystemDirPath);
+    FreeText(&App.DefaultBrowseLocation);
+    FreeRegistryBackups();
+    HFONT fonts[] = {Sheet.ListFont, Sheet.ListFontLarge, Sheet.MenuFont, Sheet.MenuFontBold};
+    for (HFONT font : fonts) {
+        if (font != nullptr)
+            DeleteObject(font);
+    }
+    Sheet.ListFont = Sheet.ListFontLarge = Sheet.MenuFont = Sheet.MenuFontBold = nullptr;
+    HICON icons[] = {Sheet.FallbackIconLarge, Sheet.FallbackIconSmall, Sheet.ChangedMarkIcon,
+                     Sheet.UndoIcon, Sheet.CopyIcon, Sheet.PasteIcon};
+    for (HICON icon : icons) {
+        if (icon != nullptr)
+            DestroyIcon(icon);
+    }
+    Sheet.FallbackIconLarge = Sheet.FallbackIconSmall = nullptr;
+    Sheet.ChangedMarkIcon = Sheet.UndoIcon = Sheet.CopyIcon = Sheet.PasteIcon = nullptr;
+    // A later activation request must not find this handle again.
+    if (App.InstanceWindow != nullptr)
+        SetWindowLongA(App.InstanceWindow, GWL_USERDATA, 0);
+    SetWindowLongA(sheet, GWL_WNDPROC, reinterpret_cast<LONG>(Sheet.PreviousSheetProc));
+}
+
+LRESULT CALLBACK SheetWindowProc(HWND sheet, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    WNDPROC previous = Sheet.PreviousSheetProc;
+    switch (message) {
+    case WM_COMMAND:
+        if (OnCommand(sheet, wParam))
+            return 0;
+        break;
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_CLOSE) {
+            PostMessageA(sheet, WM_COMMAND, IDCANCEL, reinterpret_cast<LPARAM>(GetDlgItem(sheet, IDCANCEL)));
+            return 0;
+        }
+        break;
+    case WM_SIZE:
+        OnSize(sheet, wParam);
+        break;
+    case WM_ACTIVATE:
+        if ((LOWORD(wParam) == WA_ACTIVE || LOWORD(wParam) == WA_CLICKACTIVE) && !IsIconic(sheet))
+            UpdateWindow(sheet);
+        break;
+    case WM_ACTIVATEAPP:
+        OnActivateApp(sheet, wParam);
+        break;
+    case WM_WININICHANGE:
+        OnWinIniChange(wParam);
+        break;
+    case UM_SETCHANGED:
+        OnSetChanged(sheet, lParam);
+        return 0;
+    case WM_DESTROY:
+        OnDestroy(sheet);
+        break;
+    default:
+        break;
+    }
+    return CallWindowProcA(previous, sheet, message, wParam, lParam);
+}

@@ -1,0 +1,14 @@
+// The sheet window's own procedure (OK, Cancel, Apply, closing, clean-up) and Apply.
+#ifndef TILEFOX_SHEETWINDOW_H
+#define TILEFOX_SHEETWINDOW_H
+
+#include <windows.h>
+
+LRESULT CALLBACK SheetWindowProc(HWND sheet, UINT message, WPARAM wParam, LPARAM lParam);
+// Commits every changed row of the five lists and makes the shell show the new icons.
+void ApplyAllChanges(HWND sheet);
+// How the shell learns of applied changes: icons of the shell's own pictures need a redraw,
+// desktop items a refresh of the desktop.
+void RefreshShell(HWND sheet, BYTE desktopRefresh, BYTE iconRedraw);
+
+#endif
