@@ -1,3 +1,201 @@
+// The Special tab: every registered shell folder with an icon and a title of its own that
+// is not a desktop item. There is no catalogue; only a few folders have a known standard icon.
+#include "app/appstate.h"
 #include "lists/catalogues.h"
+#include "lists/classids.h"
+#include "lists/iconentry.h"
+#include "lists/listpage.h"
+#include "shellglue/handles.h"
+#include "shellglue/paths.h"
+#include "shellglue/registry.h"
 
-void FillShellFolderList(HWND) {}
+namespace {
+
+const char kClassesKey[] = "Software\\Classes\\CLSID";
+
+enum { CLASS_NAME_BUFFER = 237, KEY_BUFFER = 96, KNOWN_FOLDERS = 15, FIRST_NEW_SHELL_ROW = 8 };
+
+struct KnownFolder {
+    ClassId Id;
+    const char *Template;
+};
+
+// Rows 0-7 hold the standard icons of the old shell, rows 8-14 those of the new one.
+const KnownFolder kKnownFolders[KNOWN_FOLDERS] = {
+    {{{0x89, 0x29, 0x21, 0x02, 0x47, 0x55, 0x11, 0xCF, 0x9D, 0xC2, 0x00, 0xAA, 0x00, 0x6C, 0x2B, 0x84}},
+     "*mailnews.dll,-2"},
+    {{{0x89, 0x29, 0x21, 0x03, 0x47, 0x55, 0x11, 0xCF, 0x9D, 0xC2, 0x00, 0xAA, 0x00, 0x6C, 0x2B, 0x84}},
+     "*mailnews.dll,-3"},
+    {{{0xFF, 0x39, 0x35, 0x60, 0xC2, 0xA7, 0x11, 0xCF, 0xBF, 0xF4, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}},
+     "*CACHEVU.DLL"},
+    {{{0x7B, 0xD2, 0x9E, 0x00, 0x76, 0xC1, 0x11, 0xCF, 0x9D, 0xD0, 0x00, 0xA0, 0xC9, 0x03, 0x49, 0x33}},
+     "*CACHEVU.DLL"},
+    {{{0x1A, 0x9B, 0xA3, 0xA0, 0x14, 0x3A, 0x11, 0xCF, 0x83, 0x50, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}},
+     "favorite.dll,0"},
+    {{{0xD6, 0x27, 0x79, 0x90, 0x4C, 0x6A, 0x11, 0xCF, 0x8D, 0x87, 0x00, 0xAA, 0x00, 0x60, 0xF5, 0xBF}},
+     "*mstask.dll,0"},
+    {{{0x88, 0xC6, 0xC3, 0x81, 0x2E, 0x85, 0x11, 0xD0, 0x94, 0xDE, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}},
+     "*OCCACHE.DLL"},
+    {{{0xF5, 0x17, 0x58, 0x61, 0x26, 0x88, 0x11, 0xD0, 0x9C, 0x5E, 0x00, 0xAA, 0x00, 0xA4, 0x59, 0x57}},
+     "*WEBCHECK.DLL"},
+    {{{0x3D, 0xC7, 0xA0, 0x20, 0x0A, 0xCD, 0x11, 0xCF, 0xA9, 0xBB, 0x00, 0xAA, 0x00, 0x4A, 0xE8, 0x37}},
+     "*mshtml.dll,0"},
+    {{{0xFF, 0x39, 0x35, 0x60, 0xC2, 0xA7, 0x11, 0xCF, 0xBF, 0xF4, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}},
+     "*SHDOCVW.DLL,-20785"},
+    {{{0x7B, 0xD2, 0x9E, 0x00, 0x76, 0xC1, 0x11, 0xCF, 0x9D, 0xD0, 0x00, 0xA0, 0xC9, 0x03, 0x49, 0x33}},
+     "*SHDOCVW.DLL,-20780"},
+    {{{0xD6, 0x27, 0x79, 0x90, 0x4C, 0x6A, 0x11, 0xCF, 0x8D, 0x87, 0x00, 0xAA, 0x00, 0x60, 0xF5, 0xBF}},
+     "*mstask.dll,-100"},
+    {{{0x88, 0xC6, 0xC3, 0x81, 0x2E, 0x85, 0x11, 0xD0, 0x94, 0xDE, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}},
+     "*OCCACHE.DLL"},
+    {{{0x1A, 0x9B, 0xA3, 0xA0, 0x14, 0x3A, 0x11, 0xCF, 0x83, 0x50, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}},
+     "*shell32.dll,-173"},
+    {{{0xF5, 0x17, 0x58, 0x61, 0x26, 0x88, 0x11, 0xD0, 0x9C, 0x5E, 0x00, 0xAA, 0x00, 0xA4, 0x59, 0x57}},
+     "*WEBCHECK.DLL"},
+};
+
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// Reads count hex digits (an even number) from text into count / 2 bytes, first digits first.
+bool ReadHexGroup(const char *text, int count, BYTE *out)
+{
+    for (int i = 0; i < count; i += 2) {
+        int high = HexDigit(text[i]);
+        int low = HexDigit(text[i + 1]);
+        if (high < 0 || low < 0)
+            return false;
+        out[i / 2] = BYTE((high << 4) | low);
+    }
+    return true;
+}
+
+// A bounded path: Software\Classes\CLSID\<name><tail>.
+void ClassSubkey(const char *name, const char *tail, char *key)
+{
+    CopyText(key, kClassesKey, KEY_BUFFER);
+    AppendText(key, "\\", KEY_BUFFER);
+    AppendText(key, name, KEY_BUFFER);
+    AppendText(key, tail, KEY_BUFFER);
+}
+
+bool MachineKeyExists(const char *key)
+{
+    RegKey probe;
+    return probe.Open(HKEY_LOCAL_MACHINE, key, KEY_QUERY_VALUE);
+}
+
+// A folder of the shell: it says so with a ShellFolder key, or it is served by the shell
+// itself. Only the bare server name counts; a full path to shell32.dll does not.
+bool IsShellFolder(const char *name)
+{
+    char key[KEY_BUFFER];
+    ClassSubkey(name, "\\ShellFolder", key);
+    if (MachineKeyExists(key))
+        return true;
+    ClassSubkey(name, "\\InProcServer32", key);
+    GlobalText server(ReadRegString(HKEY_LOCAL_MACHINE, key, ""));
+    return server.Get() != nullptr && lstrcmpiA(server.Get(), "shell32.dll") == 0;
+}
+
+void KnownDefault(const BYTE *bytes, int first, int last, char *out)
+{
+    out[0] = '\0';
+    for (int row = first; row <= last; ++row) {
+        if (SameClassId(kKnownFolders[row].Id, bytes)) {
+            ExpandIconTemplate(kKnownFolders[row].Template, false, out, LOCATION_BUFFER);
+            return;
+        }
+    }
+}
+
+// One enumerated class: the tests stop at the first that fails.
+void ConsiderClass(HWND list, const char *name, DWORD length, int first, int last)
+{
+    if (length != CLASS_TEXT_LENGTH)
+        return;
+    char key[KEY_BUFFER];
+    ClassSubkey(name, "\\DefaultIcon", key);
+    GlobalText icon(ReadUserOrMachineString(key, ""));
+    if (icon.Get() == nullptr)
+        return;
+    // Classes with a ProgID are objects that documents are made of, not folders.
+    ClassSubkey(name, "\\ProgID", key);
+    if (MachineKeyExists(key))
+        return;
+    ClassSubkey(name, "", key);
+    GlobalText title(ReadUserOrMachineString(key, ""));
+    if (title.Get() == nullptr)
+        return;
+    if (!IsShellFolder(name))
+        return;
+    BYTE bytes[CLASS_ID_BYTES];
+    if (!ParseGuidText(name, bytes) || IsDesktopClass(bytes))
+        return;
+
+    char defaultLocation[LOCATION_BUFFER];
+    KnownDefault(bytes, first, last, defaultLocation);
+
+    IconEntry entry = {};
+    entry.Kind = KIND_ORDINARY;
+    entry.DisplayName = title.Get();
+    entry.CurrentLocation = icon.Get();
+    entry.SavedLocation = icon.Get();
+    entry.DefaultLocation = defaultLocation[0] != '\0' ? defaultLocation : nullptr;
+    entry.RegistryKey = const_cast<char *>(name);
+    AddEntry(list, &entry);
+}
+
+}  // namespace
+
+int ParseGuidText(const char *text, BYTE *bytes)
+{
+    if (text == nullptr || text[0] != '{')
+        return 0;
+    for (int i = 1; i < CLASS_TEXT_LENGTH; ++i) {
+        if (text[i] == '\0')
+            return 0;
+    }
+    if (text[CLASS_TEXT_LENGTH - 1] != '}' || text[CLASS_TEXT_LENGTH] != '\0')
+        return 0;
+    if (text[9] != '-' || text[14] != '-' || text[19] != '-' || text[24] != '-')
+        return 0;
+
+    // Every group is hex digits only: no sign, blank or "0x" slips through as a number.
+    BYTE parsed[CLASS_ID_BYTES];
+    if (!ReadHexGroup(text + 1, 8, parsed) || !ReadHexGroup(text + 10, 4, parsed + 4) ||
+        !ReadHexGroup(text + 15, 4, parsed + 6) || !ReadHexGroup(text + 20, 4, parsed + 8) ||
+        !ReadHexGroup(text + 25, 12, parsed + 10))
+        return 0;
+    CopyMemory(bytes, parsed, CLASS_ID_BYTES);
+    return 1;
+}
+
+void FillShellFolderList(HWND list)
+{
+    RegKey classes;
+    if (!classes.Open(HKEY_LOCAL_MACHINE, kClassesKey, KEY_READ))
+        return;
+    int first = App.NewShell ? FIRST_NEW_SHELL_ROW : 0;
+    int last = App.NewShell ? KNOWN_FOLDERS - 1 : FIRST_NEW_SHELL_ROW - 1;
+
+    char name[CLASS_NAME_BUFFER];
+    for (DWORD index = 0;; ++index) {
+        DWORD length = CLASS_NAME_BUFFER;
+        LONG result = RegEnumKeyExA(classes.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
+        // A name too long for the buffer is no class identifier; the walk goes on past it.
+        if (result == ERROR_MORE_DATA)
+            continue;
+        if (result != ERROR_SUCCESS)
+            break;
+        ConsiderClass(list, name, length, first, last);
+    }
+}

@@ -1,0 +1,188 @@
+// Shell-folder discovery against a large class registry: seeds 20,000 classes (a few hundred
+// of them shell folders), then times FillShellFolderList beside a bare RegEnumKeyExA walk
+// over the same key, and removes the seeded classes again.
+//   shellfolders_bench [classes] [folders] [rounds]
+#include <windows.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+
+#include "app/appstate.h"
+#include "app/sheetstate.h"
+#include "lists/catalogues.h"
+#include "lists/listpage.h"
+
+namespace {
+
+const char kClasses[] = "Software\\Classes\\CLSID";
+
+void SeededName(int n, char *name)
+{
+    wsprintfA(name, "{BE4C%04X-0000-4000-8000-%012X}", n >> 16, n & 0xFFFF);
+}
+
+bool SetString(HKEY root, const char *subkey, const char *value)
+{
+    HKEY key;
+    if (RegCreateKeyExA(root, subkey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return false;
+    bool ok = RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE *>(value), lstrlenA(value) + 1) ==
+              ERROR_SUCCESS;
+    RegCloseKey(key);
+    return ok;
+}
+
+// Most classes are plain COM servers; every (classes / folders)-th one is a shell folder.
+bool Seed(int classes, int folders)
+{
+    int every = folders > 0 ? classes / folders : classes + 1;
+    char name[64], key[160], value[64];
+    for (int i = 0; i < classes; ++i) {
+        SeededName(i, name);
+        wsprintfA(key, "%s\\%s", kClasses, name);
+        bool folder = i % every == every - 1;
+        wsprintfA(value, folder ? "Bench Folder %d" : "Bench Class %d", i);
+        if (!SetString(HKEY_LOCAL_MACHINE, key, value))
+            return false;
+        wsprintfA(key, "%s\\%s\\InProcServer32", kClasses, name);
+        if (!SetString(HKEY_LOCAL_MACHINE, key, folder ? "shell32.dll" : "benchsrv.dll"))
+            return false;
+        if (folder) {
+            wsprintfA(key, "%s\\%s\\DefaultIcon", kClasses, name);
+            if (!SetString(HKEY_LOCAL_MACHINE, key, "benchicons.dll,1"))
+                return false;
+        }
+    }
+    return true;
+}
+
+void DeleteTree(HKEY root, const char *path)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ | KEY_WRITE, &key) == ERROR_SUCCESS) {
+        char child[300];
+        for (;;) {
+            DWORD length = sizeof(child);
+            if (RegEnumKeyExA(key, 0, child, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+                break;
+            char sub[600];
+            wsprintfA(sub, "%s\\%s", path, child);
+            DeleteTree(root, sub);
+        }
+        RegCloseKey(key);
+    }
+    RegDeleteKeyA(root, path);
+}
+
+void Unseed(int classes)
+{
+    char name[64], key[160];
+    for (int i = 0; i < classes; ++i) {
+        SeededName(i, name);
+        wsprintfA(key, "%s\\%s", kClasses, name);
+        DeleteTree(HKEY_LOCAL_MACHINE, key);
+    }
+}
+
+double Now()
+{
+    static LARGE_INTEGER frequency;
+    if (frequency.QuadPart == 0)
+        QueryPerformanceFrequency(&frequency);
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return double(now.QuadPart) * 1000.0 / double(frequency.QuadPart);
+}
+
+int BareWalk()
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kClasses, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return 0;
+    char name[237];
+    int count = 0;
+    for (DWORD index = 0;; ++index) {
+        DWORD length = sizeof(name);
+        LONG result = RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+        if (result == ERROR_MORE_DATA)
+            continue;
+        if (result != ERROR_SUCCESS)
+            break;
+        ++count;
+    }
+    RegCloseKey(key);
+    return count;
+}
+
+int CountClasses()
+{
+    HKEY key;
+    DWORD subkeys = 0;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kClasses, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr, nullptr,
+                         nullptr, nullptr);
+        RegCloseKey(key);
+    }
+    return int(subkeys);
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    int classes = argc > 1 ? atoi(argv[1]) : 20000;
+    int folders = argc > 2 ? atoi(argv[2]) : 300;
+    int rounds = argc > 3 ? atoi(argv[3]) : 3;
+
+    char systemDir[MAX_PATH];
+    GetSystemDirectoryA(systemDir, MAX_PATH - 1);
+    lstrcatA(systemDir, "\\");
+    App.SystemDirPath = systemDir;
+    App.NewShell = 1;
+    App.IntegratedShell = 1;  // every read tries the user's key first: the slower case
+
+    HWND parent = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW, 0, 0, 300, 300, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    HWND list = CreateWindowExA(0, "LISTBOX", "", WS_CHILD | LBS_OWNERDRAWFIXED | LBS_NOTIFY, 0, 0, 200, 200,
+                                parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+
+    int before = CountClasses();
+    double seedStart = Now();
+    if (!Seed(classes, folders)) {
+        printf("seeding failed\n");
+        Unseed(classes);
+        return 1;
+    }
+    printf("seeded %d classes (%d shell folders) in %.0f ms; the key now holds %d classes\n", classes, folders,
+           Now() - seedStart, CountClasses());
+
+    double bestWalk = 1e30, bestFill = 1e30;
+    int walked = 0, rows = 0;
+    for (int round = 0; round < rounds; ++round) {
+        double start = Now();
+        walked = BareWalk();
+        double walk = Now() - start;
+
+        start = Now();
+        FillShellFolderList(list);
+        double fill = Now() - start;
+        rows = int(SendMessageA(list, LB_GETCOUNT, 0, 0));
+        FreeList(list);
+
+        printf("round %d: RegEnumKeyExA walk %.1f ms (%d names), FillShellFolderList %.1f ms (%d rows)\n",
+               round + 1, walk, walked, fill, rows);
+        if (walk < bestWalk)
+            bestWalk = walk;
+        if (fill < bestFill)
+            bestFill = fill;
+    }
+    printf("best of %d: walk %.1f ms, fill %.1f ms, ratio %.1f; %.2f us per class for the fill\n", rounds, bestWalk,
+           bestFill, bestFill / (bestWalk > 0 ? bestWalk : 1), bestFill * 1000.0 / (walked > 0 ? walked : 1));
+
+    double unseedStart = Now();
+    Unseed(classes);
+    printf("removed the seeded classes in %.0f ms; the key holds %d classes again (%d before)\n",
+           Now() - unseedStart, CountClasses(), before);
+    DestroyWindow(parent);
+    return CountClasses() == before ? 0 : 1;
+}

@@ -1,0 +1,334 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "lists/catalogues.h"
+#include "lists/classids.h"
+#include "lists/catalogue_support.h"
+#include "shellglue/paths.h"
+
+using namespace catalogue_test;
+
+namespace {
+
+char kSystemDir[] = "X:\\SYS\\";
+
+const char kMyComputer[] = "{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
+const char kNetwork[] = "{208D2C60-3AEA-1069-A2D7-08002B30309D}";
+const char kMyDocuments[] = "{450D8FBA-AD25-11D0-98A8-0800361B1103}";
+const char kRecycleBin[] = "{645FF040-5081-101B-9F08-00AA002F954E}";
+const char kInbox[] = "{00020D75-0000-0000-C000-000000000046}";
+const char kMsn[] = "{00028B00-0000-0000-C000-000000000046}";
+const char kControlPanel[] = "{21EC2020-3AEA-1069-A2DD-08002B30309D}";
+const char kDialUp[] = "{992CFFA0-F557-101A-88EC-00DD010CCC48}";
+const char kPrinters[] = "{2227A280-3AEA-1069-A2DE-08002B30309D}";
+const char kBriefcase[] = "{85BBD920-42A0-1069-A2E4-08002B30309D}";
+const char kInternet[] = "{FBF23B42-E3F0-101B-8488-00AA003E56F8}";
+const char kBrowser[] = "{871C5380-42A0-1069-A2EA-08002B30309D}";
+
+const char *const kAllClasses[] = {kMyComputer, kNetwork, kMyDocuments, kRecycleBin, kInbox,   kMsn,
+                                   kControlPanel, kDialUp, kPrinters,   kBriefcase,  kInternet, kBrowser};
+
+const char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+
+std::string WindowsExplorer()
+{
+    char dir[MAX_PATH];
+    GetWindowsDirectoryA(dir, MAX_PATH);
+    AddBackslash(dir);
+    return std::string(dir) + "Explorer.exe,0";
+}
+
+// Every desktop class and the App Paths entries that feed the standard icons start out
+// absent; each test seeds what it needs and the originals come back afterwards.
+class DesktopCatalogue : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::vector<std::pair<HKEY, std::string>> keys;
+        for (const char *c : kAllClasses) {
+            keys.emplace_back(HKEY_LOCAL_MACHINE, ClassKey(c));
+            keys.emplace_back(HKEY_CURRENT_USER, ClassKey(c));
+        }
+        keys.emplace_back(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "IEXPLORE.EXE");
+        keys.emplace_back(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "EXCHNG32.EXE");
+        for (const auto &key : keys) {
+            saved_.emplace_back(key.first, key.second);
+            DeleteRegTree(key.first, key.second.c_str());
+        }
+        Lists.RecycleBinShowsFull = 1;
+    }
+    void TearDown() override
+    {
+        for (const SavedTree &tree : saved_)
+            tree.Restore();
+    }
+
+    static void Install(const char *classText, const char *title = nullptr, const char *icon = nullptr,
+                        HKEY root = HKEY_LOCAL_MACHINE)
+    {
+        std::string key = ClassKey(classText);
+        HKEY created;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &created,
+                                                 nullptr));
+        RegCloseKey(created);
+        if (title != nullptr)
+            SetRegString(root, key.c_str(), "", title);
+        if (icon != nullptr)
+            SetRegString(root, (key + "\\DefaultIcon").c_str(), "", icon);
+    }
+    static void InstallAll()
+    {
+        for (const char *c : kAllClasses)
+            Install(c);
+    }
+
+    std::vector<Row> Fill(bool newShell, bool integrated, bool plus, bool cool)
+    {
+        flags_.Set(newShell, integrated, plus, cool, kSystemDir);
+        TestList list;
+        FillDesktopList(list.Get());
+        return list.Rows();
+    }
+
+    static std::vector<std::string> Keys(const std::vector<Row> &rows)
+    {
+        std::vector<std::string> keys;
+        for (const Row &row : rows)
+            keys.push_back(row.Key);
+        return keys;
+    }
+
+    ShellFlags flags_;
+    std::vector<SavedTree> saved_;
+};
+
+TEST_F(DesktopCatalogue, RowsInCatalogueOrderAndOnlyForMachineClasses)
+{
+    InstallAll();
+    // Per user only: not installed.
+    DeleteRegTree(HKEY_LOCAL_MACHINE, ClassKey(kInbox).c_str());
+    Install(kInbox, "Inbox", "inbox.dll,0", HKEY_CURRENT_USER);
+
+    std::vector<std::string> plain = {kMyComputer, kNetwork, kMyDocuments, kRecycleBin, kRecycleBin, kMsn,
+                                      kControlPanel, kDialUp, kPrinters, kBriefcase, kInternet};
+    EXPECT_EQ(plain, Keys(Fill(false, false, false, false)));
+
+    // The integrated shell drops the Internet row and adds its browser last.
+    std::vector<std::string> integrated = plain;
+    integrated.pop_back();
+    integrated.push_back(kBrowser);
+    EXPECT_EQ(integrated, Keys(Fill(true, true, false, false)));
+
+    std::vector<Row> rows = Fill(false, false, false, false);
+    int kinds[] = {0, 0, 0, 3, 4, 0, 0, 0, 0, 10, 0};
+    ASSERT_EQ(11u, rows.size());
+    for (size_t i = 0; i < rows.size(); ++i)
+        EXPECT_EQ(kinds[i], rows[i].Kind) << i;
+}
+
+TEST_F(DesktopCatalogue, TitlesFromTheClassOrFallback)
+{
+    InstallAll();
+    SetRegString(HKEY_LOCAL_MACHINE, ClassKey(kMyComputer).c_str(), "", Ansi(u8"マイ コンピュータ").c_str());
+    SetRegString(HKEY_LOCAL_MACHINE, ClassKey(kNetwork).c_str(), "", "");
+    // Per user titles count only under the integrated shell.
+    SetRegString(HKEY_CURRENT_USER, ClassKey(kControlPanel).c_str(), "", "User Panel");
+    SetRegString(HKEY_LOCAL_MACHINE, ClassKey(kControlPanel).c_str(), "", "Machine Panel");
+
+    const std::vector<std::string> titles = {
+        Ansi(u8"マイ コンピュータ"), Ansi(u8"ﾈｯﾄﾜｰｸ ｺﾝﾋﾟｭｰﾀ") /* empty title */, Ansi(u8"ﾏｲ ﾄﾞｷｭﾒﾝﾄ"),
+        Ansi(u8"ごみ箱 (空)"), Ansi(u8"ごみ箱 (一杯)"), Ansi(u8"受信ﾄﾚｲ"), "The Microsoft Network",
+        "Machine Panel", Ansi(u8"ﾀﾞｲﾔﾙｱｯﾌﾟ ﾈｯﾄﾜｰｸ"), Ansi(u8"ﾌﾟﾘﾝﾀ"), Ansi(u8"ﾌﾞﾘｰﾌｹｰｽ"), Ansi(u8"ｲﾝﾀｰﾈｯﾄ"),
+    };
+    std::vector<Row> rows = Fill(false, false, false, false);
+    ASSERT_EQ(titles.size(), rows.size());
+    for (size_t i = 0; i < rows.size(); ++i)
+        EXPECT_EQ(titles[i], rows[i].Name) << i;
+
+    rows = Fill(true, true, false, false);
+    ASSERT_EQ(titles.size(), rows.size());
+    EXPECT_EQ("User Panel", rows[7].Name);
+    EXPECT_EQ("Internet Explorer", rows[11].Name);
+}
+
+TEST_F(DesktopCatalogue, RecycleBinRowsAndWhetherItShowsFull)
+{
+    Install(kRecycleBin, Ansi(u8"ごみ箱").c_str());
+    std::string icon = ClassKey(kRecycleBin, "\\DefaultIcon");
+
+    struct Case {
+        const char *shown, *empty, *full;
+        BYTE showsFull;
+    } cases[] = {
+        {"shell32.dll,31", "shell32.dll,31", "shell32.dll,32", 0},
+        {"shell32.dll,32", "shell32.dll,31", "shell32.dll,32", 1},
+        {"SHELL32.DLL,31", "shell32.dll,31", "shell32.dll,32", 1},  // compared with case
+        {nullptr, "shell32.dll,31", "shell32.dll,32", 0},            // undecided: stays clear
+        {"shell32.dll,32", nullptr, nullptr, 0},
+    };
+    for (const Case &c : cases) {
+        DeleteRegTree(HKEY_LOCAL_MACHINE, icon.c_str());
+        if (c.shown)
+            SetRegString(HKEY_LOCAL_MACHINE, icon.c_str(), "", c.shown);
+        if (c.empty)
+            SetRegString(HKEY_LOCAL_MACHINE, icon.c_str(), "Empty", c.empty);
+        if (c.full)
+            SetRegString(HKEY_LOCAL_MACHINE, icon.c_str(), "Full", c.full);
+        Lists.RecycleBinShowsFull = 1;
+        std::vector<Row> rows = Fill(false, false, false, false);
+        ASSERT_EQ(2u, rows.size());
+        EXPECT_EQ(c.showsFull, Lists.RecycleBinShowsFull) << (c.shown ? c.shown : "no default value");
+        EXPECT_EQ(Ansi(u8"ごみ箱 (空)"), rows[0].Name);
+        EXPECT_EQ(Ansi(u8"ごみ箱 (一杯)"), rows[1].Name);
+        EXPECT_EQ(c.empty ? c.empty : "", rows[0].Current);
+        EXPECT_EQ(c.empty ? c.empty : kNull, rows[0].Saved);
+        EXPECT_EQ(c.full ? c.full : "", rows[1].Current);
+        EXPECT_EQ(3, rows[0].Kind);
+        EXPECT_EQ(4, rows[1].Kind);
+    }
+
+    SetRegString(HKEY_LOCAL_MACHINE, ClassKey(kRecycleBin).c_str(), "", "Trash");
+    std::vector<Row> rows = Fill(false, false, false, false);
+    ASSERT_EQ(2u, rows.size());
+    EXPECT_EQ("Trash" + Ansi(u8" (空)"), rows[0].Name);
+    EXPECT_EQ("Trash" + Ansi(u8" (一杯)"), rows[1].Name);
+}
+
+TEST_F(DesktopCatalogue, CurrentIconFromDefaultIcon)
+{
+    Install(kMyComputer, nullptr, "explorer.exe,0");
+    Install(kNetwork);  // no icon: the row starts empty
+    Install(kPrinters, nullptr, "machine.dll,1");
+    SetRegString(HKEY_CURRENT_USER, ClassKey(kPrinters, "\\DefaultIcon").c_str(), "", "user.dll,2");
+
+    std::vector<Row> rows = Fill(false, false, false, false);
+    ASSERT_EQ(3u, rows.size());
+    EXPECT_EQ("explorer.exe,0", rows[0].Current);
+    EXPECT_EQ("explorer.exe,0", rows[0].Saved);
+    EXPECT_EQ("", rows[1].Current);
+    EXPECT_EQ(kNull, rows[1].Saved);
+    EXPECT_EQ("machine.dll,1", rows[2].Current);
+
+    rows = Fill(true, true, false, false);
+    ASSERT_EQ(3u, rows.size());
+    EXPECT_EQ("user.dll,2", rows[2].Current);
+}
+
+// Standard icons by situation: base set, cool.dll set, integrated shell on top.
+TEST_F(DesktopCatalogue, StandardIconsBySituation)
+{
+    InstallAll();
+    SetRegString(HKEY_LOCAL_MACHINE, (std::string(kAppPaths) + "IEXPLORE.EXE").c_str(), "",
+                 "Q:\\nowhere\\IEXPLORE.EXE");
+    SetRegString(HKEY_LOCAL_MACHINE, (std::string(kAppPaths) + "EXCHNG32.EXE").c_str(), "",
+                 "C:\\Exchange\\EXCHNG32.EXE");
+    SetRegString(HKEY_LOCAL_MACHINE, ClassKey(kMsn, "\\InProcServer32").c_str(), "", "C:\\MSN\\MSNSP32.DLL");
+
+    const std::string explorer = WindowsExplorer();
+    struct Situation {
+        const char *name;
+        bool newShell, integrated, plus, cool;
+        std::vector<std::string> defaults;  // one per row, in list order
+    } situations[] = {
+        {"base",
+         false, false, false, false,
+         {explorer, "X:\\SYS\\shell32.dll,17", "mydocs.dll,0", "X:\\SYS\\shell32.dll,31", "X:\\SYS\\shell32.dll,32",
+          "C:\\Exchange\\EXCHNG32.EXE", "C:\\MSN\\MSNSP32.DLL,0", "X:\\SYS\\shell32.dll,-137", "X:\\SYS\\rnaui.dll,0",
+          "X:\\SYS\\shell32.dll,-138", "X:\\SYS\\syncui.dll,0", "Q:\\nowhere\\IEXPLORE.EXE,0"}},
+        {"cool.dll",
+         false, false, false, true,
+         {"X:\\SYS\\cool.dll,16", "X:\\SYS\\cool.dll,17", "mydocs.dll,0", "X:\\SYS\\cool.dll,20",
+          "X:\\SYS\\cool.dll,21", "X:\\SYS\\cool.dll,30", "X:\\SYS\\cool.dll,31", "X:\\SYS\\cool.dll,12",
+          "X:\\SYS\\cool.dll,27", "X:\\SYS\\cool.dll,19", "X:\\SYS\\cool.dll,35", "Q:\\nowhere\\IEXPLORE.EXE,0"}},
+        // The new shell without integration: only the browser row changes, to its resource id.
+        {"new shell",
+         true, false, false, false,
+         {explorer, "X:\\SYS\\shell32.dll,17", "mydocs.dll,0", "X:\\SYS\\shell32.dll,31", "X:\\SYS\\shell32.dll,32",
+          "C:\\Exchange\\EXCHNG32.EXE", "C:\\MSN\\MSNSP32.DLL,0", "X:\\SYS\\shell32.dll,-137", "X:\\SYS\\rnaui.dll,0",
+          "X:\\SYS\\shell32.dll,-138", "X:\\SYS\\syncui.dll,0", "Q:\\nowhere\\IEXPLORE.EXE,-32528"}},
+        {"integrated",
+         true, true, false, false,
+         {"explorer.exe,0", "shell32.dll,17", "mydocs.dll,0", "shell32.dll,31", "shell32.dll,32",
+          "C:\\Exchange\\EXCHNG32.EXE", "C:\\MSN\\MSNSP32.DLL,0", "shell32.dll,-137", "rnaui.dll,0",
+          "shell32.dll,-138", "X:\\SYS\\syncui.dll,0", "MSHtml.dll,0"}},
+        {"integrated with cool.dll",
+         true, true, false, true,
+         {"explorer.exe,0", "shell32.dll,17", "mydocs.dll,0", "shell32.dll,31", "shell32.dll,32",
+          "X:\\SYS\\cool.dll,30", "X:\\SYS\\cool.dll,31", "shell32.dll,-137", "rnaui.dll,0", "shell32.dll,-138",
+          "X:\\SYS\\cool.dll,35", "MSHtml.dll,0"}},
+        {"integrated with /PLUS",
+         true, true, true, true,
+         {"X:\\SYS\\cool.dll,16", "X:\\SYS\\cool.dll,17", "mydocs.dll,0", "X:\\SYS\\cool.dll,20",
+          "X:\\SYS\\cool.dll,21", "X:\\SYS\\cool.dll,30", "X:\\SYS\\cool.dll,31", "X:\\SYS\\cool.dll,12",
+          "X:\\SYS\\cool.dll,27", "X:\\SYS\\cool.dll,19", "X:\\SYS\\cool.dll,35", "MSHtml.dll,0"}},
+    };
+    for (const Situation &s : situations) {
+        std::vector<Row> rows = Fill(s.newShell, s.integrated, s.plus, s.cool);
+        ASSERT_EQ(s.defaults.size(), rows.size()) << s.name;
+        for (size_t i = 0; i < rows.size(); ++i)
+            EXPECT_EQ(s.defaults[i], rows[i].Default) << s.name << ", row " << i;
+    }
+}
+
+TEST_F(DesktopCatalogue, RowsWithoutTheirSourcesHaveNoStandardIcon)
+{
+    InstallAll();
+    SetRegString(HKEY_LOCAL_MACHINE, (std::string(kAppPaths) + "EXCHNG32.EXE").c_str(), "", "");
+
+    std::vector<Row> rows = Fill(false, false, false, false);
+    ASSERT_EQ(12u, rows.size());
+    EXPECT_EQ(kNull, rows[5].Default) << "Inbox with an empty App Paths value";
+    EXPECT_EQ(kNull, rows[6].Default) << "The Microsoft Network without its server";
+    EXPECT_EQ(kNull, rows[11].Default) << "Internet without its App Paths entry";
+
+    // The browser row of the integrated shell always has one, and shows it when it has no icon.
+    rows = Fill(true, true, false, false);
+    ASSERT_EQ(12u, rows.size());
+    const Row &browser = rows.back();
+    EXPECT_EQ(kBrowser, browser.Key);
+    EXPECT_EQ(12, browser.Kind);
+    EXPECT_EQ("Internet Explorer", browser.Name);
+    EXPECT_EQ("MSHtml.dll,0", browser.Current);
+    EXPECT_EQ("MSHtml.dll,0", browser.Saved);
+    EXPECT_EQ("MSHtml.dll,0", browser.Default);
+
+    SetRegString(HKEY_LOCAL_MACHINE, ClassKey(kBrowser, "\\DefaultIcon").c_str(), "", "ie.ico");
+    SetRegString(HKEY_LOCAL_MACHINE, ClassKey(kBrowser).c_str(), "", "Browser");
+    rows = Fill(true, true, false, false);
+    ASSERT_EQ(12u, rows.size());
+    EXPECT_EQ("Browser", rows.back().Name);
+    EXPECT_EQ("ie.ico", rows.back().Current);
+    EXPECT_EQ("ie.ico", rows.back().Saved);
+    EXPECT_EQ("MSHtml.dll,0", rows.back().Default);
+}
+
+TEST_F(DesktopCatalogue, BrowserPathTakesItsLongFormOnTheNewShell)
+{
+    std::string made = MakeTempDir("desktopbrowser");
+    char longDir[MAX_PATH];
+    ASSERT_NE(0u, GetLongPathNameA(made.c_str(), longDir, MAX_PATH));
+    std::string dir = std::string(longDir) + "\\";
+    CreateDirectoryA((dir + "Internet Browser").c_str(), nullptr);
+    WriteFileText(dir + "Internet Browser\\IExplore.exe", "MZ");
+    std::string asWritten = dir + "INTERNET BROWSER\\iexplore.exe";
+    Install(kInternet);
+    SetRegString(HKEY_LOCAL_MACHINE, (std::string(kAppPaths) + "IEXPLORE.EXE").c_str(), "", asWritten.c_str());
+
+    struct Case {
+        bool newShell;
+        std::string expected;
+    } cases[] = {
+        {false, asWritten + ",0"},
+        {true, dir + "Internet Browser\\IExplore.exe,-32528"},
+    };
+    for (const Case &c : cases) {
+        std::vector<Row> rows = Fill(c.newShell, false, false, false);
+        ASSERT_EQ(1u, rows.size());
+        EXPECT_EQ(c.expected, rows[0].Default);
+    }
+    RemoveTree(made);
+}
+
+}  // namespace
