@@ -1,0 +1,573 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/appstate.h"
+#include "app/settings.h"
+#include "ids.h"
+#include "picker/changeicon.h"
+#include "picker/pickerstate.h"
+#include "shellglue/paths.h"
+#include "support/testing.h"
+
+namespace {
+
+// A step runs on a timer tick inside the dialog's modal loop (or a message box's); it
+// returns false to be tried again on the next tick. Steps that may open a box post their
+// action, so that the next step can find and answer the box.
+using Step = std::function<bool(HWND)>;
+
+struct Script {
+    std::vector<Step> steps;
+    size_t next = 0;
+    DWORD started = 0;
+    bool timedOut = false;
+};
+
+Script *g_script = nullptr;
+
+struct BoxSearch {
+    HWND dialog;
+    HWND found;
+};
+
+BOOL CALLBACK FindOwnedWindow(HWND window, LPARAM lParam)
+{
+    BoxSearch *s = reinterpret_cast<BoxSearch *>(lParam);
+    if (window != s->dialog && GetWindow(window, GW_OWNER) == s->dialog && IsWindowVisible(window)) {
+        s->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND FindMessageBox(HWND dialog)
+{
+    BoxSearch search = {dialog, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), FindOwnedWindow, LPARAM(&search));
+    return search.found;
+}
+
+std::string BoxText(HWND box)
+{
+    char text[512] = "";
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    return text;
+}
+
+void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
+{
+    static bool running = false;
+    if (g_script == nullptr || running || IconCall.Dialog == nullptr)
+        return;
+    running = true;
+    HWND dialog = IconCall.Dialog;
+    if (GetTickCount() - g_script->started > 20000) {
+        g_script->timedOut = true;
+        if (HWND box = FindMessageBox(dialog))
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    } else if (g_script->next < g_script->steps.size() && g_script->steps[g_script->next](dialog)) {
+        ++g_script->next;
+    }
+    running = false;
+}
+
+std::string FieldText(HWND dialog, int id)
+{
+    char text[300] = "";
+    GetDlgItemTextA(dialog, id, text, sizeof text);
+    return text;
+}
+
+int Selection(HWND dialog)
+{
+    return int(SendDlgItemMessageA(dialog, IDC_CI_GRID, LB_GETCURSEL, 0, 0));
+}
+
+int ItemCount(HWND dialog)
+{
+    return int(SendDlgItemMessageA(dialog, IDC_CI_GRID, LB_GETCOUNT, 0, 0));
+}
+
+Step Press(int id)
+{
+    return [id](HWND dialog) {
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(dialog, id)));
+        return true;
+    };
+}
+
+Step Check(std::function<void(HWND)> check)
+{
+    return [check](HWND dialog) {
+        check(dialog);
+        return true;
+    };
+}
+
+// Waits for a warning box, checks its text and answers it.
+Step AnswerBox(std::string expected)
+{
+    return [expected](HWND dialog) {
+        HWND box = FindMessageBox(dialog);
+        if (box == nullptr)
+            return false;
+        EXPECT_EQ(Utf8(expected), Utf8(BoxText(box)));
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        return true;
+    };
+}
+
+Step Type(std::string text)
+{
+    return [text](HWND dialog) {
+        SetDlgItemTextA(dialog, IDC_CI_FILENAME, text.c_str());
+        return true;
+    };
+}
+
+std::string SystemFile(const char *name)
+{
+    char dir[MAX_PATH];
+    GetSystemDirectoryA(dir, MAX_PATH);
+    AddBackslash(dir);
+    return std::string(dir) + name;
+}
+
+int FileIconCount(const std::string &file)
+{
+    return int(ExtractIconExA(file.c_str(), -1, nullptr, nullptr, 0));
+}
+
+class ChangeIconTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        Settings.DialogRows = 4;
+        Settings.DialogAnimation = 0;
+        Settings.HookComDlg = 0;
+        App.IconPickMode = 0;
+        App.SystemDirPath = DupString(SystemFile("").c_str());
+    }
+    void TearDown() override
+    {
+        GlobalFree(App.SystemDirPath);
+        App.SystemDirPath = nullptr;
+        if (App.CopiedIcon != nullptr)
+            GlobalFree(App.CopiedIcon);
+        App.CopiedIcon = nullptr;
+        App.IconPickMode = 0;
+        PumpMessages(20);
+    }
+
+    // Opens the dialog on location with the steps; returns the buffer afterwards.
+    std::string Run(const std::string &location, std::vector<Step> steps, const char *suffix = nullptr,
+                    const POINT *anchor = nullptr, HWND owner = nullptr)
+    {
+        Script script;
+        script.steps = std::move(steps);
+        script.started = GetTickCount();
+        g_script = &script;
+        UINT_PTR timer = SetTimer(nullptr, 0, 30, Tick);
+        char buffer[LOCATION_BUFFER];
+        CopyText(buffer, location.c_str(), sizeof buffer);
+        char *result = OpenChangeIconDialog(owner, buffer, suffix, anchor);
+        KillTimer(nullptr, timer);
+        g_script = nullptr;
+        EXPECT_EQ(buffer, result);
+        EXPECT_FALSE(script.timedOut) << "script stuck at step " << script.next;
+        EXPECT_EQ(script.steps.size(), script.next);
+        EXPECT_EQ(nullptr, IconCall.Dialog);
+        return buffer;
+    }
+};
+
+TEST_F(ChangeIconTest, OpensOnSystemLibraryAndReturnsNameAsTyped)
+{
+    std::string result = Run("  shell32.dll,3 ",
+                             {Check([](HWND dialog) {
+                                  EXPECT_EQ("shell32.dll", FieldText(dialog, IDC_CI_FILENAME));
+                                  EXPECT_EQ("3", FieldText(dialog, IDC_CI_INDEX));
+                                  EXPECT_EQ(3, Selection(dialog));
+                                  EXPECT_EQ(FileIconCount(SystemFile("shell32.dll")), ItemCount(dialog));
+                                  char caption[100];
+                                  GetWindowTextA(dialog, caption, sizeof caption);
+                                  EXPECT_EQ(Ansi(u8"アイコンの変更"), std::string(caption));
+                                  EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_CI_DEFAULT)));
+                                  EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_CI_STATUS)));
+                              }),
+                              Press(IDOK)});
+    EXPECT_EQ("shell32.dll,3", result);
+}
+
+TEST_F(ChangeIconTest, StartIndexTheFileLacks)
+{
+    std::string library = FixturePath("icons12.dll");
+    for (const char *index : {"-137", "12"}) {
+        std::string result = Run(library + "," + index,
+                                 {Check([index](HWND dialog) {
+                                      EXPECT_EQ(index, FieldText(dialog, IDC_CI_INDEX));
+                                      EXPECT_EQ(LB_ERR, Selection(dialog));
+                                      EXPECT_EQ(12, ItemCount(dialog));
+                                  }),
+                                  Press(IDOK), AnswerBox(Ansi(u8"ｱｲｺﾝが選択されていません。")),
+                                  Press(IDCANCEL)});
+        EXPECT_EQ("", result);
+    }
+}
+
+TEST_F(ChangeIconTest, MissingFileOrFolderShowsSystemLibrary)
+{
+    for (std::string start : {std::string("C:\\nowhere\\missing.ico,5"), TestBinDir() + "fixtures"}) {
+        std::string result = Run(start, {Check([](HWND dialog) {
+                                             EXPECT_EQ(SystemFile("shell32.dll"), FieldText(dialog, IDC_CI_FILENAME));
+                                             EXPECT_EQ(0, Selection(dialog));
+                                             EXPECT_EQ("0", FieldText(dialog, IDC_CI_INDEX));
+                                         }),
+                                         Press(IDOK)});
+        EXPECT_EQ(SystemFile("shell32.dll") + ",0", result);
+    }
+}
+
+TEST_F(ChangeIconTest, TypingFollowsTheNamedFile)
+{
+    std::string cool = FixturePath("cool.dll");
+    std::string thousand = FixturePath("icons1000.dll");
+    char shortName[MAX_PATH];
+    GetShortPathNameA(thousand.c_str(), shortName, MAX_PATH);
+    ASSERT_NE(thousand, std::string(shortName));
+
+    std::string result = Run(
+        FixturePath("icons12.dll") + ",2",
+        {Type(cool), Check([&](HWND dialog) {
+             EXPECT_EQ(42, ItemCount(dialog));
+             EXPECT_EQ(0, Selection(dialog));
+             EXPECT_EQ(cool, std::string(IconCall.Target));
+         }),
+         Type(thousand),
+         [](HWND dialog) {
+             SendDlgItemMessageA(dialog, IDC_CI_GRID, LB_SETCURSEL, 999, 0);
+             return ItemCount(dialog) == 1000;
+         },
+         // The same file under its 8.3 name: no refill, the selection stays.
+         Type(shortName), Check([](HWND dialog) { EXPECT_EQ(999, Selection(dialog)); }),
+         // A name of nothing, or of a file without icons, changes nothing while typing.
+         Type("C:\\nowhere"), Type(FixturePath("noicons.txt")),
+         Check([](HWND dialog) {
+             EXPECT_EQ(1000, ItemCount(dialog));
+             EXPECT_EQ(999, Selection(dialog));
+         }),
+         Type(std::string(" ") + shortName + "  "), Press(IDOK)});
+    EXPECT_EQ(std::string(shortName) + ",999", result);
+}
+
+TEST_F(ChangeIconTest, FileNameCheckWarnsAndUndoes)
+{
+    std::string library = FixturePath("icons12.dll");
+    std::string noIcons = FixturePath("noicons.txt");
+    char noIconsMessage[600];
+    wsprintfA(noIconsMessage, Ansi(u8"ﾌｧｲﾙ %s には、利用できるｱｲｺﾝがありません。").c_str(), noIcons.c_str());
+    char missingMessage[600];
+    wsprintfA(missingMessage, Ansi(u8"ﾌｧｲﾙ %s が見つかりません。").c_str(), "nothing.ico");
+
+    std::string result = Run(
+        library + ",1",
+        {// Replace the whole text in one edit, as a paste would, so that undo brings it back.
+         [&](HWND dialog) {
+             SendDlgItemMessageA(dialog, IDC_CI_FILENAME, EM_SETSEL, 0, -1);
+             SendDlgItemMessageA(dialog, IDC_CI_FILENAME, EM_REPLACESEL, TRUE, LPARAM(noIcons.c_str()));
+             return true;
+         },
+         Press(IDOK), AnswerBox(noIconsMessage),
+         [&](HWND dialog) {
+             // Undone, and the grid followed the restored name.
+             return FieldText(dialog, IDC_CI_FILENAME) == library && ItemCount(dialog) == 12;
+         },
+         [&](HWND dialog) {
+             SendDlgItemMessageA(dialog, IDC_CI_FILENAME, EM_SETSEL, 0, -1);
+             SendDlgItemMessageA(dialog, IDC_CI_FILENAME, EM_REPLACESEL, TRUE, LPARAM("  nothing.ico "));
+             return true;
+         },
+         Press(IDOK), AnswerBox(missingMessage),
+         [&](HWND dialog) { return FieldText(dialog, IDC_CI_FILENAME) == library; },
+         Type("   "), Press(IDOK), AnswerBox(Ansi(u8"ﾌｧｲﾙ名が指定されていません。")),
+         Check([&](HWND dialog) {
+             EXPECT_EQ(library, FieldText(dialog, IDC_CI_FILENAME));
+             SendDlgItemMessageA(dialog, IDC_CI_GRID, LB_SETCURSEL, 5, 0);
+         }),
+         Press(IDOK)});
+    EXPECT_EQ(library + ",5", result);
+}
+
+TEST_F(ChangeIconTest, GridGrowsToTheConfiguredRows)
+{
+    struct Measure {
+        int gridClient;
+        int gridBottom;
+        int okTop;
+        int dialogHeight;
+        int templateGap;
+    };
+    auto measure = [](HWND dialog, Measure *m) {
+        RECT client;
+        GetClientRect(GetDlgItem(dialog, IDC_CI_GRID), &client);
+        m->gridClient = client.bottom;
+        RECT grid;
+        RECT ok;
+        RECT window;
+        GetWindowRect(GetDlgItem(dialog, IDC_CI_GRID), &grid);
+        GetWindowRect(GetDlgItem(dialog, IDOK), &ok);
+        GetWindowRect(dialog, &window);
+        m->gridBottom = grid.bottom;
+        m->okTop = ok.top;
+        m->dialogHeight = window.bottom - window.top;
+        RECT gap = {0, 48 + 94, 0, 158};
+        MapDialogRect(dialog, &gap);
+        m->templateGap = gap.bottom - gap.top;
+    };
+    Measure rows[2];
+    int index = 0;
+    for (int count : {1, 4}) {
+        Settings.DialogRows = count;
+        Measure *m = &rows[index++];
+        Run("shell32.dll", {Check([&](HWND dialog) { measure(dialog, m); }), Press(IDCANCEL)});
+        EXPECT_EQ(40 * count + 1, m->gridClient);
+        EXPECT_NEAR(m->templateGap, m->okTop - m->gridBottom, 1);
+    }
+    EXPECT_EQ(120, rows[1].dialogHeight - rows[0].dialogHeight);
+
+    // DialogRows 0 means 4, and stays 4.
+    Settings.DialogRows = 0;
+    Measure zero;
+    Run("shell32.dll", {Check([&](HWND dialog) { measure(dialog, &zero); }), Press(IDCANCEL)});
+    EXPECT_EQ(161, zero.gridClient);
+    EXPECT_EQ(4, Settings.DialogRows);
+}
+
+TEST_F(ChangeIconTest, CaptionWithSuffixIsCut)
+{
+    std::string longSuffix;
+    for (int i = 0; i < 40; ++i)
+        longSuffix += Ansi(u8"表");
+    struct Case {
+        const char *suffix;
+        std::string expected;
+    } cases[] = {
+        {nullptr, Ansi(u8"アイコンの変更")},
+        {"", Ansi(u8"アイコンの変更")},
+        {"My Computer", Ansi(u8"アイコンの変更 - My Computer")},
+        // 14 + 3 bytes, then 31 two-byte characters: 79 bytes, no half character.
+        {longSuffix.c_str(), Ansi(u8"アイコンの変更") + " - " + longSuffix.substr(0, 62)},
+    };
+    for (const Case &c : cases) {
+        std::string caption;
+        Run("shell32.dll", {Check([&](HWND dialog) {
+                                char text[200];
+                                GetWindowTextA(dialog, text, sizeof text);
+                                caption = text;
+                            }),
+                            Press(IDCANCEL)},
+            c.suffix);
+        EXPECT_EQ(c.expected, caption);
+    }
+}
+
+TEST_F(ChangeIconTest, CopyPickMode)
+{
+    App.IconPickMode = 1;
+    Settings.DialogAnimation = 20;
+    POINT anchor = {100, 100};
+    std::string library = FixturePath("icons12.dll");
+    std::string result = Run(library + ",4",
+                             {[](HWND dialog) { return IsWindowVisible(dialog) != FALSE; },
+                              Check([&](HWND dialog) {
+                                  char text[200];
+                                  GetWindowTextA(dialog, text, sizeof text);
+                                  EXPECT_EQ(Ansi(u8"アイコンの選択"), std::string(text));
+                                  EXPECT_EQ(Ansi(u8"コピー"), FieldText(dialog, IDOK));
+                                  HWND status = GetDlgItem(dialog, IDC_CI_STATUS);
+                                  EXPECT_TRUE(IsWindowVisible(status));
+                                  EXPECT_EQ(Ansi(u8"選択したアイコンは、Tilefoxの画面で貼り付けできます。"),
+                                            FieldText(dialog, IDC_CI_STATUS));
+                                  // Below the grown grid.
+                                  RECT grid;
+                                  RECT line;
+                                  GetWindowRect(GetDlgItem(dialog, IDC_CI_GRID), &grid);
+                                  GetWindowRect(status, &line);
+                                  EXPECT_GE(line.top, grid.bottom);
+                                  PostMessageA(dialog, UM_COPYSELECTEDICON, 0, 0);
+                              }),
+                              [&](HWND) { return App.CopiedIcon != nullptr; },
+                              Check([&](HWND) { EXPECT_EQ(library + ",4", std::string(App.CopiedIcon)); }),
+                              Press(IDOK)},
+                             nullptr, &anchor);
+    EXPECT_EQ(library + ",4", result);
+}
+
+TEST_F(ChangeIconTest, FolderModesAndRestoreDefault)
+{
+    App.IconPickMode = 3;
+    int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    std::string result = Run(FixturePath("icons12.dll") + ",2",
+                             {Check([&](HWND dialog) {
+                                  EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDC_CI_DEFAULT)));
+                                  RECT window;
+                                  GetWindowRect(dialog, &window);
+                                  int width = window.right - window.left;
+                                  int height = window.bottom - window.top;
+                                  int dx = window.left - (screenWidth - width) / 2;
+                                  int dy = window.top - (screenHeight - height) / 2;
+                                  EXPECT_GE(dx, -60);
+                                  EXPECT_LE(dx, 59);
+                                  EXPECT_GE(dy, -30);
+                                  EXPECT_LE(dy, 19);
+                              }),
+                              Press(IDC_CI_DEFAULT)});
+    // Restore default is not OK: the caller learns it from the result code alone.
+    EXPECT_EQ("", result);
+
+    App.IconPickMode = 2;
+    IconCall.Target = nullptr;
+    char buffer[LOCATION_BUFFER] = "shell32.dll,1";
+    IconCall.Target = buffer;
+    IconCall.CurrentIndex = SplitIconLocation(buffer);
+    IconCall.TitleSuffix = nullptr;
+    IconCall.HasAnchor = 0;
+    Script script;
+    script.steps = {Check([](HWND dialog) { EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_CI_DEFAULT))); }),
+                    Press(IDCANCEL)};
+    script.started = GetTickCount();
+    g_script = &script;
+    UINT_PTR timer = SetTimer(nullptr, 0, 30, Tick);
+    EXPECT_EQ(IDCANCEL, RunChangeIconDialog(nullptr));
+    KillTimer(nullptr, timer);
+    g_script = nullptr;
+}
+
+TEST_F(ChangeIconTest, DroppedFiles)
+{
+    std::string library = FixturePath("icons12.dll");
+    std::string dir = MakeTempDir("drop");
+    std::string link = dir + "\\cool.lnk";
+    {
+        CoInitialize(nullptr);
+        IShellLinkA *shellLink = nullptr;
+        CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                         reinterpret_cast<void **>(&shellLink));
+        ASSERT_NE(nullptr, shellLink);
+        shellLink->SetPath(FixturePath("cool.dll").c_str());
+        IPersistFile *file = nullptr;
+        shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file));
+        WCHAR wide[MAX_PATH];
+        MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH);
+        file->Save(wide, TRUE);
+        file->Release();
+        shellLink->Release();
+        CoUninitialize();
+    }
+    auto drop = [](std::string path) {
+        return [path](HWND dialog) {
+            HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + path.size() + 2);
+            DROPFILES *files = static_cast<DROPFILES *>(GlobalLock(block));
+            files->pFiles = sizeof(DROPFILES);
+            CopyMemory(reinterpret_cast<char *>(files) + sizeof(DROPFILES), path.c_str(), path.size());
+            GlobalUnlock(block);
+            PostMessageA(dialog, WM_DROPFILES, WPARAM(block), 0);
+            return true;
+        };
+    };
+    std::string missing = dir + "\\gone.ico";
+    char missingMessage[600];
+    wsprintfA(missingMessage, Ansi(u8"ﾌｧｲﾙ %s には、利用できるｱｲｺﾝがありません。").c_str(), missing.c_str());
+
+    std::string result = Run(
+        "shell32.dll,0",
+        {drop(library), [&](HWND dialog) { return ItemCount(dialog) == 12; },
+         Check([&](HWND dialog) { EXPECT_EQ(library, FieldText(dialog, IDC_CI_FILENAME)); }),
+         // A shortcut brings the icons of its target.
+         drop(link), [&](HWND dialog) { return ItemCount(dialog) == 42; },
+         Check([&](HWND dialog) {
+             EXPECT_EQ(FixturePath("cool.dll"), FieldText(dialog, IDC_CI_FILENAME));
+             EXPECT_EQ(0, Selection(dialog));
+         }),
+         drop(missing), AnswerBox(missingMessage),
+         Check([&](HWND dialog) {
+             EXPECT_EQ(missing, FieldText(dialog, IDC_CI_FILENAME));
+             EXPECT_EQ(42, ItemCount(dialog));
+         }),
+         Press(IDCANCEL)});
+    EXPECT_EQ("", result);
+    RemoveTree(dir);
+}
+
+TEST_F(ChangeIconTest, OpeningAndClosingAnimationEndInPlace)
+{
+    Settings.DialogAnimation = 20;
+    POINT anchor = {10, 10};
+    RECT placed = {};
+    std::string result = Run("shell32.dll,2",
+                             {Check([&](HWND dialog) {
+                                  GetWindowRect(dialog, &placed);
+                                  EXPECT_TRUE(IsWindowVisible(dialog));
+                              }),
+                              Press(IDOK)},
+                             nullptr, &anchor);
+    EXPECT_EQ("shell32.dll,2", result);
+    int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    EXPECT_EQ((screenWidth - (placed.right - placed.left)) / 2, placed.left);
+}
+
+TEST(ChangeIconPlacement, GeneratorAndScatter)
+{
+    // The classic generator: seed 1 gives 41, 18467, 6334.
+    SeedPickerRandom(1);
+    EXPECT_EQ(41, NextPickerRandom());
+    EXPECT_EQ(18467, NextPickerRandom());
+    EXPECT_EQ(6334, NextPickerRandom());
+
+    int seen[4] = {0, 0, 0, 0};
+    for (DWORD seed = 0; seed < 3000; seed += 7) {
+        SeedPickerRandom(seed * 2654435761u);
+        POINT p = ScatteredPosition(1024, 768, 320, 300);
+        int dx = p.x - (1024 - 320) / 2;
+        int dy = p.y - (768 - 300) / 2;
+        ASSERT_GE(dx, -60);
+        ASSERT_LE(dx, 59);
+        ASSERT_GE(dy, -30);
+        ASSERT_LE(dy, 19);
+        seen[0] |= dx < -50;
+        seen[1] |= dx > 50;
+        seen[2] |= dy < -25;
+        seen[3] |= dy > 14;
+    }
+    EXPECT_EQ(1, seen[0] & seen[1] & seen[2] & seen[3]);
+    // Halving truncates toward zero on a screen smaller than the dialog.
+    SeedPickerRandom(1);
+    POINT small = ScatteredPosition(100, 100, 321, 301);
+    EXPECT_EQ((100 - 301) / 2 + 41 % 50 - 30, small.y);
+    EXPECT_EQ((100 - 321) / 2 + 18467 % 120 - 60, small.x);
+}
+
+TEST(ChangeIconPlacement, AnimationSteps)
+{
+    struct Case {
+        int speed;
+        int closing;
+    } cases[] = {{1, 47}, {10, 25}, {16, 10}, {17, 8}, {20, 8}};
+    for (const Case &c : cases)
+        EXPECT_EQ(c.closing, ClosingSteps(c.speed)) << c.speed;
+    EXPECT_EQ(106, OpeningSteps(320, 1));
+    EXPECT_EQ(25, OpeningSteps(320, 20));
+    EXPECT_EQ(1, OpeningSteps(10, 20));
+}
+
+}  // namespace
