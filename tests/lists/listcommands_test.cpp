@@ -1,0 +1,867 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/appstate.h"
+#include "app/settings.h"
+#include "app/sheetstate.h"
+#include "app/texts.h"
+#include "ids.h"
+#include "lists/iconentry.h"
+#include "lists/listcommands.h"
+#include "lists/listpage.h"
+#include "shellglue/paths.h"
+#include "support/testing.h"
+
+namespace {
+
+const char kShellIcons[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Icons";
+const char kSheetClass[] = "TilefoxCommandsTestSheet";
+
+int g_setChangedCount;
+
+// Stands in for the sheet: keeps the pending flag the way the real sheet does.
+LRESULT CALLBACK TestSheetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == UM_SETCHANGED) {
+        Sheet.ChangesPending = lParam != 0;
+        ++g_setChangedCount;
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// ---- modal dialogs and message boxes, answered from a thread timer ----
+
+using DialogAction = void (*)(HWND dialog);
+DialogAction g_dialogAction;
+HWND g_dialogSeen;
+
+BOOL CALLBACK FindTopDialog(HWND window, LPARAM out)
+{
+    char name[16] = "";
+    GetClassNameA(window, name, sizeof name);
+    if (lstrcmpA(name, "#32770") == 0 && IsWindowVisible(window)) {
+        *reinterpret_cast<HWND *>(out) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CALLBACK OnDialogTimer(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindTopDialog, reinterpret_cast<LPARAM>(&dialog));
+    if (dialog == nullptr)
+        return;
+    KillTimer(nullptr, timer);
+    g_dialogSeen = dialog;
+    g_dialogAction(dialog);
+}
+
+class DialogDriver {
+public:
+    explicit DialogDriver(DialogAction action)
+    {
+        g_dialogAction = action;
+        g_dialogSeen = nullptr;
+        timer_ = SetTimer(nullptr, 0, 40, OnDialogTimer);
+    }
+    ~DialogDriver() { KillTimer(nullptr, timer_); }
+    bool Seen() const { return g_dialogSeen != nullptr; }
+
+private:
+    UINT_PTR timer_;
+};
+
+std::string g_boxText;
+void AnswerYes(HWND box)
+{
+    char text[200] = "";
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    g_boxText = text;
+    PostMessageA(box, WM_COMMAND, IDYES, 0);
+}
+void AnswerNo(HWND box)
+{
+    char text[200] = "";
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    g_boxText = text;
+    PostMessageA(box, WM_COMMAND, IDNO, 0);
+}
+
+// The Change Icon dialog: type a file, pick an icon, OK.
+std::string g_pickFile;
+int g_pickIndex;
+void PickIcon(HWND dialog)
+{
+    SetDlgItemTextA(dialog, IDC_CI_FILENAME, g_pickFile.c_str());
+    SendDlgItemMessageA(dialog, IDC_CI_GRID, LB_SETCURSEL, g_pickIndex, 0);
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+}
+void CancelDialog(HWND dialog)
+{
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+}
+
+// ---- fixture: a sheet with real list pages ----
+
+struct Row {
+    const char *name;
+    std::string saved;      // "" for none
+    std::string standard;   // "" for none
+    const char *key;
+};
+
+class ListCommandsTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = TestSheetProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = kSheetClass;
+        wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+        RegisterClassA(&wc);
+        sheet_ = CreateWindowExA(0, kSheetClass, "sheet", WS_OVERLAPPEDWINDOW, 0, 0, 500, 560,
+                                 nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        ASSERT_NE(nullptr, sheet_);
+
+        Settings.IconViewMode = 1;
+        Settings.IconSizeL = 32;
+        Settings.IconSizeS = 16;
+        Settings.IconLeftMargin = 11;
+        Settings.DialogAnimation = 0;
+        Settings.DialogRows = 4;
+        Sheet.ChangesPending = 0;
+        for (HWND &list : Sheet.TabLists)
+            list = nullptr;
+        g_setChangedCount = 0;
+        SetCopied(nullptr);
+        if (App.SystemDirPath == nullptr) {
+            char dir[MAX_PATH];
+            GetSystemDirectoryA(dir, MAX_PATH);
+            lstrcatA(dir, "\\");
+            App.SystemDirPath = DupString(dir);
+        }
+
+        HINSTANCE instance = AppInstance();
+        Sheet.ChangedMarkIcon = LoadIcon(instance, IDI_CHANGED);
+        Sheet.UndoIcon = LoadIcon(instance, IDI_UNDO);
+        Sheet.CopyIcon = LoadIcon(instance, IDI_COPY);
+        Sheet.PasteIcon = LoadIcon(instance, IDI_PASTE);
+        Sheet.ListFont = CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS UI Gothic");
+        Sheet.ListFontLarge = CreateFontA(-13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS UI Gothic");
+        Sheet.MenuFont = CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS UI Gothic");
+        Sheet.MenuFontBold = CreateFontA(-12, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS UI Gothic");
+        lib_ = FixturePath("icons12.dll");
+    }
+
+    void TearDown() override
+    {
+        DestroyWindow(sheet_);
+        PumpMessages(20);
+        for (HWND &list : Sheet.TabLists)
+            list = nullptr;
+        SetCopied(nullptr);
+        for (HICON *icon : {&Sheet.ChangedMarkIcon, &Sheet.UndoIcon, &Sheet.CopyIcon, &Sheet.PasteIcon}) {
+            DestroyIcon(*icon);
+            *icon = nullptr;
+        }
+        for (HFONT *font : {&Sheet.ListFont, &Sheet.ListFontLarge, &Sheet.MenuFont, &Sheet.MenuFontBold}) {
+            DeleteObject(*font);
+            *font = nullptr;
+        }
+        for (const char *name : {"901", "902", "903"})
+            RegDeleteValueFromShellIcons(name);
+        Sheet.ChangesPending = 0;
+    }
+
+    static HICON LoadIcon(HINSTANCE instance, int id)
+    {
+        return static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_ICON, 0, 0, 0));
+    }
+
+    static void RegDeleteValueFromShellIcons(const char *name)
+    {
+        HKEY key;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kShellIcons, 0, KEY_WRITE, &key) == ERROR_SUCCESS) {
+            RegDeleteValueA(key, name);
+            RegCloseKey(key);
+        }
+    }
+
+    static void SetCopied(const char *text)
+    {
+        if (App.CopiedIcon != nullptr)
+            GlobalFree(App.CopiedIcon);
+        App.CopiedIcon = text != nullptr ? DupString(text) : nullptr;
+    }
+
+    HWND CreatePage(int tab)
+    {
+        App.CurrentTab = tab;
+        HWND page = CreateDialogParamA(AppInstance(), MAKEINTRESOURCEA(IDD_ICONLIST), sheet_,
+                                       IconListPage, 0);
+        EXPECT_NE(nullptr, page);
+        if (page == nullptr)
+            return nullptr;
+        ShowWindow(page, SW_SHOWNA);
+        return GetDlgItem(page, IDC_ICONLIST);
+    }
+
+    static void AddRow(HWND list, const Row &row)
+    {
+        IconEntry entry = {};
+        entry.DisplayName = const_cast<char *>(row.name);
+        entry.SavedLocation = row.saved.empty() ? nullptr : const_cast<char *>(row.saved.c_str());
+        entry.CurrentLocation = entry.SavedLocation;
+        entry.DefaultLocation = row.standard.empty() ? nullptr : const_cast<char *>(row.standard.c_str());
+        entry.RegistryKey = const_cast<char *>(row.key);
+        ASSERT_EQ(1, AddEntry(list, &entry));
+    }
+
+    // A General list with three Shell Icons rows; row 0 selected.
+    HWND GeneralList()
+    {
+        HWND list = CreatePage(TAB_GENERAL);
+        AddRow(list, {"Folder", lib_ + ",1", Shell32(901), "901"});
+        AddRow(list, {"Open", lib_ + ",2", Shell32(902), "902"});
+        AddRow(list, {"Share", lib_ + ",3", "", "903"});
+        Select(list, 0);
+        return list;
+    }
+
+    std::string Shell32(int index) const
+    {
+        return std::string(App.SystemDirPath) + "shell32.dll," + std::to_string(index);
+    }
+
+    static void Select(HWND list, int row)
+    {
+        SendMessageA(list, LB_SETCURSEL, row, 0);
+    }
+
+    static IconEntry *Entry(HWND list, int row)
+    {
+        return GetEntry(list, row);
+    }
+
+    // What Apply does with the rows of one list.
+    static void ApplyList(HWND list)
+    {
+        int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+        for (int row = 0; row < count; ++row) {
+            IconEntry *entry = GetEntry(list, row);
+            if (entry->ChangeState == 0)
+                continue;
+            CommitEntry(entry);
+            IconEntry source = {};
+            source.SavedLocation = entry->CurrentLocation;
+            UpdateEntry(list, row, &source, EF_SAVEDLOCATION | EF_CHANGESTATE);
+        }
+    }
+
+    // The lParam of the UM_ICONSCHANGED posted to the page, or -2 when none was posted.
+    static LPARAM TakeIconsChanged(HWND list)
+    {
+        MSG msg;
+        LPARAM last = -2;
+        while (PeekMessageA(&msg, GetParent(list), UM_ICONSCHANGED, UM_ICONSCHANGED, PM_REMOVE))
+            last = msg.lParam;
+        return last;
+    }
+
+    static bool TakeFocusRequest(HWND list)
+    {
+        MSG msg;
+        bool found = false;
+        while (PeekMessageA(&msg, GetParent(list), WM_NEXTDLGCTL, WM_NEXTDLGCTL, PM_REMOVE))
+            found = found || (reinterpret_cast<HWND>(msg.wParam) == list && msg.lParam == 1);
+        return found;
+    }
+
+    static std::string ShellIconsValue(const char *name)
+    {
+        if (!RegValueExists(HKEY_LOCAL_MACHINE, kShellIcons, name))
+            return "(absent)";
+        return GetRegString(HKEY_LOCAL_MACHINE, kShellIcons, name);
+    }
+
+    HWND sheet_ = nullptr;
+    std::string lib_;
+};
+
+// ---- change icon ----
+
+TEST_F(ListCommandsTest, ChangeIconThenApplyWritesTheShellIconsValue)
+{
+    HWND list = GeneralList();
+    g_pickFile = lib_;
+    g_pickIndex = 7;
+    {
+        DialogDriver driver(PickIcon);
+        ChangeIcon(GetParent(list), CHANGE_FROM_ROW);
+        ASSERT_TRUE(driver.Seen());
+    }
+    IconEntry *entry = Entry(list, 0);
+    EXPECT_EQ(lib_ + ",7", entry->CurrentLocation);
+    EXPECT_EQ(STATE_CHANGED, entry->ChangeState);
+    EXPECT_NE(nullptr, entry->LargeIcon);
+    EXPECT_EQ(1, g_setChangedCount);
+    EXPECT_TRUE(Sheet.ChangesPending);
+    EXPECT_EQ(0, TakeIconsChanged(list));
+    EXPECT_TRUE(TakeFocusRequest(list));
+
+    ApplyList(list);
+    EXPECT_EQ(lib_ + ",7", ShellIconsValue("901"));
+    EXPECT_EQ(STATE_UNCHANGED, entry->ChangeState);
+
+    // Back to the shell's own icon: the value goes away.
+    RevertRows(list, REVERT_DEFAULT, FALSE);
+    EXPECT_EQ(STATE_CHANGED, entry->ChangeState);
+    ApplyList(list);
+    EXPECT_EQ("(absent)", ShellIconsValue("901"));
+}
+
+TEST_F(ListCommandsTest, ChangeIconCancelledOrSameLocationChangesNothing)
+{
+    HWND list = GeneralList();
+    // Cancel: nothing changes and the focus stays where it was.
+    {
+        DialogDriver driver(CancelDialog);
+        ChangeIcon(GetParent(list), CHANGE_FROM_PREVIEW);
+        ASSERT_TRUE(driver.Seen());
+    }
+    EXPECT_EQ(lib_ + ",1", Entry(list, 0)->CurrentLocation);
+    EXPECT_FALSE(TakeFocusRequest(list));
+
+    // The present location again, typed in other case: no change, but the list gets the focus.
+    CharUpperA(&g_pickFile.assign(lib_)[0]);
+    g_pickIndex = 1;
+    {
+        DialogDriver driver(PickIcon);
+        ChangeIcon(GetParent(list), CHANGE_FROM_ROW);
+        ASSERT_TRUE(driver.Seen());
+    }
+    EXPECT_EQ(lib_ + ",1", Entry(list, 0)->CurrentLocation);
+    EXPECT_EQ(STATE_UNCHANGED, Entry(list, 0)->ChangeState);
+    EXPECT_EQ(0, g_setChangedCount);
+    EXPECT_EQ(-2, TakeIconsChanged(list));
+    EXPECT_TRUE(TakeFocusRequest(list));
+
+    // Without a selection there is no dialog at all.
+    Select(list, -1);
+    DialogDriver driver(CancelDialog);
+    ChangeIcon(GetParent(list), CHANGE_FROM_ROW);
+    PumpMessages(100);
+    EXPECT_FALSE(driver.Seen());
+}
+
+// ---- copy and paste ----
+
+TEST_F(ListCommandsTest, PasteMarksTheRowAgainstItsSavedLocation)
+{
+    HWND list = GeneralList();
+    struct Case {
+        std::string copied;
+        BYTE state;
+    } cases[] = {
+        {lib_ + ",9", STATE_CHANGED},
+        {lib_ + ",1", STATE_UNCHANGED},      // the saved location itself
+        {lib_ + ",11", STATE_CHANGED},
+    };
+    CharUpperA(&cases[1].copied[0]);        // compared without regard to case
+    for (const Case &c : cases) {
+        SetCopied(c.copied.c_str());
+        RunListCommand(list, IDM_PASTE, FALSE);
+        EXPECT_EQ(c.copied, Entry(list, 0)->CurrentLocation);
+        EXPECT_EQ(c.state, Entry(list, 0)->ChangeState) << c.copied;
+        EXPECT_EQ(0, TakeIconsChanged(list));
+    }
+    // The flag, once set, stays set until Apply.
+    EXPECT_EQ(1, g_setChangedCount);
+}
+
+TEST_F(ListCommandsTest, PasteNeedsAClipboardAndASelection)
+{
+    HWND list = GeneralList();
+    RunListCommand(list, IDM_PASTE, FALSE);
+    EXPECT_EQ(lib_ + ",1", Entry(list, 0)->CurrentLocation);
+
+    SetCopied("x.dll,1");
+    Select(list, -1);
+    RunListCommand(list, IDM_PASTE, FALSE);
+    for (int row = 0; row < 3; ++row)
+        EXPECT_EQ(STATE_UNCHANGED, Entry(list, row)->ChangeState);
+    EXPECT_EQ(-2, TakeIconsChanged(list));
+    EXPECT_EQ(0, g_setChangedCount);
+}
+
+TEST_F(ListCommandsTest, CopyThenPasteBetweenRowsAndAnEmptyLocation)
+{
+    HWND list = GeneralList();
+    Select(list, 1);
+    RunListCommand(list, IDM_COPY, FALSE);
+    ASSERT_NE(nullptr, App.CopiedIcon);
+    EXPECT_EQ(lib_ + ",2", App.CopiedIcon);
+    Select(list, 2);
+    RunListCommand(list, IDM_PASTE, FALSE);
+    EXPECT_EQ(lib_ + ",2", Entry(list, 2)->CurrentLocation);
+    EXPECT_EQ(2, TakeIconsChanged(list));
+
+    // A row without a location copies as an empty text, and pasting it empties the row;
+    // Apply then writes nothing.
+    AddRow(list, {"Empty", "", "", "902"});
+    Select(list, 3);
+    RunListCommand(list, IDM_COPY, FALSE);
+    ASSERT_NE(nullptr, App.CopiedIcon);
+    EXPECT_STREQ("", App.CopiedIcon);
+    Select(list, 1);
+    RunListCommand(list, IDM_PASTE, FALSE);
+    EXPECT_STREQ("", Entry(list, 1)->CurrentLocation);
+    EXPECT_EQ(STATE_CHANGED, Entry(list, 1)->ChangeState);
+    ApplyList(list);
+    EXPECT_EQ("(absent)", ShellIconsValue("902"));
+    EXPECT_EQ(lib_ + ",2", ShellIconsValue("903"));
+}
+
+// ---- restore default and undo ----
+
+TEST_F(ListCommandsTest, UndoBeforeApplyWritesNothing)
+{
+    HWND list = GeneralList();
+    SetCopied((lib_ + ",5").c_str());
+    RunListCommand(list, IDM_PASTE, FALSE);
+    ASSERT_EQ(STATE_CHANGED, Entry(list, 0)->ChangeState);
+    TakeIconsChanged(list);
+
+    RunListCommand(list, IDM_UNDO, FALSE);
+    EXPECT_EQ(lib_ + ",1", Entry(list, 0)->CurrentLocation);
+    EXPECT_EQ(STATE_UNCHANGED, Entry(list, 0)->ChangeState);
+    EXPECT_EQ(0, TakeIconsChanged(list));
+    ApplyList(list);
+    EXPECT_EQ("(absent)", ShellIconsValue("901"));
+
+    // Pending elsewhere: undo on an unchanged row does nothing.
+    Select(list, 1);
+    RunListCommand(list, IDM_PASTE, FALSE);
+    Select(list, 2);
+    TakeIconsChanged(list);
+    RunListCommand(list, IDM_UNDO, FALSE);
+    EXPECT_EQ(-2, TakeIconsChanged(list));
+    EXPECT_EQ(STATE_CHANGED, Entry(list, 1)->ChangeState);
+}
+
+TEST_F(ListCommandsTest, RestoreDefaultNeedsADefault)
+{
+    HWND list = GeneralList();
+    Select(list, 2);
+    RevertRows(list, REVERT_DEFAULT, FALSE);
+    EXPECT_EQ(lib_ + ",3", Entry(list, 2)->CurrentLocation);
+    EXPECT_EQ(-2, TakeIconsChanged(list));
+
+    // A default equal to the saved location leaves the row unchanged.
+    AddRow(list, {"Same", lib_ + ",4", lib_ + ",4", "903"});
+    Select(list, 3);
+    RevertRows(list, REVERT_DEFAULT, FALSE);
+    EXPECT_EQ(STATE_UNCHANGED, Entry(list, 3)->ChangeState);
+    EXPECT_EQ(3, TakeIconsChanged(list));
+}
+
+TEST_F(ListCommandsTest, WholeListAsksFirst)
+{
+    struct Case {
+        int mode;
+        DialogAction answer;
+        bool withDefaults;
+        unsigned question;
+        const char *expected[3];    // locations afterwards, by row; "s" saved, "d" default, "p" pasted
+        LPARAM posted;
+    } cases[] = {
+        {REVERT_DEFAULT, AnswerYes, false, IDS_ASKDEFAULTALL, {"p", "s", "s"}, -1},
+        {REVERT_DEFAULT, AnswerNo, true, IDS_ASKDEFAULTALL, {"p", "s", "s"}, -2},
+        {REVERT_DEFAULT, AnswerYes, true, IDS_ASKDEFAULTALL, {"d", "d", "s"}, -1},
+        {REVERT_UNDO, AnswerYes, true, IDS_ASKUNDOALL, {"s", "s", "s"}, -1},
+        {REVERT_UNDO, AnswerNo, true, IDS_ASKUNDOALL, {"p", "s", "s"}, -2},
+    };
+    for (const Case &c : cases) {
+        HWND list = CreatePage(TAB_STARTMENU);
+        std::string saved[3] = {lib_ + ",1", lib_ + ",2", lib_ + ",3"};
+        std::string standard[3] = {c.withDefaults ? Shell32(901) : "", c.withDefaults ? Shell32(902) : "", ""};
+        const char *keys[3] = {"901", "902", "903"};
+        for (int row = 0; row < 3; ++row)
+            AddRow(list, {"row", saved[row], standard[row], keys[row]});
+        Select(list, 0);
+        SetCopied((lib_ + ",8").c_str());
+        RunListCommand(list, IDM_PASTE, FALSE);
+        TakeIconsChanged(list);
+
+        g_boxText.clear();
+        {
+            DialogDriver driver(c.answer);
+            RevertRows(list, c.mode, TRUE);
+            EXPECT_TRUE(driver.Seen());
+        }
+        EXPECT_EQ(LoadText(c.question), g_boxText);
+        for (int row = 0; row < 3; ++row) {
+            std::string expected = c.expected[row][0] == 'p'   ? lib_ + ",8"
+                                   : c.expected[row][0] == 'd' ? standard[row]
+                                                               : saved[row];
+            EXPECT_EQ(expected, Entry(list, row)->CurrentLocation) << "mode " << c.mode << " row " << row;
+        }
+        EXPECT_EQ(c.posted, TakeIconsChanged(list));
+        DestroyWindow(GetParent(list));
+    }
+
+    // An empty list asks nothing.
+    HWND list = CreatePage(TAB_STARTMENU);
+    DialogDriver driver(AnswerYes);
+    RevertRows(list, REVERT_DEFAULT, TRUE);
+    PumpMessages(100);
+    EXPECT_FALSE(driver.Seen());
+}
+
+// ---- view modes ----
+
+TEST_F(ListCommandsTest, ViewModesKeepOrResetTheScrollPosition)
+{
+    HWND lists[2] = {CreatePage(TAB_GENERAL), CreatePage(TAB_STARTMENU)};
+    for (HWND list : lists) {
+        for (int row = 0; row < 40; ++row)
+            AddRow(list, {"row", lib_ + "," + std::to_string(row % 12), "", "901"});
+        Select(list, 25);
+        SendMessageA(list, LB_SETTOPINDEX, 10, 0);
+    }
+    struct Step {
+        int command;
+        int mode;
+        int rowHeight;
+        int top;            // expected top index of both lists
+    } steps[] = {
+        {IDM_VIEW_BOTH, 2, 35, 10},     // same row height: scroll position kept
+        {IDM_VIEW_BOTH, 2, 35, 10},
+        {IDM_VIEW_SMALL, 0, 19, 25},    // height changes: the selection becomes the top row
+        {IDM_VIEW_LARGE, 1, 35, 25},
+    };
+    for (const Step &s : steps) {
+        for (HWND list : lists)
+            SendMessageA(list, LB_SETTOPINDEX, 10, 0);
+        RunListCommand(lists[0], s.command, FALSE);
+        EXPECT_EQ(s.mode, Settings.IconViewMode);
+        for (HWND list : lists) {
+            EXPECT_EQ(s.rowHeight, SendMessageA(list, LB_GETITEMHEIGHT, 0, 0)) << s.command;
+            EXPECT_EQ(s.top, SendMessageA(list, LB_GETTOPINDEX, 0, 0)) << s.command;
+        }
+    }
+}
+
+// ---- the menu itself ----
+
+struct MenuSeen {
+    bool opened = false;
+    int itemCount = 0;
+    std::vector<UINT> greyed;
+    std::vector<UINT> ownerDrawn;
+    UINT defaultItem = 0;
+    UINT radio = 0;
+    RECT window = {};
+    std::string changeText;
+    HFONT changeFont = nullptr;
+    bool defaultHasIcon = false;
+    int measured = 0;
+    int drawn = 0;
+    std::vector<UINT> keys;     // posted when the menu is idle
+};
+MenuSeen g_menu;
+WNDPROC g_listProc;
+
+BOOL CALLBACK FindMenuWindow(HWND window, LPARAM out)
+{
+    char name[16] = "";
+    GetClassNameA(window, name, sizeof name);
+    if (lstrcmpA(name, "#32768") == 0 && IsWindowVisible(window)) {
+        *reinterpret_cast<HWND *>(out) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void ReadMenu(HMENU menu)
+{
+    g_menu.opened = true;
+    g_menu.itemCount = GetMenuItemCount(menu);
+    for (UINT id = IDM_VIEW_LARGE; id <= IDM_PROPERTIES; ++id) {
+        MENUITEMINFOA info = {};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_TYPE | MIIM_STATE;
+        if (!GetMenuItemInfoA(menu, id, FALSE, &info))
+            continue;
+        if (info.fState & MFS_GRAYED)
+            g_menu.greyed.push_back(id);
+        if (info.fType & MFT_OWNERDRAW)
+            g_menu.ownerDrawn.push_back(id);
+        if ((info.fState & MFS_CHECKED) && (info.fType & MFT_RADIOCHECK))
+            g_menu.radio = id;
+        info.fMask = MIIM_DATA;
+        GetMenuItemInfoA(menu, id, FALSE, &info);
+        const MenuItemRecord *record = reinterpret_cast<const MenuItemRecord *>(info.dwItemData);
+        if (record != nullptr && id == IDM_CHANGEICON) {
+            g_menu.changeText = record->Text;
+            g_menu.changeFont = record->Font;
+        }
+        if (record != nullptr && id == IDM_DEFAULT)
+            g_menu.defaultHasIcon = record->Icon != nullptr;
+    }
+    g_menu.defaultItem = GetMenuDefaultItem(menu, FALSE, GMDI_USEDISABLED);
+}
+
+void CALLBACK CloseStrayMenu(HWND window, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(window, timer);
+    PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0);
+    PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0);
+}
+
+// Sits on top of the page's own subclass: looks at the menu, then lets it go on.
+LRESULT CALLBACK MenuWatcher(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITMENUPOPUP:
+        if (!g_menu.opened)
+            ReadMenu(reinterpret_cast<HMENU>(wParam));
+        break;
+    case WM_MEASUREITEM:
+        ++g_menu.measured;
+        break;
+    case WM_DRAWITEM:
+        ++g_menu.drawn;
+        break;
+    case WM_ENTERIDLE:
+        if (!g_menu.keys.empty()) {
+            HWND menu = nullptr;
+            EnumThreadWindows(GetCurrentThreadId(), FindMenuWindow, reinterpret_cast<LPARAM>(&menu));
+            if (menu != nullptr)
+                GetWindowRect(menu, &g_menu.window);
+            for (UINT key : g_menu.keys)
+                PostMessageA(list, WM_KEYDOWN, key, 0);
+            g_menu.keys.clear();
+        }
+        break;
+    }
+    return CallWindowProcA(g_listProc, list, message, wParam, lParam);
+}
+
+class ListMenuTest : public ListCommandsTest {
+protected:
+    void Open(HWND list, POINT point, BOOL fromPreview, std::vector<UINT> keys)
+    {
+        g_menu = MenuSeen();
+        g_menu.keys = keys;
+        g_listProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(MenuWatcher)));
+        SetTimer(list, 77, 3000, CloseStrayMenu);
+        ShowListMenu(list, point, fromPreview);
+        KillTimer(list, 77);
+        SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_listProc));
+    }
+};
+
+bool Has(const std::vector<UINT> &ids, UINT id)
+{
+    for (UINT each : ids)
+        if (each == id)
+            return true;
+    return false;
+}
+
+TEST_F(ListMenuTest, ItemsFollowSelectionClipboardAndPendingState)
+{
+    HWND list = GeneralList();
+    POINT keyboard = {-1, -1};
+    struct Case {
+        BOOL fromPreview;
+        int selection;
+        bool copied;
+        bool pending;
+        int viewMode;
+        int itemCount;
+        std::vector<UINT> greyed;
+        std::vector<UINT> ownerDrawn;
+        UINT radio;
+    } cases[] = {
+        {FALSE, 0, false, false, 1, 10, {IDM_PASTE, IDM_UNDO},
+         {IDM_COPY, IDM_CHANGEICON, IDM_DEFAULT}, IDM_VIEW_LARGE},
+        {FALSE, 0, true, true, 0, 10, {}, {IDM_COPY, IDM_PASTE, IDM_CHANGEICON, IDM_DEFAULT, IDM_UNDO},
+         IDM_VIEW_SMALL},
+        {FALSE, 2, true, false, 2, 10, {IDM_DEFAULT, IDM_UNDO}, {IDM_COPY, IDM_PASTE, IDM_CHANGEICON},
+         IDM_VIEW_BOTH},
+        {FALSE, -1, true, true, 1, 10, {IDM_COPY, IDM_PASTE, IDM_CHANGEICON, IDM_DEFAULT, IDM_PROPERTIES},
+         {IDM_UNDO}, IDM_VIEW_LARGE},
+        {TRUE, 0, false, false, 1, 8, {IDM_PASTE, IDM_UNDO}, {IDM_COPY, IDM_CHANGEICON, IDM_DEFAULT}, 0},
+    };
+    for (const Case &c : cases) {
+        Select(list, c.selection);
+        SetCopied(c.copied ? "x.dll,1" : nullptr);
+        Sheet.ChangesPending = c.pending;
+        Settings.IconViewMode = static_cast<BYTE>(c.viewMode);
+        Open(list, keyboard, c.fromPreview, {VK_ESCAPE});
+        ASSERT_TRUE(g_menu.opened);
+        EXPECT_EQ(c.itemCount, g_menu.itemCount);
+        for (UINT id = IDM_COPY; id <= IDM_PROPERTIES; ++id) {
+            EXPECT_EQ(Has(c.greyed, id), Has(g_menu.greyed, id)) << "greyed " << id << " case sel " << c.selection;
+            EXPECT_EQ(Has(c.ownerDrawn, id), Has(g_menu.ownerDrawn, id)) << "owner-drawn " << id;
+        }
+        EXPECT_EQ(static_cast<UINT>(IDM_CHANGEICON), g_menu.defaultItem);
+        if (!c.fromPreview)
+            EXPECT_EQ(c.radio, g_menu.radio);
+        EXPECT_EQ(c.viewMode, Settings.IconViewMode);   // Escape chose nothing
+    }
+}
+
+TEST_F(ListMenuTest, ItemsKeepTheirTextsAndRestoreDefaultShowsItsIcon)
+{
+    HWND list = CreatePage(TAB_GENERAL);
+    AddRow(list, {"Found", lib_ + ",1", lib_ + ",3", "901"});
+    AddRow(list, {"Missing", lib_ + ",1", "missing.dll,3", "902"});
+    POINT point = {40, 40};
+    struct Case {
+        int row;
+        bool icon;
+    } cases[] = {{0, true}, {1, false}};
+    for (const Case &c : cases) {
+        Select(list, c.row);
+        Open(list, point, FALSE, {VK_ESCAPE});
+        ASSERT_TRUE(g_menu.opened);
+        EXPECT_TRUE(Has(g_menu.ownerDrawn, IDM_DEFAULT));
+        EXPECT_EQ(c.icon, g_menu.defaultHasIcon) << c.row;
+        EXPECT_EQ(Ansi(u8"アイコンの変更(&I)"), g_menu.changeText);
+        EXPECT_EQ(Sheet.MenuFontBold, g_menu.changeFont);
+    }
+}
+
+TEST_F(ListMenuTest, KeyboardOpensAtTheListCornerAndCopyRunsFromTheMenu)
+{
+    HWND list = GeneralList();
+    Select(list, 1);
+    POINT keyboard = {-1, -1};
+    // The preview's menu starts with Copy.
+    Open(list, keyboard, TRUE, {VK_DOWN, VK_RETURN});
+    ASSERT_TRUE(g_menu.opened);
+    ASSERT_NE(nullptr, App.CopiedIcon);
+    EXPECT_EQ(lib_ + ",2", App.CopiedIcon);
+    EXPECT_GT(g_menu.measured, 0);
+    EXPECT_GT(g_menu.drawn, 0);
+    POINT corner = {0, 10};
+    ClientToScreen(list, &corner);
+    EXPECT_EQ(corner.x, g_menu.window.left);
+    EXPECT_EQ(corner.y, g_menu.window.top);
+}
+
+// ---- measuring and drawing the owner-drawn items ----
+
+TEST_F(ListCommandsTest, MeasureUsesTheRecordFontAndMenuHeight)
+{
+    HWND list = CreatePage(TAB_GENERAL);
+    MenuItemRecord record = {nullptr, Sheet.MenuFontBold, "Change icon"};
+    MEASUREITEMSTRUCT measure = {};
+    measure.CtlType = ODT_MENU;
+    measure.itemData = reinterpret_cast<ULONG_PTR>(&record);
+    ASSERT_TRUE(MeasureMenuItem(list, &measure));
+
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, Sheet.MenuFontBold);
+    SIZE extent;
+    GetTextExtentPoint32A(dc, record.Text, lstrlenA(record.Text), &extent);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    EXPECT_EQ(static_cast<UINT>(extent.cx - 1), measure.itemWidth);
+    int menuHeight = GetSystemMetrics(SM_CYMENU);
+    EXPECT_EQ(static_cast<UINT>((menuHeight > 17 ? menuHeight : 17) + 1), measure.itemHeight);
+
+    MEASUREITEMSTRUCT none = {};
+    none.CtlType = ODT_MENU;
+    EXPECT_FALSE(MeasureMenuItem(list, &none));
+    DRAWITEMSTRUCT draw = {};
+    draw.CtlType = ODT_MENU;
+    EXPECT_FALSE(DrawMenuItem(&draw));
+}
+
+// Draws one item on a fresh memory bitmap and returns its pixels.
+std::vector<COLORREF> PaintToPixels(const RECT &item, BOOL selected, const MenuItemRecord &record)
+{
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, item.right, item.bottom);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    RECT all = {0, 0, item.right, item.bottom};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    PaintMenuItem(dc, &item, selected, &record);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < item.bottom; ++y)
+        for (int x = 0; x < item.right; ++x)
+            pixels.push_back(GetPixel(dc, x, y));
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return pixels;
+}
+
+TEST_F(ListCommandsTest, PaintPlacesIconButtonAndText)
+{
+    const RECT item = {0, 0, 160, 30};
+    int column = GetSystemMetrics(SM_CXMENUCHECK);
+    if (column < 18)
+        column = 18;
+    const int textLeft = column + 3;
+    const int iconX = textLeft / 2 - 8;     // (text left + item.left - 16) / 2
+    const int iconY = 7;                    // (0 + 30 - 16) / 2
+    auto at = [&](const std::vector<COLORREF> &pixels, int x, int y) { return pixels[y * item.right + x]; };
+
+    HDC screen = GetDC(nullptr);
+    auto nearest = [&](int index) { return GetNearestColor(screen, GetSysColor(index)); };
+
+    MenuItemRecord blank = {nullptr, Sheet.MenuFont, ""};
+    MenuItemRecord iconOnly = {Sheet.CopyIcon, Sheet.MenuFont, ""};
+    MenuItemRecord textOnly = {nullptr, Sheet.MenuFont, "Copy"};
+
+    // Background: menu colour, or highlight when selected, over the whole item.
+    auto plain = PaintToPixels(item, FALSE, blank);
+    auto lit = PaintToPixels(item, TRUE, blank);
+    EXPECT_EQ(nearest(COLOR_MENU), at(plain, 2, 2));
+    EXPECT_EQ(nearest(COLOR_MENU), at(plain, 150, 28));
+    EXPECT_EQ(nearest(COLOR_HIGHLIGHT), at(lit, 2, 2));
+    EXPECT_EQ(nearest(COLOR_HIGHLIGHT), at(lit, 150, 28));
+
+    // A selected item with an icon sits on a raised button left of the text.
+    auto button = PaintToPixels(item, TRUE, iconOnly);
+    EXPECT_EQ(nearest(COLOR_BTNFACE), at(button, 3, 3));
+    EXPECT_EQ(nearest(COLOR_HIGHLIGHT), at(button, textLeft + 2, 3));
+
+    // The icon changes pixels only inside its 16 x 16 square.
+    auto withIcon = PaintToPixels(item, FALSE, iconOnly);
+    bool inside = false, outside = false;
+    for (int y = 0; y < item.bottom; ++y)
+        for (int x = 0; x < item.right; ++x)
+            if (at(withIcon, x, y) != at(plain, x, y)) {
+                bool in = x >= iconX && x < iconX + 16 && y >= iconY && y < iconY + 16;
+                (in ? inside : outside) = true;
+            }
+    EXPECT_TRUE(inside);
+    EXPECT_FALSE(outside);
+
+    // The text stays right of the icon column.
+    auto withText = PaintToPixels(item, FALSE, textOnly);
+    int leftmost = item.right;
+    for (int y = 0; y < item.bottom; ++y)
+        for (int x = 0; x < item.right; ++x)
+            if (at(withText, x, y) != at(plain, x, y) && x < leftmost)
+                leftmost = x;
+    EXPECT_LT(leftmost, item.right);
+    EXPECT_GE(leftmost, textLeft);
+    ReleaseDC(nullptr, screen);
+}
+
+}  // namespace
