@@ -1,11 +1,8 @@
 #include <windows.h>
 
-#include "app/appstate.h"
-#include "app/texts.h"
+#include "app/startup.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandTail, int)
 {
-    App.Instance = instance;
-    MessageBoxA(nullptr, LoadText(1), LoadText(6), MB_OK);
-    return 0;
+    return RunTilefox(instance, commandTail != nullptr ? commandTail : "");
 }

@@ -31,8 +31,18 @@ void ResetSettings();
 void ReadStartSettings();
 // Before the sheet is created; the tab to show first.
 int ReadStartupTab();
+// Only the low 16 bits count, as a signed number; anything but 1..6 is the first tab.
+int StartupTabFromValue(int value);
 // At sheet set-up: window position, view and behaviour options, the registry backups.
 void ReadSheetSettings(HWND sheet);
+// Moves the sheet to its stored place for this screen width, or centres it.
+void PlaceSheetWindow(HWND sheet);
+// Left and top edges of a window of the given size on the given screen: a stored edge that
+// is negative or would push the window off the screen gives the centred one.
+POINT FitWindowPosition(int left, int top, int width, int height, int screenWidth, int screenHeight);
+void FreeRegistryBackups();
+// "DefaultFLdir" into a buffer of MAX_PATH bytes, cleaned of blanks and quotes.
+void ReadDefaultBrowseSetting(char *buffer);
 void SaveSettings(HWND sheet);
 
 #endif

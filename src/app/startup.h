@@ -1,0 +1,20 @@
+// The program's life from start to exit: command line, shell detection, single instance.
+#ifndef TILEFOX_STARTUP_H
+#define TILEFOX_STARTUP_H
+
+#include <windows.h>
+
+enum StartAction { START_SHEET = 0, START_REBUILD = 1, START_CLEARLABELS = 2 };
+
+// Reads the command tail: a one-shot switch, "/PLUS", or a path (after "/ChgIcon ") that
+// becomes the pending start-up file in CopiedIcon. Returns a StartAction.
+int ReadCommandTail(const char *tail);
+// MSHTML.DLL 4.71.1712 or later means the new shell.
+BOOL IsNewShellVersion(DWORD high, DWORD low);
+void DetectShell();
+// The settings file: the program's own path with the extension ".INI".
+void FormSettingsPath(char *path);
+// Entry of the program; the tail is the command line without the program's name.
+int RunTilefox(HINSTANCE instance, const char *tail);
+
+#endif

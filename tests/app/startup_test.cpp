@@ -1,0 +1,308 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/appstate.h"
+#include "app/instance.h"
+#include "app/startup.h"
+#include "ids.h"
+#include "shellglue/paths.h"
+#include "support/testing.h"
+
+namespace {
+
+void ClearStartState()
+{
+    if (App.CopiedIcon != nullptr)
+        GlobalFree(App.CopiedIcon);
+    App.CopiedIcon = nullptr;
+    App.IconPickMode = 0;
+    App.PlusMode = 0;
+}
+
+class CommandTail : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        dir_ = MakeTempDir("tail");
+        CreateDirectoryA((dir_ + "\\Folder With Blanks").c_str(), nullptr);
+        WriteFileText(dir_ + "\\plain.ico", "x");
+        WriteFileText(dir_ + "\\Long Icon Name.ico", "x");
+    }
+    static void TearDownTestSuite() { RemoveTree(dir_); }
+    void SetUp() override { ClearStartState(); }
+    void TearDown() override { ClearStartState(); }
+
+    static std::string dir_;
+};
+std::string CommandTail::dir_;
+
+std::string Copied()
+{
+    return App.CopiedIcon != nullptr ? App.CopiedIcon : "<none>";
+}
+
+TEST_F(CommandTail, SwitchesActOnlyWhenTheyAreTheWholeTail)
+{
+    const struct {
+        const char *tail;
+        int action;
+        int plus;
+    } cases[] = {
+        {"/REBUILD", START_REBUILD, 0}, {"/rebuild", START_REBUILD, 0}, {"/ReBuild", START_REBUILD, 0},
+        {"/CLR", START_CLEARLABELS, 0}, {"/clr", START_CLEARLABELS, 0}, {"/PLUS", START_SHEET, 1},
+        {"/plus", START_SHEET, 1},      {"", START_SHEET, 0},
+        // Anything after a switch makes the whole tail a path, which is not found.
+        {"/REBUILD ", START_SHEET, 0},  {"/rebuild now", START_SHEET, 0}, {"/CLR x", START_SHEET, 0},
+        {"/PLUS ", START_SHEET, 0},     {"/REBUILDX", START_SHEET, 0},
+    };
+    for (const auto &c : cases) {
+        ClearStartState();
+        EXPECT_EQ(c.action, ReadCommandTail(c.tail)) << '"' << c.tail << '"';
+        EXPECT_EQ(c.plus, App.PlusMode) << '"' << c.tail << '"';
+        EXPECT_EQ("<none>", Copied()) << '"' << c.tail << '"';
+        EXPECT_EQ(0, App.IconPickMode) << '"' << c.tail << '"';
+    }
+}
+
+TEST_F(CommandTail, PathsBecomeThePendingStartupFile)
+{
+    const std::string folder = dir_ + "\\Folder With Blanks";
+    const std::string plain = dir_ + "\\plain.ico";
+    const std::string blanks = dir_ + "\\Long Icon Name.ico";
+    const struct {
+        std::string tail;
+        std::string copied;
+        int pickMode;
+    } cases[] = {
+        {plain, plain, 0},
+        {"  \"" + plain + "\"  ", plain, 0},
+        // A name that holds a blank is found whole; further words are cut at the first blank.
+        {blanks, blanks, 0},
+        {plain + " and more words", plain, 0},
+        {dir_ + "\\missing.ico", "<none>", 0},
+        {"/ChgIcon  \"" + folder + "\"", folder, 2},
+        {"/chgicon " + plain, plain, 2},
+        {"/ChgIcon " + dir_ + "\\missing", "<none>", 2},
+        // Without its blank the switch is part of the path.
+        {"/ChgIcon" + plain, "<none>", 0},
+        {"/ChgIcon", "<none>", 0},
+    };
+    for (const auto &c : cases) {
+        ClearStartState();
+        EXPECT_EQ(START_SHEET, ReadCommandTail(c.tail.c_str())) << c.tail;
+        EXPECT_EQ(0, lstrcmpiA(c.copied.c_str(), Copied().c_str())) << c.tail << " gave " << Copied();
+        EXPECT_EQ(c.pickMode, App.IconPickMode) << c.tail;
+    }
+}
+
+TEST_F(CommandTail, ShortNamesAreExpandedToLongOnes)
+{
+    const std::string blanks = dir_ + "\\Long Icon Name.ico";
+    char shortPath[MAX_PATH];
+    ASSERT_NE(0u, GetShortPathNameA(blanks.c_str(), shortPath, MAX_PATH));
+    ASSERT_STRNE(blanks.c_str(), shortPath);
+    ReadCommandTail(shortPath);
+    EXPECT_EQ(0, lstrcmpiA(blanks.c_str(), Copied().c_str())) << Copied();
+}
+
+TEST_F(CommandTail, OverlongTailIsCutNotOverrun)
+{
+    std::string tail = dir_ + "\\" + std::string(600, 'a') + ".ico";
+    EXPECT_EQ(START_SHEET, ReadCommandTail(tail.c_str()));
+    EXPECT_EQ("<none>", Copied());
+}
+
+TEST(ShellVersion, NewShellFromMshtml471Build1712)
+{
+    const struct {
+        DWORD high, low;
+        BOOL newShell;
+    } cases[] = {
+        {0, 0, FALSE},
+        {0x00040047, 1711, FALSE},
+        {0x00040047, 1712, TRUE},
+        // The low half is one number: build 1 with any minor part passes.
+        {0x00040047, 0x00010000, TRUE},
+        {0x00040046, 0xFFFFFFFF, FALSE},
+        {0x00040048, 0, TRUE},
+        {0x00050000, 0, TRUE},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(c.newShell, IsNewShellVersion(c.high, c.low)) << std::hex << c.high << " " << c.low;
+}
+
+TEST(ShellVersion, DetectionLeavesTheCurrentDirectory)
+{
+    char before[MAX_PATH], after[MAX_PATH], system[MAX_PATH + 1];
+    GetCurrentDirectoryA(MAX_PATH, before);
+    GetSystemDirectoryA(system, MAX_PATH);
+    AddBackslash(system);
+    App.SystemDirPath = system;
+    DetectShell();
+    App.SystemDirPath = nullptr;
+    GetCurrentDirectoryA(MAX_PATH, after);
+    EXPECT_STREQ(before, after);
+    if (!App.NewShell)
+        EXPECT_EQ(0, App.IntegratedShell);
+}
+
+TEST(SettingsPath, LiesBesideTheProgram)
+{
+    char path[MAX_PATH];
+    FormSettingsPath(path);
+    std::string expected = TestBinDir() + "test_app.INI";
+    EXPECT_EQ(0, lstrcmpiA(expected.c_str(), path)) << path;
+}
+
+// --- whole program runs ----------------------------------------------------------------------
+
+const char kMetricsKey[] = "Control Panel\\desktop\\windowmetrics";
+
+// Records "Shell Icon Size" whenever a WM_WININICHANGE broadcast reaches this process.
+std::vector<std::string> *g_seen;
+
+LRESULT CALLBACK RecorderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_WININICHANGE && g_seen != nullptr)
+        g_seen->push_back(GetRegString(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon Size"));
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND MakeRecorder()
+{
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = RecorderProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "TilefoxTestRecorder";
+    RegisterClassA(&windowClass);
+    return CreateWindowExA(0, "TilefoxTestRecorder", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                           GetModuleHandleA(nullptr), nullptr);
+}
+
+// Starts bin\tilefox.exe and serves this thread's messages until it ends. Returns its exit
+// code, or -1 when it did not end in time.
+DWORD RunProgram(const std::string &tail, DWORD timeout = 20000)
+{
+    std::string command = "\"" + TestBinDir() + "tilefox.exe\"" + (tail.empty() ? "" : " " + tail);
+    std::vector<char> line(command.begin(), command.end());
+    line.push_back('\0');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return DWORD(-2);
+    DWORD end = GetTickCount() + timeout;
+    DWORD code = DWORD(-1);
+    for (;;) {
+        DWORD wait = MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 100, QS_ALLINPUT);
+        if (wait == WAIT_OBJECT_0) {
+            GetExitCodeProcess(process.hProcess, &code);
+            break;
+        }
+        PumpMessages(0);
+        if (int(end - GetTickCount()) <= 0) {
+            TerminateProcess(process.hProcess, 1);
+            break;
+        }
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code;
+}
+
+std::string ProgramSettingsPath()
+{
+    return TestBinDir() + "tilefox.INI";
+}
+
+class ProgramRun : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        stored_ = RegValueExists(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon Size");
+        if (stored_)
+            size_ = GetRegString(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon Size");
+        DeleteFileA(ProgramSettingsPath().c_str());
+    }
+    void TearDown() override
+    {
+        if (stored_) {
+            SetRegString(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon Size", size_.c_str());
+        } else {
+            HKEY key;
+            if (RegOpenKeyExA(HKEY_CURRENT_USER, kMetricsKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+                RegDeleteValueA(key, "Shell Icon Size");
+                RegCloseKey(key);
+            }
+        }
+        DeleteFileA(ProgramSettingsPath().c_str());
+    }
+
+    bool stored_ = false;
+    std::string size_;
+};
+
+TEST_F(ProgramRun, RebuildRedrawsAndLeavesNothingBehind)
+{
+    SetRegString(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon Size", "048");
+    std::vector<std::string> seen;
+    g_seen = &seen;
+    HWND recorder = MakeRecorder();
+    ASSERT_NE(nullptr, recorder);
+
+    EXPECT_EQ(0u, RunProgram("/REBUILD"));
+    PumpMessages(100);
+    g_seen = nullptr;
+    DestroyWindow(recorder);
+
+    EXPECT_EQ((std::vector<std::string>{"47", "48"}), seen);
+    EXPECT_EQ("048", GetRegString(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon Size"));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(ProgramSettingsPath().c_str()))
+        << "a one-shot run writes no settings";
+    EXPECT_EQ(nullptr, FindWindowA(INSTANCE_CLASS, nullptr));
+}
+
+TEST_F(ProgramRun, ClearSwitchEndsAtOnce)
+{
+    EXPECT_EQ(0u, RunProgram("/clr", 10000));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(ProgramSettingsPath().c_str()));
+}
+
+TEST_F(ProgramRun, FolderIconStartEndsWithoutSheetOrSettings)
+{
+    std::string folder = MakeTempDir("chg icon");
+    EXPECT_EQ(0u, RunProgram("/ChgIcon \"" + folder + "\"", 10000));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(ProgramSettingsPath().c_str()));
+    RemoveTree(folder);
+}
+
+// A second start finds this process's InstanceWindow, brings its sheet back and ends.
+TEST_F(ProgramRun, SecondStartActivatesTheFirst)
+{
+    CopyText(App.Caption, "Tilefox", sizeof App.Caption);
+    App.InstanceWindow = CreateInstanceWindow();
+    ASSERT_NE(nullptr, App.InstanceWindow);
+    HWND sheet = CreateWindowExA(0, "STATIC", "sheet", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 100,
+                                 nullptr, nullptr, nullptr, nullptr);
+    SetWindowLongA(App.InstanceWindow, GWL_USERDATA, reinterpret_cast<LONG>(sheet));
+    ShowWindow(sheet, SW_MINIMIZE);
+    ASSERT_TRUE(IsIconic(sheet));
+
+    DWORD started = GetTickCount();
+    EXPECT_EQ(0u, RunProgram("", 15000));
+    EXPECT_LT(GetTickCount() - started, 15000u);
+    PumpMessages(200);
+    EXPECT_FALSE(IsIconic(sheet)) << "restored by message 2025";
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(ProgramSettingsPath().c_str()));
+
+    DestroyWindow(sheet);
+    DestroyWindow(App.InstanceWindow);
+    App.InstanceWindow = nullptr;
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
+        ;
+}
+
+}  // namespace
