@@ -8,7 +8,7 @@ bash scripts/build.sh
 build=${TILEFOX_BUILD:-build}
 prefix=$PWD/$build/wineprefix-run
 had_display=${DISPLAY:-}
-winebed_start "$prefix"
+winebed_start "$prefix" "$PWD/scripts/win98-seed.reg"
 trap winebed_stop EXIT
 # Wine draws the title bars itself: under Xvfb there is no window manager to do it.
 for value in Decorated Managed; do

@@ -1,5 +1,6 @@
 # Sourced by test.sh and run.sh: a throwaway Wine prefix that looks like a Japanese Windows 98.
-#   winebed_start PREFIX   start Xvfb (when there is no display), wineserver and boot the prefix
+#   winebed_start PREFIX [SEED.reg]   start Xvfb (when there is no display), wineserver and boot the
+#                          prefix; a new prefix gets SEED.reg imported once
 #   winebed_stop           end wineserver and Xvfb again
 export LC_ALL=ja_JP.UTF-8
 export LANG=ja_JP.UTF-8
@@ -32,6 +33,10 @@ winebed_start() {
   wineboot -i </dev/null >"$WINEPREFIX/boot.log" 2>&1 || true
   if [ $fresh = 1 ] || [ "$(wine reg query 'HKCU\Software\Wine' /v Version 2>/dev/null </dev/null | grep -c win98)" = 0 ]; then
     wine reg add 'HKCU\Software\Wine' /v Version /d win98 /f </dev/null >/dev/null 2>&1
+  fi
+  # Only a new prefix: later runs keep whatever the user changed in it.
+  if [ $fresh = 1 ] && [ -n "${2:-}" ]; then
+    wine regedit /S "$(winepath -w "$2" 2>/dev/null)" </dev/null >"$WINEPREFIX/seed.log" 2>&1 || true
   fi
 }
 
