@@ -526,6 +526,111 @@ TEST_F(ChangeIconTest, OpeningAndClosingAnimationEndInPlace)
     EXPECT_EQ((screenWidth - (placed.right - placed.left)) / 2, placed.left);
 }
 
+HWND FindPopupMenu()
+{
+    HWND menu = FindWindowA("#32768", nullptr);
+    return menu != nullptr && IsWindowVisible(menu) ? menu : nullptr;
+}
+
+// Waits for the grid's pop-up menu, checks its entries and picks one by keyboard (0: close it).
+Step PickFromMenu(int expectedItems, int downs)
+{
+    return [expectedItems, downs](HWND dialog) {
+        HWND menuWindow = FindPopupMenu();
+        if (menuWindow == nullptr)
+            return false;
+        HMENU menu = reinterpret_cast<HMENU>(SendMessageA(menuWindow, 0x01E1 /* MN_GETHMENU */, 0, 0));
+        EXPECT_EQ(expectedItems, GetMenuItemCount(menu));
+        EXPECT_EQ(UINT(IDM_GRID_SELECT), GetMenuDefaultItem(menu, FALSE, 0));
+        HWND grid = GetDlgItem(dialog, IDC_CI_GRID);
+        for (int i = 0; i < downs; ++i)
+            PostMessageA(grid, WM_KEYDOWN, VK_DOWN, 0);
+        PostMessageA(grid, WM_KEYDOWN, downs == 0 ? VK_ESCAPE : VK_RETURN, 0);
+        return true;
+    };
+}
+
+Step RightClickCell(int column)
+{
+    return [column](HWND dialog) {
+        HWND grid = GetDlgItem(dialog, IDC_CI_GRID);
+        LPARAM point = MAKELPARAM(column * GRID_CELL_WIDTH + 20, 20);
+        PostMessageA(grid, WM_RBUTTONDOWN, MK_RBUTTON, point);
+        PostMessageA(grid, WM_RBUTTONUP, 0, point);
+        return true;
+    };
+}
+
+TEST_F(ChangeIconTest, GridContextMenu)
+{
+    std::string library = FixturePath("icons12.dll");
+    // Without a running sheet only "Select" is offered; right-click selects the cell first.
+    std::string result = Run(library + ",0",
+                             {[](HWND dialog) { return IsWindowVisible(dialog) != FALSE; }, RightClickCell(2),
+                              PickFromMenu(1, 0), Check([](HWND dialog) { EXPECT_EQ(8, Selection(dialog)); }),
+                              // From the keyboard: the menu opens at the grid's corner.
+                              [](HWND dialog) {
+                                  PostMessageA(GetDlgItem(dialog, IDC_CI_GRID), WM_CONTEXTMENU,
+                                               WPARAM(GetDlgItem(dialog, IDC_CI_GRID)), LPARAM(-1));
+                                  return true;
+                              },
+                              PickFromMenu(1, 1)});
+    // Column 2 of four rows is icon 8.
+    EXPECT_EQ(library + ",8", result);
+
+    // With a sheet somewhere, Copy comes first and puts the icon on the clipboard.
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "TilefoxWClass";
+    RegisterClassA(&windowClass);
+    HWND sheet = CreateWindowA("TilefoxWClass", "Tilefox", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
+    result = Run(library + ",3",
+                 {[](HWND dialog) { return IsWindowVisible(dialog) != FALSE; }, RightClickCell(1),
+                  PickFromMenu(3, 1), [](HWND) { return App.CopiedIcon != nullptr; },
+                  Check([&](HWND dialog) {
+                      EXPECT_EQ(library + ",4", std::string(App.CopiedIcon));
+                      EXPECT_EQ(4, Selection(dialog));
+                  }),
+                  Press(IDCANCEL)});
+    EXPECT_EQ("", result);
+    DestroyWindow(sheet);
+    UnregisterClassA("TilefoxWClass", GetModuleHandleA(nullptr));
+}
+
+TEST_F(ChangeIconTest, BrowseTakesTheChosenFile)
+{
+    std::string cool = FixturePath("cool.dll");
+    std::string noIcons = FixturePath("noicons.txt");
+    char noIconsMessage[600];
+    wsprintfA(noIconsMessage, Ansi(u8"ﾌｧｲﾙ %s には、利用できるｱｲｺﾝがありません。").c_str(), noIcons.c_str());
+    auto choose = [](std::string file) {
+        return [file](HWND dialog) {
+            HWND open = FindMessageBox(dialog);
+            if (open == nullptr)
+                return false;
+            char title[100];
+            GetWindowTextA(open, title, sizeof title);
+            EXPECT_EQ(Ansi(u8"アイコンの変更"), std::string(title));
+            SetDlgItemTextA(open, 1152 /* edt1 */, file.c_str());
+            SetDlgItemTextA(open, 1148 /* cmb13 */, file.c_str());
+            PostMessageA(open, WM_COMMAND, IDOK, 0);
+            return true;
+        };
+    };
+    std::string result = Run("shell32.dll,0",
+                             {Press(IDC_CI_BROWSE), choose(cool), [](HWND dialog) { return ItemCount(dialog) == 42; },
+                              Check([&](HWND dialog) { EXPECT_EQ(cool, FieldText(dialog, IDC_CI_FILENAME)); }),
+                              Press(IDC_CI_BROWSE), choose(noIcons), AnswerBox(noIconsMessage),
+                              Check([&](HWND dialog) {
+                                  EXPECT_EQ(noIcons, FieldText(dialog, IDC_CI_FILENAME));
+                                  EXPECT_EQ(42, ItemCount(dialog));
+                              }),
+                              Press(IDCANCEL)});
+    EXPECT_EQ("", result);
+}
+
 TEST(ChangeIconPlacement, GeneratorAndScatter)
 {
     // The classic generator: seed 1 gives 41, 18467, 6334.
