@@ -332,3 +332,44 @@ TEST_F(DesktopCatalogue, BrowserPathTakesItsLongFormOnTheNewShell)
 }
 
 }  // namespace
+
+namespace {
+
+// A filled row, changed and applied, reaches the keys the shell reads.
+TEST_F(DesktopCatalogue, AppliedChangesReachTheRecycleBinValuesItShows)
+{
+    Install(kRecycleBin, Ansi(u8"ごみ箱").c_str());
+    std::string icon = ClassKey(kRecycleBin, "\\DefaultIcon");
+
+    struct Case {
+        const char *shown;
+        const char *expectDefault;  // after changing both rows
+    } cases[] = {
+        {"empty.ico", "new-empty.ico"},  // showing empty: the empty row writes the default value
+        {"full.ico", "new-full.ico"},    // showing full: the full row does
+    };
+    for (const Case &c : cases) {
+        DeleteRegTree(HKEY_LOCAL_MACHINE, icon.c_str());
+        SetRegString(HKEY_LOCAL_MACHINE, icon.c_str(), "", c.shown);
+        SetRegString(HKEY_LOCAL_MACHINE, icon.c_str(), "Empty", "empty.ico");
+        SetRegString(HKEY_LOCAL_MACHINE, icon.c_str(), "Full", "full.ico");
+
+        flags_.Set(false, false, false, false, kSystemDir);
+        TestList list;
+        FillDesktopList(list.Get());
+        ASSERT_EQ(2, int(SendMessageA(list.Get(), LB_GETCOUNT, 0, 0)));
+        const char *locations[] = {"new-empty.ico", "new-full.ico"};
+        for (int row = 0; row < 2; ++row) {
+            IconEntry change = {};
+            change.CurrentLocation = const_cast<char *>(locations[row]);
+            change.ChangeState = STATE_CHANGED;
+            ASSERT_EQ(1, UpdateEntry(list.Get(), row, &change, EF_CURRENTLOCATION | EF_CHANGESTATE));
+            CommitEntry(GetEntry(list.Get(), row));
+        }
+        EXPECT_EQ(c.expectDefault, GetRegString(HKEY_LOCAL_MACHINE, icon.c_str(), ""));
+        EXPECT_EQ("new-empty.ico", GetRegString(HKEY_LOCAL_MACHINE, icon.c_str(), "Empty"));
+        EXPECT_EQ("new-full.ico", GetRegString(HKEY_LOCAL_MACHINE, icon.c_str(), "Full"));
+    }
+}
+
+}  // namespace

@@ -342,3 +342,28 @@ TEST_F(ShellFolderDiscovery, OverlongNameDoesNotEndTheWalk)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ShellFolderDiscovery, AppliedChangeWritesTheClassIcon)
+{
+    SeedClass(Seeded(0x51), "Folder", "old.dll,0", true);
+    flags_.Set(true, false, false, false, kSystemDir);
+    TestList list;
+    FillShellFolderList(list.Get());
+    std::vector<Row> rows = list.Rows();
+    int index = -1;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].Key == Seeded(0x51))
+            index = int(i);
+    }
+    ASSERT_GE(index, 0);
+    IconEntry change = {};
+    change.CurrentLocation = const_cast<char *>("new.dll,4");
+    change.ChangeState = STATE_CHANGED;
+    ASSERT_EQ(1, UpdateEntry(list.Get(), index, &change, EF_CURRENTLOCATION | EF_CHANGESTATE));
+    CommitEntry(GetEntry(list.Get(), index));
+    EXPECT_EQ("new.dll,4", GetRegString(HKEY_LOCAL_MACHINE, (ClassKey(Seeded(0x51)) + "\\DefaultIcon").c_str(), ""));
+}
+
+}  // namespace
