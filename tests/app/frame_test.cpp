@@ -1,0 +1,402 @@
+// The property-sheet frame, driven as a modeless sheet: its look, the content dialogs laid
+// over the pages, the lazy fill, tab switching, the start-up file and the clean-up.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <prsht.h>
+
+#include <string>
+#include <vector>
+
+#include "app/appstate.h"
+#include "app/frame.h"
+#include "app/instance.h"
+#include "app/settings.h"
+#include "app/sheetstate.h"
+#include "app/texts.h"
+#include "ids.h"
+#include "shellglue/paths.h"
+#include "support/testing.h"
+
+namespace {
+
+struct Fill {
+    int tab;
+    bool sheetVisible;
+    bool operator==(const Fill &other) const { return tab == other.tab && sheetVisible == other.sheetVisible; }
+};
+
+std::vector<Fill> g_fills;
+std::vector<int> g_erased;   // tabs whose content dialog erased its background
+
+int TabOf(HWND dialog)
+{
+    return int(GetWindowLongA(dialog, GWL_USERDATA));
+}
+
+// A content dialog that records what the frame asks of it.
+INT_PTR CALLBACK RecordingPage(HWND dialog, UINT message, WPARAM, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        SetWindowLongA(dialog, GWL_USERDATA, App.CurrentTab);
+        return TRUE;
+    case UM_FILLLIST:
+        g_fills.push_back({TabOf(dialog), IsWindowVisible(GetParent(dialog)) != FALSE});
+        return TRUE;
+    case WM_ERASEBKGND:
+        g_erased.push_back(TabOf(dialog));
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+const ContentPage kRecordingPages[TAB_COUNT] = {
+    {IDD_SHEETPAGE, RecordingPage}, {IDD_SHEETPAGE, RecordingPage}, {IDD_SHEETPAGE, RecordingPage},
+    {IDD_SHEETPAGE, RecordingPage}, {IDD_SHEETPAGE, RecordingPage}, {IDD_SHEETPAGE, RecordingPage},
+    {IDD_SHEETPAGE, RecordingPage},
+};
+
+std::string WindowText(HWND window)
+{
+    char text[300] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+class FrameTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir_ = MakeTempDir("frame");
+        CopyText(App.SettingsPath, (dir_ + "\\tilefox.INI").c_str(), MAX_PATH);
+        CopyText(App.Caption, LoadText(IDS_CAPTION), sizeof App.Caption);
+        UseSystemDir(nullptr);
+        ResetSettings();
+        App.PlusMode = 0;
+        App.IconPickMode = 0;
+        App.CopiedIcon = nullptr;
+        App.DefaultBrowseLocation = nullptr;
+        App.InstanceWindow = nullptr;
+        g_fills.clear();
+        g_erased.clear();
+    }
+
+    void TearDown() override
+    {
+        if (sheet_ != nullptr && IsWindow(sheet_))
+            DestroyWindow(sheet_);
+        PumpMessages(50);
+        if (App.SystemDirPath != nullptr)
+            GlobalFree(App.SystemDirPath);
+        App.SystemDirPath = nullptr;
+        if (App.CopiedIcon != nullptr)
+            GlobalFree(App.CopiedIcon);
+        App.CopiedIcon = nullptr;
+        RemoveTree(dir_);
+    }
+
+    // SystemDirPath: the real system folder, or a folder of our own.
+    void UseSystemDir(const char *folder)
+    {
+        if (App.SystemDirPath != nullptr)
+            GlobalFree(App.SystemDirPath);
+        char path[MAX_PATH + 1];
+        if (folder != nullptr)
+            CopyText(path, folder, MAX_PATH);
+        else
+            GetSystemDirectoryA(path, MAX_PATH);
+        App.SystemDirPath = DupString(AddBackslash(path));
+    }
+
+    HWND Open(int startTab, const ContentPage *pages = kRecordingPages)
+    {
+        sheet_ = reinterpret_cast<HWND>(RunPropertySheet(startTab, PSH_MODELESS, pages));
+        PumpMessages(400);
+        return sheet_;
+    }
+
+    void SelectTab(int tab)
+    {
+        SendMessageA(sheet_, PSM_SETCURSEL, tab, 0);
+        PumpMessages(150);
+    }
+
+    std::string dir_;
+    HWND sheet_ = nullptr;
+};
+
+TEST_F(FrameTest, SheetLooksAsTheProgramShowsIt)
+{
+    HWND sheet = Open(0);
+    ASSERT_NE(nullptr, sheet);
+    EXPECT_EQ("Tilefox", WindowText(sheet));
+    EXPECT_TRUE(IsWindowVisible(sheet));
+
+    HWND tabs = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
+    ASSERT_EQ(TAB_COUNT, SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0));
+    const char *titles[TAB_COUNT] = {u8"ﾃﾞｽｸﾄｯﾌﾟ", u8" 一般 ", u8" 特殊 ", u8"ｽﾀｰﾄﾒﾆｭｰ", u8"ﾄﾞﾗｲﾌﾞ", u8"設定1", u8"設定2"};
+    for (int tab = 0; tab < TAB_COUNT; ++tab) {
+        char text[80] = "";
+        TCITEMA item;
+        ZeroMemory(&item, sizeof item);
+        item.mask = TCIF_TEXT;
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        SendMessageA(tabs, TCM_GETITEMA, tab, reinterpret_cast<LPARAM>(&item));
+        EXPECT_EQ(Ansi(titles[tab]), text) << "tab " << tab;
+    }
+
+    HWND apply = GetDlgItem(sheet, IDC_SHEET_APPLY);
+    ASSERT_NE(nullptr, apply);
+    EXPECT_FALSE(IsWindowEnabled(apply));
+    HWND help = GetDlgItem(sheet, IDHELP);
+    EXPECT_TRUE(help == nullptr || !IsWindowVisible(help));
+
+    LONG style = GetWindowLongA(sheet, GWL_STYLE);
+    LONG exStyle = GetWindowLongA(sheet, GWL_EXSTYLE);
+    EXPECT_TRUE(style & WS_MINIMIZEBOX);
+    EXPECT_FALSE(style & DS_CONTEXTHELP);
+    EXPECT_TRUE(exStyle & WS_EX_APPWINDOW);
+    EXPECT_FALSE(exStyle & WS_EX_CONTEXTHELP);
+
+    HMENU systemMenu = GetSystemMenu(sheet, FALSE);
+    EXPECT_EQ(UINT(-1), GetMenuState(systemMenu, SC_MAXIMIZE, MF_BYCOMMAND));
+    EXPECT_EQ(UINT(-1), GetMenuState(systemMenu, SC_SIZE, MF_BYCOMMAND));
+    EXPECT_TRUE(GetMenuState(systemMenu, SC_RESTORE, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_FALSE(GetMenuState(systemMenu, SC_MINIMIZE, MF_BYCOMMAND) & MF_GRAYED);
+
+    ASSERT_NE(nullptr, Sheet.ListFont);
+    ASSERT_NE(nullptr, Sheet.ListFontLarge);
+    ASSERT_NE(nullptr, Sheet.MenuFontBold);
+    LOGFONTA menu, bold;
+    GetObjectA(Sheet.MenuFont, sizeof menu, &menu);
+    GetObjectA(Sheet.MenuFontBold, sizeof bold, &bold);
+    LONG expected = menu.lfWeight == 0 ? 700 : menu.lfWeight < 600 ? menu.lfWeight + 300 : 900;
+    EXPECT_EQ(expected, bold.lfWeight);
+    EXPECT_NE(nullptr, Sheet.ChangedMarkIcon);
+    EXPECT_NE(nullptr, Sheet.PasteIcon);
+}
+
+TEST_F(FrameTest, ContentDialogsLieOverThePageAndOnlyTheCurrentShows)
+{
+    HWND sheet = Open(2);
+    ASSERT_NE(nullptr, sheet);
+    HWND page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+    ASSERT_NE(nullptr, page);
+    EXPECT_FALSE(IsWindowVisible(page));
+    RECT pageBox;
+    GetWindowRect(page, &pageBox);
+    for (int tab = 0; tab < TAB_COUNT; ++tab) {
+        HWND content = Sheet.TabDialogs[tab];
+        ASSERT_NE(nullptr, content) << tab;
+        EXPECT_EQ(sheet, GetParent(content));
+        EXPECT_EQ(tab == 2, IsWindowVisible(content) != FALSE) << tab;
+        EXPECT_FALSE(GetWindowLongA(content, GWL_STYLE) & WS_DISABLED) << tab;
+        RECT box;
+        GetWindowRect(content, &box);
+        EXPECT_TRUE(EqualRect(&box, &pageBox)) << tab;
+    }
+
+    SelectTab(5);
+    EXPECT_EQ(5, App.CurrentTab);
+    EXPECT_TRUE(IsWindowVisible(Sheet.TabDialogs[5]));
+    EXPECT_FALSE(IsWindowVisible(Sheet.TabDialogs[2]));
+    EXPECT_EQ(5, Sheet.PreviousTab);
+}
+
+TEST_F(FrameTest, OnlyTheStartTabIsFilledBeforeTheSheetShows)
+{
+    struct Case {
+        int startTab;
+        std::vector<Fill> expected;
+    } cases[] = {
+        {3, {{3, false}, {0, true}, {1, true}, {2, true}, {4, true}}},
+        {6, {{0, true}, {1, true}, {2, true}, {3, true}, {4, true}}},
+        {0, {{0, false}, {1, true}, {2, true}, {3, true}, {4, true}}},
+    };
+    for (const Case &c : cases) {
+        g_fills.clear();
+        ASSERT_NE(nullptr, Open(c.startTab));
+        EXPECT_EQ(c.expected, g_fills) << "start tab " << c.startTab;
+        // Later tab changes fill nothing again.
+        SelectTab(c.startTab == 0 ? 1 : 0);
+        EXPECT_EQ(c.expected.size(), g_fills.size());
+        DestroyWindow(sheet_);
+        PumpMessages(50);
+        UseSystemDir(nullptr);
+    }
+}
+
+TEST_F(FrameTest, TabSwitchErasesOnlyWhereTheLayoutChanges)
+{
+    ASSERT_NE(nullptr, Open(1));
+    struct Case {
+        int to;
+        bool erases;
+    } cases[] = {
+        {2, false},  // icon tab to icon tab: same layout
+        {4, true},   // the drive tab has its panel below the list
+        {3, true},   // and leaving it uncovers that part again
+        {0, false},
+        {5, true},   // the settings tabs look nothing like a list
+        {6, true},
+        {1, true},
+    };
+    for (const Case &c : cases) {
+        g_erased.clear();
+        SelectTab(c.to);
+        bool erased = false;
+        for (int tab : g_erased)
+            erased = erased || tab == c.to;
+        EXPECT_EQ(c.erases, erased) << "to tab " << c.to;
+    }
+}
+
+TEST_F(FrameTest, ProgramSheetToleratesMissingSettingsPages)
+{
+    HWND sheet = Open(0, nullptr);
+    ASSERT_NE(nullptr, sheet);
+    for (int tab = 0; tab < LIST_TAB_COUNT; ++tab)
+        EXPECT_NE(nullptr, Sheet.TabDialogs[tab]) << tab;
+    SelectTab(6);
+    SelectTab(5);
+    SelectTab(4);
+    EXPECT_TRUE(IsWindow(sheet));
+    EXPECT_EQ(4, App.CurrentTab);
+    EXPECT_TRUE(IsWindowVisible(Sheet.TabDialogs[4]));
+}
+
+TEST_F(FrameTest, PlusCaptionOnlyWithTheCoolIcons)
+{
+    struct Case {
+        const char *library;
+        BYTE plusAfter;
+        const char *caption;
+    } cases[] = {{"cool.dll", 1, "Tilefox Plus!"}, {"icons12.dll", 0, "Tilefox"}};
+    for (const Case &c : cases) {
+        std::string system = MakeTempDir("plus");
+        CopyFileA(FixturePath(c.library).c_str(), (system + "\\cool.dll").c_str(), FALSE);
+        UseSystemDir(system.c_str());
+        App.PlusMode = 1;
+        ASSERT_NE(nullptr, Open(0));
+        EXPECT_EQ(c.plusAfter, App.PlusMode) << c.library;
+        EXPECT_EQ(c.plusAfter, Sheet.CoolIconsAvailable) << c.library;
+        EXPECT_EQ(c.caption, WindowText(sheet_)) << c.library;
+        DestroyWindow(sheet_);
+        PumpMessages(50);
+        RemoveTree(system);
+        UseSystemDir(nullptr);
+    }
+    App.PlusMode = 0;
+}
+
+TEST_F(FrameTest, DestroyReleasesTheProgramWideTexts)
+{
+    App.CopiedIcon = DupString("c:\\x.ico,0");
+    App.DefaultBrowseLocation = DupString("c:\\");
+    ASSERT_NE(nullptr, CreateInstanceWindow());
+    App.InstanceWindow = FindWindowA(INSTANCE_CLASS, App.Caption);
+    ASSERT_NE(nullptr, App.InstanceWindow);
+    HWND sheet = Open(6);
+    ASSERT_NE(nullptr, sheet);
+    EXPECT_EQ(LONG(sheet), GetWindowLongA(App.InstanceWindow, GWL_USERDATA));
+
+    DestroyWindow(sheet);
+    EXPECT_EQ(nullptr, App.CopiedIcon);
+    EXPECT_EQ(nullptr, App.SystemDirPath);
+    EXPECT_EQ(nullptr, App.DefaultBrowseLocation);
+    EXPECT_EQ(nullptr, Sheet.MenuFont);
+    EXPECT_EQ(nullptr, Sheet.FallbackIconLarge);
+    EXPECT_EQ(0, GetWindowLongA(App.InstanceWindow, GWL_USERDATA));
+
+    DestroyWindow(App.InstanceWindow);
+    App.InstanceWindow = nullptr;
+    // The instance window ends the message loop; this test has none to end.
+    MSG msg;
+    PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
+// --- the file named on the command line ---------------------------------------------------------
+
+HHOOK g_hook;
+std::string g_boxText;
+int g_fillsAtBox = -1;
+BYTE g_pickModeInDialog = 255;
+
+LRESULT CALLBACK CloseDialogs(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_ACTIVATE) {
+        HWND window = reinterpret_cast<HWND>(wParam);
+        char className[32] = "";
+        GetClassNameA(window, className, sizeof className);
+        // The sheet is a dialog too, but one without an owner.
+        if (lstrcmpA(className, "#32770") == 0 && GetWindow(window, GW_OWNER) != nullptr) {
+            // Message boxes carry the program caption; the Change Icon dialog its own.
+            char text[300] = "";
+            GetDlgItemTextA(window, 0xFFFF, text, sizeof text);
+            if (WindowText(window) == App.Caption) {
+                g_boxText = text;
+                g_fillsAtBox = int(g_fills.size());
+                PostMessageA(window, WM_COMMAND, IDOK, 0);
+            } else {
+                g_pickModeInDialog = App.IconPickMode;
+                PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+            }
+        }
+    }
+    return CallNextHookEx(g_hook, code, wParam, lParam);
+}
+
+class StartupFileTest : public FrameTest {
+protected:
+    void SetUp() override
+    {
+        FrameTest::SetUp();
+        g_boxText.clear();
+        g_fillsAtBox = -1;
+        g_pickModeInDialog = 255;
+        g_hook = SetWindowsHookExA(WH_CBT, CloseDialogs, nullptr, GetCurrentThreadId());
+    }
+    void TearDown() override
+    {
+        UnhookWindowsHookEx(g_hook);
+        FrameTest::TearDown();
+    }
+};
+
+TEST_F(StartupFileTest, ThemeFileIsImportedAfterAllListsAreFilled)
+{
+    std::string theme = dir_ + "\\desk.Theme";
+    WriteFileText(theme, "[Control Panel\\Desktop]\r\nWallpaper=\r\n");
+    App.CopiedIcon = DupString(theme.c_str());
+    ASSERT_NE(nullptr, Open(0));
+    PumpMessages(300);
+    EXPECT_EQ(nullptr, App.CopiedIcon);
+    EXPECT_EQ(5, g_fillsAtBox);
+    EXPECT_EQ(Ansi(u8"ﾃｰﾏﾌｧｲﾙから、0個のｱｲｺﾝを読み込みました。\n(読み込みに失敗したｱｲｺﾝ数: 0)"), g_boxText);
+}
+
+TEST_F(StartupFileTest, SingleIconFileBecomesTheCopiedIcon)
+{
+    std::string icon = FixturePath("one.ico");
+    App.CopiedIcon = DupString(icon.c_str());
+    ASSERT_NE(nullptr, Open(1));
+    ASSERT_NE(nullptr, App.CopiedIcon);
+    EXPECT_EQ(0, lstrcmpiA((icon + ",0").c_str(), App.CopiedIcon)) << App.CopiedIcon;
+    EXPECT_TRUE(g_boxText.empty());
+}
+
+TEST_F(StartupFileTest, CancelledPickOfSeveralIconsDropsTheFile)
+{
+    App.CopiedIcon = DupString(FixturePath("icons12.dll").c_str());
+    ASSERT_NE(nullptr, Open(1));
+    PumpMessages(300);
+    EXPECT_EQ(1, g_pickModeInDialog);
+    EXPECT_EQ(0, App.IconPickMode);
+    EXPECT_EQ(nullptr, App.CopiedIcon) << App.CopiedIcon;
+}
+
+}  // namespace
