@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/sheetwindow.h"
 #include "lists/catalogues.h"
 #include "lists/listhost.h"
 #include "support/testing.h"
@@ -230,6 +231,47 @@ TEST_F(ShellIconsTest, RestoringDefaultsRoundTripsThroughTheRegistry)
 
     DestroyWindow(GetParent(list));
     DeleteFileA(cool.c_str());
+}
+
+// Apply of the sheet: every changed row of every list reaches the Shell Icons key, the
+// others are left alone, and every row is unchanged afterwards.
+TEST_F(ShellIconsTest, ApplyCommitsChangedRowsOnly)
+{
+    Settings.AutoRefresh = 0;   // no icon redraw or desktop refresh from a test
+    Settings.RefreshLevel = 0;
+    SetRegString(HKEY_LOCAL_MACHINE, kShellIconsKey, "4", "C:\\old.dll,1");
+    HWND general = Fill(TAB_GENERAL);
+    HWND start = Fill(TAB_STARTMENU);
+    std::string chosen = FixturePath("icons12.dll") + ",4";
+
+    auto change = [](HWND list, int row, const std::string &location) {
+        IconEntry source = {};
+        source.CurrentLocation = const_cast<char *>(location.c_str());
+        source.ChangeState = lstrcmpiA(location.c_str(), GetEntry(list, row)->SavedLocation) != 0 ? STATE_CHANGED
+                                                                                                  : STATE_UNCHANGED;
+        UpdateEntry(list, row, &source, EF_CURRENTLOCATION | EF_CHANGESTATE);
+    };
+    change(general, IndexOf(general, "3"), chosen);
+    change(general, IndexOf(general, "4"), Own("4"));   // restore default: the value goes
+    change(start, IndexOf(start, "19"), chosen);
+    change(start, IndexOf(start, "19"), Own("19"));   // and back: nothing to write
+    SetRegString(HKEY_LOCAL_MACHINE, kShellIconsKey, "19", "external,1");
+    ASSERT_TRUE(Sheet.ChangesPending);
+
+    ApplyAllChanges(host_.Host());
+
+    EXPECT_EQ(chosen, GetRegString(HKEY_LOCAL_MACHINE, kShellIconsKey, "3"));
+    EXPECT_FALSE(RegValueExists(HKEY_LOCAL_MACHINE, kShellIconsKey, "4"));
+    EXPECT_EQ("external,1", GetRegString(HKEY_LOCAL_MACHINE, kShellIconsKey, "19"));
+    EXPECT_FALSE(RegValueExists(HKEY_LOCAL_MACHINE, kShellIconsKey, "36"));
+    for (HWND list : {general, start}) {
+        for (int row = 0; row < Rows(list); ++row) {
+            IconEntry *entry = GetEntry(list, row);
+            EXPECT_EQ(STATE_UNCHANGED, entry->ChangeState) << row;
+            EXPECT_EQ(Text(entry->CurrentLocation), Text(entry->SavedLocation)) << row;
+        }
+    }
+    EXPECT_TRUE(IsWindowEnabled(host_.Host()));
 }
 
 }  // namespace
