@@ -181,18 +181,21 @@ HWND MakeRecorder()
                            GetModuleHandleA(nullptr), nullptr);
 }
 
-// Starts bin\tilefox.exe and serves this thread's messages until it ends. Returns its exit
-// code, or -1 when it did not end in time.
-DWORD RunProgram(const std::string &tail, DWORD timeout = 20000)
+bool StartProgram(const std::string &tail, PROCESS_INFORMATION *process)
 {
     std::string command = "\"" + TestBinDir() + "tilefox.exe\"" + (tail.empty() ? "" : " " + tail);
     std::vector<char> line(command.begin(), command.end());
     line.push_back('\0');
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return DWORD(-2);
+    return CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          process) != FALSE;
+}
+
+// Serves this thread's messages until the program ends. Returns its exit code, or -1 when it
+// did not end in time.
+DWORD WaitProgram(PROCESS_INFORMATION &process, DWORD timeout)
+{
     DWORD end = GetTickCount() + timeout;
     DWORD code = DWORD(-1);
     for (;;) {
@@ -210,6 +213,33 @@ DWORD RunProgram(const std::string &tail, DWORD timeout = 20000)
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return code;
+}
+
+DWORD RunProgram(const std::string &tail, DWORD timeout = 20000)
+{
+    PROCESS_INFORMATION process = {};
+    if (!StartProgram(tail, &process))
+        return DWORD(-2);
+    return WaitProgram(process, timeout);
+}
+
+// The property sheet of the given process, once it is visible.
+HWND WaitForSheet(DWORD processId, DWORD timeout = 20000)
+{
+    DWORD end = GetTickCount() + timeout;
+    do {
+        for (HWND window = FindWindowA("#32770", nullptr); window != nullptr;
+             window = GetWindow(window, GW_HWNDNEXT)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            char caption[32] = "";
+            GetWindowTextA(window, caption, sizeof caption);
+            if (owner == processId && IsWindowVisible(window) && lstrcmpA(caption, "Tilefox") == 0)
+                return window;
+        }
+        PumpMessages(100);
+    } while (int(end - GetTickCount()) > 0);
+    return nullptr;
 }
 
 std::string ProgramSettingsPath()
@@ -303,6 +333,46 @@ TEST_F(ProgramRun, SecondStartActivatesTheFirst)
     MSG msg;
     while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
         ;
+}
+
+TEST_F(ProgramRun, SheetRunHandsOverAndSavesOnClose)
+{
+    PROCESS_INFORMATION first = {};
+    ASSERT_TRUE(StartProgram("", &first));
+    HWND sheet = WaitForSheet(first.dwProcessId);
+    if (sheet == nullptr) {
+        TerminateProcess(first.hProcess, 1);
+        WaitProgram(first, 5000);
+        FAIL() << "no sheet";
+    }
+    HWND instance = FindWindowA(INSTANCE_CLASS, "Tilefox");
+    ASSERT_NE(nullptr, instance);
+    EXPECT_FALSE(IsWindowVisible(instance));
+    EXPECT_EQ(sheet, reinterpret_cast<HWND>(GetWindowLongA(instance, GWL_USERDATA)));
+
+    // A second start while the first is minimised brings it back and ends at once.
+    ShowWindow(sheet, SW_MINIMIZE);
+    PumpMessages(300);
+    EXPECT_TRUE(IsIconic(sheet));
+    EXPECT_EQ(0u, RunProgram("/PLUS", 15000));
+    PumpMessages(500);
+    EXPECT_FALSE(IsIconic(sheet));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(ProgramSettingsPath().c_str()));
+
+    // The close box is Cancel: the settings are saved and the process ends with 0.
+    PostMessageA(sheet, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(0u, WaitProgram(first, 20000));
+    EXPECT_EQ(nullptr, FindWindowA(INSTANCE_CLASS, nullptr));
+
+    std::string text = ReadFileText(ProgramSettingsPath());
+    int width = GetSystemMetrics(SM_CXSCREEN);
+    for (const std::string &key : {"[General]", "[Options]", "IconViewMode=1", "IconSizeL=32", "IconSizeS=16",
+                                   "AutoRefresh=1", "DriveIconMsg=1", "StartupTab=0", "DialogRows=4",
+                                   "DialogAnimation=12", "HookComDlg=0"})
+        EXPECT_NE(std::string::npos, text.find(key)) << key << " in\n" << text;
+    EXPECT_NE(std::string::npos, text.find("PosX" + std::to_string(width) + "="));
+    EXPECT_NE(std::string::npos, text.find("PosY" + std::to_string(width) + "="));
+    EXPECT_EQ(std::string::npos, text.find("RefreshLevel"));
 }
 
 }  // namespace
