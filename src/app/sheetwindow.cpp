@@ -28,13 +28,16 @@ static void SetApplyEnabled(HWND sheet, BOOL enabled)
 // the list view inside it.
 static void SendF5ToDesktop()
 {
-    HWND target = FindWindowA("Progman", nullptr);
+    HWND desktop = FindWindowA("Progman", nullptr);
+    HWND target = desktop;
     if (target != nullptr && !App.NewShell)
         target = GetWindow(GetWindow(target, GW_CHILD), GW_CHILD);
     if (target == nullptr)
         return;
     HWND foreground = GetForegroundWindow();
-    if (!SetForegroundWindow(target))
+    // Some systems refuse the foreground to a child window; the desktop window then hands
+    // the focus, and so the key, to its list itself.
+    if (!SetForegroundWindow(target) && (target == desktop || !SetForegroundWindow(desktop)))
         return;
     PumpOneMessage();
     keybd_event(VK_F5, 0, 0, 0);

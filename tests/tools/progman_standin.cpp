@@ -11,7 +11,9 @@ static char g_log[LOG_SIZE];
 
 static void Note(HWND window, const char *what, WPARAM key)
 {
-    const char *who = window == g_top ? "top" : window == g_list ? "list" : "view";
+    char className[32] = "";
+    GetClassNameA(window, className, sizeof className);
+    const char *who = lstrcmpA(className, "Progman") == 0 ? "top" : lstrcmpA(className, "SysListView32") == 0 ? "list" : "view";
     char entry[64];
     wsprintfA(entry, "%s:%s:%u;", who, what, unsigned(key));
     if (lstrlenA(g_log) + lstrlenA(entry) < LOG_SIZE)
@@ -31,6 +33,9 @@ static LRESULT CALLBACK StandInProc(HWND window, UINT message, WPARAM wParam, LP
         return 0;
     case WM_SETFOCUS:
         Note(window, "focus", 0);
+        // As on the real desktop, the list view holds the focus whenever the window is active.
+        if (window == g_top && g_list != nullptr)
+            SetFocus(g_list);
         return 0;
     case WM_TIMER:
         DestroyWindow(g_top);
@@ -66,6 +71,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
                              instance, nullptr);
     g_list = CreateWindowExA(0, "SysListView32", "", WS_CHILD | WS_VISIBLE, 0, 0, 160, 80, g_view, nullptr,
                              instance, nullptr);
+    SetFocus(g_list);
     SetTimer(g_top, 1, LIFETIME_MS, nullptr);
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
