@@ -92,6 +92,12 @@ int Selection(HWND dialog)
     return int(SendDlgItemMessageA(dialog, IDC_CI_GRID, LB_GETCURSEL, 0, 0));
 }
 
+// The control's own visibility, whether or not the dialog is on screen yet.
+bool Shown(HWND dialog, int id)
+{
+    return (GetWindowLongA(GetDlgItem(dialog, id), GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
 int ItemCount(HWND dialog)
 {
     return int(SendDlgItemMessageA(dialog, IDC_CI_GRID, LB_GETCOUNT, 0, 0));
@@ -201,8 +207,8 @@ TEST_F(ChangeIconTest, OpensOnSystemLibraryAndReturnsNameAsTyped)
                                   char caption[100];
                                   GetWindowTextA(dialog, caption, sizeof caption);
                                   EXPECT_EQ(Ansi(u8"アイコンの変更"), std::string(caption));
-                                  EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_CI_DEFAULT)));
-                                  EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_CI_STATUS)));
+                                  EXPECT_FALSE(Shown(dialog, IDC_CI_DEFAULT));
+                                  EXPECT_FALSE(Shown(dialog, IDC_CI_STATUS));
                               }),
                               Press(IDOK)});
     EXPECT_EQ("shell32.dll,3", result);
@@ -419,7 +425,7 @@ TEST_F(ChangeIconTest, FolderModesAndRestoreDefault)
     int screenHeight = GetSystemMetrics(SM_CYSCREEN);
     std::string result = Run(FixturePath("icons12.dll") + ",2",
                              {Check([&](HWND dialog) {
-                                  EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDC_CI_DEFAULT)));
+                                  EXPECT_TRUE(Shown(dialog, IDC_CI_DEFAULT));
                                   RECT window;
                                   GetWindowRect(dialog, &window);
                                   int width = window.right - window.left;
@@ -443,7 +449,7 @@ TEST_F(ChangeIconTest, FolderModesAndRestoreDefault)
     IconCall.TitleSuffix = nullptr;
     IconCall.HasAnchor = 0;
     Script script;
-    script.steps = {Check([](HWND dialog) { EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_CI_DEFAULT))); }),
+    script.steps = {Check([](HWND dialog) { EXPECT_FALSE(Shown(dialog, IDC_CI_DEFAULT)); }),
                     Press(IDCANCEL)};
     script.started = GetTickCount();
     g_script = &script;
