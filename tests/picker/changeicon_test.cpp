@@ -567,6 +567,33 @@ Step RightClickCell(int column)
     };
 }
 
+TEST_F(ChangeIconTest, OwnedDialogStaysOnScreen)
+{
+    int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    HWND owner = CreateWindowA("STATIC", "owner", WS_POPUP | WS_VISIBLE, 120, screenHeight - 100, 300, 90, nullptr,
+                               nullptr, GetModuleHandleA(nullptr), nullptr);
+    RECT placed = {};
+    std::string result = Run("shell32.dll,1", {Check([&](HWND dialog) { GetWindowRect(dialog, &placed); }),
+                                               Press(IDOK)},
+                             nullptr, nullptr, owner);
+    EXPECT_EQ("shell32.dll,1", result);
+    // Kept where the system put it across, moved up so that its bottom is the screen's.
+    EXPECT_NEAR(120, placed.left, 8);
+    EXPECT_EQ(screenHeight, placed.bottom);
+    DestroyWindow(owner);
+}
+
+TEST_F(ChangeIconTest, IconAcceptedInTheBrowseExtension)
+{
+    std::string result = Run("shell32.dll,1", {Check([](HWND dialog) {
+                                                   // What the extension does before it posts.
+                                                   lstrcpyA(IconCall.Target, "C:\\icons\\picked.dll,4");
+                                                   IconCall.CurrentIndex = 4;
+                                                   PostMessageA(dialog, UM_ACCEPTBROWSEDICON, 0, 0);
+                                               })});
+    EXPECT_EQ("C:\\icons\\picked.dll,4", result);
+}
+
 TEST_F(ChangeIconTest, GridContextMenu)
 {
     std::string library = FixturePath("icons12.dll");
