@@ -301,4 +301,30 @@ TEST_F(SettingsFile, DefaultFolderIsCleanedOnReading)
     EXPECT_STREQ("C:\\My Icons", buffer);
 }
 
+TEST(DesktopTextColor, HexadecimalRrggbbBecomesAColour)
+{
+    const struct {
+        const char *text;
+        BOOL set;
+        COLORREF colour;
+    } cases[] = {
+        {"", FALSE, 0},
+        {"   ", FALSE, 0},
+        {"FFFFFF", TRUE, RGB(0xFF, 0xFF, 0xFF)},
+        {"#102030", TRUE, RGB(0x10, 0x20, 0x30)},
+        {" 0000ff ", TRUE, RGB(0, 0, 0xFF)},
+        {"ff0000", TRUE, RGB(0xFF, 0, 0)},
+        {"RGB: 80", TRUE, RGB(0, 0, 0x0B)},   // "B" is the first hexadecimal digit
+        {"zz", TRUE, 0},
+    };
+    for (const auto &c : cases) {
+        char text[64];
+        lstrcpyA(text, c.text);
+        COLORREF colour = 0x12345678;
+        EXPECT_EQ(c.set, ParseDesktopTextColor(text, &colour)) << '"' << c.text << '"';
+        if (c.set)
+            EXPECT_EQ(c.colour, colour) << '"' << c.text << '"';
+    }
+}
+
 }  // namespace
