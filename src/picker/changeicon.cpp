@@ -749,10 +749,8 @@ INT_PTR RunChangeIconDialog(HWND owner)
     return DialogBoxParamA(AppInstance(), MAKEINTRESOURCEA(IDD_CHANGEICON), owner, ChangeIconProc, 0);
 }
 
-char *OpenChangeIconDialog(HWND owner, char *buffer, const char *titleSuffix, const POINT *anchor)
+void SetUpChangeIconCall(char *buffer, const char *titleSuffix, const POINT *anchor)
 {
-    if (buffer == nullptr)
-        return nullptr;
     IconCall.Target = buffer;
     TrimLeadingSpaces(TrimTrailingSpaces(buffer));
     IconCall.CurrentIndex = SplitIconLocation(buffer);
@@ -762,6 +760,13 @@ char *OpenChangeIconDialog(HWND owner, char *buffer, const char *titleSuffix, co
         IconCall.Anchor = *anchor;
     if (Settings.DialogRows == 0)
         Settings.DialogRows = 4;
+}
+
+char *OpenChangeIconDialog(HWND owner, char *buffer, const char *titleSuffix, const POINT *anchor)
+{
+    if (buffer == nullptr)
+        return nullptr;
+    SetUpChangeIconCall(buffer, titleSuffix, anchor);
     if (RunChangeIconDialog(owner) != IDOK)
         buffer[0] = '\0';
     if (owner != nullptr && IsWindowVisible(owner))

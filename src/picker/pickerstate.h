@@ -27,8 +27,11 @@ struct ChangeIconCall {
 
 extern ChangeIconCall IconCall;
 
-// Runs template 111 modally on the call state set up by the caller (Target already split,
-// CurrentIndex set). Returns 1 (OK), 2 (Cancel) or 1016 (restore default).
+// Call state for buffer (trimmed and split: the path stays, the index becomes CurrentIndex);
+// a DialogRows of 0 becomes 4.
+void SetUpChangeIconCall(char *buffer, const char *titleSuffix, const POINT *anchor);
+// Runs template 111 modally on the call state (IconPickMode as the caller set it). Returns
+// 1 (OK: Target holds the choice), 2 (Cancel) or 1016 (restore default; Target unchanged).
 INT_PTR RunChangeIconDialog(HWND owner);
 
 // Grid helpers, also for the open-file extension's strip: one extraction call for every

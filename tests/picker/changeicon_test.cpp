@@ -442,12 +442,10 @@ TEST_F(ChangeIconTest, FolderModesAndRestoreDefault)
     EXPECT_EQ("", result);
 
     App.IconPickMode = 2;
-    IconCall.Target = nullptr;
-    char buffer[LOCATION_BUFFER] = "shell32.dll,1";
-    IconCall.Target = buffer;
-    IconCall.CurrentIndex = SplitIconLocation(buffer);
-    IconCall.TitleSuffix = nullptr;
-    IconCall.HasAnchor = 0;
+    char buffer[LOCATION_BUFFER] = " shell32.dll,1";
+    SetUpChangeIconCall(buffer, nullptr, nullptr);
+    EXPECT_STREQ("shell32.dll", buffer);
+    EXPECT_EQ(1, IconCall.CurrentIndex);
     Script script;
     script.steps = {Check([](HWND dialog) { EXPECT_FALSE(Shown(dialog, IDC_CI_DEFAULT)); }),
                     Press(IDCANCEL)};
