@@ -545,7 +545,9 @@ static void OnBrowse(HWND dialog)
 static void OnDropFiles(HWND dialog, HDROP drop)
 {
     char dropped[MAX_PATH];
-    if (DragQueryFileA(drop, UINT(-1), nullptr, 0) > 0 && DragQueryFileA(drop, 0, dropped, MAX_PATH) > 0) {
+    // A name too long for the buffer would come back cut off, naming another file.
+    if (DragQueryFileA(drop, UINT(-1), nullptr, 0) > 0 && DragQueryFileA(drop, 0, nullptr, 0) < MAX_PATH &&
+        DragQueryFileA(drop, 0, dropped, MAX_PATH) > 0) {
         if (IconCount(dropped) != 0) {
             SetDlgItemTextA(dialog, IDC_CI_FILENAME, dropped);
         } else {
