@@ -221,6 +221,14 @@ TEST_F(IconLocationTest, ResultsThatDoNotFitFail)
 
     Resolved fallback = Resolve(ResolveIconLocationWithoutShell, File("noextension"), 12);
     EXPECT_EQ(0, fallback.result);
+
+    // A registered icon longer than the buffer is not cut into another file's name.
+    SetRegString(HKEY_CLASSES_ROOT, ".tfxicon", "", "tfxiconfile");
+    SetRegString(HKEY_CLASSES_ROOT, "tfxiconfile\\DefaultIcon", "", ("C:\\" + std::string(280, 'i') + ".dll,1").c_str());
+    std::string typed = File("long.tfxicon");
+    Resolved longIcon = Resolve(ResolveIconLocationWithoutShell, typed);
+    EXPECT_EQ(0, longIcon.result);
+    EXPECT_EQ(typed, longIcon.text);
 }
 
 TEST_F(IconLocationTest, ShellIconOverride)
@@ -228,6 +236,7 @@ TEST_F(IconLocationTest, ShellIconOverride)
     SetRegString(HKEY_LOCAL_MACHINE, kShellIcons, "3", "C:\\icons\\folder.ico,0");
     SetRegString(HKEY_LOCAL_MACHINE, kShellIcons, "-137", "C:\\icons\\neg.ico,0");
     SetRegString(HKEY_LOCAL_MACHINE, kShellIcons, "4", "");
+    SetRegString(HKEY_LOCAL_MACHINE, kShellIcons, "6", ("C:\\" + std::string(280, 'o') + ".ico,0").c_str());
     std::string shell32 = SystemDir() + "shell32.dll";
     struct Case {
         std::string location;
@@ -237,6 +246,7 @@ TEST_F(IconLocationTest, ShellIconOverride)
         {shell32 + ",-137", "C:\\icons\\neg.ico,0"},
         {shell32 + ",4", shell32 + ",4"},     // empty value: no override
         {shell32 + ",5", shell32 + ",5"},
+        {shell32 + ",6", shell32 + ",6"},     // too long for a location buffer: not cut
         {"shell32.dll,3", "shell32.dll,3"},   // a bare name is not the system's file
         {"C:\\other\\shell32.dll,3", "C:\\other\\shell32.dll,3"},
     };
@@ -251,6 +261,7 @@ TEST_F(IconLocationTest, ShellIconOverride)
         RegDeleteValueA(key, "3");
         RegDeleteValueA(key, "-137");
         RegDeleteValueA(key, "4");
+        RegDeleteValueA(key, "6");
         RegCloseKey(key);
     }
 }
