@@ -34,6 +34,7 @@ static int IconCount(const char *file)
     return int(UINT_PTR(ExtractIconA(AppInstance(), file, UINT(-1))));
 }
 
+// A path that cannot be read counts as a folder: either way it shows no icons.
 static bool IsFolder(const char *path)
 {
     DWORD attributes = GetFileAttributesA(path);
