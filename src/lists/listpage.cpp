@@ -476,6 +476,8 @@ INT_PTR CALLBACK IconListPage(HWND page, UINT message, WPARAM wParam, LPARAM lPa
         reinterpret_cast<MEASUREITEMSTRUCT *>(lParam)->itemHeight = RowIconSize() + 3;
         return TRUE;
     case WM_DRAWITEM:
+        if (reinterpret_cast<const DRAWITEMSTRUCT *>(lParam)->CtlType != ODT_LISTBOX)
+            return FALSE;
         DrawListItem(reinterpret_cast<const DRAWITEMSTRUCT *>(lParam));
         return TRUE;
     case WM_SIZE:
