@@ -380,6 +380,21 @@ static void OnDestroy(HWND page)
         DeleteObject(bitmap);
 }
 
+// Sent while the list is created, before WM_INITDIALOG: only the options are read.
+static BOOL OnMeasureItem(MEASUREITEMSTRUCT *measure)
+{
+    measure->itemHeight = RowIconSize() + 3;
+    return TRUE;
+}
+
+static BOOL OnDrawItem(const DRAWITEMSTRUCT *draw)
+{
+    if (draw->CtlType != ODT_LISTBOX)
+        return FALSE;
+    DrawListItem(draw);
+    return TRUE;
+}
+
 // Keeps the drive panel at the bottom of the page and the list one pixel above it.
 static BOOL OnSize(HWND page, int height)
 {
@@ -473,13 +488,9 @@ INT_PTR CALLBACK IconListPage(HWND page, UINT message, WPARAM wParam, LPARAM lPa
         OnDestroy(page);
         return FALSE;
     case WM_MEASUREITEM:
-        reinterpret_cast<MEASUREITEMSTRUCT *>(lParam)->itemHeight = RowIconSize() + 3;
-        return TRUE;
+        return OnMeasureItem(reinterpret_cast<MEASUREITEMSTRUCT *>(lParam));
     case WM_DRAWITEM:
-        if (reinterpret_cast<const DRAWITEMSTRUCT *>(lParam)->CtlType != ODT_LISTBOX)
-            return FALSE;
-        DrawListItem(reinterpret_cast<const DRAWITEMSTRUCT *>(lParam));
-        return TRUE;
+        return OnDrawItem(reinterpret_cast<const DRAWITEMSTRUCT *>(lParam));
     case WM_SIZE:
         return OnSize(page, HIWORD(lParam));
     case WM_COMMAND:
