@@ -30,7 +30,7 @@ static HWND PageList(HWND page)
 // The drive panel is the one child dialog a page may host.
 static HWND DrivePanelOf(HWND page)
 {
-    return page != nullptr ? FindWindowExA(page, nullptr, MAKEINTATOM(0x8002), nullptr) : nullptr;
+    return page != nullptr ? FindWindowExA(page, nullptr, "#32770", nullptr) : nullptr;
 }
 
 static void FreeEntry(IconEntry *entry)

@@ -419,7 +419,7 @@ TEST_F(PageTest, DrivePanelStaysAtTheBottomWithTheListAbove)
     EXPECT_TRUE(EqualRect(&before, &unchanged)) << "no panel, no layout";
 
     // A stand-in for the drive panel: a child dialog of the page.
-    HWND panel = CreateWindowExA(0, MAKEINTATOM(0x8002), "", WS_CHILD | WS_VISIBLE, 0, 0, 300, 80, page_, nullptr,
+    HWND panel = CreateWindowExA(0, "#32770", "", WS_CHILD | WS_VISIBLE, 0, 0, 300, 80, page_, nullptr,
                                  GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(nullptr, panel);
     for (int height : {420, 300}) {
