@@ -16,6 +16,7 @@
 #include "app/sheetwindow.h"
 #include "app/texts.h"
 #include "ids.h"
+#include "lists/iconentry.h"
 #include "shellglue/paths.h"
 #include "support/testing.h"
 
@@ -161,6 +162,118 @@ TEST_F(SheetWindowTest, SystemMenuFollowsMinimiseAndRestore)
     PumpMessages(100);
     EXPECT_TRUE(MenuState(SC_RESTORE) & MF_GRAYED);
     EXPECT_FALSE(MenuState(SC_MINIMIZE) & MF_GRAYED);
+}
+
+// --- Apply commits the rows ---------------------------------------------------------------------
+
+int g_driveApplies;
+
+INT_PTR CALLBACK DriveRecordingPage(HWND, UINT message, WPARAM, LPARAM)
+{
+    if (message == UM_APPLYDRIVEICONS)
+        ++g_driveApplies;
+    return message == WM_INITDIALOG;
+}
+
+const ContentPage kDrivePages[TAB_COUNT] = {
+    {IDD_SHEETPAGE, QuietPage}, {IDD_SHEETPAGE, QuietPage}, {IDD_SHEETPAGE, QuietPage}, {IDD_SHEETPAGE, QuietPage},
+    {IDD_SHEETPAGE, DriveRecordingPage}, {IDD_SHEETPAGE, QuietPage}, {IDD_SHEETPAGE, QuietPage},
+};
+
+const char kClassKey[] = "Software\\Classes\\CLSID\\{0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0}";
+const char kUnchangedKey[] = "Software\\Classes\\CLSID\\{0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F1}";
+const char kShellIcons[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Icons";
+
+IconEntry *NewEntry(BYTE state, const char *key, const char *current, const char *saved)
+{
+    auto *entry = static_cast<IconEntry *>(GlobalAlloc(GPTR, sizeof(IconEntry)));
+    entry->ChangeState = state;
+    entry->DisplayName = DupString("row");
+    entry->CurrentLocation = DupString(current);
+    entry->SavedLocation = saved != nullptr ? DupString(saved) : nullptr;
+    entry->RegistryKey = DupString(key);
+    return entry;
+}
+
+void FreeEntries(HWND list)
+{
+    int count = int(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    for (int row = 0; row < count; ++row) {
+        IconEntry *entry = GetEntry(list, row);
+        if (entry == nullptr)
+            continue;
+        for (char *text : {entry->DisplayName, entry->CurrentLocation, entry->SavedLocation, entry->RegistryKey})
+            if (text != nullptr)
+                GlobalFree(text);
+        GlobalFree(entry);
+    }
+}
+
+HWND AddList(int tab, std::initializer_list<IconEntry *> entries)
+{
+    HWND list = CreateWindowExA(0, "LISTBOX", "", WS_CHILD, 0, 0, 50, 50, Sheet.TabDialogs[tab], nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+    for (IconEntry *entry : entries) {
+        int row = int(SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("row")));
+        SendMessageA(list, LB_SETITEMDATA, row, reinterpret_cast<LPARAM>(entry));
+    }
+    Sheet.TabLists[tab] = list;
+    return list;
+}
+
+TEST(ApplyTest, ChangedRowsAreWrittenAndMarkedUnchanged)
+{
+    std::string dir = MakeTempDir("apply");
+    StartApp(dir);
+    HWND sheet = reinterpret_cast<HWND>(RunPropertySheet(0, PSH_MODELESS, kDrivePages));
+    ASSERT_NE(nullptr, sheet);
+    PumpMessages(200);
+    // Nothing may reach the shell from this test.
+    Settings.AutoRefresh = 0;
+    Settings.RefreshLevel = 0;
+    g_driveApplies = 0;
+
+    IconEntry *desktopRow = NewEntry(STATE_CHANGED, kClassKey + 23, "c:\\new.ico,0", "c:\\old.ico,0");
+    IconEntry *quietRow = NewEntry(STATE_UNCHANGED, kUnchangedKey + 23, "c:\\same.ico,0", "c:\\same.ico,0");
+    IconEntry *generalRow = NewEntry(STATE_THEME, "99", "c:\\theme.icl,3", nullptr);
+    HWND desktop = AddList(0, {quietRow, desktopRow});
+    HWND general = AddList(1, {generalRow});
+    HWND drive = AddList(4, {});
+
+    SendMessageA(sheet, UM_SETCHANGED, 0, 1);
+    SendMessageA(sheet, WM_COMMAND, IDC_SHEET_APPLY, 0);
+    PumpMessages(100);
+
+    EXPECT_EQ("c:\\new.ico,0", GetRegString(HKEY_LOCAL_MACHINE, (std::string(kClassKey) + "\\DefaultIcon").c_str(), ""));
+    EXPECT_FALSE(RegValueExists(HKEY_LOCAL_MACHINE, (std::string(kUnchangedKey) + "\\DefaultIcon").c_str(), ""));
+    EXPECT_EQ("c:\\theme.icl,3", GetRegString(HKEY_LOCAL_MACHINE, kShellIcons, "99"));
+    for (IconEntry *entry : {desktopRow, generalRow}) {
+        EXPECT_EQ(STATE_UNCHANGED, entry->ChangeState);
+        ASSERT_NE(nullptr, entry->SavedLocation);
+        EXPECT_STREQ(entry->CurrentLocation, entry->SavedLocation);
+    }
+    EXPECT_EQ(1, g_driveApplies);
+    EXPECT_TRUE(IsWindowEnabled(sheet));
+    EXPECT_EQ(0, Sheet.ChangesPending);
+
+    // OK afterwards has nothing left to commit.
+    DeleteRegTree(HKEY_LOCAL_MACHINE, kClassKey);
+    PostMessageA(sheet, WM_COMMAND, IDOK, 0);
+    PumpMessages(150);
+    EXPECT_FALSE(RegValueExists(HKEY_LOCAL_MACHINE, (std::string(kClassKey) + "\\DefaultIcon").c_str(), ""));
+
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kShellIcons, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+        RegDeleteValueA(key, "99");
+        RegCloseKey(key);
+    }
+    DeleteRegTree(HKEY_LOCAL_MACHINE, kClassKey);
+    DeleteRegTree(HKEY_LOCAL_MACHINE, kUnchangedKey);
+    for (HWND list : {desktop, general, drive})
+        FreeEntries(list);
+    DestroyWindow(sheet);
+    PumpMessages(50);
+    EndApp(dir);
 }
 
 // --- telling the shell ------------------------------------------------------------------------
