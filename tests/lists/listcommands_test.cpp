@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <prsht.h>
+
 #include <string>
 #include <vector>
 
 #include "app/appstate.h"
+#include "app/frame.h"
 #include "app/settings.h"
 #include "app/sheetstate.h"
 #include "app/texts.h"
@@ -36,13 +40,18 @@ LRESULT CALLBACK TestSheetProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 using DialogAction = void (*)(HWND dialog);
 DialogAction g_dialogAction;
+int g_dialogMark;
 HWND g_dialogSeen;
+
+// A dialog is recognised by one of its controls: the sheet is a dialog too.
+enum { CHANGE_ICON_MARK = IDC_CI_FILENAME, MESSAGE_BOX_MARK = 0xFFFF };
 
 BOOL CALLBACK FindTopDialog(HWND window, LPARAM out)
 {
     char name[16] = "";
     GetClassNameA(window, name, sizeof name);
-    if (lstrcmpA(name, "#32770") == 0 && IsWindowVisible(window)) {
+    if (lstrcmpA(name, "#32770") == 0 && IsWindowVisible(window) &&
+        GetDlgItem(window, g_dialogMark) != nullptr) {
         *reinterpret_cast<HWND *>(out) = window;
         return FALSE;
     }
@@ -62,9 +71,10 @@ void CALLBACK OnDialogTimer(HWND, UINT, UINT_PTR timer, DWORD)
 
 class DialogDriver {
 public:
-    explicit DialogDriver(DialogAction action)
+    DialogDriver(DialogAction action, int mark)
     {
         g_dialogAction = action;
+        g_dialogMark = mark;
         g_dialogSeen = nullptr;
         timer_ = SetTimer(nullptr, 0, 40, OnDialogTimer);
     }
@@ -301,7 +311,7 @@ TEST_F(ListCommandsTest, ChangeIconThenApplyWritesTheShellIconsValue)
     g_pickFile = lib_;
     g_pickIndex = 7;
     {
-        DialogDriver driver(PickIcon);
+        DialogDriver driver(PickIcon, CHANGE_ICON_MARK);
         ChangeIcon(GetParent(list), CHANGE_FROM_ROW);
         ASSERT_TRUE(driver.Seen());
     }
@@ -330,7 +340,7 @@ TEST_F(ListCommandsTest, ChangeIconCancelledOrSameLocationChangesNothing)
     HWND list = GeneralList();
     // Cancel: nothing changes and the focus stays where it was.
     {
-        DialogDriver driver(CancelDialog);
+        DialogDriver driver(CancelDialog, CHANGE_ICON_MARK);
         ChangeIcon(GetParent(list), CHANGE_FROM_PREVIEW);
         ASSERT_TRUE(driver.Seen());
     }
@@ -341,7 +351,7 @@ TEST_F(ListCommandsTest, ChangeIconCancelledOrSameLocationChangesNothing)
     CharUpperA(&g_pickFile.assign(lib_)[0]);
     g_pickIndex = 1;
     {
-        DialogDriver driver(PickIcon);
+        DialogDriver driver(PickIcon, CHANGE_ICON_MARK);
         ChangeIcon(GetParent(list), CHANGE_FROM_ROW);
         ASSERT_TRUE(driver.Seen());
     }
@@ -353,7 +363,7 @@ TEST_F(ListCommandsTest, ChangeIconCancelledOrSameLocationChangesNothing)
 
     // Without a selection there is no dialog at all.
     Select(list, -1);
-    DialogDriver driver(CancelDialog);
+    DialogDriver driver(CancelDialog, CHANGE_ICON_MARK);
     ChangeIcon(GetParent(list), CHANGE_FROM_ROW);
     PumpMessages(100);
     EXPECT_FALSE(driver.Seen());
@@ -500,7 +510,7 @@ TEST_F(ListCommandsTest, WholeListAsksFirst)
 
         g_boxText.clear();
         {
-            DialogDriver driver(c.answer);
+            DialogDriver driver(c.answer, MESSAGE_BOX_MARK);
             RevertRows(list, c.mode, TRUE);
             EXPECT_TRUE(driver.Seen());
         }
@@ -517,7 +527,7 @@ TEST_F(ListCommandsTest, WholeListAsksFirst)
 
     // An empty list asks nothing.
     HWND list = CreatePage(TAB_STARTMENU);
-    DialogDriver driver(AnswerYes);
+    DialogDriver driver(AnswerYes, MESSAGE_BOX_MARK);
     RevertRows(list, REVERT_DEFAULT, TRUE);
     PumpMessages(100);
     EXPECT_FALSE(driver.Seen());
@@ -757,6 +767,93 @@ TEST_F(ListMenuTest, KeyboardOpensAtTheListCornerAndCopyRunsFromTheMenu)
     ClientToScreen(list, &corner);
     EXPECT_EQ(corner.x, g_menu.window.left);
     EXPECT_EQ(corner.y, g_menu.window.top);
+}
+
+// The whole road: the real sheet, a right click on a General row, Change icon from the menu,
+// the Change Icon dialog, the mark, Apply, and the value under Shell Icons.
+TEST(ListCommandsEndToEnd, RightClickChangeIconAndApply)
+{
+    std::string dir = MakeTempDir("commands");
+    CopyText(App.SettingsPath, (dir + "\\tilefox.INI").c_str(), MAX_PATH);
+    CopyText(App.Caption, LoadText(IDS_CAPTION), sizeof App.Caption);
+    if (App.SystemDirPath != nullptr)
+        GlobalFree(App.SystemDirPath);
+    char system[MAX_PATH + 1];
+    GetSystemDirectoryA(system, MAX_PATH);
+    App.SystemDirPath = DupString(AddBackslash(system));
+    App.CopiedIcon = nullptr;
+    App.IconPickMode = 0;
+    ResetSettings();
+
+    HWND sheet = reinterpret_cast<HWND>(RunPropertySheet(TAB_GENERAL, PSH_MODELESS));
+    ASSERT_NE(nullptr, sheet);
+    HWND list = Sheet.TabLists[TAB_GENERAL];
+    for (int wait = 0; wait < 100 && SendMessageA(list, LB_GETCOUNT, 0, 0) <= 0; ++wait)
+        PumpMessages(50);
+    ASSERT_GT(SendMessageA(list, LB_GETCOUNT, 0, 0), 0);
+    PumpMessages(300);
+    Settings.AutoRefresh = 0;
+    Settings.RefreshLevel = 0;
+
+    // Right click selects the row under the pointer.
+    RECT row;
+    SendMessageA(list, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&row));
+    POINT click = {(row.left + row.right) / 2, (row.top + row.bottom) / 2};
+    SendMessageA(list, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(click.x, click.y));
+    ASSERT_EQ(1, SendMessageA(list, LB_GETCURSEL, 0, 0));
+    IconEntry *entry = GetEntry(list, 1);
+    ASSERT_NE(nullptr, entry);
+    ASSERT_NE(nullptr, entry->RegistryKey);
+    std::string key = entry->RegistryKey;
+    std::string lib = FixturePath("icons12.dll");
+    ASSERT_NE(lib + ",7", entry->CurrentLocation);
+
+    // View, Copy, Paste, Change icon: none greyed with a copied icon waiting.
+    App.CopiedIcon = DupString("x.dll,1");
+    g_menu = MenuSeen();
+    g_menu.keys = {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN};
+    g_listProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(MenuWatcher)));
+    SetTimer(list, 77, 5000, CloseStrayMenu);
+    g_pickFile = lib;
+    g_pickIndex = 7;
+    {
+        DialogDriver driver(PickIcon, CHANGE_ICON_MARK);
+        // Releasing the button asks for the context menu.
+        SendMessageA(list, WM_RBUTTONUP, 0, MAKELPARAM(click.x, click.y));
+        if (!g_menu.opened) {
+            ClientToScreen(list, &click);
+            SendMessageA(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(click.x, click.y));
+        }
+        EXPECT_TRUE(driver.Seen());
+    }
+    KillTimer(list, 77);
+    SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_listProc));
+    PumpMessages(100);
+
+    EXPECT_TRUE(g_menu.opened);
+    EXPECT_EQ(lib + ",7", entry->CurrentLocation);
+    EXPECT_EQ(STATE_CHANGED, entry->ChangeState);
+    HWND apply = GetDlgItem(sheet, IDC_SHEET_APPLY);
+    EXPECT_TRUE(Sheet.ChangesPending);
+    EXPECT_TRUE(IsWindowEnabled(apply));
+
+    SendMessageA(sheet, WM_COMMAND, IDC_SHEET_APPLY, reinterpret_cast<LPARAM>(apply));
+    PumpMessages(200);
+    EXPECT_EQ(lib + ",7", GetRegString(HKEY_LOCAL_MACHINE, kShellIcons, key.c_str()));
+    EXPECT_EQ(STATE_UNCHANGED, entry->ChangeState);
+    EXPECT_FALSE(IsWindowEnabled(apply));
+
+    HKEY shellIcons;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kShellIcons, 0, KEY_WRITE, &shellIcons) == ERROR_SUCCESS) {
+        RegDeleteValueA(shellIcons, key.c_str());
+        RegCloseKey(shellIcons);
+    }
+    DestroyWindow(sheet);
+    PumpMessages(50);
+    for (HWND &each : Sheet.TabLists)
+        each = nullptr;
+    RemoveTree(dir);
 }
 
 // ---- measuring and drawing the owner-drawn items ----
