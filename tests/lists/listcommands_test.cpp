@@ -15,6 +15,7 @@
 #include "lists/iconentry.h"
 #include "lists/listcommands.h"
 #include "lists/listpage.h"
+#include "picker/pickerstate.h"
 #include "shellglue/paths.h"
 #include "support/testing.h"
 
@@ -367,6 +368,45 @@ TEST_F(ListCommandsTest, ChangeIconCancelledOrSameLocationChangesNothing)
     ChangeIcon(GetParent(list), CHANGE_FROM_ROW);
     PumpMessages(100);
     EXPECT_FALSE(driver.Seen());
+}
+
+TEST_F(ListCommandsTest, ChangeIconAnchorsAtTheRowOrThePreview)
+{
+    HWND list = CreatePage(TAB_GENERAL);
+    for (int row = 0; row < 40; ++row)
+        AddRow(list, {"row", lib_ + "," + std::to_string(row % 12), "", "901"});
+    RECT client;
+    GetClientRect(list, &client);
+    RECT preview;
+    GetWindowRect(GetDlgItem(GetParent(list), IDC_PREVIEW), &preview);
+    POINT previewCentre = {(preview.left + preview.right) / 2, (preview.top + preview.bottom) / 2};
+    ScreenToClient(list, &previewCentre);
+
+    struct Case {
+        int source;
+        int row;
+        int top;
+        POINT expected;     // list client coordinates
+    } cases[] = {
+        {CHANGE_FROM_ROW, 1, 0, {11 + 35 / 2, 35 + 35 / 2}},
+        {CHANGE_FROM_ROW, 0, 20, {11 + 35 / 2, -16}},                   // above the visible rows
+        {CHANGE_FROM_ROW, 39, 0, {11 + 35 / 2, client.bottom + 8}},     // below them
+        {CHANGE_FROM_PREVIEW, 3, 0, previewCentre},
+    };
+    for (const Case &c : cases) {
+        Select(list, c.row);
+        SendMessageA(list, LB_SETTOPINDEX, c.top, 0);
+        {
+            DialogDriver driver(CancelDialog, CHANGE_ICON_MARK);
+            ChangeIcon(GetParent(list), c.source);
+            ASSERT_TRUE(driver.Seen());
+        }
+        ASSERT_TRUE(IconCall.HasAnchor);
+        POINT anchor = IconCall.Anchor;
+        ScreenToClient(list, &anchor);
+        EXPECT_EQ(c.expected.x, anchor.x) << "row " << c.row;
+        EXPECT_EQ(c.expected.y, anchor.y) << "row " << c.row;
+    }
 }
 
 // ---- copy and paste ----
