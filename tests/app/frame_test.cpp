@@ -319,6 +319,19 @@ TEST_F(FrameTest, DestroyReleasesTheProgramWideTexts)
     PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
 }
 
+TEST(PumpOneMessage, DispatchesOneAndKeepsTheQuitForTheMainLoop)
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        ;
+    PumpOneMessage();   // nothing waiting: returns at once
+
+    PostQuitMessage(3);
+    PumpOneMessage();
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(3u, msg.wParam);
+}
+
 // --- the file named on the command line ---------------------------------------------------------
 
 HHOOK g_hook;
