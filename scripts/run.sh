@@ -10,14 +10,17 @@ prefix=$PWD/$build/wineprefix-run
 had_display=${DISPLAY:-}
 winebed_start "$prefix" "$PWD/scripts/win98-seed.reg"
 trap winebed_stop EXIT
-# Wine draws the title bars itself: under Xvfb there is no window manager to do it.
-for value in Decorated Managed; do
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v $value /d N /f </dev/null >/dev/null 2>&1
-done
 exe=$build/bin/tilefox.exe
+# The program itself may see MSHTML.DLL: it reads its version to recognise the shell
+# (only the boot needs it kept away, so that no browser engine is offered for install).
+export WINEDLLOVERRIDES="mscoree=;winemenubuilder.exe=d"
 if [ -n "$had_display" ]; then
   wine "$exe" "$@"
 else
+  # Wine draws the title bars itself: under Xvfb there is no window manager to do it.
+  for value in Decorated Managed; do
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v $value /d N /f </dev/null >/dev/null 2>&1
+  done
   shot=$PWD/$build/tilefox-screenshot.png
   wine "$exe" "$@" </dev/null >/dev/null 2>&1 &
   pid=$!

@@ -40,6 +40,8 @@ enum EntryField : unsigned {
 struct ListsState {
     BYTE RecycleBinShowsFull;   // set while the Desktop list is filled
     WNDPROC PreviousListProc[5];
+    // The row the properties dialog shows; set just before it runs, cleared when it closes.
+    IconEntry *PropertiesEntry;
 };
 
 extern ListsState Lists;

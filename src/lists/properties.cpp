@@ -5,7 +5,6 @@
 #include "ids.h"
 #include "shellglue/paths.h"
 
-IconEntry *PropertiesEntry;
 
 namespace {
 
@@ -35,7 +34,7 @@ void SetCaption(HWND dialog, const char *name)
 
 BOOL OnInitDialog(HWND dialog)
 {
-    IconEntry *entry = PropertiesEntry;
+    IconEntry *entry = Lists.PropertiesEntry;
     if (entry == nullptr) {
         EndDialog(dialog, 2);
         return TRUE;
@@ -62,7 +61,7 @@ BOOL OnCommand(HWND dialog, int id)
 {
     if (id != IDOK && id != IDCANCEL)
         return FALSE;
-    PropertiesEntry = nullptr;
+    Lists.PropertiesEntry = nullptr;
     EndDialog(dialog, 1);
     return TRUE;
 }
@@ -119,10 +118,10 @@ INT_PTR CALLBACK PropertiesDialog(HWND dialog, UINT message, WPARAM wParam, LPAR
 
 INT_PTR ShowProperties(HWND owner, IconEntry *entry)
 {
-    PropertiesEntry = entry;
+    Lists.PropertiesEntry = entry;
     INT_PTR result = DialogBoxParamA(AppInstance(), MAKEINTRESOURCEA(IDD_PROPERTIES), owner,
                                      PropertiesDialog, 0);
     // A template that failed to load never reached OK: do not leave a stale pointer behind.
-    PropertiesEntry = nullptr;
+    Lists.PropertiesEntry = nullptr;
     return result;
 }

@@ -6,10 +6,6 @@
 
 #include "lists/iconentry.h"
 
-// The row being shown; set just before the dialog runs, cleared when it closes. The entry
-// stays owned by its list.
-extern IconEntry *PropertiesEntry;
-
 INT_PTR CALLBACK PropertiesDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 // Runs the dialog modally for entry; returns 1 when closed, 2 without an entry.
 INT_PTR ShowProperties(HWND owner, IconEntry *entry);

@@ -87,6 +87,8 @@ char *FindExtension(char *path)
 
 char *DupString(const char *text)
 {
+    if (text == nullptr)
+        return nullptr;
     int size = lstrlenA(text) + 1;
     char *copy = static_cast<char *>(GlobalAlloc(GMEM_FIXED, size));
     if (copy != nullptr)

@@ -17,7 +17,8 @@ char *CutToDirectory(char *path);
 char *AddBackslash(char *path);
 char *FindExtension(char *path);
 const char *FindExtension(const char *path);
-// Global-heap copy (GMEM_FIXED); the receiver frees it with GlobalFree. Null when out of memory.
+// Global-heap copy (GMEM_FIXED); the receiver frees it with GlobalFree. Null when out of
+// memory, and for no text at all.
 char *DupString(const char *text);
 // Leaves the file part in the buffer and returns the icon index.
 int SplitIconLocation(char *location);

@@ -163,7 +163,7 @@ TEST(PropertiesDialog, ShowsTheThreeFieldsByKindOfRow)
         EXPECT_EQ(c.expectedPlace, g_shown.place) << c.name;
         EXPECT_TRUE(g_shown.hasIcon) << c.name;
         EXPECT_FALSE(g_shown.cancelVisible);
-        EXPECT_EQ(nullptr, PropertiesEntry);
+        EXPECT_EQ(nullptr, Lists.PropertiesEntry);
         DestroyIcon(entry.LargeIcon);
     }
 }
@@ -177,12 +177,12 @@ TEST(PropertiesDialog, EscapeClosesLikeOkAndARowWithoutIconShowsNone)
     ASSERT_TRUE(g_shown.seen);
     EXPECT_FALSE(g_shown.hasIcon);
     EXPECT_EQ("", g_shown.place);
-    EXPECT_EQ(nullptr, PropertiesEntry);
+    EXPECT_EQ(nullptr, Lists.PropertiesEntry);
 }
 
 TEST(PropertiesDialog, WithoutAnEntryEndsAtOnce)
 {
-    PropertiesEntry = nullptr;
+    Lists.PropertiesEntry = nullptr;
     EXPECT_EQ(2, DialogBoxParamA(AppInstance(), MAKEINTRESOURCEA(IDD_PROPERTIES), nullptr,
                                  PropertiesDialog, 0));
 }
@@ -195,7 +195,7 @@ INT_PTR CALLBACK InertDialog(HWND, UINT, WPARAM, LPARAM)
 TEST(PropertiesDialog, TemplateLayout)
 {
     // Modeless copy of the template so that its controls can be measured in dialog units.
-    PropertiesEntry = nullptr;
+    Lists.PropertiesEntry = nullptr;
     HWND dialog = CreateDialogParamA(AppInstance(), MAKEINTRESOURCEA(IDD_PROPERTIES), nullptr,
                                      InertDialog, 0);
     ASSERT_NE(nullptr, dialog);

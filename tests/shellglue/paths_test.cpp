@@ -86,6 +86,7 @@ TEST(PathSplit, DupStringIsAGlobalBlock)
     EXPECT_STREQ("abc", copy);
     EXPECT_EQ(4u, GlobalSize(copy));
     GlobalFree(copy);
+    EXPECT_EQ(nullptr, DupString(nullptr));
 }
 
 struct SplitCase {
