@@ -210,31 +210,27 @@ static INT_PTR OnInitDialog(HWND page)
     return TRUE;
 }
 
-// The sheet moves and sizes the page once it is created; the content dialogs follow.
-static INT_PTR OnMove(LPARAM lParam)
+// The sheet moves and sizes the page once it is created; the content dialogs follow, once.
+static INT_PTR FollowPageOnce(BYTE *done, int x, int y, int width, int height, UINT keep)
 {
-    if (!Sheet.ContentCreated || Sheet.FirstMoveDone)
+    if (!Sheet.ContentCreated || *done)
         return TRUE;
-    Sheet.FirstMoveDone = 1;
+    *done = 1;
     for (HWND content : Sheet.TabDialogs) {
         if (content != nullptr)
-            SetWindowPos(content, nullptr, short(LOWORD(lParam)), short(HIWORD(lParam)), 0, 0,
-                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            SetWindowPos(content, nullptr, x, y, width, height, keep | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     return TRUE;
 }
 
+static INT_PTR OnMove(LPARAM lParam)
+{
+    return FollowPageOnce(&Sheet.FirstMoveDone, short(LOWORD(lParam)), short(HIWORD(lParam)), 0, 0, SWP_NOSIZE);
+}
+
 static INT_PTR OnSize(LPARAM lParam)
 {
-    if (!Sheet.ContentCreated || Sheet.FirstSizeDone)
-        return TRUE;
-    Sheet.FirstSizeDone = 1;
-    for (HWND content : Sheet.TabDialogs) {
-        if (content != nullptr)
-            SetWindowPos(content, nullptr, 0, 0, LOWORD(lParam), HIWORD(lParam),
-                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-    return TRUE;
+    return FollowPageOnce(&Sheet.FirstSizeDone, 0, 0, LOWORD(lParam), HIWORD(lParam), SWP_NOMOVE);
 }
 
 static void OnSetActive(HWND page)
