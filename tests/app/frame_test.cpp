@@ -89,12 +89,8 @@ protected:
         if (sheet_ != nullptr && IsWindow(sheet_))
             DestroyWindow(sheet_);
         PumpMessages(50);
-        if (App.SystemDirPath != nullptr)
-            GlobalFree(App.SystemDirPath);
-        App.SystemDirPath = nullptr;
-        if (App.CopiedIcon != nullptr)
-            GlobalFree(App.CopiedIcon);
-        App.CopiedIcon = nullptr;
+        FreeAppText(&App.SystemDirPath);
+        FreeAppText(&App.CopiedIcon);
         RemoveTree(dir_);
     }
 

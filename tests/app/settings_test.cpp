@@ -22,9 +22,7 @@ protected:
     }
     void TearDown() override
     {
-        if (App.DefaultBrowseLocation != nullptr)
-            GlobalFree(App.DefaultBrowseLocation);
-        App.DefaultBrowseLocation = nullptr;
+        FreeAppText(&App.DefaultBrowseLocation);
         FreeRegistryBackups();
         // Drop the profile cache before the file goes.
         WritePrivateProfileStringA(nullptr, nullptr, nullptr, App.SettingsPath);

@@ -48,9 +48,7 @@ void StartApp(const std::string &dir)
 
 void EndApp(const std::string &dir)
 {
-    if (App.SystemDirPath != nullptr)
-        GlobalFree(App.SystemDirPath);
-    App.SystemDirPath = nullptr;
+    FreeAppText(&App.SystemDirPath);
     RemoveTree(dir);
 }
 
@@ -303,14 +301,7 @@ protected:
         hadIconSize_ = RegValueExists(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size");
         iconSize_ = GetRegString(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size");
 
-        WNDCLASSA windowClass;
-        ZeroMemory(&windowClass, sizeof windowClass);
-        windowClass.lpfnWndProc = ListenerProc;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = "TilefoxTestListener";
-        RegisterClassA(&windowClass);
-        listener_ = CreateWindowExA(0, "TilefoxTestListener", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                    GetModuleHandleA(nullptr), nullptr);
+        listener_ = CreateHelperWindow("TilefoxTestListener", ListenerProc);
 
         HMODULE shell = GetModuleHandleA("shell32.dll");
         auto registerProc = reinterpret_cast<NotifyRegisterProc>(GetProcAddress(shell, MAKEINTRESOURCEA(2)));

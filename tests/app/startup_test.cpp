@@ -14,9 +14,7 @@ namespace {
 
 void ClearStartState()
 {
-    if (App.CopiedIcon != nullptr)
-        GlobalFree(App.CopiedIcon);
-    App.CopiedIcon = nullptr;
+    FreeAppText(&App.CopiedIcon);
     App.IconPickMode = 0;
     App.PlusMode = 0;
 }
@@ -172,13 +170,7 @@ LRESULT CALLBACK RecorderProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 HWND MakeRecorder()
 {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = RecorderProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "TilefoxTestRecorder";
-    RegisterClassA(&windowClass);
-    return CreateWindowExA(0, "TilefoxTestRecorder", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                           GetModuleHandleA(nullptr), nullptr);
+    return CreateHelperWindow("TilefoxTestRecorder", RecorderProc);
 }
 
 bool StartProgram(const std::string &tail, PROCESS_INFORMATION *process)

@@ -191,6 +191,22 @@ inline std::string ClassKey(const std::string &classText, const char *tail = "")
     return "Software\\Classes\\CLSID\\" + classText + tail;
 }
 
+// A class key with an optional title and DefaultIcon; returns the key's path, or "" when the
+// key could not be made.
+inline std::string InstallClass(const std::string &classText, const char *title, const char *icon, HKEY root)
+{
+    std::string key = ClassKey(classText);
+    HKEY created;
+    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &created, nullptr) != ERROR_SUCCESS)
+        return std::string();
+    RegCloseKey(created);
+    if (title != nullptr)
+        SetRegString(root, key.c_str(), "", title);
+    if (icon != nullptr)
+        SetRegString(root, (key + "\\DefaultIcon").c_str(), "", icon);
+    return key;
+}
+
 }  // namespace catalogue_test
 
 #endif

@@ -68,15 +68,7 @@ protected:
     static void Install(const char *classText, const char *title = nullptr, const char *icon = nullptr,
                         HKEY root = HKEY_LOCAL_MACHINE)
     {
-        std::string key = ClassKey(classText);
-        HKEY created;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &created,
-                                                 nullptr));
-        RegCloseKey(created);
-        if (title != nullptr)
-            SetRegString(root, key.c_str(), "", title);
-        if (icon != nullptr)
-            SetRegString(root, (key + "\\DefaultIcon").c_str(), "", icon);
+        ASSERT_FALSE(InstallClass(classText, title, icon, root).empty()) << classText;
     }
     static void InstallAll()
     {

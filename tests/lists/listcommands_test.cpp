@@ -47,22 +47,9 @@ HWND g_dialogSeen;
 // A dialog is recognised by one of its controls: the sheet is a dialog too.
 enum { CHANGE_ICON_MARK = IDC_CI_FILENAME, MESSAGE_BOX_MARK = 0xFFFF };
 
-BOOL CALLBACK FindTopDialog(HWND window, LPARAM out)
-{
-    char name[16] = "";
-    GetClassNameA(window, name, sizeof name);
-    if (lstrcmpA(name, "#32770") == 0 && IsWindowVisible(window) &&
-        GetDlgItem(window, g_dialogMark) != nullptr) {
-        *reinterpret_cast<HWND *>(out) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 void CALLBACK OnDialogTimer(HWND, UINT, UINT_PTR timer, DWORD)
 {
-    HWND dialog = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindTopDialog, reinterpret_cast<LPARAM>(&dialog));
+    HWND dialog = FindThreadDialog(g_dialogMark);
     if (dialog == nullptr)
         return;
     KillTimer(nullptr, timer);

@@ -82,15 +82,6 @@ struct Shown {
 };
 Shown g_shown;
 
-BOOL CALLBACK FindPropertiesDialog(HWND window, LPARAM out)
-{
-    if (GetDlgItem(window, IDC_PR_REGKEY) != nullptr) {
-        *reinterpret_cast<HWND *>(out) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 std::string ItemText(HWND dialog, int id)
 {
     char text[400] = "";
@@ -100,8 +91,7 @@ std::string ItemText(HWND dialog, int id)
 
 void CALLBACK ReadPropertiesDialog(HWND, UINT, UINT_PTR timer, DWORD)
 {
-    HWND dialog = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindPropertiesDialog, reinterpret_cast<LPARAM>(&dialog));
+    HWND dialog = FindThreadDialog(IDC_PR_REGKEY);
     if (dialog == nullptr)
         return;
     KillTimer(nullptr, timer);

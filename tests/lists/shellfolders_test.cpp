@@ -146,16 +146,9 @@ protected:
     void SeedClass(const std::string &name, const char *title, const char *icon, bool shellFolder,
                    const char *server = nullptr, HKEY root = HKEY_LOCAL_MACHINE)
     {
-        std::string key = ClassKey(name);
+        std::string key = InstallClass(name, title, icon, root);
+        ASSERT_FALSE(key.empty()) << name;
         seeded_.push_back(key);
-        HKEY created;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &created,
-                                                 nullptr));
-        RegCloseKey(created);
-        if (title != nullptr)
-            SetRegString(root, key.c_str(), "", title);
-        if (icon != nullptr)
-            SetRegString(root, (key + "\\DefaultIcon").c_str(), "", icon);
         if (shellFolder)
             SetRegBinary(root, (key + "\\ShellFolder").c_str(), "Attributes", "\0\0\0\xA0", 4, REG_BINARY);
         if (server != nullptr)

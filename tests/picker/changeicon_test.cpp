@@ -165,11 +165,8 @@ protected:
     }
     void TearDown() override
     {
-        GlobalFree(App.SystemDirPath);
-        App.SystemDirPath = nullptr;
-        if (App.CopiedIcon != nullptr)
-            GlobalFree(App.CopiedIcon);
-        App.CopiedIcon = nullptr;
+        FreeAppText(&App.SystemDirPath);
+        FreeAppText(&App.CopiedIcon);
         App.IconPickMode = 0;
         PumpMessages(20);
     }
@@ -610,13 +607,7 @@ TEST_F(ChangeIconTest, GridContextMenu)
     EXPECT_EQ(library + ",8", result);
 
     // With a sheet somewhere, Copy comes first and puts the icon on the clipboard.
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "TilefoxWClass";
-    RegisterClassA(&windowClass);
-    HWND sheet = CreateWindowA("TilefoxWClass", "Tilefox", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                               GetModuleHandleA(nullptr), nullptr);
+    HWND sheet = CreateHelperWindow("TilefoxWClass", DefWindowProcA, "Tilefox");
     result = Run(library + ",3",
                  {[](HWND dialog) { return IsWindowVisible(dialog) != FALSE; }, RightClickCell(1),
                   PickFromMenu(3, 1), [](HWND) { return App.CopiedIcon != nullptr; },

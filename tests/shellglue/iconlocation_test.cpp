@@ -71,8 +71,7 @@ protected:
     void TearDown() override
     {
         RemoveTree(dir_);
-        GlobalFree(App.SystemDirPath);
-        App.SystemDirPath = nullptr;
+        FreeAppText(&App.SystemDirPath);
         DeleteRegTree(HKEY_CLASSES_ROOT, ".tfxnone");
         DeleteRegTree(HKEY_CLASSES_ROOT, ".tfxself");
         DeleteRegTree(HKEY_CLASSES_ROOT, ".tfxicon");

@@ -36,13 +36,7 @@ protected:
     void SetUp() override
     {
         saved_ = GetRegString(HKEY_CURRENT_USER, kMetricsKey, kIconSize);
-        WNDCLASSA windowClass = {};
-        windowClass.lpfnWndProc = ListenerProc;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = "TilefoxRedrawListener";
-        RegisterClassA(&windowClass);
-        listener_ = CreateWindowExA(0, "TilefoxRedrawListener", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                    GetModuleHandleA(nullptr), nullptr);
+        listener_ = CreateHelperWindow("TilefoxRedrawListener", ListenerProc);
         g_seen = &seen_;
     }
     void TearDown() override

@@ -146,6 +146,49 @@ std::string GetRegString(HKEY root, const char *subkey, const char *name)
     return result == ERROR_SUCCESS ? std::string(data) : std::string("<no value>");
 }
 
+HWND CreateHelperWindow(const char *className, WNDPROC procedure, const char *title)
+{
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = className;
+    RegisterClassA(&windowClass);
+    return CreateWindowExA(0, className, title, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                           GetModuleHandleA(nullptr), nullptr);
+}
+
+struct DialogSearch {
+    int controlId;
+    HWND found;
+};
+
+static BOOL CALLBACK MatchDialog(HWND window, LPARAM data)
+{
+    DialogSearch *search = reinterpret_cast<DialogSearch *>(data);
+    char name[16] = "";
+    GetClassNameA(window, name, sizeof name);
+    if (lstrcmpA(name, "#32770") == 0 && IsWindowVisible(window) &&
+        GetDlgItem(window, search->controlId) != nullptr) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND FindThreadDialog(int controlId)
+{
+    DialogSearch search = {controlId, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), MatchDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+void FreeAppText(char **text)
+{
+    if (*text != nullptr)
+        GlobalFree(*text);
+    *text = nullptr;
+}
+
 void PumpMessages(DWORD milliseconds)
 {
     DWORD end = GetTickCount() + milliseconds;

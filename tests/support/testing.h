@@ -26,6 +26,14 @@ void SetRegBinary(HKEY root, const char *subkey, const char *name, const void *d
 bool RegValueExists(HKEY root, const char *subkey, const char *name);
 std::string GetRegString(HKEY root, const char *subkey, const char *name);
 
+// A hidden top-level window of the given class (registered on first use) that tests send to
+// or record with.
+HWND CreateHelperWindow(const char *className, WNDPROC procedure, const char *title = "");
+// The visible dialog of this thread that holds the control; null when none is open yet.
+HWND FindThreadDialog(int controlId);
+// Frees a program-wide heap text and clears it.
+void FreeAppText(char **text);
+
 // Dispatches waiting messages for about the given time (Wine's flush_events).
 void PumpMessages(DWORD milliseconds = 50);
 
