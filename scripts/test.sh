@@ -7,6 +7,6 @@ bash scripts/build.sh
 build=${TILEFOX_BUILD:-build}
 prefix=$PWD/$build/wineprefix-test
 rm -rf "$prefix"
-WINEBED_OWN_DISPLAY=1 winebed_start "$prefix"
+WINEBED_OWN_DISPLAY=1 WINEBED_UNMANAGED=1 winebed_start "$prefix"
 trap 'winebed_stop; rm -rf "$prefix"' EXIT
 ctest --test-dir "$build" --output-on-failure "$@"

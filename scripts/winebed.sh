@@ -2,6 +2,8 @@
 #   winebed_start PREFIX [SEED.reg]   start Xvfb (when there is no display), wineserver and boot the
 #                          prefix; a new prefix gets SEED.reg imported once
 #   winebed_stop           end wineserver and Xvfb again
+# WINEBED_UNMANAGED=1 leaves every window unmanaged: without a window manager Wine otherwise
+# waits about two seconds for one each time a top-level window is hidden.
 export LC_ALL=ja_JP.UTF-8
 export LANG=ja_JP.UTF-8
 export WINEARCH=win32
@@ -33,6 +35,9 @@ winebed_start() {
   wineboot -i </dev/null >"$WINEPREFIX/boot.log" 2>&1 || true
   if [ $fresh = 1 ] || [ "$(wine reg query 'HKCU\Software\Wine' /v Version 2>/dev/null </dev/null | grep -c win98)" = 0 ]; then
     wine reg add 'HKCU\Software\Wine' /v Version /d win98 /f </dev/null >/dev/null 2>&1
+  fi
+  if [ "${WINEBED_UNMANAGED:-0}" = 1 ]; then
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
   fi
   # Only a new prefix: later runs keep whatever the user changed in it.
   if [ $fresh = 1 ] && [ -n "${2:-}" ]; then

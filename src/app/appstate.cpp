@@ -1,8 +1,0 @@
-#include "app/appstate.h"
-
-AppState App;
-
-HINSTANCE AppInstance()
-{
-    return App.Instance != nullptr ? App.Instance : GetModuleHandleA(nullptr);
-}
