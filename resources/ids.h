@@ -149,6 +149,9 @@
 #define UM_IMPORTSTARTUPTHEME   1460
 #define UM_COPYSELECTEDICON     1461
 #define UM_ACCEPTBROWSEDICON    1462
+/* The pages' own questions and reports to the sheet and to themselves */
+#define UM_QUERYCHANGED         1463    /* to the sheet: result = ChangesPending */
+#define UM_ROWUPDATED           1464    /* to a list page: wParam = row, lParam = row now changed */
 #define UM_ACTIVATEINSTANCE     2025
 #define UM_TAKECOPIEDICON       2026
 

@@ -5,16 +5,19 @@
 #include <prsht.h>
 #include <shellapi.h>
 
-#include "app/appstate.h"
 #include "app/settings.h"
 #include "app/sheetwindow.h"
-#include "app/texts.h"
+#include "common/appstate.h"
+#include "common/iconclipboard.h"
+#include "common/sheetgdi.h"
+#include "common/texts.h"
 #include "ids.h"
 #include "lists/listcommands.h"
 #include "lists/listpage.h"
 #include "picker/changeicon.h"
 #include "shellglue/iconlocation.h"
 #include "shellglue/paths.h"
+#include "shellglue/startfacts.h"
 
 enum { FIRST_SHOW = 255, FILL_PUMP_COUNT = 24, COOL_ICONS_NEEDED = 40, TITLE_FIRST = IDS_TAB_DESKTOP };
 
@@ -48,41 +51,12 @@ void PumpOneMessage()
     }
 }
 
-int IsThemeFile(const char *path)
-{
-    DWORD attributes = GetFileAttributesA(path);
-    if (attributes != DWORD(-1) && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return 0;
-    const char *extension = FindExtension(path);
-    return lstrcmpiA(extension, ".themi") == 0 || lstrcmpiA(extension, ".theme") == 0 ||
-           lstrcmpiA(extension, ".motif") == 0;
-}
-
 static HWND ContentOf(int tab)
 {
     return tab >= 0 && tab < TAB_COUNT ? Sheet.TabDialogs[tab] : nullptr;
 }
 
 // --- sheet set-up ---------------------------------------------------------------------------
-
-static LONG RaisedWeight(LONG weight)
-{
-    if (weight == 0)
-        return FW_BOLD;
-    return weight < 600 ? weight + 300 : FW_HEAVY;
-}
-
-void CreateMenuFonts(const LOGFONTA *menuFont)
-{
-    if (Sheet.MenuFont != nullptr)
-        DeleteObject(Sheet.MenuFont);
-    if (Sheet.MenuFontBold != nullptr)
-        DeleteObject(Sheet.MenuFontBold);
-    Sheet.MenuFont = CreateFontIndirectA(menuFont);
-    LOGFONTA bold = *menuFont;
-    bold.lfWeight = RaisedWeight(bold.lfWeight);
-    Sheet.MenuFontBold = CreateFontIndirectA(&bold);
-}
 
 static void CreateSheetFonts(HWND sheet)
 {
@@ -99,30 +73,26 @@ static void CreateSheetFonts(HWND sheet)
 
     titleFont.lfWidth = 0;
     titleFont.lfHeight = -MulDiv(9, dpi, 72);
-    Sheet.ListFont = CreateFontIndirectA(&titleFont);
+    Gdi.ListFont = CreateFontIndirectA(&titleFont);
     titleFont.lfHeight = -MulDiv(10, dpi, 72);
-    Sheet.ListFontLarge = CreateFontIndirectA(&titleFont);
+    Gdi.ListFontLarge = CreateFontIndirectA(&titleFont);
 
-    NONCLIENTMETRICSA metrics;
-    ZeroMemory(&metrics, sizeof metrics);
-    metrics.cbSize = 340;
-    if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 340, &metrics, 0))
-        CreateMenuFonts(&metrics.lfMenuFont);
-    else
+    CreateMenuFontsFromSystem();
+    if (Gdi.MenuFont == nullptr)
         CreateMenuFonts(&titleFont);
 }
 
 static void LoadSheetIcons()
 {
     char path[MAX_PATH];
-    CopyText(path, App.SystemDirPath != nullptr ? App.SystemDirPath : "", MAX_PATH);
+    CopyText(path, Facts.SystemDirPath != nullptr ? Facts.SystemDirPath : "", MAX_PATH);
     if (AppendText(path, "shell32.dll", MAX_PATH))
-        ExtractIconExA(path, 0, &Sheet.FallbackIconLarge, &Sheet.FallbackIconSmall, 1);
+        ExtractIconExA(path, 0, &Gdi.FallbackIconLarge, &Gdi.FallbackIconSmall, 1);
 
-    CopyText(path, App.SystemDirPath != nullptr ? App.SystemDirPath : "", MAX_PATH);
+    CopyText(path, Facts.SystemDirPath != nullptr ? Facts.SystemDirPath : "", MAX_PATH);
     if (AppendText(path, "cool.dll", MAX_PATH)) {
         UINT count = UINT(reinterpret_cast<UINT_PTR>(ExtractIconA(AppInstance(), path, UINT(-1))));
-        Sheet.CoolIconsAvailable = count >= COOL_ICONS_NEEDED;
+        Facts.CoolIconsAvailable = count >= COOL_ICONS_NEEDED;
     }
 }
 
@@ -153,20 +123,20 @@ void InitSheet(HWND sheet)
     ReadSheetSettings(sheet);
 
     LoadSheetIcons();
-    if (App.PlusMode) {
-        if (Sheet.CoolIconsAvailable) {
+    if (Facts.PlusMode) {
+        if (Facts.CoolIconsAvailable) {
             char caption[sizeof App.Caption + 8];
             CopyText(caption, App.Caption, sizeof caption);
             AppendText(caption, " Plus!", sizeof caption);
             SetWindowTextA(sheet, caption);
         } else {
-            App.PlusMode = 0;
+            Facts.PlusMode = 0;
         }
     }
-    Sheet.ChangedMarkIcon = LoadResourceIcon(IDI_CHANGED);
-    Sheet.CopyIcon = LoadResourceIcon(IDI_COPY);
-    Sheet.PasteIcon = LoadResourceIcon(IDI_PASTE);
-    Sheet.UndoIcon = LoadResourceIcon(IDI_UNDO);
+    Gdi.ChangedMarkIcon = LoadResourceIcon(IDI_CHANGED);
+    Gdi.CopyIcon = LoadResourceIcon(IDI_COPY);
+    Gdi.PasteIcon = LoadResourceIcon(IDI_PASTE);
+    Gdi.UndoIcon = LoadResourceIcon(IDI_UNDO);
 
     CreateSheetFonts(sheet);
 
@@ -181,7 +151,6 @@ static INT_PTR OnInitDialog(HWND page)
     if (Sheet.ContentCreated)
         return TRUE;
     Sheet.ContentCreated = 1;
-    int shownTab = App.CurrentTab;
     // Loads OLE once while the sheet is built, so that the first drop or shortcut read later
     // does not pause the program.
     OleInitialize(nullptr);
@@ -193,10 +162,9 @@ static INT_PTR OnInitDialog(HWND page)
     LONG pageExStyle = GetWindowLongA(page, GWL_EXSTYLE);
     const ContentPage *pages = Sheet.ContentPages != nullptr ? Sheet.ContentPages : ProgramContentPages;
     for (int tab = 0; tab < TAB_COUNT; ++tab) {
-        // The content dialogs learn their tab from CurrentTab while they initialise.
-        App.CurrentTab = tab;
+        // Each content dialog learns its tab from its creation parameter.
         HWND content = CreateDialogParamA(AppInstance(), MAKEINTRESOURCEA(pages[tab].Template), sheet,
-                                          pages[tab].Procedure, 0);
+                                          pages[tab].Procedure, tab);
         Sheet.TabDialogs[tab] = content;
         if (content == nullptr)
             continue;
@@ -205,7 +173,6 @@ static INT_PTR OnInitDialog(HWND page)
         LONG exStyle = GetWindowLongA(content, GWL_EXSTYLE);
         SetWindowLongA(content, GWL_EXSTYLE, exStyle | pageExStyle);
     }
-    App.CurrentTab = shownTab;
     SendMessageA(sheet, UM_SETCHANGED, 0, 0);
     return TRUE;
 }
@@ -237,7 +204,7 @@ static void OnSetActive(HWND page)
 {
     HWND sheet = GetParent(page);
     HWND tabs = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
-    App.CurrentTab = int(SendMessageA(tabs, TCM_GETCURSEL, 0, 0));
+    Sheet.CurrentTab = int(SendMessageA(tabs, TCM_GETCURSEL, 0, 0));
     // Later switches are drawn once, by UM_SHOWCURRENTTAB, not page by page.
     if (Sheet.FirstActivationDone)
         SendMessageA(sheet, WM_SETREDRAW, FALSE, 0);
@@ -247,9 +214,9 @@ static void OnSetActive(HWND page)
         return;
     Sheet.FirstActivationDone = 1;
     // Only the tab shown first is filled before the sheet appears.
-    if (App.CurrentTab < LIST_TAB_COUNT && ContentOf(App.CurrentTab) != nullptr)
-        SendMessageA(ContentOf(App.CurrentTab), UM_FILLLIST, 0, 0);
-    PostMessageA(page, UM_FILLOTHERLISTS, 0, App.CurrentTab);
+    if (Sheet.CurrentTab < LIST_TAB_COUNT && ContentOf(Sheet.CurrentTab) != nullptr)
+        SendMessageA(ContentOf(Sheet.CurrentTab), UM_FILLLIST, 0, 0);
+    PostMessageA(page, UM_FILLOTHERLISTS, 0, Sheet.CurrentTab);
     ShowWindow(sheet, SW_SHOWDEFAULT);
 }
 
@@ -263,60 +230,46 @@ static INT_PTR OnNotify(HWND page, const NMHDR *header)
 
 static void TakeChangeIconChoice(HWND sheet, const char *location)
 {
-    char *startup = App.CopiedIcon;
     POINT cursor;
     GetCursorPos(&cursor);
     if (cursor.y != 0)
         cursor.y -= 40;
     char choice[LOCATION_BUFFER];
     CopyText(choice, location, LOCATION_BUFFER);
-    App.IconPickMode = 1;
     UpdateWindow(sheet);
-    OpenChangeIconDialog(sheet, choice, nullptr, &cursor);
-    App.IconPickMode = 0;
-    if (choice[0] != '\0') {
-        char *copy = DupString(choice);
-        if (copy == nullptr)
-            return;
-        if (App.CopiedIcon != nullptr)
-            GlobalFree(App.CopiedIcon);
-        App.CopiedIcon = copy;
-    } else if (App.CopiedIcon != nullptr && App.CopiedIcon == startup) {
-        GlobalFree(App.CopiedIcon);
-        App.CopiedIcon = nullptr;
-    }
+    OpenChangeIconDialog(sheet, choice, nullptr, &cursor, PICK_COPY);
+    // No choice: the start-up file is no icon to paste.
+    if (choice[0] != '\0')
+        CopyToClipboard(choice);
+    else
+        ClearCopiedIcon();
 }
 
 // A file named on the command line becomes the icon to paste: picked in the Change Icon
 // dialog when it holds several, taken as it is when it holds one.
 static void HandleStartupFile(HWND page)
 {
-    if (IsThemeFile(App.CopiedIcon))
+    if (IsThemeFile(CopiedIcon()))
         return;
     char location[LOCATION_BUFFER];
-    CopyText(location, App.CopiedIcon, LOCATION_BUFFER);
+    CopyText(location, CopiedIcon(), LOCATION_BUFFER);
     BYTE several = 0;
-    char *resolved = ResolveIconLocation(location, LOCATION_BUFFER, &several) ? DupString(location) : nullptr;
-    GlobalFree(App.CopiedIcon);
-    App.CopiedIcon = resolved;
-    if (resolved == nullptr)
+    if (!ResolveIconLocation(location, LOCATION_BUFFER, &several) || !CopyToClipboard(location)) {
+        ClearCopiedIcon();
         return;
+    }
     if (several) {
         TakeChangeIconChoice(GetParent(page), location);
         return;
     }
     ApplyShellIconOverride(location);
-    char *copy = DupString(location);
-    if (copy != nullptr) {
-        GlobalFree(App.CopiedIcon);
-        App.CopiedIcon = copy;
-    }
+    CopyToClipboard(location);
 }
 
 static INT_PTR OnShowCurrentTab(HWND page)
 {
     HWND sheet = GetParent(page);
-    HWND content = ContentOf(App.CurrentTab);
+    HWND content = ContentOf(Sheet.CurrentTab);
     if (content != nullptr)
         SetWindowPos(content, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SetWindowPos(page, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -329,7 +282,7 @@ static INT_PTR OnShowCurrentTab(HWND page)
     }
     SendMessageA(sheet, WM_SETREDRAW, TRUE, 0);
 
-    int current = App.CurrentTab;
+    int current = Sheet.CurrentTab;
     int previous = Sheet.PreviousTab;
     if (content != nullptr) {
         // The settings tabs and the first show paint everything; the icon tabs share one
@@ -346,7 +299,7 @@ static INT_PTR OnShowCurrentTab(HWND page)
         // An empty tab: the sheet itself must wipe what the last content left.
         RedrawWindow(sheet, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     }
-    if (previous == FIRST_SHOW && App.CopiedIcon != nullptr)
+    if (previous == FIRST_SHOW && CopiedIcon() != nullptr)
         HandleStartupFile(page);
     Sheet.PreviousTab = BYTE(current);
     return TRUE;
@@ -366,20 +319,19 @@ static INT_PTR OnFillOtherLists(HWND page, LPARAM firstTab)
         if (tab != firstTab && content != nullptr && IsWindow(content))
             SendMessageA(content, UM_FILLLIST, 0, 0);
     }
-    if (App.CopiedIcon != nullptr)
+    if (CopiedIcon() != nullptr)
         PostMessageA(page, UM_IMPORTSTARTUPTHEME, 0, 0);
     return TRUE;
 }
 
 static INT_PTR OnImportStartupTheme(HWND page)
 {
-    if (App.CopiedIcon == nullptr || !IsThemeFile(App.CopiedIcon))
+    if (CopiedIcon() == nullptr || !IsThemeFile(CopiedIcon()))
         return TRUE;
     HWND sheet = GetParent(page);
     char path[MAX_PATH];
-    CopyText(path, App.CopiedIcon, MAX_PATH);
-    GlobalFree(App.CopiedIcon);
-    App.CopiedIcon = nullptr;
+    CopyText(path, CopiedIcon(), MAX_PATH);
+    ClearCopiedIcon();
 
     HWND foreground = GetForegroundWindow();
     SetForegroundWindow(sheet);
@@ -390,8 +342,8 @@ static INT_PTR OnImportStartupTheme(HWND page)
     DWORD result = ImportThemeFile(path);
     SendMessageA(sheet, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(sheet, nullptr, FALSE);
-    if (ContentOf(App.CurrentTab) != nullptr)
-        PostMessageA(ContentOf(App.CurrentTab), UM_ICONSCHANGED, 0, -1);
+    if (ContentOf(Sheet.CurrentTab) != nullptr)
+        PostMessageA(ContentOf(Sheet.CurrentTab), UM_ICONSCHANGED, 0, -1);
 
     char format[TEXT_BUFFER];
     CopyText(format, LoadText(IDS_THEMEREAD), TEXT_BUFFER);
@@ -446,6 +398,6 @@ INT_PTR RunPropertySheet(int startTab, DWORD extraFlags, const ContentPage *page
     header.nPages = TAB_COUNT;
     header.nStartPage = UINT(startTab);
     header.ppsp = sheetPages;
-    App.CurrentTab = startTab;
+    Sheet.CurrentTab = startTab;
     return PropertySheetA(&header);
 }

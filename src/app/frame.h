@@ -18,9 +18,4 @@ void PumpOneMessage();
 // window is returned). pages null means ProgramContentPages.
 INT_PTR RunPropertySheet(int startTab, DWORD extraFlags = 0, const ContentPage *pages = nullptr);
 
-// MenuFont and MenuFontBold from a logical font, replacing the old ones.
-void CreateMenuFonts(const LOGFONTA *menuFont);
-// The theme files that are imported rather than turned into an icon.
-int IsThemeFile(const char *path);
-
 #endif

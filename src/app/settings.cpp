@@ -1,9 +1,8 @@
 #include "app/settings.h"
 
-#include "app/appstate.h"
+#include "common/appstate.h"
+#include "shellglue/startfacts.h"
 #include "shellglue/paths.h"
-
-SettingsState Settings;
 
 static const char kOptions[] = "Options";
 static const char kGeneral[] = "General";
@@ -52,21 +51,6 @@ static void WriteSigned(const char *section, const char *key, int value)
 static int InRange(int value, int low, int high, int fallback)
 {
     return value >= low && value <= high ? value : fallback;
-}
-
-static void FreeText(char **text)
-{
-    if (*text != nullptr) {
-        GlobalFree(*text);
-        *text = nullptr;
-    }
-}
-
-void FreeRegistryBackups()
-{
-    FreeText(&Settings.BmpClassBackup);
-    FreeText(&Settings.BmpIconBackup);
-    FreeText(&Settings.CplIconBackup);
 }
 
 void ResetSettings()

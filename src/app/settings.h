@@ -5,25 +5,9 @@
 
 #include <windows.h>
 
-struct SettingsState {
-    int DialogRows;         // 1..12
-    BYTE DialogAnimation;   // 0..20, 0 = off
-    BYTE HookComDlg;
-    int StartupTab;         // 0..6
-    BYTE IconViewMode;      // 0 small, 1 large, 2 both
-    int IconSizeL;
-    int IconSizeS;
-    int IconLeftMargin;
-    BYTE AutoRefresh;
-    BYTE RefreshLevel;      // 0 none, 1 F5 to the desktop, other: change notification
-    BYTE DriveIconMsg;
-    // "Backup Registry": heap texts or null.
-    char *BmpClassBackup;
-    char *BmpIconBackup;
-    char *CplIconBackup;
-};
+#include "common/options.h"
 
-extern SettingsState Settings;
+
 
 // Built-in values, as without a settings file.
 void ResetSettings();
@@ -40,7 +24,6 @@ void PlaceSheetWindow(HWND sheet);
 // Left and top edges of a window of the given size on the given screen: a stored edge that
 // is negative or would push the window off the screen gives the centred one.
 POINT FitWindowPosition(int left, int top, int width, int height, int screenWidth, int screenHeight);
-void FreeRegistryBackups();
 // "DefaultFLdir" into a buffer of MAX_PATH bytes, cleaned of blanks and quotes.
 void ReadDefaultBrowseSetting(char *buffer);
 // "DesktopTextColor" (RRGGBB in hexadecimal, anything before the first hex digit skipped) as

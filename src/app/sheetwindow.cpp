@@ -2,22 +2,20 @@
 
 #include <shlobj.h>
 
-#include "app/appstate.h"
 #include "app/frame.h"
 #include "app/settings.h"
 #include "app/sheetstate.h"
+#include "common/appstate.h"
+#include "common/iconclipboard.h"
+#include "common/sheetgdi.h"
 #include "ids.h"
 #include "lists/iconentry.h"
+#include "lists/listpage.h"
+#include "shellglue/paths.h"
+#include "shellglue/startfacts.h"
 #include "shellsettings/redraw.h"
 
 enum { BAND = 6 };
-
-static void FreeText(char **text)
-{
-    if (*text != nullptr)
-        GlobalFree(*text);
-    *text = nullptr;
-}
 
 static void SetApplyEnabled(HWND sheet, BOOL enabled)
 {
@@ -30,7 +28,7 @@ static void SendF5ToDesktop()
 {
     HWND desktop = FindWindowA("Progman", nullptr);
     HWND target = desktop;
-    if (target != nullptr && !App.NewShell)
+    if (target != nullptr && !Facts.NewShell)
         target = GetWindow(GetWindow(target, GW_CHILD), GW_CHILD);
     if (target == nullptr)
         return;
@@ -70,30 +68,18 @@ void ApplyAllChanges(HWND sheet)
     // No input may reach the sheet while rows are half written.
     EnableWindow(sheet, FALSE);
     for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
-        HWND list = Sheet.TabLists[tab];
-        if (list == nullptr || !IsWindow(list))
+        HWND list = ListOfTab(tab);
+        if (list == nullptr || !IsWindow(list) || CommitChangedRows(list) == 0)
             continue;
-        int count = int(SendMessageA(list, LB_GETCOUNT, 0, 0));
-        for (int row = 0; row < count; ++row) {
-            IconEntry *entry = GetEntry(list, row);
-            if (entry == nullptr || entry->ChangeState == STATE_UNCHANGED)
-                continue;
-            if (tab == TAB_DESKTOP || tab == TAB_SPECIAL)
-                desktopRefresh = 1;
-            else
-                iconRedraw = 1;
-            CommitEntry(entry);
-            IconEntry saved;
-            ZeroMemory(&saved, sizeof saved);
-            saved.SavedLocation = entry->CurrentLocation;
-            saved.ChangeState = STATE_UNCHANGED;
-            UpdateEntry(list, row, &saved, EF_SAVEDLOCATION | EF_CHANGESTATE);
-        }
+        if (tab == TAB_DESKTOP || tab == TAB_SPECIAL)
+            desktopRefresh = 1;
+        else
+            iconRedraw = 1;
     }
     EnableWindow(sheet, TRUE);
     RefreshShell(sheet, desktopRefresh, iconRedraw);
 
-    HWND driveList = Sheet.TabLists[TAB_DRIVE];
+    HWND driveList = ListOfTab(TAB_DRIVE);
     HWND drivePage = driveList != nullptr ? GetParent(driveList) : nullptr;
     if (drivePage != nullptr)
         SendMessageA(drivePage, UM_APPLYDRIVEICONS, 0, 0);
@@ -161,10 +147,10 @@ static void RepaintBand(HWND content, HWND control, int rightInset)
 
 static void OnActivateApp(HWND sheet, WPARAM active)
 {
-    if (!active || IsIconic(sheet) || App.CurrentTab < 0 || App.CurrentTab >= LIST_TAB_COUNT)
+    if (!active || IsIconic(sheet) || Sheet.CurrentTab < 0 || Sheet.CurrentTab >= LIST_TAB_COUNT)
         return;
-    HWND content = Sheet.TabDialogs[App.CurrentTab];
-    HWND list = Sheet.TabLists[App.CurrentTab];
+    HWND content = Sheet.TabDialogs[Sheet.CurrentTab];
+    HWND list = ListOfTab(Sheet.CurrentTab);
     if (content == nullptr || list == nullptr)
         return;
     UpdateWindow(content);
@@ -176,11 +162,7 @@ static void OnWinIniChange(WPARAM wParam)
 {
     if (wParam != SPI_SETNONCLIENTMETRICS)
         return;
-    NONCLIENTMETRICSA metrics;
-    ZeroMemory(&metrics, sizeof metrics);
-    metrics.cbSize = 340;
-    if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 340, &metrics, 0))
-        CreateMenuFonts(&metrics.lfMenuFont);
+    CreateMenuFontsFromSystem();
 }
 
 static void OnSetChanged(HWND sheet, LPARAM lParam)
@@ -191,24 +173,11 @@ static void OnSetChanged(HWND sheet, LPARAM lParam)
 
 static void OnDestroy(HWND sheet)
 {
-    FreeText(&App.CopiedIcon);
-    FreeText(&App.SystemDirPath);
+    ClearCopiedIcon();
+    FreeText(&Facts.SystemDirPath);
     FreeText(&App.DefaultBrowseLocation);
     FreeRegistryBackups();
-    HFONT fonts[] = {Sheet.ListFont, Sheet.ListFontLarge, Sheet.MenuFont, Sheet.MenuFontBold};
-    for (HFONT font : fonts) {
-        if (font != nullptr)
-            DeleteObject(font);
-    }
-    Sheet.ListFont = Sheet.ListFontLarge = Sheet.MenuFont = Sheet.MenuFontBold = nullptr;
-    HICON icons[] = {Sheet.FallbackIconLarge, Sheet.FallbackIconSmall, Sheet.ChangedMarkIcon,
-                     Sheet.UndoIcon, Sheet.CopyIcon, Sheet.PasteIcon};
-    for (HICON icon : icons) {
-        if (icon != nullptr)
-            DestroyIcon(icon);
-    }
-    Sheet.FallbackIconLarge = Sheet.FallbackIconSmall = nullptr;
-    Sheet.ChangedMarkIcon = Sheet.UndoIcon = Sheet.CopyIcon = Sheet.PasteIcon = nullptr;
+    FreeSheetGdi();
     // A later activation request must not find this handle again.
     if (App.InstanceWindow != nullptr)
         SetWindowLongA(App.InstanceWindow, GWL_USERDATA, 0);
@@ -245,6 +214,8 @@ LRESULT CALLBACK SheetWindowProc(HWND sheet, UINT message, WPARAM wParam, LPARAM
     case UM_SETCHANGED:
         OnSetChanged(sheet, lParam);
         return 0;
+    case UM_QUERYCHANGED:
+        return Sheet.ChangesPending;
     case WM_DESTROY:
         OnDestroy(sheet);
         break;

@@ -1,13 +1,15 @@
 #include "app/startup.h"
 
-#include "app/appstate.h"
+#include "common/appstate.h"
 #include "app/frame.h"
 #include "app/instance.h"
 #include "app/settings.h"
-#include "app/texts.h"
+#include "common/iconclipboard.h"
+#include "common/texts.h"
 #include "ids.h"
 #include "shellglue/paths.h"
 #include "shellglue/registry.h"
+#include "shellglue/startfacts.h"
 #include "shellsettings/redraw.h"
 
 enum {
@@ -20,21 +22,6 @@ enum {
 
 static const DWORD kNewShellHigh = 0x00040047;  // 4.71
 static const DWORD kNewShellLow = 1712;
-
-static void FreeText(char **text)
-{
-    if (*text != nullptr) {
-        GlobalFree(*text);
-        *text = nullptr;
-    }
-}
-
-static bool SearchFile(const char *name, char *found)
-{
-    char *filePart = nullptr;
-    DWORD length = SearchPathA(nullptr, name, nullptr, MAX_PATH, found, &filePart);
-    return length != 0 && length < MAX_PATH;
-}
 
 // Explorer passes unquoted paths: "C:\My Icons\a.ico" is found whole, and a path followed by
 // further words is found once cut at its first blank.
@@ -62,7 +49,7 @@ int ReadCommandTail(const char *tail)
     if (lstrcmpiA(switchText, "/CLR") == 0)
         return START_CLEARLABELS;
     if (lstrcmpiA(switchText, "/PLUS") == 0) {
-        App.PlusMode = 1;
+        Facts.PlusMode = 1;
         return START_SHEET;
     }
 
@@ -70,10 +57,9 @@ int ReadCommandTail(const char *tail)
     if (block == nullptr)
         return START_SHEET;
     const char *rest = tail;
-    if (lstrcmpiA(switchText, "/ChgIcon ") == 0) {
-        App.IconPickMode = 2;
+    bool folderVerb = lstrcmpiA(switchText, "/ChgIcon ") == 0;
+    if (folderVerb)
         rest = tail + CHGICON_SKIP;
-    }
     char path[MAX_PATH];
     CopyText(path, rest, MAX_PATH);
     CleanPath(path);
@@ -84,8 +70,8 @@ int ReadCommandTail(const char *tail)
     char longPath[MAX_PATH];
     if (ExpandToLongPath(block, longPath))
         CopyText(block, longPath, LOCATION_BUFFER);
-    App.CopiedIcon = block;
-    return START_SHEET;
+    AdoptCopiedIcon(block);
+    return folderVerb ? START_CHANGEFOLDER : START_SHEET;
 }
 
 BOOL IsNewShellVersion(DWORD high, DWORD low)
@@ -99,13 +85,13 @@ void DetectShell()
     DWORD length = GetCurrentDirectoryA(MAX_PATH, saved);
     if (length == 0 || length >= MAX_PATH)
         saved[0] = '\0';
-    SetCurrentDirectoryA(App.SystemDirPath);
+    SetCurrentDirectoryA(Facts.SystemDirPath);
     DWORD high = 0;
     DWORD low = 0;
     ReadFileVersion("MSHTML.DLL", &high, &low);
-    App.NewShell = BYTE(IsNewShellVersion(high, low));
-    App.IntegratedShell =
-        App.NewShell &&
+    Facts.NewShell = BYTE(IsNewShellVersion(high, low));
+    Facts.IntegratedShell =
+        Facts.NewShell &&
         ReadRegDword(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Internet Explorer", "IntegratedBrowser", 0) != 0;
     if (saved[0] != '\0')
         SetCurrentDirectoryA(saved);
@@ -127,11 +113,11 @@ static bool SetSystemDirPath()
     UINT length = GetSystemDirectoryA(directory, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return false;
-    App.SystemDirPath = static_cast<char *>(GlobalAlloc(GMEM_FIXED, length + 2));
-    if (App.SystemDirPath == nullptr)
+    Facts.SystemDirPath = static_cast<char *>(GlobalAlloc(GMEM_FIXED, length + 2));
+    if (Facts.SystemDirPath == nullptr)
         return false;
-    CopyText(App.SystemDirPath, directory, length + 1);
-    AddBackslash(App.SystemDirPath);
+    CopyText(Facts.SystemDirPath, directory, length + 1);
+    AddBackslash(Facts.SystemDirPath);
     return true;
 }
 
@@ -139,7 +125,7 @@ static bool SetSystemDirPath()
 // Returns true when this run was such a start and has ended.
 static bool RunFolderIconMode()
 {
-    if (App.CopiedIcon == nullptr || App.IconPickMode != 2)
+    if (CopiedIcon() == nullptr)
         return false;
     POINT anchor;
     GetCursorPos(&anchor);
@@ -147,7 +133,7 @@ static bool RunFolderIconMode()
         anchor.y -= FOLDER_ANCHOR_LIFT;
     bool noAnchor = (GetAsyncKeyState(VK_SHIFT) & 0x8000) != 0;
 
-    DWORD attributes = GetFileAttributesA(App.CopiedIcon);
+    DWORD attributes = GetFileAttributesA(CopiedIcon());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         return false;
     char location[MAX_PATH];
@@ -157,9 +143,9 @@ static bool RunFolderIconMode()
     // The folder-icon change itself is not part of the program yet: this start ends here.
     (void)anchor;
     (void)noAnchor;
-    FreeText(&App.CopiedIcon);
+    ClearCopiedIcon();
     FreeText(&App.DefaultBrowseLocation);
-    FreeText(&App.SystemDirPath);
+    FreeText(&Facts.SystemDirPath);
     return true;
 }
 
@@ -184,18 +170,18 @@ static int ShutDown()
 int RunTilefox(HINSTANCE instance, const char *tail)
 {
     App.Instance = instance;
-    App.IconPickMode = 0;
     App.InstanceWindow = nullptr;
-    App.CopiedIcon = nullptr;
-    App.SystemDirPath = nullptr;
+    ClearCopiedIcon();
+    Facts.SystemDirPath = nullptr;
     App.DefaultBrowseLocation = nullptr;
     CopyText(App.Caption, LoadText(IDS_CAPTION), sizeof App.Caption);
     FormSettingsPath(App.SettingsPath);
     ResetSettings();
     ReadStartSettings();
-    App.PlusMode = 0;
+    Facts.PlusMode = 0;
 
-    switch (ReadCommandTail(tail)) {
+    int action = ReadCommandTail(tail);
+    switch (action) {
     case START_REBUILD:
         RedrawShellIcons();
         Sleep(REBUILD_SETTLE_MS);
@@ -207,13 +193,12 @@ int RunTilefox(HINSTANCE instance, const char *tail)
     }
 
     if (!SetSystemDirPath()) {
-        FreeText(&App.CopiedIcon);
+        ClearCopiedIcon();
         MessageBeep(0);
         return 0;
     }
-    if (RunFolderIconMode())
+    if (action == START_CHANGEFOLDER && RunFolderIconMode())
         return 0;
-    App.IconPickMode = 0;
 
     DetectShell();
 
@@ -221,14 +206,14 @@ int RunTilefox(HINSTANCE instance, const char *tail)
     HWND running = FindWindowA(INSTANCE_CLASS, App.Caption);
     if (running != nullptr) {
         PostMessageA(running, UM_ACTIVATEINSTANCE, 0, 0);
-        FreeText(&App.CopiedIcon);
-        FreeText(&App.SystemDirPath);
+        ClearCopiedIcon();
+        FreeText(&Facts.SystemDirPath);
         return 0;
     }
     App.InstanceWindow = CreateInstanceWindow();
     if (App.InstanceWindow == nullptr) {
-        FreeText(&App.CopiedIcon);
-        FreeText(&App.SystemDirPath);
+        ClearCopiedIcon();
+        FreeText(&Facts.SystemDirPath);
         return 0;
     }
 

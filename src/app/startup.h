@@ -4,10 +4,11 @@
 
 #include <windows.h>
 
-enum StartAction { START_SHEET = 0, START_REBUILD = 1, START_CLEARLABELS = 2 };
+enum StartAction { START_SHEET = 0, START_REBUILD = 1, START_CLEARLABELS = 2, START_CHANGEFOLDER = 3 };
 
-// Reads the command tail: a one-shot switch, "/PLUS", or a path (after "/ChgIcon ") that
-// becomes the pending start-up file in CopiedIcon. Returns a StartAction.
+// Reads the command tail: a one-shot switch, "/PLUS", or a path that becomes the pending
+// start-up file in CopiedIcon. Returns a StartAction: START_CHANGEFOLDER when "/ChgIcon "
+// named a path that exists.
 int ReadCommandTail(const char *tail);
 // MSHTML.DLL 4.71.1712 or later means the new shell.
 BOOL IsNewShellVersion(DWORD high, DWORD low);

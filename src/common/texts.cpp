@@ -1,8 +1,8 @@
-#include "app/texts.h"
+#include "common/texts.h"
 
 #include <windows.h>
 
-#include "app/appstate.h"
+#include "common/appstate.h"
 
 const char *LoadText(unsigned id)
 {

@@ -6,7 +6,9 @@
 
 #include <windows.h>
 
-enum { CLASS_ID_BYTES = 16, CLASS_TEXT_LENGTH = 38, DESKTOP_CLASS_COUNT = 13 };
+#include "shellglue/shellkeys.h"
+
+enum { CLASS_ID_BYTES = 16, DESKTOP_CLASS_COUNT = 13 };
 
 struct ClassId {
     BYTE Bytes[CLASS_ID_BYTES];

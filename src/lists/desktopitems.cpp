@@ -1,7 +1,8 @@
 // The Desktop tab: the shell's desktop objects, each a class whose icon is its DefaultIcon
 // subkey, with a fallback title and the standard icon of the situation.
-#include "app/appstate.h"
-#include "app/sheetstate.h"
+#include "common/appstate.h"
+#include "shellglue/startfacts.h"
+#include "common/tabs.h"
 #include "lists/catalogues.h"
 #include "lists/classids.h"
 #include "lists/iconentry.h"
@@ -127,10 +128,10 @@ void BrowserDefault(char *out)
         return;
     char longPath[MAX_PATH];
     const char *path = value.Get();
-    if (App.NewShell && ExpandToLongPath(value.Get(), longPath))
+    if (Facts.NewShell && ExpandToLongPath(value.Get(), longPath))
         path = longPath;
     if (Finish(out, path))
-        Finish(out, App.NewShell ? ",-32528" : ",0");
+        Finish(out, Facts.NewShell ? ",-32528" : ",0");
 }
 
 void ChooseDefault(const DesktopRow &row, char *out)
@@ -140,11 +141,11 @@ void ChooseDefault(const DesktopRow &row, char *out)
         BrowserDefault(out);
         return;
     }
-    if (App.IntegratedShell && !App.PlusMode && row.IntegratedTemplate != nullptr) {
+    if (Facts.IntegratedShell && !Facts.PlusMode && row.IntegratedTemplate != nullptr) {
         ExpandIconTemplate(row.IntegratedTemplate, true, out, LOCATION_BUFFER);
         return;
     }
-    if (Sheet.CoolIconsAvailable) {
+    if (Facts.CoolIconsAvailable) {
         ExpandIconTemplate(row.CoolTemplate, true, out, LOCATION_BUFFER);
         return;
     }
@@ -195,7 +196,7 @@ char *JoinTexts(const char *title, const char *suffix)
 
 void AddDesktopRow(HWND list, const DesktopRow &row)
 {
-    char classText[CLASS_TEXT_LENGTH + 1];
+    char classText[CLASS_ID_LENGTH + 1];
     char key[KEY_BUFFER];
     ClassKey(row, classText, key);
     if (!InstalledForMachine(key))
@@ -246,7 +247,7 @@ void AddDesktopRow(HWND list, const DesktopRow &row)
 void AddBrowserRow(HWND list)
 {
     const DesktopRow &row = kDesktopRows[ROW_BROWSER];
-    char classText[CLASS_TEXT_LENGTH + 1];
+    char classText[CLASS_ID_LENGTH + 1];
     char key[KEY_BUFFER];
     ClassKey(row, classText, key);
     if (!InstalledForMachine(key))
@@ -272,24 +273,6 @@ void AddBrowserRow(HWND list)
 
 }  // namespace
 
-void FormatClassId(const ClassId &id, char *text)
-{
-    const BYTE *b = id.Bytes;
-    wsprintfA(text, "{%08lX-%04X-%04X-%04X-%04X%08lX}",
-              (unsigned long)((DWORD(b[0]) << 24) | (DWORD(b[1]) << 16) | (DWORD(b[2]) << 8) | b[3]),
-              (b[4] << 8) | b[5], (b[6] << 8) | b[7], (b[8] << 8) | b[9], (b[10] << 8) | b[11],
-              (unsigned long)((DWORD(b[12]) << 24) | (DWORD(b[13]) << 16) | (DWORD(b[14]) << 8) | b[15]));
-}
-
-bool SameClassId(const ClassId &a, const BYTE *bytes)
-{
-    for (int i = 0; i < CLASS_ID_BYTES; ++i) {
-        if (a.Bytes[i] != bytes[i])
-            return false;
-    }
-    return true;
-}
-
 const ClassId &DesktopClassId(int row)
 {
     return kDesktopRows[row].Id;
@@ -304,42 +287,14 @@ bool IsDesktopClass(const BYTE *bytes)
     return false;
 }
 
-int ExpandIconTemplate(const char *templateText, bool coolMark, char *out, int size)
-{
-    out[0] = '\0';
-    if (templateText == nullptr)
-        return 0;
-    for (const char *p = templateText; *p != '\0'; ++p) {
-        const char *piece;
-        bool last = false;
-        if (*p == '*')
-            piece = App.SystemDirPath != nullptr ? App.SystemDirPath : "";
-        else if (*p == '?' && coolMark)
-            piece = "cool.dll";
-        else if (*p == '|')
-            piece = "shell32.dll";
-        else {
-            piece = p;
-            last = true;
-        }
-        if (!AppendText(out, piece, size)) {
-            out[0] = '\0';
-            return 0;
-        }
-        if (last)
-            break;
-    }
-    return out[0] != '\0';
-}
-
 void FillDesktopList(HWND list)
 {
     Lists.RecycleBinShowsFull = 0;
     for (int row = 0; row < DESKTOP_ROWS; ++row) {
-        if (row == ROW_INTERNET && App.IntegratedShell)
+        if (row == ROW_INTERNET && Facts.IntegratedShell)
             continue;
         AddDesktopRow(list, kDesktopRows[row]);
     }
-    if (App.IntegratedShell)
+    if (Facts.IntegratedShell)
         AddBrowserRow(list);
 }

@@ -1,18 +1,16 @@
 #include "lists/iconentry.h"
 
 #include "ids.h"
-#include "app/appstate.h"
-#include "app/sheetstate.h"
-#include "lists/listpage.h"
 #include "shellglue/handles.h"
 #include "shellglue/paths.h"
 #include "shellglue/registry.h"
+#include "shellglue/shellkeys.h"
+#include "shellglue/startfacts.h"
 
 ListsState Lists;
 
-static const char kShellIconsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Icons";
 static const char kClsidPrefix[] = "Software\\Classes\\CLSID\\";
-enum { CLASS_ID_LENGTH = 38, SHELL_INDEX_MAX = 3 };
+enum { SHELL_INDEX_MAX = 3 };
 
 IconEntry *GetEntry(HWND list, int row)
 {
@@ -46,9 +44,7 @@ void LoadEntryIcons(const char *location, HICON *large, HICON *small)
         return;
 
     char found[MAX_PATH];
-    char *filePart = nullptr;
-    DWORD length = SearchPathA(nullptr, file, nullptr, MAX_PATH, found, &filePart);
-    if (length == 0 || length >= MAX_PATH)
+    if (!SearchFile(file, found))
         return;
     DWORD attributes = GetFileAttributesA(found);
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -66,6 +62,70 @@ void LoadEntryIcons(const char *location, HICON *large, HICON *small)
     }
     *large = bigIcon;
     *small = smallIcon;
+}
+
+static void FreeEntry(IconEntry *entry)
+{
+    if (entry->LargeIcon != nullptr)
+        DestroyIcon(entry->LargeIcon);
+    if (entry->SmallIcon != nullptr)
+        DestroyIcon(entry->SmallIcon);
+    char *texts[] = {entry->DisplayName, entry->CurrentLocation, entry->SavedLocation,
+                     entry->DefaultLocation, entry->RegistryKey};
+    for (char *text : texts) {
+        if (text != nullptr)
+            GlobalFree(text);
+    }
+    GlobalFree(entry);
+}
+
+void FreeList(HWND list)
+{
+    int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    for (int row = 0; row < count; ++row) {
+        IconEntry *entry = GetEntry(list, row);
+        if (entry == nullptr)
+            continue;
+        // Drawing between here and the reset must not find a freed record.
+        SendMessageA(list, LB_SETITEMDATA, row, 0);
+        FreeEntry(entry);
+    }
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+}
+
+int AddEntry(HWND list, const IconEntry *templateEntry)
+{
+    IconEntry *entry = static_cast<IconEntry *>(GlobalAlloc(GMEM_FIXED, sizeof(IconEntry)));
+    if (entry == nullptr)
+        return 0;
+    *entry = *templateEntry;
+    entry->LargeIcon = nullptr;
+    entry->SmallIcon = nullptr;
+
+    const char *name = templateEntry->DisplayName;
+    const char *current = templateEntry->CurrentLocation;
+    entry->DisplayName = DupString(name != nullptr ? name : "");
+    entry->CurrentLocation = DupString(current != nullptr ? current : "");
+    entry->SavedLocation = templateEntry->SavedLocation ? DupString(templateEntry->SavedLocation) : nullptr;
+    entry->DefaultLocation = templateEntry->DefaultLocation ? DupString(templateEntry->DefaultLocation) : nullptr;
+    entry->RegistryKey = templateEntry->RegistryKey ? DupString(templateEntry->RegistryKey) : nullptr;
+    bool copied = entry->DisplayName != nullptr && entry->CurrentLocation != nullptr &&
+                  (templateEntry->SavedLocation == nullptr || entry->SavedLocation != nullptr) &&
+                  (templateEntry->DefaultLocation == nullptr || entry->DefaultLocation != nullptr) &&
+                  (templateEntry->RegistryKey == nullptr || entry->RegistryKey != nullptr);
+    if (!copied) {
+        FreeEntry(entry);
+        return 0;
+    }
+
+    LoadEntryIcons(entry->CurrentLocation, &entry->LargeIcon, &entry->SmallIcon);
+
+    LRESULT added = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+    if (added == LB_ERR || added == LB_ERRSPACE) {
+        FreeEntry(entry);
+        return 0;
+    }
+    return 1;
 }
 
 // The copy a field receives: DisplayName and CurrentLocation are never null.
@@ -132,19 +192,8 @@ int UpdateEntry(HWND list, int row, const IconEntry *source, unsigned fields)
         LoadEntryIcons(entry->CurrentLocation, &entry->LargeIcon, &entry->SmallIcon);
     }
 
-    if (entry->ChangeState != STATE_UNCHANGED && !Sheet.ChangesPending) {
-        HWND page = GetParent(list);
-        HWND sheet = page != nullptr ? GetParent(page) : nullptr;
-        if (sheet != nullptr)
-            SendMessageA(sheet, UM_SETCHANGED, 0, 1);
-    }
-
-    RECT rowRect;
-    if (SendMessageA(list, LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rowRect)) != LB_ERR)
-        InvalidateRect(list, &rowRect, FALSE);
-    UpdateWindow(list);
-    if (SendMessageA(list, LB_GETCURSEL, 0, 0) == row)
-        RefreshPreview(list);
+    // The page repaints the row and its preview and tells the sheet.
+    SendMessageA(GetParent(list), UM_ROWUPDATED, WPARAM(row), entry->ChangeState != STATE_UNCHANGED);
     return 1;
 }
 
@@ -178,7 +227,7 @@ static void CommitClassEntry(const IconEntry *entry)
     // The integrated shell reads a per-user copy of the class first; keep it in step, but
     // only where the user already has one.
     bool mirror = false;
-    if (App.IntegratedShell) {
+    if (Facts.IntegratedShell) {
         RegKey userKey;
         mirror = userKey.Open(HKEY_CURRENT_USER, keyPath, KEY_WRITE);
     }
@@ -200,7 +249,7 @@ static void CommitClassEntry(const IconEntry *entry)
         if (briefcase.Open(HKEY_CLASSES_ROOT, "Briefcase\\DefaultIcon", KEY_WRITE)) {
             briefcase.Close();
             char standard[LOCATION_BUFFER];
-            CopyText(standard, App.SystemDirPath != nullptr ? App.SystemDirPath : "", LOCATION_BUFFER);
+            CopyText(standard, Facts.SystemDirPath != nullptr ? Facts.SystemDirPath : "", LOCATION_BUFFER);
             AppendText(standard, "syncui.dll,0", LOCATION_BUFFER);
             bool own = entry->DefaultLocation != nullptr && lstrcmpA(current, entry->DefaultLocation) != 0;
             WriteRegString(HKEY_CLASSES_ROOT, "Briefcase\\DefaultIcon", "", own ? current : standard);
@@ -232,18 +281,18 @@ static void CommitShellIconEntry(const IconEntry *entry)
     CopyText(own, "shell32.dll,", LOCATION_BUFFER);
     AppendText(own, index, LOCATION_BUFFER);
     char ownInSystem[LOCATION_BUFFER];
-    CopyText(ownInSystem, App.SystemDirPath != nullptr ? App.SystemDirPath : "", LOCATION_BUFFER);
+    CopyText(ownInSystem, Facts.SystemDirPath != nullptr ? Facts.SystemDirPath : "", LOCATION_BUFFER);
     bool systemFits = AppendText(ownInSystem, own, LOCATION_BUFFER) != 0;
 
     const char *current = entry->CurrentLocation;
     if (lstrcmpiA(current, own) == 0 || (systemFits && lstrcmpiA(current, ownInSystem) == 0)) {
         // Back at the shell's own picture: no override at all rather than one naming it.
         RegKey key;
-        if (key.Open(HKEY_LOCAL_MACHINE, kShellIconsKey, KEY_WRITE))
+        if (key.Open(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, KEY_WRITE))
             RegDeleteValueA(key.Get(), index);
         return;
     }
-    WriteRegString(HKEY_LOCAL_MACHINE, kShellIconsKey, index, current);
+    WriteRegString(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, index, current);
 }
 
 void CommitEntry(const IconEntry *entry)
@@ -255,4 +304,23 @@ void CommitEntry(const IconEntry *entry)
         CommitClassEntry(entry);
     else
         CommitShellIconEntry(entry);
+}
+
+int CommitChangedRows(HWND list)
+{
+    int committed = 0;
+    int count = int(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    for (int row = 0; row < count; ++row) {
+        IconEntry *entry = GetEntry(list, row);
+        if (entry == nullptr || entry->ChangeState == STATE_UNCHANGED)
+            continue;
+        CommitEntry(entry);
+        IconEntry saved;
+        ZeroMemory(&saved, sizeof saved);
+        saved.SavedLocation = entry->CurrentLocation;
+        saved.ChangeState = STATE_UNCHANGED;
+        UpdateEntry(list, row, &saved, EF_SAVEDLOCATION | EF_CHANGESTATE);
+        ++committed;
+    }
+    return committed;
 }

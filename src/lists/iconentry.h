@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "common/tabs.h"
+
 enum EntryKind : BYTE {
     KIND_ORDINARY = 0,
     KIND_RECYCLE_EMPTY = 3,
@@ -39,17 +41,25 @@ enum EntryField : unsigned {
 
 struct ListsState {
     BYTE RecycleBinShowsFull;   // set while the Desktop list is filled
-    WNDPROC PreviousListProc[5];
-    // The row the properties dialog shows; set just before it runs, cleared when it closes.
-    IconEntry *PropertiesEntry;
+    WNDPROC PreviousListProc[LIST_TAB_COUNT];
+    HWND TabLists[LIST_TAB_COUNT];  // each page's list while the page lives
 };
 
 extern ListsState Lists;
 
 // The entry of a row, or null.
 IconEntry *GetEntry(HWND list, int row);
+// A new row made of copies of the template's texts, its icons loaded; 0 when anything fails
+// (nothing is then left behind).
+int AddEntry(HWND list, const IconEntry *templateEntry);
+// Frees every row and empties the list.
+void FreeList(HWND list);
+// Changes the fields named; the page is asked to repaint the row and tell the sheet.
 int UpdateEntry(HWND list, int row, const IconEntry *source, unsigned fields);
 void CommitEntry(const IconEntry *entry);
+// Apply's part for one list: commits every changed row and marks it unchanged; returns how
+// many rows were written.
+int CommitChangedRows(HWND list);
 // Loads the large and small icon of a location; both null on any failure.
 void LoadEntryIcons(const char *location, HICON *large, HICON *small);
 

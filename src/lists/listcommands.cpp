@@ -1,9 +1,10 @@
 #include "lists/listcommands.h"
 
-#include "app/appstate.h"
-#include "app/settings.h"
-#include "app/sheetstate.h"
-#include "app/texts.h"
+#include "common/appstate.h"
+#include "common/iconclipboard.h"
+#include "common/options.h"
+#include "common/sheetgdi.h"
+#include "common/texts.h"
 #include "ids.h"
 #include "lists/iconentry.h"
 #include "lists/listpage.h"
@@ -44,14 +45,6 @@ int SetRowLocation(HWND list, int row, const char *location, BYTE state)
     return UpdateEntry(list, row, &source, EF_CURRENTLOCATION | EF_CHANGESTATE);
 }
 
-void StoreCopiedIcon(const char *location)
-{
-    char *copy = DupString(location);
-    if (App.CopiedIcon != nullptr)
-        GlobalFree(App.CopiedIcon);
-    App.CopiedIcon = copy;
-}
-
 void SetViewMode(BYTE mode)
 {
     if (mode == Settings.IconViewMode)
@@ -60,8 +53,8 @@ void SetViewMode(BYTE mode)
     BOOL scroll = Settings.IconViewMode == VIEW_SMALL || mode == VIEW_SMALL;
     Settings.IconViewMode = mode;
     for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
-        if (IsWindow(Sheet.TabLists[tab]))
-            ApplyViewMode(Sheet.TabLists[tab], scroll);
+        if (IsWindow(ListOfTab(tab)))
+            ApplyViewMode(ListOfTab(tab), scroll);
     }
 }
 
@@ -69,10 +62,10 @@ void PasteIcon(HWND list)
 {
     int row = Selection(list);
     IconEntry *entry = GetEntry(list, row);
-    if (entry == nullptr || App.CopiedIcon == nullptr)
+    if (entry == nullptr || CopiedIcon() == nullptr)
         return;
     // The clipboard may be replaced while the row updates (a message from another copy).
-    GlobalText location(DupString(App.CopiedIcon));
+    GlobalText location(DupString(CopiedIcon()));
     if (location.Get() == nullptr)
         return;
     SetRowLocation(list, row, location.Get(), ChangeStateFor(entry, location.Get()));
@@ -110,9 +103,7 @@ HICON LoadSmallMenuIcon(const char *location)
     CopyText(file, location, sizeof file);
     int index = SplitIconLocation(file);
     char found[MAX_PATH];
-    char *filePart = nullptr;
-    DWORD length = SearchPathA(nullptr, file, nullptr, MAX_PATH, found, &filePart);
-    if (length == 0 || length >= MAX_PATH)
+    if (!SearchFile(file, found))
         return nullptr;
     HICON small = nullptr;
     if (static_cast<int>(ExtractIconExA(found, index, nullptr, &small, 1)) <= 0)
@@ -142,20 +133,20 @@ void Gray(HMENU menu, UINT command)
 }
 
 // Turns the items owner-drawn or greys them; returns the icon loaded for Restore default.
-HICON PrepareItems(HMENU menu, const IconEntry *entry, MenuItemRecord *records)
+HICON PrepareItems(HMENU menu, HWND list, const IconEntry *entry, MenuItemRecord *records)
 {
     if (entry != nullptr && entry->CurrentLocation != nullptr)
-        MakeOwnerDrawn(menu, IDM_COPY, &records[0], Sheet.CopyIcon, Sheet.MenuFont);
+        MakeOwnerDrawn(menu, IDM_COPY, &records[0], Gdi.CopyIcon, Gdi.MenuFont);
     else
         Gray(menu, IDM_COPY);
 
-    if (entry != nullptr && App.CopiedIcon != nullptr)
-        MakeOwnerDrawn(menu, IDM_PASTE, &records[1], Sheet.PasteIcon, Sheet.MenuFont);
+    if (entry != nullptr && CopiedIcon() != nullptr)
+        MakeOwnerDrawn(menu, IDM_PASTE, &records[1], Gdi.PasteIcon, Gdi.MenuFont);
     else
         Gray(menu, IDM_PASTE);
 
     if (entry != nullptr)
-        MakeOwnerDrawn(menu, IDM_CHANGEICON, &records[2], Sheet.ChangedMarkIcon, Sheet.MenuFontBold);
+        MakeOwnerDrawn(menu, IDM_CHANGEICON, &records[2], Gdi.ChangedMarkIcon, Gdi.MenuFontBold);
     else
         Gray(menu, IDM_CHANGEICON);
     // Set after the item was replaced: replacing an item resets its state.
@@ -164,13 +155,13 @@ HICON PrepareItems(HMENU menu, const IconEntry *entry, MenuItemRecord *records)
     HICON defaultIcon = nullptr;
     if (entry != nullptr && entry->DefaultLocation != nullptr) {
         defaultIcon = LoadSmallMenuIcon(entry->DefaultLocation);
-        MakeOwnerDrawn(menu, IDM_DEFAULT, &records[3], defaultIcon, Sheet.MenuFont);
+        MakeOwnerDrawn(menu, IDM_DEFAULT, &records[3], defaultIcon, Gdi.MenuFont);
     } else {
         Gray(menu, IDM_DEFAULT);
     }
 
-    if (Sheet.ChangesPending)
-        MakeOwnerDrawn(menu, IDM_UNDO, &records[4], Sheet.UndoIcon, Sheet.MenuFont);
+    if (SendMessageA(SheetOf(list), UM_QUERYCHANGED, 0, 0))
+        MakeOwnerDrawn(menu, IDM_UNDO, &records[4], Gdi.UndoIcon, Gdi.MenuFont);
     else
         Gray(menu, IDM_UNDO);
 
@@ -230,7 +221,7 @@ void ShowListMenu(HWND list, POINT screenPoint, BOOL fromPreview)
     }
 
     MenuItemRecord records[MENU_RECORD_COUNT] = {};
-    HICON defaultIcon = PrepareItems(popup, entry, records);
+    HICON defaultIcon = PrepareItems(popup, list, entry, records);
 
     if (screenPoint.x == -1 && screenPoint.y == -1) {
         screenPoint.x = 0;
@@ -263,7 +254,7 @@ void RunListCommand(HWND list, int command, BOOL fromPreview)
     case IDM_COPY: {
         IconEntry *entry = GetEntry(list, Selection(list));
         if (entry != nullptr && entry->CurrentLocation != nullptr)
-            StoreCopiedIcon(entry->CurrentLocation);
+            CopyToClipboard(entry->CurrentLocation);
         break;
     }
     case IDM_PASTE:

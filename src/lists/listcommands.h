@@ -35,6 +35,9 @@ BOOL DrawMenuItem(const DRAWITEMSTRUCT *draw);
 void PaintMenuItem(HDC dc, const RECT *item, BOOL selected, const MenuItemRecord *record);
 
 void DropFilesOnList(HWND list, HWND preview, HDROP drop);
+// The theme files that are imported rather than turned into an icon: not a folder, and the
+// extension ".themi", ".theme" or ".motif".
+int IsThemeFile(const char *path);
 // (failed << 16) | (loaded & 0xFFFF)
 DWORD ImportThemeFile(const char *path);
 

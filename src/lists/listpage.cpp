@@ -2,13 +2,13 @@
 
 #include <windowsx.h>
 
-#include "app/appstate.h"
-#include "app/settings.h"
-#include "app/sheetstate.h"
+#include "common/options.h"
+#include "common/sheetgdi.h"
 #include "ids.h"
 #include "lists/catalogues.h"
 #include "lists/listcommands.h"
 #include "shellglue/paths.h"
+#include "shellglue/startfacts.h"
 
 enum { PREVIEW_SIZE = 36, PREVIEW_ICON = 32, MARK_SIZE = 16 };
 
@@ -22,6 +22,11 @@ int ListTab(HWND list)
     return static_cast<int>(GetWindowLongA(list, GWL_USERDATA));
 }
 
+HWND ListOfTab(int tab)
+{
+    return tab >= 0 && tab < LIST_TAB_COUNT ? Lists.TabLists[tab] : nullptr;
+}
+
 static HWND PageList(HWND page)
 {
     return GetDlgItem(page, IDC_ICONLIST);
@@ -31,70 +36,6 @@ static HWND PageList(HWND page)
 static HWND DrivePanelOf(HWND page)
 {
     return page != nullptr ? FindWindowExA(page, nullptr, "#32770", nullptr) : nullptr;
-}
-
-static void FreeEntry(IconEntry *entry)
-{
-    if (entry->LargeIcon != nullptr)
-        DestroyIcon(entry->LargeIcon);
-    if (entry->SmallIcon != nullptr)
-        DestroyIcon(entry->SmallIcon);
-    char *texts[] = {entry->DisplayName, entry->CurrentLocation, entry->SavedLocation,
-                     entry->DefaultLocation, entry->RegistryKey};
-    for (char *text : texts) {
-        if (text != nullptr)
-            GlobalFree(text);
-    }
-    GlobalFree(entry);
-}
-
-void FreeList(HWND list)
-{
-    int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
-    for (int row = 0; row < count; ++row) {
-        IconEntry *entry = GetEntry(list, row);
-        if (entry == nullptr)
-            continue;
-        // Drawing between here and the reset must not find a freed record.
-        SendMessageA(list, LB_SETITEMDATA, row, 0);
-        FreeEntry(entry);
-    }
-    SendMessageA(list, LB_RESETCONTENT, 0, 0);
-}
-
-int AddEntry(HWND list, const IconEntry *templateEntry)
-{
-    IconEntry *entry = static_cast<IconEntry *>(GlobalAlloc(GMEM_FIXED, sizeof(IconEntry)));
-    if (entry == nullptr)
-        return 0;
-    *entry = *templateEntry;
-    entry->LargeIcon = nullptr;
-    entry->SmallIcon = nullptr;
-
-    const char *name = templateEntry->DisplayName;
-    const char *current = templateEntry->CurrentLocation;
-    entry->DisplayName = DupString(name != nullptr ? name : "");
-    entry->CurrentLocation = DupString(current != nullptr ? current : "");
-    entry->SavedLocation = templateEntry->SavedLocation ? DupString(templateEntry->SavedLocation) : nullptr;
-    entry->DefaultLocation = templateEntry->DefaultLocation ? DupString(templateEntry->DefaultLocation) : nullptr;
-    entry->RegistryKey = templateEntry->RegistryKey ? DupString(templateEntry->RegistryKey) : nullptr;
-    bool copied = entry->DisplayName != nullptr && entry->CurrentLocation != nullptr &&
-                  (templateEntry->SavedLocation == nullptr || entry->SavedLocation != nullptr) &&
-                  (templateEntry->DefaultLocation == nullptr || entry->DefaultLocation != nullptr) &&
-                  (templateEntry->RegistryKey == nullptr || entry->RegistryKey != nullptr);
-    if (!copied) {
-        FreeEntry(entry);
-        return 0;
-    }
-
-    LoadEntryIcons(entry->CurrentLocation, &entry->LargeIcon, &entry->SmallIcon);
-
-    LRESULT added = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
-    if (added == LB_ERR || added == LB_ERRSPACE) {
-        FreeEntry(entry);
-        return 0;
-    }
-    return 1;
 }
 
 void FillList(HWND list)
@@ -109,8 +50,8 @@ void FillList(HWND list)
         char previous[MAX_PATH];
         DWORD length = GetCurrentDirectoryA(MAX_PATH, previous);
         bool restore = length != 0 && length < MAX_PATH;
-        if (App.SystemDirPath != nullptr)
-            SetCurrentDirectoryA(App.SystemDirPath);
+        if (Facts.SystemDirPath != nullptr)
+            SetCurrentDirectoryA(Facts.SystemDirPath);
         FillDesktopList(list);
         if (restore)
             SetCurrentDirectoryA(previous);
@@ -149,7 +90,7 @@ void RefreshPreview(HWND list)
             FillRect(memoryDc, &all, GetSysColorBrush(COLOR_WINDOW));
             if (selected >= 0) {
                 HICON icon = entry != nullptr && entry->LargeIcon != nullptr ? entry->LargeIcon
-                                                                              : Sheet.FallbackIconLarge;
+                                                                              : Gdi.FallbackIconLarge;
                 if (icon != nullptr)
                     DrawIconEx(memoryDc, 2, 2, icon, PREVIEW_ICON, PREVIEW_ICON, 0, nullptr, DI_NORMAL);
             }
@@ -200,31 +141,31 @@ static void DrawRowIcons(HDC dc, const RECT &row, const IconEntry *entry)
     bool large = Settings.IconViewMode != 0;
     HICON main = large ? entry->LargeIcon : entry->SmallIcon;
     if (main == nullptr)
-        main = large ? Sheet.FallbackIconLarge : Sheet.FallbackIconSmall;
+        main = large ? Gdi.FallbackIconLarge : Gdi.FallbackIconSmall;
     int left = row.left + Settings.IconLeftMargin;
     if (main != nullptr)
         DrawIconEx(dc, left, (row.top + row.bottom - size) / 2, main, size, size, 0, nullptr, DI_NORMAL);
 
     if (Settings.IconViewMode == 2) {
-        HICON small = entry->SmallIcon != nullptr ? entry->SmallIcon : Sheet.FallbackIconSmall;
+        HICON small = entry->SmallIcon != nullptr ? entry->SmallIcon : Gdi.FallbackIconSmall;
         int smallSize = Settings.IconSizeS;
         if (small != nullptr)
             DrawIconEx(dc, left + size + 2, (row.top + row.bottom - smallSize) / 2, small, smallSize, smallSize,
                        0, nullptr, DI_NORMAL);
     }
 
-    if (entry->ChangeState != STATE_UNCHANGED && Sheet.ChangedMarkIcon != nullptr) {
+    if (entry->ChangeState != STATE_UNCHANGED && Gdi.ChangedMarkIcon != nullptr) {
         int y = (row.top + row.bottom) / 2 - MARK_SIZE / 2;
-        DrawIconEx(dc, 0, y, Sheet.ChangedMarkIcon, 0, 0, 0, nullptr, DI_NORMAL);
+        DrawIconEx(dc, 0, y, Gdi.ChangedMarkIcon, 0, 0, 0, nullptr, DI_NORMAL);
         // A theme import marks its rows bolder: the same mark one pixel further left.
         if (entry->ChangeState == STATE_THEME)
-            DrawIconEx(dc, -1, y, Sheet.ChangedMarkIcon, 0, 0, 0, nullptr, DI_NORMAL);
+            DrawIconEx(dc, -1, y, Gdi.ChangedMarkIcon, 0, 0, 0, nullptr, DI_NORMAL);
     }
 }
 
 static void DrawRowTitle(HDC dc, const RECT &textArea, const IconEntry *entry, bool selected)
 {
-    HFONT font = Settings.IconViewMode != 0 ? Sheet.ListFontLarge : Sheet.ListFont;
+    HFONT font = Settings.IconViewMode != 0 ? Gdi.ListFontLarge : Gdi.ListFont;
     HGDIOBJ oldFont = font != nullptr ? SelectObject(dc, font) : nullptr;
     int oldMode = SetBkMode(dc, TRANSPARENT);
     COLORREF oldColour = SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
@@ -328,19 +269,20 @@ static LRESULT CALLBACK PreviewSubclass(HWND preview, UINT message, WPARAM wPara
 
 // --- page procedure ----------------------------------------------------------------------
 
-static BOOL OnInitDialog(HWND page)
+// The frame passes the page's tab as the creation parameter.
+static BOOL OnInitDialog(HWND page, LPARAM tabParameter)
 {
     LONG style = GetWindowLongA(page, GWL_STYLE);
     SetWindowLongA(page, GWL_STYLE, style & ~(WS_CAPTION | WS_DISABLED));
     SetWindowPos(page, nullptr, 0, 0, 0, 0,
                  SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
-    int tab = App.CurrentTab;
+    int tab = int(tabParameter);
     if (tab < 0 || tab >= LIST_TAB_COUNT)
         tab = 0;
     HWND list = PageList(page);
     HWND preview = GetDlgItem(page, IDC_PREVIEW);
-    Sheet.TabLists[tab] = list;
+    Lists.TabLists[tab] = list;
     SetWindowLongA(list, GWL_USERDATA, tab);
 
     DragAcceptFiles(list, TRUE);
@@ -366,8 +308,8 @@ static void OnDestroy(HWND page)
     if (tab >= 0 && tab < LIST_TAB_COUNT && Lists.PreviousListProc[tab] != nullptr) {
         SetWindowLongA(list, GWL_WNDPROC, reinterpret_cast<LONG>(Lists.PreviousListProc[tab]));
         Lists.PreviousListProc[tab] = nullptr;
-        if (Sheet.TabLists[tab] == list)
-            Sheet.TabLists[tab] = nullptr;
+        if (Lists.TabLists[tab] == list)
+            Lists.TabLists[tab] = nullptr;
     }
     SetWindowLongA(list, GWL_USERDATA, 0);
 
@@ -468,14 +410,30 @@ static BOOL OnApplyDriveIcons(HWND page)
     return TRUE;
 }
 
-static BOOL OnIconsChanged(LPARAM row)
+// Icons changed on this page: the drive panel shows the first row's icon for drives without
+// their own. Only the shown Drive tab has a panel to redraw.
+static BOOL OnIconsChanged(HWND page, LPARAM row)
 {
-    if (App.CurrentTab != TAB_DRIVE || (row != 0 && row != -1))
+    if (ListTab(PageList(page)) != TAB_DRIVE || (row != 0 && row != -1) || !IsWindowVisible(page))
         return TRUE;
-    HWND driveList = Sheet.TabLists[TAB_DRIVE];
-    HWND panel = driveList != nullptr ? DrivePanelOf(GetParent(driveList)) : nullptr;
+    HWND panel = DrivePanelOf(page);
     if (panel != nullptr)
         InvalidateRect(GetDlgItem(panel, IDC_DP_DRIVES), nullptr, FALSE);
+    return TRUE;
+}
+
+static BOOL OnRowUpdated(HWND page, int row, bool changed)
+{
+    HWND list = PageList(page);
+    HWND sheet = GetParent(page);
+    if (changed && sheet != nullptr && !SendMessageA(sheet, UM_QUERYCHANGED, 0, 0))
+        SendMessageA(sheet, UM_SETCHANGED, 0, 1);
+    RECT rowRect;
+    if (SendMessageA(list, LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rowRect)) != LB_ERR)
+        InvalidateRect(list, &rowRect, FALSE);
+    UpdateWindow(list);
+    if (SendMessageA(list, LB_GETCURSEL, 0, 0) == row)
+        RefreshPreview(list);
     return TRUE;
 }
 
@@ -483,7 +441,7 @@ INT_PTR CALLBACK IconListPage(HWND page, UINT message, WPARAM wParam, LPARAM lPa
 {
     switch (message) {
     case WM_INITDIALOG:
-        return OnInitDialog(page);
+        return OnInitDialog(page, lParam);
     case WM_DESTROY:
         OnDestroy(page);
         return FALSE;
@@ -502,7 +460,9 @@ INT_PTR CALLBACK IconListPage(HWND page, UINT message, WPARAM wParam, LPARAM lPa
     case UM_APPLYDRIVEICONS:
         return OnApplyDriveIcons(page);
     case UM_ICONSCHANGED:
-        return OnIconsChanged(lParam);
+        return OnIconsChanged(page, lParam);
+    case UM_ROWUPDATED:
+        return OnRowUpdated(page, int(wParam), lParam != 0);
     default:
         return FALSE;
     }

@@ -1,21 +1,21 @@
 #include "lists/properties.h"
 
-#include "app/appstate.h"
-#include "app/texts.h"
+#include "common/appstate.h"
+#include "common/texts.h"
 #include "ids.h"
 #include "shellglue/paths.h"
+#include "shellglue/shellkeys.h"
 
 
 namespace {
 
-const char kShellIconsPlace[] =
-    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Icons";
+const char kShellIconsPlace[] = "HKEY_LOCAL_MACHINE\\" SHELL_ICONS_KEY;
 // "(なし)" in code page 932: restoring the browser row removes its icon key, so there is no
 // standard location to show.
 const char kNoneText[] = "(\x82\xc8\x82\xb5)";
 const char kUnknownText[] = "(Unknown)";
 
-enum { PLACE_BUFFER = 160, CLASS_ID_LENGTH = 38 };
+enum { PLACE_BUFFER = 160 };
 
 void SetCaption(HWND dialog, const char *name)
 {
@@ -32,9 +32,10 @@ void SetCaption(HWND dialog, const char *name)
     GlobalFree(caption);
 }
 
-BOOL OnInitDialog(HWND dialog)
+// The row comes as the dialog's creation parameter.
+BOOL OnInitDialog(HWND dialog, LPARAM parameter)
 {
-    IconEntry *entry = Lists.PropertiesEntry;
+    const IconEntry *entry = reinterpret_cast<const IconEntry *>(parameter);
     if (entry == nullptr) {
         EndDialog(dialog, 2);
         return TRUE;
@@ -61,7 +62,6 @@ BOOL OnCommand(HWND dialog, int id)
 {
     if (id != IDOK && id != IDCANCEL)
         return FALSE;
-    Lists.PropertiesEntry = nullptr;
     EndDialog(dialog, 1);
     return TRUE;
 }
@@ -107,7 +107,7 @@ INT_PTR CALLBACK PropertiesDialog(HWND dialog, UINT message, WPARAM wParam, LPAR
 {
     switch (message) {
     case WM_INITDIALOG:
-        return OnInitDialog(dialog);
+        return OnInitDialog(dialog, lParam);
     case WM_COMMAND:
         return OnCommand(dialog, LOWORD(wParam));
     case WM_ACTIVATEAPP:
@@ -118,10 +118,6 @@ INT_PTR CALLBACK PropertiesDialog(HWND dialog, UINT message, WPARAM wParam, LPAR
 
 INT_PTR ShowProperties(HWND owner, IconEntry *entry)
 {
-    Lists.PropertiesEntry = entry;
-    INT_PTR result = DialogBoxParamA(AppInstance(), MAKEINTRESOURCEA(IDD_PROPERTIES), owner,
-                                     PropertiesDialog, 0);
-    // A template that failed to load never reached OK: do not leave a stale pointer behind.
-    Lists.PropertiesEntry = nullptr;
-    return result;
+    return DialogBoxParamA(AppInstance(), MAKEINTRESOURCEA(IDD_PROPERTIES), owner, PropertiesDialog,
+                           reinterpret_cast<LPARAM>(entry));
 }

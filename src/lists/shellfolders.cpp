@@ -1,6 +1,7 @@
 // The Special tab: every registered shell folder with an icon and a title of its own that
 // is not a desktop item. There is no catalogue; only a few folders have a known standard icon.
-#include "app/appstate.h"
+#include "common/appstate.h"
+#include "shellglue/startfacts.h"
 #include "lists/catalogues.h"
 #include "lists/classids.h"
 #include "lists/iconentry.h"
@@ -54,30 +55,6 @@ const KnownFolder kKnownFolders[KNOWN_FOLDERS] = {
      "*WEBCHECK.DLL"},
 };
 
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
-// Reads count hex digits (an even number) from text into count / 2 bytes, first digits first.
-bool ReadHexGroup(const char *text, int count, BYTE *out)
-{
-    for (int i = 0; i < count; i += 2) {
-        int high = HexDigit(text[i]);
-        int low = HexDigit(text[i + 1]);
-        if (high < 0 || low < 0)
-            return false;
-        out[i / 2] = BYTE((high << 4) | low);
-    }
-    return true;
-}
-
 // A bounded path: Software\Classes\CLSID\<name><tail>.
 void ClassSubkey(const char *name, const char *tail, char *key)
 {
@@ -120,7 +97,7 @@ void KnownDefault(const BYTE *bytes, int first, int last, char *out)
 // One enumerated class: the tests stop at the first that fails.
 void ConsiderClass(HWND list, const char *name, DWORD length, int first, int last)
 {
-    if (length != CLASS_TEXT_LENGTH)
+    if (length != CLASS_ID_LENGTH)
         return;
     char key[KEY_BUFFER];
     ClassSubkey(name, "\\DefaultIcon", key);
@@ -156,36 +133,13 @@ void ConsiderClass(HWND list, const char *name, DWORD length, int first, int las
 
 }  // namespace
 
-int ParseGuidText(const char *text, BYTE *bytes)
-{
-    if (text == nullptr || text[0] != '{')
-        return 0;
-    for (int i = 1; i < CLASS_TEXT_LENGTH; ++i) {
-        if (text[i] == '\0')
-            return 0;
-    }
-    if (text[CLASS_TEXT_LENGTH - 1] != '}' || text[CLASS_TEXT_LENGTH] != '\0')
-        return 0;
-    if (text[9] != '-' || text[14] != '-' || text[19] != '-' || text[24] != '-')
-        return 0;
-
-    // Every group is hex digits only: no sign, blank or "0x" slips through as a number.
-    BYTE parsed[CLASS_ID_BYTES];
-    if (!ReadHexGroup(text + 1, 8, parsed) || !ReadHexGroup(text + 10, 4, parsed + 4) ||
-        !ReadHexGroup(text + 15, 4, parsed + 6) || !ReadHexGroup(text + 20, 4, parsed + 8) ||
-        !ReadHexGroup(text + 25, 12, parsed + 10))
-        return 0;
-    CopyMemory(bytes, parsed, CLASS_ID_BYTES);
-    return 1;
-}
-
 void FillShellFolderList(HWND list)
 {
     RegKey classes;
     if (!classes.Open(HKEY_LOCAL_MACHINE, kClassesKey, KEY_READ))
         return;
-    int first = App.NewShell ? FIRST_NEW_SHELL_ROW : 0;
-    int last = App.NewShell ? KNOWN_FOLDERS - 1 : FIRST_NEW_SHELL_ROW - 1;
+    int first = Facts.NewShell ? FIRST_NEW_SHELL_ROW : 0;
+    int last = Facts.NewShell ? KNOWN_FOLDERS - 1 : FIRST_NEW_SHELL_ROW - 1;
 
     char name[CLASS_NAME_BUFFER];
     for (DWORD index = 0;; ++index) {

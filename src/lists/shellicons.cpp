@@ -1,17 +1,19 @@
 // The shell's standard pictures that the Shell Icons key can override, by shell32.dll index.
 #include "lists/catalogues.h"
 
-#include "app/appstate.h"
-#include "app/sheetstate.h"
+#include "common/appstate.h"
+#include "shellglue/startfacts.h"
+#include "common/tabs.h"
 #include "lists/iconentry.h"
 #include "lists/listpage.h"
 #include "shellglue/handles.h"
 #include "shellglue/paths.h"
 #include "shellglue/registry.h"
+#include "shellglue/shellkeys.h"
 
 namespace {
 
-const char kShellIconsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Icons";
+
 
 struct ShellIconRow {
     BYTE index;          // value name under Shell Icons and icon index in shell32.dll
@@ -82,7 +84,7 @@ RowRange RangeOfTab(int tab)
     case TAB_DRIVE:
         return {13, 20};
     case TAB_STARTMENU:
-        return {21, App.IntegratedShell ? 34 : 32};
+        return {21, Facts.IntegratedShell ? 34 : 32};
     default:
         return {0, -1};
     }
@@ -93,7 +95,7 @@ void SystemLocation(char *location, const char *file, int index)
 {
     char tail[32];
     wsprintfA(tail, "%s,%d", file, index);
-    CopyText(location, App.SystemDirPath != nullptr ? App.SystemDirPath : "", LOCATION_BUFFER);
+    CopyText(location, Facts.SystemDirPath != nullptr ? Facts.SystemDirPath : "", LOCATION_BUFFER);
     AppendText(location, tail, LOCATION_BUFFER);
 }
 
@@ -102,7 +104,7 @@ void SystemLocation(char *location, const char *file, int index)
 void FillShellIconsList(HWND list, int tab)
 {
     RowRange range = RangeOfTab(tab);
-    bool coolRule = Sheet.CoolIconsAvailable && (!App.IntegratedShell || App.PlusMode);
+    bool coolRule = Facts.CoolIconsAvailable && (!Facts.IntegratedShell || Facts.PlusMode);
 
     for (int row = range.first; row <= range.last; ++row) {
         int index = kRows[row].index;
@@ -113,7 +115,7 @@ void FillShellIconsList(HWND list, int tab)
         SystemLocation(own, "shell32.dll", index);
 
         // An empty override counts as none: the shell then draws its own picture too.
-        GlobalText value(ReadRegString(HKEY_LOCAL_MACHINE, kShellIconsKey, name));
+        GlobalText value(ReadRegString(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, name));
         const char *current = value.Get() != nullptr && value.Get()[0] != '\0' ? value.Get() : own;
 
         char standard[LOCATION_BUFFER];

@@ -4,16 +4,17 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
-#include "app/appstate.h"
-#include "app/instance.h"
-#include "app/settings.h"
-#include "app/texts.h"
+#include "common/appstate.h"
+#include "common/iconclipboard.h"
+#include "common/options.h"
+#include "common/texts.h"
 #include "ids.h"
 #include "picker/pickerstate.h"
 #include "shellglue/iconlocation.h"
 #include "shellglue/paths.h"
 
-ChangeIconCall IconCall;
+static DWORD RandomState;
+static const char kNoCopyProperty[] = "TilefoxGridNoCopy";
 
 enum {
     MESSAGE_BUFFER = TEXT_BUFFER + MAX_PATH + 16,
@@ -23,6 +24,11 @@ enum {
 
 // ---------------------------------------------------------------------------------------
 // Small helpers
+
+ChangeIconRequest *ChangeIconRequestOf(HWND dialog)
+{
+    return dialog != nullptr ? reinterpret_cast<ChangeIconRequest *>(GetWindowLongA(dialog, DWL_USER)) : nullptr;
+}
 
 static HWND Grid(HWND dialog)
 {
@@ -39,20 +45,6 @@ static bool IsFolder(const char *path)
 {
     DWORD attributes = GetFileAttributesA(path);
     return attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-// SearchPathA in the default order; a result that does not fit in MAX_PATH counts as not found.
-static bool SearchFile(const char *name, char *found)
-{
-    if (name[0] == '\0')
-        return false;
-    char *filePart = nullptr;
-    DWORD length = SearchPathA(nullptr, name, nullptr, MAX_PATH, found, &filePart);
-    if (length == 0 || length >= MAX_PATH) {
-        found[0] = '\0';
-        return false;
-    }
-    return true;
 }
 
 static void ReadFileNameField(HWND dialog, char *text)
@@ -154,7 +146,7 @@ static void OnGridContextMenu(HWND grid, LPARAM lParam)
     }
     HMENU popup = GetSubMenu(menu, MENUPOS_GRID);
     // Copy only makes sense when a sheet can take the icon, and not while picking one to copy.
-    if (App.IconPickMode == 1 || FindWindowA(INSTANCE_CLASS, nullptr) == nullptr) {
+    if (GetPropA(grid, kNoCopyProperty) != nullptr || FindWindowA(INSTANCE_CLASS, nullptr) == nullptr) {
         DeleteMenu(popup, 0, MF_BYPOSITION);
         DeleteMenu(popup, 0, MF_BYPOSITION);
     }
@@ -176,6 +168,14 @@ static void OnGridContextMenu(HWND grid, LPARAM lParam)
     } else if (command == IDM_GRID_SELECT) {
         PostMessageA(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(grid), LBN_DBLCLK), LPARAM(grid));
     }
+}
+
+void SetGridCopyAllowed(HWND grid, BOOL allowed)
+{
+    if (allowed)
+        RemovePropA(grid, kNoCopyProperty);
+    else
+        SetPropA(grid, kNoCopyProperty, reinterpret_cast<HANDLE>(1));
 }
 
 LRESULT CALLBACK IconGridProc(HWND grid, UINT message, WPARAM wParam, LPARAM lParam)
@@ -201,13 +201,13 @@ LRESULT CALLBACK IconGridProc(HWND grid, UINT message, WPARAM wParam, LPARAM lPa
 
 void SeedPickerRandom(DWORD seed)
 {
-    IconCall.RandomState = seed;
+    RandomState = seed;
 }
 
 int NextPickerRandom()
 {
-    IconCall.RandomState = IconCall.RandomState * 214013u + 2531011u;
-    return int((IconCall.RandomState >> 16) & 0x7FFF);
+    RandomState = RandomState * 214013u + 2531011u;
+    return int((RandomState >> 16) & 0x7FFF);
 }
 
 POINT ScatteredPosition(int screenWidth, int screenHeight, int width, int height)
@@ -232,17 +232,17 @@ int ClosingSteps(int speed)
     return steps < 8 ? 8 : steps;
 }
 
-static void AnimateOpening(HWND dialog)
+static void AnimateOpening(HWND dialog, const ChangeIconRequest *call)
 {
-    if (Settings.DialogAnimation == 0 || !IconCall.HasAnchor)
+    if (call->DialogAnimation == 0 || !call->HasAnchor)
         return;
     RECT rect;
     GetWindowRect(dialog, &rect);
     int width = rect.right - rect.left;
     int height = rect.bottom - rect.top;
-    int px = IconCall.Anchor.x;
-    int py = IconCall.Anchor.y;
-    int steps = OpeningSteps(width, Settings.DialogAnimation);
+    int px = call->Anchor.x;
+    int py = call->Anchor.y;
+    int steps = OpeningSteps(width, call->DialogAnimation);
     for (int i = 1; i < steps; ++i) {
         MoveWindow(dialog, px + i * (rect.left - px) / steps, py + i * (rect.top - py) / steps,
                    width * i / steps, height * i / steps, TRUE);
@@ -252,24 +252,24 @@ static void AnimateOpening(HWND dialog)
     MoveWindow(dialog, rect.left, rect.top, width, height, TRUE);
 }
 
-static void AnimateClosing(HWND dialog)
+static void AnimateClosing(HWND dialog, const ChangeIconRequest *call)
 {
-    if (Settings.DialogAnimation == 0 || !IconCall.HasAnchor)
+    if (call->DialogAnimation == 0 || !call->HasAnchor)
         return;
-    HWND owner = IconCall.Owner;
+    HWND owner = call->Owner;
     if (owner != nullptr && !IsWindowVisible(owner))
         owner = nullptr;
     RECT rect;
     GetWindowRect(dialog, &rect);
     int width = rect.right - rect.left;
     int height = rect.bottom - rect.top;
-    POINT target = IconCall.Anchor;
-    if (App.IconPickMode == 1) {
+    POINT target = call->Anchor;
+    if (call->Mode == PICK_COPY) {
         // The copied icon stays here; shrink into the dialog itself.
         target.x = (rect.left + rect.right) / 2;
         target.y = (rect.top + rect.bottom) / 2;
     }
-    int steps = ClosingSteps(Settings.DialogAnimation);
+    int steps = ClosingSteps(call->DialogAnimation);
     if (owner != nullptr)
         SetForegroundWindow(owner);
     for (int c = steps - 1; c >= 1; --c) {
@@ -285,18 +285,18 @@ static void AnimateClosing(HWND dialog)
 // ---------------------------------------------------------------------------------------
 // Initialisation
 
-static void SetCaption(HWND dialog)
+static void SetCaption(HWND dialog, const ChangeIconRequest *call)
 {
     char caption[TEXT_BUFFER];
-    if (App.IconPickMode == 1) {
+    if (call->Mode == PICK_COPY) {
         CopyText(caption, LoadText(IDS_SELECTICON), TEXT_BUFFER);
     } else {
         char text[TEXT_BUFFER + 3 + MAX_PATH];
         CopyText(text, LoadText(IDS_CHANGEICON), TEXT_BUFFER);
-        if (IconCall.TitleSuffix != nullptr && IconCall.TitleSuffix[0] != '\0') {
+        if (call->TitleSuffix != nullptr && call->TitleSuffix[0] != '\0') {
             AppendText(text, " - ", sizeof text);
             char suffix[MAX_PATH];
-            CopyText(suffix, IconCall.TitleSuffix, MAX_PATH);
+            CopyText(suffix, call->TitleSuffix, MAX_PATH);
             AppendText(text, suffix, sizeof text);
         }
         CutToBytes(text, TEXT_BUFFER - 1);
@@ -306,28 +306,28 @@ static void SetCaption(HWND dialog)
 }
 
 // Grows the grid to the configured rows and moves what lies below it; returns the growth.
-static int LayOutForRows(HWND dialog)
+static int LayOutForRows(HWND dialog, const ChangeIconRequest *call)
 {
     HWND grid = Grid(dialog);
     RECT client;
     RECT outer;
     GetClientRect(grid, &client);
     GetWindowRect(grid, &outer);
-    int rows = Settings.DialogRows > 0 ? Settings.DialogRows : 4;
+    int rows = call->DialogRows > 0 ? call->DialogRows : 4;
     int growth = GRID_CELL_HEIGHT * rows + 1 - client.bottom;
     SetWindowPos(grid, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top + growth,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    if (App.IconPickMode == 1)
+    if (call->Mode == PICK_COPY)
         growth += 2;
 
-    MoveControlBy(dialog, IDOK, App.IconPickMode == 3 ? 4 : 0, growth);
-    MoveControlBy(dialog, IDCANCEL, App.IconPickMode == 3 ? 2 : 0, growth);
+    MoveControlBy(dialog, IDOK, call->Mode == PICK_FOLDER_RESTORE ? 4 : 0, growth);
+    MoveControlBy(dialog, IDCANCEL, call->Mode == PICK_FOLDER_RESTORE ? 2 : 0, growth);
     MoveControlBy(dialog, IDC_CI_BROWSE, 0, growth);
-    if (App.IconPickMode == 3) {
+    if (call->Mode == PICK_FOLDER_RESTORE) {
         ShowWindow(GetDlgItem(dialog, IDC_CI_DEFAULT), SW_SHOW);
         MoveControlBy(dialog, IDC_CI_DEFAULT, 0, growth);
     }
-    if (App.IconPickMode == 1) {
+    if (call->Mode == PICK_COPY) {
         HWND status = GetDlgItem(dialog, IDC_CI_STATUS);
         MoveControlBy(dialog, IDC_CI_STATUS, 0, growth);
         ShowWindow(status, SW_SHOW);
@@ -338,7 +338,7 @@ static int LayOutForRows(HWND dialog)
     return growth;
 }
 
-static void PlaceDialog(HWND dialog, int growth)
+static void PlaceDialog(HWND dialog, const ChangeIconRequest *call, int growth)
 {
     RECT rect;
     GetWindowRect(dialog, &rect);
@@ -348,12 +348,12 @@ static void PlaceDialog(HWND dialog, int growth)
     int screenHeight = GetSystemMetrics(SM_CYSCREEN);
     int x = rect.left;
     int y = rect.top;
-    if (App.IconPickMode == 2 || App.IconPickMode == 3) {
+    if (call->Mode == PICK_FOLDER || call->Mode == PICK_FOLDER_RESTORE) {
         SeedPickerRandom(GetTickCount());
         POINT position = ScatteredPosition(screenWidth, screenHeight, width, height);
         x = position.x;
         y = position.y;
-    } else if (IconCall.Owner != nullptr) {
+    } else if (call->Owner != nullptr) {
         if (rect.bottom + growth > screenHeight && height <= screenHeight)
             y = screenHeight - height;
     } else {
@@ -365,11 +365,11 @@ static void PlaceDialog(HWND dialog, int growth)
 
 // Finds the file named by the target; a missing one gives the system's shell32.dll. Returns
 // the index to select, -1 for none.
-static int OpenStartFile(HWND dialog, char *display)
+static int OpenStartFile(HWND dialog, ChangeIconRequest *call, char *display)
 {
-    CopyText(display, IconCall.Target, MAX_PATH);
+    CopyText(display, call->Target, MAX_PATH);
     char found[MAX_PATH];
-    if (!SearchFile(IconCall.Target, found) || IsFolder(found)) {
+    if (!SearchFile(call->Target, found) || IsFolder(found)) {
         char system[MAX_PATH];
         UINT length = GetSystemDirectoryA(system, MAX_PATH - 1);
         if (length == 0 || length >= MAX_PATH - 1)
@@ -377,37 +377,40 @@ static int OpenStartFile(HWND dialog, char *display)
         AddBackslash(system);
         CopyText(display, system, MAX_PATH);
         AppendText(display, "shell32.dll", MAX_PATH);
-        CopyText(IconCall.Target, display, MAX_PATH);
-        IconCall.CurrentIndex = 0;
+        CopyText(call->Target, display, MAX_PATH);
+        call->CurrentIndex = 0;
         return 0;
     }
-    CopyText(IconCall.Target, found, MAX_PATH);
-    if (IconCall.CurrentIndex < 0 || IconCall.CurrentIndex >= IconCount(IconCall.Target)) {
-        ShowIndex(dialog, IconCall.CurrentIndex);
+    CopyText(call->Target, found, MAX_PATH);
+    if (call->CurrentIndex < 0 || call->CurrentIndex >= IconCount(call->Target)) {
+        ShowIndex(dialog, call->CurrentIndex);
         return -1;
     }
-    return IconCall.CurrentIndex;
+    return call->CurrentIndex;
 }
 
-static INT_PTR OnInitDialog(HWND dialog)
+static INT_PTR OnInitDialog(HWND dialog, LPARAM parameter)
 {
-    IconCall.Dialog = dialog;
-    SetCaption(dialog);
+    ChangeIconRequest *call = reinterpret_cast<ChangeIconRequest *>(parameter);
+    SetWindowLongA(dialog, DWL_USER, LONG(parameter));
+    call->Dialog = dialog;
+    SetCaption(dialog, call);
     SendDlgItemMessageA(dialog, IDC_CI_FILENAME, EM_LIMITTEXT, FILENAME_LIMIT, 0);
     // Windows 95 does not take the column width from the measured item.
     SendDlgItemMessageA(dialog, IDC_CI_GRID, LB_SETCOLUMNWIDTH, GRID_CELL_WIDTH, 0);
-    PlaceDialog(dialog, LayOutForRows(dialog));
+    PlaceDialog(dialog, call, LayOutForRows(dialog, call));
 
     char display[MAX_PATH];
-    int selection = OpenStartFile(dialog, display);
+    int selection = OpenStartFile(dialog, call, display);
     SetDlgItemTextA(dialog, IDC_CI_FILENAME, display);
-    FillIconGrid(Grid(dialog), IconCall.Target);
+    FillIconGrid(Grid(dialog), call->Target);
     SendDlgItemMessageA(dialog, IDC_CI_GRID, LB_SETCURSEL, WPARAM(selection), 0);
     PostSelectionChange(dialog);
 
-    AnimateOpening(dialog);
+    AnimateOpening(dialog, call);
 
     HWND grid = Grid(dialog);
+    SetGridCopyAllowed(grid, call->Mode != PICK_COPY);
     SetWindowLongA(grid, GWL_USERDATA, LONG(SetWindowLongA(grid, GWL_WNDPROC, LONG(IconGridProc))));
     DragAcceptFiles(dialog, TRUE);
     return TRUE;
@@ -418,15 +421,16 @@ static INT_PTR OnInitDialog(HWND dialog)
 
 static void OnFileNameChange(HWND dialog)
 {
+    ChangeIconRequest *call = ChangeIconRequestOf(dialog);
     char typed[MAX_PATH];
     char found[MAX_PATH];
     ReadFileNameField(dialog, typed);
     if (!SearchFile(typed, found) || IsFolder(found) || IconCount(found) < 1)
         return;
-    if (CompareShortPaths(found, IconCall.Target) == 0)
+    if (CompareShortPaths(found, call->Target) == 0)
         return;
-    CopyText(IconCall.Target, found, MAX_PATH);
-    FillIconGrid(Grid(dialog), IconCall.Target);
+    CopyText(call->Target, found, MAX_PATH);
+    FillIconGrid(Grid(dialog), call->Target);
     SendDlgItemMessageA(dialog, IDC_CI_GRID, LB_SETCURSEL, 0, 0);
     PostSelectionChange(dialog);
 }
@@ -435,12 +439,13 @@ static void OnFileNameChange(HWND dialog)
 // sends the focus back to the field.
 static bool CheckFileName(HWND dialog)
 {
+    ChangeIconRequest *call = ChangeIconRequestOf(dialog);
     char typed[MAX_PATH];
     ReadFileNameField(dialog, typed);
     TrimLeadingSpaces(TrimTrailingSpaces(typed));
     if (typed[0] == '\0') {
         Warn(dialog, IDS_NOFILENAME, nullptr);
-        SetDlgItemTextA(dialog, IDC_CI_FILENAME, IconCall.Target);
+        SetDlgItemTextA(dialog, IDC_CI_FILENAME, call->Target);
         FocusFileName(dialog);
         return false;
     }
@@ -448,15 +453,15 @@ static bool CheckFileName(HWND dialog)
     char found[MAX_PATH];
     UINT warning;
     if (!SearchFile(typed, found) || IsFolder(found)) {
-        CopyText(IconCall.Target, typed, MAX_PATH);
+        CopyText(call->Target, typed, MAX_PATH);
         warning = IDS_FILENOTFOUND;
     } else if (IconCount(found) >= 1) {
         return true;
     } else {
-        CopyText(IconCall.Target, found, MAX_PATH);
+        CopyText(call->Target, found, MAX_PATH);
         warning = IDS_NOUSABLEICONS;
     }
-    FillIconGrid(Grid(dialog), IconCall.Target);
+    FillIconGrid(Grid(dialog), call->Target);
     Warn(dialog, warning, typed);
     SendDlgItemMessageA(dialog, IDC_CI_FILENAME, EM_UNDO, 0, 0);
     FocusFileName(dialog);
@@ -470,12 +475,13 @@ static void EndWith(HWND dialog, INT_PTR result, bool animate)
 {
     DestroyGridIcons(Grid(dialog));
     if (animate)
-        AnimateClosing(dialog);
+        AnimateClosing(dialog, ChangeIconRequestOf(dialog));
     EndDialog(dialog, result);
 }
 
 static void OnOk(HWND dialog)
 {
+    ChangeIconRequest *call = ChangeIconRequestOf(dialog);
     if (!CheckFileName(dialog))
         return;
     int selection = int(SendDlgItemMessageA(dialog, IDC_CI_GRID, LB_GETCURSEL, 0, 0));
@@ -483,7 +489,7 @@ static void OnOk(HWND dialog)
         Warn(dialog, IDS_NOICONSELECTED, nullptr);
         return;
     }
-    IconCall.CurrentIndex = selection;
+    call->CurrentIndex = selection;
     // Kept as typed: a name found in the system folders stays a bare name.
     char location[MAX_PATH + 16];
     ReadFileNameField(dialog, location);
@@ -491,7 +497,7 @@ static void OnOk(HWND dialog)
     char index[16];
     wsprintfA(index, ",%d", selection);
     AppendText(location, index, sizeof location);
-    CopyText(IconCall.Target, location, LOCATION_BUFFER);
+    CopyText(call->Target, location, LOCATION_BUFFER);
     EndWith(dialog, IDOK, true);
 }
 
@@ -582,6 +588,7 @@ static void OnDropFiles(HWND dialog, HDROP drop)
 
 static void OnCopySelectedIcon(HWND dialog)
 {
+    ChangeIconRequest *call = ChangeIconRequestOf(dialog);
     int selection = int(SendDlgItemMessageA(dialog, IDC_CI_GRID, LB_GETCURSEL, 0, 0));
     if (selection != LB_ERR) {
         char location[MAX_PATH + 16];
@@ -591,15 +598,10 @@ static void OnCopySelectedIcon(HWND dialog)
             char index[16];
             wsprintfA(index, ",%d", selection);
             AppendText(location, index, sizeof location);
-            char *copy = DupString(location);
-            if (copy != nullptr) {
-                if (App.CopiedIcon != nullptr)
-                    GlobalFree(App.CopiedIcon);
-                App.CopiedIcon = copy;
-            }
+            CopyToClipboard(location);
         }
     }
-    if (App.IconPickMode != 1)
+    if (call->Mode != PICK_COPY)
         OfferCopiedIcon(GetDlgItem(dialog, IDC_CI_STATUS));
 }
 
@@ -608,6 +610,7 @@ static void OnCopySelectedIcon(HWND dialog)
 
 static void OnGridNotify(HWND dialog, int code)
 {
+    ChangeIconRequest *call = ChangeIconRequestOf(dialog);
     switch (code) {
     case LBN_SELCHANGE: {
         int selection = int(SendDlgItemMessageA(dialog, IDC_CI_GRID, LB_GETCURSEL, 0, 0));
@@ -619,10 +622,10 @@ static void OnGridNotify(HWND dialog, int code)
         OnOk(dialog);
         break;
     case LBN_SETFOCUS:
-        if (!IconCall.FocusCheckGuard) {
-            IconCall.FocusCheckGuard = 1;
+        if (!call->FocusCheckGuard) {
+            call->FocusCheckGuard = 1;
             CheckFileName(dialog);
-            IconCall.FocusCheckGuard = 0;
+            call->FocusCheckGuard = 0;
         }
         break;
     }
@@ -678,7 +681,10 @@ static INT_PTR OnDrawItem(const DRAWITEMSTRUCT *draw)
 
 static INT_PTR OnCtlColorStatic(HWND dialog, HDC dc, HWND control)
 {
-    if (App.IconPickMode != 1 || control != GetDlgItem(dialog, IDC_CI_STATUS))
+    const ChangeIconRequest *call = ChangeIconRequestOf(dialog);
+    if (call == nullptr)
+        return FALSE;
+    if (call->Mode != PICK_COPY || control != GetDlgItem(dialog, IDC_CI_STATUS))
         return FALSE;
     HBRUSH brush = reinterpret_cast<HBRUSH>(GetWindowLongA(control, GWL_USERDATA));
     if (brush == nullptr) {
@@ -700,7 +706,9 @@ static void OnActivateApp(HWND dialog, BOOL active)
 
 static void OnDestroy(HWND dialog)
 {
+    ChangeIconRequest *call = ChangeIconRequestOf(dialog);
     HWND grid = Grid(dialog);
+    SetGridCopyAllowed(grid, TRUE);
     WNDPROC previous = reinterpret_cast<WNDPROC>(GetWindowLongA(grid, GWL_USERDATA));
     if (previous != nullptr) {
         SetWindowLongA(grid, GWL_WNDPROC, LONG(previous));
@@ -708,16 +716,19 @@ static void OnDestroy(HWND dialog)
     }
     // Normally empty already; a dialog ended from outside must not leak its icons.
     DestroyGridIcons(grid);
-    if (App.IconPickMode == 1)
-        SetWindowLongA(GetDlgItem(dialog, IDC_CI_STATUS), GWL_USERDATA, 0);
-    IconCall.Dialog = nullptr;
+    if (call != nullptr) {
+        if (call->Mode == PICK_COPY)
+            SetWindowLongA(GetDlgItem(dialog, IDC_CI_STATUS), GWL_USERDATA, 0);
+        call->Dialog = nullptr;
+    }
+    SetWindowLongA(dialog, DWL_USER, 0);
 }
 
 static INT_PTR CALLBACK ChangeIconProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_INITDIALOG:
-        return OnInitDialog(dialog);
+        return OnInitDialog(dialog, lParam);
     case WM_COMMAND:
         return OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
     case WM_MEASUREITEM:
@@ -745,32 +756,38 @@ static INT_PTR CALLBACK ChangeIconProc(HWND dialog, UINT message, WPARAM wParam,
     return FALSE;
 }
 
-INT_PTR RunChangeIconDialog(HWND owner)
+INT_PTR RunChangeIconDialog(HWND owner, ChangeIconRequest *call)
 {
-    IconCall.Owner = owner;
-    IconCall.FocusCheckGuard = 0;
-    return DialogBoxParamA(AppInstance(), MAKEINTRESOURCEA(IDD_CHANGEICON), owner, ChangeIconProc, 0);
+    call->Owner = owner;
+    call->FocusCheckGuard = 0;
+    call->Dialog = nullptr;
+    return DialogBoxParamA(AppInstance(), MAKEINTRESOURCEA(IDD_CHANGEICON), owner, ChangeIconProc,
+                           reinterpret_cast<LPARAM>(call));
 }
 
-void SetUpChangeIconCall(char *buffer, const char *titleSuffix, const POINT *anchor)
+void SetUpChangeIconCall(ChangeIconRequest *call, char *buffer, const char *titleSuffix, const POINT *anchor,
+                         PickMode mode)
 {
-    IconCall.Target = buffer;
+    ZeroMemory(call, sizeof *call);
+    call->Mode = mode;
+    call->Target = buffer;
     TrimLeadingSpaces(TrimTrailingSpaces(buffer));
-    IconCall.CurrentIndex = SplitIconLocation(buffer);
-    IconCall.TitleSuffix = titleSuffix;
-    IconCall.HasAnchor = anchor != nullptr;
+    call->CurrentIndex = SplitIconLocation(buffer);
+    call->TitleSuffix = titleSuffix;
+    call->HasAnchor = anchor != nullptr;
     if (anchor != nullptr)
-        IconCall.Anchor = *anchor;
-    if (Settings.DialogRows == 0)
-        Settings.DialogRows = 4;
+        call->Anchor = *anchor;
+    call->DialogRows = Settings.DialogRows > 0 ? Settings.DialogRows : 4;
+    call->DialogAnimation = Settings.DialogAnimation;
 }
 
-char *OpenChangeIconDialog(HWND owner, char *buffer, const char *titleSuffix, const POINT *anchor)
+char *OpenChangeIconDialog(HWND owner, char *buffer, const char *titleSuffix, const POINT *anchor, PickMode mode)
 {
     if (buffer == nullptr)
         return nullptr;
-    SetUpChangeIconCall(buffer, titleSuffix, anchor);
-    if (RunChangeIconDialog(owner) != IDOK)
+    ChangeIconRequest call;
+    SetUpChangeIconCall(&call, buffer, titleSuffix, anchor, mode);
+    if (RunChangeIconDialog(owner, &call) != IDOK)
         buffer[0] = '\0';
     if (owner != nullptr && IsWindowVisible(owner))
         UpdateWindow(owner);

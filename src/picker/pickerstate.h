@@ -1,9 +1,11 @@
-// Call state of the Change Icon dialog (one open at a time) and the pieces the open-file
-// extension and the folder-icon change share with it.
+// The pieces of the Change Icon dialog that the open-file extension and the folder-icon
+// change share with it.
 #ifndef TILEFOX_PICKERSTATE_H
 #define TILEFOX_PICKERSTATE_H
 
 #include <windows.h>
+
+#include "picker/changeicon.h"
 
 enum {
     GRID_CELL_WIDTH = 42,
@@ -13,30 +15,11 @@ enum {
     FILENAME_LIMIT = 258,
 };
 
-struct ChangeIconCall {
-    char *Target;           // caller's buffer, at least 270 bytes: location in, file shown, choice out
-    int CurrentIndex;       // the icon to select at start; the chosen one after OK
-    const char *TitleSuffix;
-    POINT Anchor;           // where the user clicked; valid when HasAnchor
-    BYTE HasAnchor;
-    BYTE FocusCheckGuard;   // the file-name check on grid focus must not run inside itself
-    HWND Owner;
-    HWND Dialog;            // while it runs; the open-file extension posts to it
-    DWORD RandomState;
-};
-
-extern ChangeIconCall IconCall;
-
-// Call state for buffer (trimmed and split: the path stays, the index becomes CurrentIndex);
-// a DialogRows of 0 becomes 4.
-void SetUpChangeIconCall(char *buffer, const char *titleSuffix, const POINT *anchor);
-// Runs template 111 modally on the call state (IconPickMode as the caller set it). Returns
-// 1 (OK: Target holds the choice), 2 (Cancel) or 1016 (restore default; Target unchanged).
-INT_PTR RunChangeIconDialog(HWND owner);
-
 // Grid helpers, also for the open-file extension's strip: one extraction call for every
 // icon of the file, no repaint while the items go in.
 void FillIconGrid(HWND grid, const char *file);
+// Copy is left out of a grid's menu in copy-pick mode (the icon is being chosen to copy).
+void SetGridCopyAllowed(HWND grid, BOOL allowed);
 void DestroyGridIcons(HWND grid);
 LRESULT CALLBACK IconGridProc(HWND grid, UINT message, WPARAM wParam, LPARAM lParam);
 

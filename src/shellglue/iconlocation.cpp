@@ -4,7 +4,8 @@
 #include <shlobj.h>
 #include <shellapi.h>
 
-#include "app/appstate.h"
+#include "shellglue/shellkeys.h"
+#include "shellglue/startfacts.h"
 #include "shellglue/handles.h"
 #include "shellglue/paths.h"
 #include "shellglue/registry.h"
@@ -14,11 +15,9 @@ enum {
     FALLBACK_DOCUMENT = 1,  // document whose program has no icon
     FALLBACK_PROGRAM = 2,   // program file without icons
     FALLBACK_FOLDER = 3,
-    CLSID_TEXT = 38,        // "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}"
     RESULT_BUFFER = 600,    // room for any result before it is checked against the caller's size
 };
 
-static const char kShellIconsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Icons";
 
 // Results are built aside and only copied when they fit: a location cut short would name
 // another file.
@@ -33,7 +32,7 @@ static int PutResult(char *buffer, int size, const char *result)
 static int PutFallback(char *buffer, int size, int index)
 {
     char result[RESULT_BUFFER];
-    wsprintfA(result, "%sshell32.dll,%d", App.SystemDirPath != nullptr ? App.SystemDirPath : "", index);
+    wsprintfA(result, "%sshell32.dll,%d", Facts.SystemDirPath != nullptr ? Facts.SystemDirPath : "", index);
     return PutResult(buffer, size, result);
 }
 
@@ -71,12 +70,12 @@ static bool ReadFolderClass(const char *iniPath, char *clsid)
 {
     char value[42];
     GetPrivateProfileStringA(".ShellClassInfo", "CLSID", "", value, 41, iniPath);
-    if (lstrlenA(value) != CLSID_TEXT) {
+    if (lstrlenA(value) != CLASS_ID_LENGTH) {
         GetPrivateProfileStringA(".ShellClassInfo", "UICLSID", "", value, 41, iniPath);
-        if (lstrlenA(value) != CLSID_TEXT)
+        if (lstrlenA(value) != CLASS_ID_LENGTH)
             return false;
     }
-    CopyText(clsid, value, CLSID_TEXT + 1);
+    CopyText(clsid, value, CLASS_ID_LENGTH + 1);
     return true;
 }
 
@@ -89,7 +88,7 @@ static int ResolveFolder(char *buffer, int size, const char *folder)
     if (lstrlenA(iniPath) >= size)
         return 0;
 
-    char clsid[CLSID_TEXT + 1];
+    char clsid[CLASS_ID_LENGTH + 1];
     if (ReadFolderClass(iniPath, clsid)) {
         char key[80];
         wsprintfA(key, "CLSID\\%s\\DefaultIcon", clsid);
@@ -201,12 +200,12 @@ char *ApplyShellIconOverride(char *location)
     wsprintfA(valueName, "%d", index);
 
     char shell32[RESULT_BUFFER];
-    CopyText(shell32, App.SystemDirPath != nullptr ? App.SystemDirPath : "", MAX_PATH + 1);
+    CopyText(shell32, Facts.SystemDirPath != nullptr ? Facts.SystemDirPath : "", MAX_PATH + 1);
     AppendText(shell32, "shell32.dll", RESULT_BUFFER);
     if (lstrcmpiA(file, shell32) != 0)
         return location;
 
-    GlobalText replacement(ReadRegString(HKEY_LOCAL_MACHINE, kShellIconsKey, valueName));
+    GlobalText replacement(ReadRegString(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, valueName));
     // A longer value could not be a location this program writes; keep the system icon.
     if (replacement.Get() != nullptr && replacement.Get()[0] != '\0' && lstrlenA(replacement.Get()) < LOCATION_BUFFER)
         CopyText(location, replacement.Get(), LOCATION_BUFFER);

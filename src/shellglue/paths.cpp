@@ -109,13 +109,45 @@ int ParseInt(const char *text)
     return negative ? int(0u - value) : int(value);
 }
 
+int HexDigitValue(char ch)
+{
+    if (ch >= '0' && ch <= '9')
+        return ch - '0';
+    if (ch >= 'a' && ch <= 'f')
+        return ch - 'a' + 10;
+    if (ch >= 'A' && ch <= 'F')
+        return ch - 'A' + 10;
+    return -1;
+}
+
+void FreeText(char **text)
+{
+    if (*text != nullptr) {
+        GlobalFree(*text);
+        *text = nullptr;
+    }
+}
+
+bool SearchFile(const char *name, char *found)
+{
+    found[0] = '\0';
+    if (name == nullptr || name[0] == '\0')
+        return false;
+    char *filePart = nullptr;
+    DWORD length = SearchPathA(nullptr, name, nullptr, MAX_PATH, found, &filePart);
+    if (length == 0 || length >= MAX_PATH) {
+        found[0] = '\0';
+        return false;
+    }
+    return true;
+}
+
 int SplitIconLocation(char *location)
 {
     StripQuotes(location);
 
     char found[MAX_PATH];
-    char *filePart = nullptr;
-    if (SearchPathA(nullptr, location, nullptr, MAX_PATH, found, &filePart) != 0) {
+    if (SearchFile(location, found)) {
         DWORD attributes = GetFileAttributesA(found);
         if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
             return 0;   // the whole text names a file, comma and all

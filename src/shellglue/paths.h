@@ -35,5 +35,13 @@ char *CopyText(char *destination, const char *source, int size);
 int AppendText(char *destination, const char *source, int size);
 // Signed decimal: leading white space, optional sign, digits up to the first non-digit.
 int ParseInt(const char *text);
+// 0-15 for a hexadecimal digit of either case, -1 for anything else.
+int HexDigitValue(char ch);
+
+// Frees a global-heap text and forgets it.
+void FreeText(char **text);
+// SearchPathA in the default order into found (MAX_PATH bytes). A result that does not fit
+// counts as not found, and found is then emptied rather than left unwritten.
+bool SearchFile(const char *name, char *found);
 
 #endif

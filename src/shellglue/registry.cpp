@@ -1,6 +1,6 @@
 #include "shellglue/registry.h"
 
-#include "app/appstate.h"
+#include "shellglue/startfacts.h"
 #include "shellglue/handles.h"
 #include "shellglue/paths.h"
 
@@ -43,7 +43,7 @@ char *ReadRegString(HKEY root, const char *subkey, const char *valueName)
 
 char *ReadUserOrMachineString(const char *subkey, const char *valueName)
 {
-    if (App.IntegratedShell) {
+    if (Facts.IntegratedShell) {
         char *text = ReadStringFrom(HKEY_CURRENT_USER, subkey, valueName, true);
         if (text != nullptr)
             return text;

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "app/appstate.h"
+#include "common/appstate.h"
 #include "app/frame.h"
 #include "app/instance.h"
 #include "app/settings.h"
 #include "app/sheetstate.h"
-#include "app/texts.h"
+#include "common/texts.h"
 #include "ids.h"
 #include "shellglue/paths.h"
 #include "support/testing.h"
@@ -40,7 +40,7 @@ INT_PTR CALLBACK RecordingPage(HWND dialog, UINT message, WPARAM, LPARAM)
 {
     switch (message) {
     case WM_INITDIALOG:
-        SetWindowLongA(dialog, GWL_USERDATA, App.CurrentTab);
+        SetWindowLongA(dialog, GWL_USERDATA, Sheet.CurrentTab);
         return TRUE;
     case UM_FILLLIST:
         g_fills.push_back({TabOf(dialog), IsWindowVisible(GetParent(dialog)) != FALSE});
@@ -75,7 +75,7 @@ protected:
         CopyText(App.Caption, LoadText(IDS_CAPTION), sizeof App.Caption);
         UseSystemDir(nullptr);
         ResetSettings();
-        App.PlusMode = 0;
+        Facts.PlusMode = 0;
         App.IconPickMode = 0;
         App.CopiedIcon = nullptr;
         App.DefaultBrowseLocation = nullptr;
@@ -89,7 +89,7 @@ protected:
         if (sheet_ != nullptr && IsWindow(sheet_))
             DestroyWindow(sheet_);
         PumpMessages(50);
-        FreeAppText(&App.SystemDirPath);
+        FreeAppText(&Facts.SystemDirPath);
         FreeAppText(&App.CopiedIcon);
         RemoveTree(dir_);
     }
@@ -97,14 +97,14 @@ protected:
     // SystemDirPath: the real system folder, or a folder of our own.
     void UseSystemDir(const char *folder)
     {
-        if (App.SystemDirPath != nullptr)
-            GlobalFree(App.SystemDirPath);
+        if (Facts.SystemDirPath != nullptr)
+            GlobalFree(Facts.SystemDirPath);
         char path[MAX_PATH + 1];
         if (folder != nullptr)
             CopyText(path, folder, MAX_PATH);
         else
             GetSystemDirectoryA(path, MAX_PATH);
-        App.SystemDirPath = DupString(AddBackslash(path));
+        Facts.SystemDirPath = DupString(AddBackslash(path));
     }
 
     HWND Open(int startTab, const ContentPage *pages = kRecordingPages)
@@ -164,16 +164,16 @@ TEST_F(FrameTest, SheetLooksAsTheProgramShowsIt)
     EXPECT_TRUE(GetMenuState(systemMenu, SC_RESTORE, MF_BYCOMMAND) & MF_GRAYED);
     EXPECT_FALSE(GetMenuState(systemMenu, SC_MINIMIZE, MF_BYCOMMAND) & MF_GRAYED);
 
-    ASSERT_NE(nullptr, Sheet.ListFont);
-    ASSERT_NE(nullptr, Sheet.ListFontLarge);
-    ASSERT_NE(nullptr, Sheet.MenuFontBold);
+    ASSERT_NE(nullptr, Gdi.ListFont);
+    ASSERT_NE(nullptr, Gdi.ListFontLarge);
+    ASSERT_NE(nullptr, Gdi.MenuFontBold);
     LOGFONTA menu, bold;
-    GetObjectA(Sheet.MenuFont, sizeof menu, &menu);
-    GetObjectA(Sheet.MenuFontBold, sizeof bold, &bold);
+    GetObjectA(Gdi.MenuFont, sizeof menu, &menu);
+    GetObjectA(Gdi.MenuFontBold, sizeof bold, &bold);
     LONG expected = menu.lfWeight == 0 ? 700 : menu.lfWeight < 600 ? menu.lfWeight + 300 : 900;
     EXPECT_EQ(expected, bold.lfWeight);
-    EXPECT_NE(nullptr, Sheet.ChangedMarkIcon);
-    EXPECT_NE(nullptr, Sheet.PasteIcon);
+    EXPECT_NE(nullptr, Gdi.ChangedMarkIcon);
+    EXPECT_NE(nullptr, Gdi.PasteIcon);
 }
 
 TEST_F(FrameTest, ContentDialogsLieOverThePageAndOnlyTheCurrentShows)
@@ -197,7 +197,7 @@ TEST_F(FrameTest, ContentDialogsLieOverThePageAndOnlyTheCurrentShows)
     }
 
     SelectTab(5);
-    EXPECT_EQ(5, App.CurrentTab);
+    EXPECT_EQ(5, Sheet.CurrentTab);
     EXPECT_TRUE(IsWindowVisible(Sheet.TabDialogs[5]));
     EXPECT_FALSE(IsWindowVisible(Sheet.TabDialogs[2]));
     EXPECT_EQ(5, Sheet.PreviousTab);
@@ -261,7 +261,7 @@ TEST_F(FrameTest, ProgramSheetToleratesMissingSettingsPages)
     SelectTab(5);
     SelectTab(4);
     EXPECT_TRUE(IsWindow(sheet));
-    EXPECT_EQ(4, App.CurrentTab);
+    EXPECT_EQ(4, Sheet.CurrentTab);
     EXPECT_TRUE(IsWindowVisible(Sheet.TabDialogs[4]));
 }
 
@@ -276,17 +276,17 @@ TEST_F(FrameTest, PlusCaptionOnlyWithTheCoolIcons)
         std::string system = MakeTempDir("plus");
         CopyFileA(FixturePath(c.library).c_str(), (system + "\\cool.dll").c_str(), FALSE);
         UseSystemDir(system.c_str());
-        App.PlusMode = 1;
+        Facts.PlusMode = 1;
         ASSERT_NE(nullptr, Open(0));
-        EXPECT_EQ(c.plusAfter, App.PlusMode) << c.library;
-        EXPECT_EQ(c.plusAfter, Sheet.CoolIconsAvailable) << c.library;
+        EXPECT_EQ(c.plusAfter, Facts.PlusMode) << c.library;
+        EXPECT_EQ(c.plusAfter, Facts.CoolIconsAvailable) << c.library;
         EXPECT_EQ(c.caption, WindowText(sheet_)) << c.library;
         DestroyWindow(sheet_);
         PumpMessages(50);
         RemoveTree(system);
         UseSystemDir(nullptr);
     }
-    App.PlusMode = 0;
+    Facts.PlusMode = 0;
 }
 
 TEST_F(FrameTest, DestroyReleasesTheProgramWideTexts)
@@ -302,10 +302,10 @@ TEST_F(FrameTest, DestroyReleasesTheProgramWideTexts)
 
     DestroyWindow(sheet);
     EXPECT_EQ(nullptr, App.CopiedIcon);
-    EXPECT_EQ(nullptr, App.SystemDirPath);
+    EXPECT_EQ(nullptr, Facts.SystemDirPath);
     EXPECT_EQ(nullptr, App.DefaultBrowseLocation);
-    EXPECT_EQ(nullptr, Sheet.MenuFont);
-    EXPECT_EQ(nullptr, Sheet.FallbackIconLarge);
+    EXPECT_EQ(nullptr, Gdi.MenuFont);
+    EXPECT_EQ(nullptr, Gdi.FallbackIconLarge);
     EXPECT_EQ(0, GetWindowLongA(App.InstanceWindow, GWL_USERDATA));
 
     DestroyWindow(App.InstanceWindow);

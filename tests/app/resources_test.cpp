@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "app/appstate.h"
-#include "app/texts.h"
+#include "common/appstate.h"
+#include "common/texts.h"
 #include "ids.h"
 #include "support/testing.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/appstate.h"
+#include "common/appstate.h"
 #include "app/settings.h"
 #include "shellglue/paths.h"
 #include "support/testing.h"

@@ -9,12 +9,12 @@
 
 #include <string>
 
-#include "app/appstate.h"
+#include "common/appstate.h"
 #include "app/frame.h"
 #include "app/settings.h"
 #include "app/sheetstate.h"
 #include "app/sheetwindow.h"
-#include "app/texts.h"
+#include "common/texts.h"
 #include "ids.h"
 #include "lists/iconentry.h"
 #include "shellglue/paths.h"
@@ -38,17 +38,17 @@ void StartApp(const std::string &dir)
     CopyText(App.Caption, LoadText(IDS_CAPTION), sizeof App.Caption);
     char system[MAX_PATH + 1];
     GetSystemDirectoryA(system, MAX_PATH);
-    App.SystemDirPath = DupString(AddBackslash(system));
+    Facts.SystemDirPath = DupString(AddBackslash(system));
     App.CopiedIcon = nullptr;
     App.DefaultBrowseLocation = nullptr;
     App.InstanceWindow = nullptr;
-    App.PlusMode = 0;
+    Facts.PlusMode = 0;
     ResetSettings();
 }
 
 void EndApp(const std::string &dir)
 {
-    FreeAppText(&App.SystemDirPath);
+    FreeAppText(&Facts.SystemDirPath);
     RemoveTree(dir);
 }
 
@@ -348,7 +348,7 @@ protected:
             SetRegString(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size", iconSize_.c_str());
         else
             RegDeleteValueKey();
-        App.NewShell = 0;
+        Facts.NewShell = 0;
         ResetSettings();
     }
 
@@ -399,7 +399,7 @@ TEST_F(ShellRefreshTest, EachKindOfChangeReachesTheShellItsOwnWay)
                                         << " new shell " << int(c.newShell));
         Settings.AutoRefresh = c.autoRefresh;
         Settings.RefreshLevel = c.refreshLevel;
-        App.NewShell = c.newShell;
+        Facts.NewShell = c.newShell;
         g_iniChanges = 0;
         g_notifications = 0;
         SetWindowTextA(desktop_, "");

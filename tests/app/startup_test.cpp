@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/appstate.h"
+#include "common/appstate.h"
 #include "app/instance.h"
 #include "app/startup.h"
 #include "ids.h"
@@ -16,7 +16,7 @@ void ClearStartState()
 {
     FreeAppText(&App.CopiedIcon);
     App.IconPickMode = 0;
-    App.PlusMode = 0;
+    Facts.PlusMode = 0;
 }
 
 class CommandTail : public testing::Test {
@@ -58,7 +58,7 @@ TEST_F(CommandTail, SwitchesActOnlyWhenTheyAreTheWholeTail)
     for (const auto &c : cases) {
         ClearStartState();
         EXPECT_EQ(c.action, ReadCommandTail(c.tail)) << '"' << c.tail << '"';
-        EXPECT_EQ(c.plus, App.PlusMode) << '"' << c.tail << '"';
+        EXPECT_EQ(c.plus, Facts.PlusMode) << '"' << c.tail << '"';
         EXPECT_EQ("<none>", Copied()) << '"' << c.tail << '"';
         EXPECT_EQ(0, App.IconPickMode) << '"' << c.tail << '"';
     }
@@ -137,13 +137,13 @@ TEST(ShellVersion, DetectionLeavesTheCurrentDirectory)
     GetCurrentDirectoryA(MAX_PATH, before);
     GetSystemDirectoryA(system, MAX_PATH);
     AddBackslash(system);
-    App.SystemDirPath = system;
+    Facts.SystemDirPath = system;
     DetectShell();
-    App.SystemDirPath = nullptr;
+    Facts.SystemDirPath = nullptr;
     GetCurrentDirectoryA(MAX_PATH, after);
     EXPECT_STREQ(before, after);
-    if (!App.NewShell)
-        EXPECT_EQ(0, App.IntegratedShell);
+    if (!Facts.NewShell)
+        EXPECT_EQ(0, Facts.IntegratedShell);
 }
 
 TEST(SettingsPath, LiesBesideTheProgram)

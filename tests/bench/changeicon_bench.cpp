@@ -5,12 +5,13 @@
 
 #include <stdio.h>
 
-#include "app/appstate.h"
+#include "common/appstate.h"
 #include "app/settings.h"
 #include "ids.h"
 #include "picker/changeicon.h"
 #include "picker/pickerstate.h"
 #include "shellglue/paths.h"
+#include "shellglue/startfacts.h"
 
 namespace {
 
@@ -103,7 +104,7 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR timer, DWORD)
         g_items = lstrcmpiA(name, "ListBox") == 0 ? int(SendMessageA(found.list, LB_GETCOUNT, 0, 0))
                                                   : int(SendMessageA(found.list, 0x1004 /* LVM_GETITEMCOUNT */, 0, 0));
     }
-    if (g_refillFile != nullptr && found.dialog == IconCall.Dialog)
+    if (g_refillFile != nullptr && ChangeIconRequestOf(found.dialog) != nullptr)
         TimeRefills(found.dialog);
     PostMessageA(found.dialog, WM_COMMAND, IDCANCEL, LPARAM(GetDlgItem(found.dialog, IDCANCEL)));
 }
@@ -167,7 +168,7 @@ int main(int argc, char **argv)
     }
     char systemDir[MAX_PATH];
     GetSystemDirectoryA(systemDir, MAX_PATH);
-    App.SystemDirPath = DupString(AddBackslash(systemDir));
+    Facts.SystemDirPath = DupString(AddBackslash(systemDir));
 
     HMODULE shell32 = LoadLibraryA("shell32.dll");
     PickIconDlgProc pick = reinterpret_cast<PickIconDlgProc>(GetProcAddress(shell32, MAKEINTRESOURCEA(62)));
@@ -210,6 +211,6 @@ int main(int argc, char **argv)
     printf("grid refill, one extraction call:       %.1f ms\n", g_oneCallFill);
     printf("grid refill, one icon and repaint each: %.1f ms\n", g_perIconFill);
     printf("ratio per-icon / one call:              %.2f\n", g_perIconFill / g_oneCallFill);
-    GlobalFree(App.SystemDirPath);
+    GlobalFree(Facts.SystemDirPath);
     return 0;
 }

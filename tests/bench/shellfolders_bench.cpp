@@ -8,7 +8,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-#include "app/appstate.h"
+#include "common/appstate.h"
 #include "app/sheetstate.h"
 #include "lists/catalogues.h"
 #include "lists/listpage.h"
@@ -139,9 +139,9 @@ int main(int argc, char **argv)
     char systemDir[MAX_PATH];
     GetSystemDirectoryA(systemDir, MAX_PATH - 1);
     lstrcatA(systemDir, "\\");
-    App.SystemDirPath = systemDir;
-    App.NewShell = 1;
-    App.IntegratedShell = integrated;
+    Facts.SystemDirPath = systemDir;
+    Facts.NewShell = 1;
+    Facts.IntegratedShell = integrated;
 
     HWND parent = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW, 0, 0, 300, 300, nullptr, nullptr,
                                   GetModuleHandleA(nullptr), nullptr);

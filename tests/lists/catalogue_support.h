@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/appstate.h"
+#include "common/appstate.h"
 #include "app/sheetstate.h"
 #include "lists/iconentry.h"
 #include "lists/listpage.h"
@@ -163,22 +163,22 @@ private:
 // The shell flags a catalogue reads, set per case and put back afterwards.
 class ShellFlags {
 public:
-    ShellFlags() : app_(App), cool_(Sheet.CoolIconsAvailable) {}
+    ShellFlags() : app_(App), cool_(Facts.CoolIconsAvailable) {}
     ~ShellFlags()
     {
-        App.NewShell = app_.NewShell;
-        App.IntegratedShell = app_.IntegratedShell;
-        App.PlusMode = app_.PlusMode;
-        App.SystemDirPath = app_.SystemDirPath;
-        Sheet.CoolIconsAvailable = cool_;
+        Facts.NewShell = app_.NewShell;
+        Facts.IntegratedShell = app_.IntegratedShell;
+        Facts.PlusMode = app_.PlusMode;
+        Facts.SystemDirPath = app_.SystemDirPath;
+        Facts.CoolIconsAvailable = cool_;
     }
     void Set(bool newShell, bool integrated, bool plus, bool cool, char *systemDir)
     {
-        App.NewShell = newShell;
-        App.IntegratedShell = integrated;
-        App.PlusMode = plus;
-        Sheet.CoolIconsAvailable = cool;
-        App.SystemDirPath = systemDir;
+        Facts.NewShell = newShell;
+        Facts.IntegratedShell = integrated;
+        Facts.PlusMode = plus;
+        Facts.CoolIconsAvailable = cool;
+        Facts.SystemDirPath = systemDir;
     }
 
 private:

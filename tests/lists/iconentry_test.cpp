@@ -321,7 +321,7 @@ TEST_F(CommitTest, PerUserMirrorOnlyUnderTheIntegratedShellAndWhereTheKeyExists)
         DeleteRegTree(HKEY_CURRENT_USER, kClassPath.c_str());
         if (c.userKey)
             SetRegString(HKEY_CURRENT_USER, kIconKey.c_str(), "", "old,2");
-        App.IntegratedShell = c.integrated;
+        Facts.IntegratedShell = c.integrated;
         IconEntry entry = Entry("new,1", kClassId, KIND_RECYCLE_EMPTY);
         Lists.RecycleBinShowsFull = 0;
         CommitEntry(&entry);

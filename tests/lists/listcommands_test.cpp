@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "app/appstate.h"
+#include "common/appstate.h"
 #include "app/frame.h"
 #include "app/settings.h"
 #include "app/sheetstate.h"
-#include "app/texts.h"
+#include "common/texts.h"
 #include "ids.h"
 #include "lists/iconentry.h"
 #include "lists/listcommands.h"
@@ -137,22 +137,22 @@ protected:
             list = nullptr;
         g_setChangedCount = 0;
         SetCopied(nullptr);
-        if (App.SystemDirPath == nullptr) {
+        if (Facts.SystemDirPath == nullptr) {
             char dir[MAX_PATH];
             GetSystemDirectoryA(dir, MAX_PATH);
             lstrcatA(dir, "\\");
-            App.SystemDirPath = DupString(dir);
+            Facts.SystemDirPath = DupString(dir);
         }
 
         HINSTANCE instance = AppInstance();
-        Sheet.ChangedMarkIcon = LoadIcon(instance, IDI_CHANGED);
-        Sheet.UndoIcon = LoadIcon(instance, IDI_UNDO);
-        Sheet.CopyIcon = LoadIcon(instance, IDI_COPY);
-        Sheet.PasteIcon = LoadIcon(instance, IDI_PASTE);
-        Sheet.ListFont = CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS UI Gothic");
-        Sheet.ListFontLarge = CreateFontA(-13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS UI Gothic");
-        Sheet.MenuFont = CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS UI Gothic");
-        Sheet.MenuFontBold = CreateFontA(-12, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS UI Gothic");
+        Gdi.ChangedMarkIcon = LoadIcon(instance, IDI_CHANGED);
+        Gdi.UndoIcon = LoadIcon(instance, IDI_UNDO);
+        Gdi.CopyIcon = LoadIcon(instance, IDI_COPY);
+        Gdi.PasteIcon = LoadIcon(instance, IDI_PASTE);
+        Gdi.ListFont = CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS UI Gothic");
+        Gdi.ListFontLarge = CreateFontA(-13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS UI Gothic");
+        Gdi.MenuFont = CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS UI Gothic");
+        Gdi.MenuFontBold = CreateFontA(-12, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS UI Gothic");
         lib_ = FixturePath("icons12.dll");
     }
 
@@ -163,11 +163,11 @@ protected:
         for (HWND &list : Sheet.TabLists)
             list = nullptr;
         SetCopied(nullptr);
-        for (HICON *icon : {&Sheet.ChangedMarkIcon, &Sheet.UndoIcon, &Sheet.CopyIcon, &Sheet.PasteIcon}) {
+        for (HICON *icon : {&Gdi.ChangedMarkIcon, &Gdi.UndoIcon, &Gdi.CopyIcon, &Gdi.PasteIcon}) {
             DestroyIcon(*icon);
             *icon = nullptr;
         }
-        for (HFONT *font : {&Sheet.ListFont, &Sheet.ListFontLarge, &Sheet.MenuFont, &Sheet.MenuFontBold}) {
+        for (HFONT *font : {&Gdi.ListFont, &Gdi.ListFontLarge, &Gdi.MenuFont, &Gdi.MenuFontBold}) {
             DeleteObject(*font);
             *font = nullptr;
         }
@@ -199,7 +199,7 @@ protected:
 
     HWND CreatePage(int tab)
     {
-        App.CurrentTab = tab;
+        Sheet.CurrentTab = tab;
         HWND page = CreateDialogParamA(AppInstance(), MAKEINTRESOURCEA(IDD_ICONLIST), sheet_,
                                        IconListPage, 0);
         EXPECT_NE(nullptr, page);
@@ -233,7 +233,7 @@ protected:
 
     std::string Shell32(int index) const
     {
-        return std::string(App.SystemDirPath) + "shell32.dll," + std::to_string(index);
+        return std::string(Facts.SystemDirPath) + "shell32.dll," + std::to_string(index);
     }
 
     static void Select(HWND list, int row)
@@ -774,7 +774,7 @@ TEST_F(ListMenuTest, ItemsKeepTheirTextsAndRestoreDefaultShowsItsIcon)
         EXPECT_TRUE(Has(g_menu.ownerDrawn, IDM_DEFAULT));
         EXPECT_EQ(c.icon, g_menu.defaultHasIcon) << c.row;
         EXPECT_EQ(Ansi(u8"アイコンの変更(&I)"), g_menu.changeText);
-        EXPECT_EQ(Sheet.MenuFontBold, g_menu.changeFont);
+        EXPECT_EQ(Gdi.MenuFontBold, g_menu.changeFont);
     }
 }
 
@@ -803,11 +803,11 @@ TEST(ListCommandsEndToEnd, RightClickChangeIconAndApply)
     std::string dir = MakeTempDir("commands");
     CopyText(App.SettingsPath, (dir + "\\tilefox.INI").c_str(), MAX_PATH);
     CopyText(App.Caption, LoadText(IDS_CAPTION), sizeof App.Caption);
-    if (App.SystemDirPath != nullptr)
-        GlobalFree(App.SystemDirPath);
+    if (Facts.SystemDirPath != nullptr)
+        GlobalFree(Facts.SystemDirPath);
     char system[MAX_PATH + 1];
     GetSystemDirectoryA(system, MAX_PATH);
-    App.SystemDirPath = DupString(AddBackslash(system));
+    Facts.SystemDirPath = DupString(AddBackslash(system));
     App.CopiedIcon = nullptr;
     App.IconPickMode = 0;
     ResetSettings();
@@ -888,14 +888,14 @@ TEST(ListCommandsEndToEnd, RightClickChangeIconAndApply)
 TEST_F(ListCommandsTest, MeasureUsesTheRecordFontAndMenuHeight)
 {
     HWND list = CreatePage(TAB_GENERAL);
-    MenuItemRecord record = {nullptr, Sheet.MenuFontBold, "Change icon"};
+    MenuItemRecord record = {nullptr, Gdi.MenuFontBold, "Change icon"};
     MEASUREITEMSTRUCT measure = {};
     measure.CtlType = ODT_MENU;
     measure.itemData = reinterpret_cast<ULONG_PTR>(&record);
     ASSERT_TRUE(MeasureMenuItem(list, &measure));
 
     HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, Sheet.MenuFontBold);
+    HGDIOBJ old = SelectObject(dc, Gdi.MenuFontBold);
     SIZE extent;
     GetTextExtentPoint32A(dc, record.Text, lstrlenA(record.Text), &extent);
     SelectObject(dc, old);
@@ -947,9 +947,9 @@ TEST_F(ListCommandsTest, PaintPlacesIconButtonAndText)
     HDC screen = GetDC(nullptr);
     auto nearest = [&](int index) { return GetNearestColor(screen, GetSysColor(index)); };
 
-    MenuItemRecord blank = {nullptr, Sheet.MenuFont, ""};
-    MenuItemRecord iconOnly = {Sheet.CopyIcon, Sheet.MenuFont, ""};
-    MenuItemRecord textOnly = {nullptr, Sheet.MenuFont, "Copy"};
+    MenuItemRecord blank = {nullptr, Gdi.MenuFont, ""};
+    MenuItemRecord iconOnly = {Gdi.CopyIcon, Gdi.MenuFont, ""};
+    MenuItemRecord textOnly = {nullptr, Gdi.MenuFont, "Copy"};
 
     // Background: menu colour, or highlight when selected, over the whole item.
     auto plain = PaintToPixels(item, FALSE, blank);

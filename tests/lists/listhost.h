@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/appstate.h"
+#include "common/appstate.h"
 #include "app/settings.h"
 #include "app/sheetstate.h"
 #include "ids.h"
@@ -106,15 +106,15 @@ public:
         Settings.IconSizeS = 16;
         Settings.IconLeftMargin = 11;
         Sheet = SheetState();
-        Sheet.ListFont = CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0, "MS UI Gothic");
-        Sheet.ListFontLarge = CreateFontA(-13, 0, 0, 0, FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0, "MS UI Gothic");
-        ExtractIconExA("shell32.dll", 0, &Sheet.FallbackIconLarge, &Sheet.FallbackIconSmall, 1);
-        Sheet.ChangedMarkIcon = static_cast<HICON>(
+        Gdi.ListFont = CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0, "MS UI Gothic");
+        Gdi.ListFontLarge = CreateFontA(-13, 0, 0, 0, FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0, "MS UI Gothic");
+        ExtractIconExA("shell32.dll", 0, &Gdi.FallbackIconLarge, &Gdi.FallbackIconSmall, 1);
+        Gdi.ChangedMarkIcon = static_cast<HICON>(
             LoadImageA(AppInstance(), MAKEINTRESOURCEA(IDI_CHANGED), IMAGE_ICON, 16, 16, 0));
         systemDir_ = SystemDir();
-        App.SystemDirPath = const_cast<char *>(systemDir_.c_str());
-        App.IntegratedShell = 0;
-        App.PlusMode = 0;
+        Facts.SystemDirPath = const_cast<char *>(systemDir_.c_str());
+        Facts.IntegratedShell = 0;
+        Facts.PlusMode = 0;
         Lists = ListsState();
         SetChangedCount() = 0;
 
@@ -126,11 +126,11 @@ public:
     {
         if (IsWindow(host_))
             DestroyWindow(host_);
-        DeleteObject(Sheet.ListFont);
-        DeleteObject(Sheet.ListFontLarge);
-        DestroyIcon(Sheet.FallbackIconLarge);
-        DestroyIcon(Sheet.FallbackIconSmall);
-        DestroyIcon(Sheet.ChangedMarkIcon);
+        DeleteObject(Gdi.ListFont);
+        DeleteObject(Gdi.ListFontLarge);
+        DestroyIcon(Gdi.FallbackIconLarge);
+        DestroyIcon(Gdi.FallbackIconSmall);
+        DestroyIcon(Gdi.ChangedMarkIcon);
         Settings = savedSettings_;
         Sheet = savedSheet_;
         App = savedApp_;
@@ -145,7 +145,7 @@ public:
     // A page as the frame creates it: CurrentTab names the page being created.
     HWND CreatePage(int tab)
     {
-        App.CurrentTab = tab;
+        Sheet.CurrentTab = tab;
         HWND page = CreateDialogParamA(AppInstance(), MAKEINTRESOURCEA(IDD_ICONLIST), host_, IconListPage, 0);
         if (page != nullptr)
             ShowWindow(page, SW_SHOW);

@@ -134,8 +134,8 @@ protected:
         entry_.LargeIcon = SolidIcon(32, kRed);
         entry_.SmallIcon = SolidIcon(16, kBlue);
         entry_.DisplayName = const_cast<char *>("");
-        DestroyIcon(Sheet.ChangedMarkIcon);
-        Sheet.ChangedMarkIcon = SolidIcon(16, kGreen, 8);   // a one-pixel line at x = 8
+        DestroyIcon(Gdi.ChangedMarkIcon);
+        Gdi.ChangedMarkIcon = SolidIcon(16, kGreen, 8);   // a one-pixel line at x = 8
         window_ = GetSysColor(COLOR_WINDOW) & 0xFFFFFF;
         highlight_ = GetSysColor(COLOR_HIGHLIGHT) & 0xFFFFFF;
     }
@@ -216,8 +216,8 @@ TEST_F(RowDrawing, TextAreaStartsAfterTheRowIconInEachMode)
 
 TEST_F(RowDrawing, MissingIconsFallBackAndTheMarkSitsAtTheLeftEdge)
 {
-    DestroyIcon(Sheet.FallbackIconLarge);
-    Sheet.FallbackIconLarge = SolidIcon(32, kYellow);
+    DestroyIcon(Gdi.FallbackIconLarge);
+    Gdi.FallbackIconLarge = SolidIcon(32, kYellow);
     IconEntry bare = entry_;
     bare.LargeIcon = nullptr;
     Settings.IconLeftMargin = 4;   // the mark then overlaps the icon

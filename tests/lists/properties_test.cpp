@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/appstate.h"
+#include "common/appstate.h"
 #include "ids.h"
 #include "lists/iconentry.h"
 #include "lists/properties.h"

@@ -110,7 +110,7 @@ TEST_F(ShellIconsTest, EachTabListsItsRowsInOrder)
         {TAB_STARTMENU, 1, kStartMenu, 14},   // Favorites and Log off at the end
     };
     for (const Case &c : cases) {
-        App.IntegratedShell = c.integrated;
+        Facts.IntegratedShell = c.integrated;
         HWND list = Fill(c.tab);
         ASSERT_EQ(c.count, Rows(list)) << c.tab;
         for (int row = 0; row < c.count; ++row) {
@@ -173,9 +173,9 @@ TEST_F(ShellIconsTest, CoolDllDefaultsOnlyUnderItsRule)
         {1, 0, 0, true}, {1, 1, 0, false}, {1, 1, 1, true}, {0, 0, 0, false}, {0, 1, 1, false},
     };
     for (const Case &c : cases) {
-        Sheet.CoolIconsAvailable = c.available;
-        App.IntegratedShell = c.integrated;
-        App.PlusMode = c.plus;
+        Facts.CoolIconsAvailable = c.available;
+        Facts.IntegratedShell = c.integrated;
+        Facts.PlusMode = c.plus;
         HWND general = Fill(TAB_GENERAL);
         HWND start = Fill(TAB_STARTMENU);
         HWND drive = Fill(TAB_DRIVE);
@@ -202,7 +202,7 @@ TEST_F(ShellIconsTest, RestoringDefaultsRoundTripsThroughTheRegistry)
 {
     std::string cool = system_ + "cool.dll";
     ASSERT_TRUE(CopyFileA(FixturePath("cool.dll").c_str(), cool.c_str(), FALSE));
-    Sheet.CoolIconsAvailable = 1;
+    Facts.CoolIconsAvailable = 1;
     HWND list = Fill(TAB_GENERAL);
     int row = IndexOf(list, "3");
     IconEntry *entry = GetEntry(list, row);

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/appstate.h"
+#include "common/appstate.h"
 #include "app/settings.h"
 #include "ids.h"
 #include "picker/changeicon.h"
@@ -161,11 +161,11 @@ protected:
         Settings.DialogAnimation = 0;
         Settings.HookComDlg = 0;
         App.IconPickMode = 0;
-        App.SystemDirPath = DupString(SystemFile("").c_str());
+        Facts.SystemDirPath = DupString(SystemFile("").c_str());
     }
     void TearDown() override
     {
-        FreeAppText(&App.SystemDirPath);
+        FreeAppText(&Facts.SystemDirPath);
         FreeAppText(&App.CopiedIcon);
         App.IconPickMode = 0;
         PumpMessages(20);

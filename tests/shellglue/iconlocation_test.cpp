@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/appstate.h"
+#include "common/appstate.h"
 #include "shellglue/iconlocation.h"
 #include "shellglue/paths.h"
 #include "support/testing.h"
@@ -65,13 +65,13 @@ class IconLocationTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        App.SystemDirPath = DupString(SystemDir().c_str());
+        Facts.SystemDirPath = DupString(SystemDir().c_str());
         dir_ = MakeTempDir("iconloc");
     }
     void TearDown() override
     {
         RemoveTree(dir_);
-        FreeAppText(&App.SystemDirPath);
+        FreeAppText(&Facts.SystemDirPath);
         DeleteRegTree(HKEY_CLASSES_ROOT, ".tfxnone");
         DeleteRegTree(HKEY_CLASSES_ROOT, ".tfxself");
         DeleteRegTree(HKEY_CLASSES_ROOT, ".tfxicon");

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/appstate.h"
+#include "common/appstate.h"
 #include "shellglue/paths.h"
 #include "shellglue/registry.h"
 #include "support/testing.h"
@@ -17,7 +17,7 @@ protected:
     {
         DeleteRegTree(HKEY_CURRENT_USER, "Software\\TilefoxTest");
         DeleteRegTree(HKEY_LOCAL_MACHINE, "Software\\TilefoxTest");
-        App.IntegratedShell = 0;
+        Facts.IntegratedShell = 0;
     }
 
     static std::string Take(char *text)
@@ -79,14 +79,14 @@ TEST_F(Registry, UserOrMachinePrecedence)
     SetRegString(HKEY_CURRENT_USER, kKey, "u", "user only");
     SetRegString(HKEY_LOCAL_MACHINE, kKey, "e", "");
 
-    App.IntegratedShell = 1;
+    Facts.IntegratedShell = 1;
     EXPECT_EQ("user", Take(ReadUserOrMachineString(kKey, "v")));
     EXPECT_EQ("machine-w", Take(ReadUserOrMachineString(kKey, "w")));
     EXPECT_EQ("machine-x", Take(ReadUserOrMachineString(kKey, "x")));
     EXPECT_EQ("user only", Take(ReadUserOrMachineString(kKey, "u")));
     EXPECT_EQ("<null>", Take(ReadUserOrMachineString(kKey, "e")));
 
-    App.IntegratedShell = 0;
+    Facts.IntegratedShell = 0;
     EXPECT_EQ("machine", Take(ReadUserOrMachineString(kKey, "v")));
     EXPECT_EQ("<null>", Take(ReadUserOrMachineString(kKey, "u")));
 }

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/appstate.h"
+#include "common/appstate.h"
 
 int main(int argc, char **argv)
 {

@@ -3,9 +3,8 @@
 // the receiver can read it. A tail starting with "-quick " destroys the control at once.
 #include <windows.h>
 
-#include "app/appstate.h"
-#include "app/instance.h"
-#include "shellglue/paths.h"
+#include "common/appstate.h"
+#include "common/iconclipboard.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR tail, int)
 {
@@ -16,7 +15,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR tail, int)
         tail += 7;
     }
     HWND status = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, instance, nullptr);
-    App.CopiedIcon = DupString(tail);
+    CopyToClipboard(tail);
     OfferCopiedIcon(status);
     if (quick) {
         DestroyWindow(status);

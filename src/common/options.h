@@ -1,0 +1,31 @@
+// The program's options, as the settings file gives them: read and written by the entry and
+// the sheet, read and changed in memory by the pages.
+#ifndef TILEFOX_OPTIONS_H
+#define TILEFOX_OPTIONS_H
+
+#include <windows.h>
+
+struct SettingsState {
+    int DialogRows;         // 1..12
+    BYTE DialogAnimation;   // 0..20, 0 = off
+    BYTE HookComDlg;
+    int StartupTab;         // 0..6
+    BYTE IconViewMode;      // 0 small, 1 large, 2 both
+    int IconSizeL;
+    int IconSizeS;
+    int IconLeftMargin;
+    BYTE AutoRefresh;
+    BYTE RefreshLevel;      // 0 none, 1 F5 to the desktop, other: change notification
+    BYTE DriveIconMsg;
+    // "Backup Registry": heap texts or null.
+    char *BmpClassBackup;
+    char *BmpIconBackup;
+    char *CplIconBackup;
+};
+
+extern SettingsState Settings;
+
+// Frees the three "Backup Registry" texts.
+void FreeRegistryBackups();
+
+#endif

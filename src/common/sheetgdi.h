@@ -1,0 +1,30 @@
+// Fonts and icons that every page draws with: made when the sheet is set up, destroyed with
+// the sheet window.
+#ifndef TILEFOX_SHEETGDI_H
+#define TILEFOX_SHEETGDI_H
+
+#include <windows.h>
+
+struct SheetGdi {
+    HFONT ListFont;             // icon-title font, 9 pt
+    HFONT ListFontLarge;        // 10 pt
+    HFONT MenuFont;
+    HFONT MenuFontBold;
+    HICON FallbackIconLarge;    // shell32.dll icon 0
+    HICON FallbackIconSmall;
+    HICON ChangedMarkIcon;      // resource 105
+    HICON UndoIcon;             // 106
+    HICON CopyIcon;             // 107
+    HICON PasteIcon;            // 108
+};
+
+extern SheetGdi Gdi;
+
+// MenuFont and MenuFontBold from a logical font, replacing the old ones.
+void CreateMenuFonts(const LOGFONTA *menuFont);
+// The same from the system's menu font; nothing changes when the system does not answer.
+void CreateMenuFontsFromSystem();
+// Destroys every object and empties the record.
+void FreeSheetGdi();
+
+#endif

@@ -1,0 +1,3 @@
+#include "shellglue/startfacts.h"
+
+StartupFacts Facts;
