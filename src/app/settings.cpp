@@ -166,40 +166,6 @@ void ReadDefaultBrowseSetting(char *buffer)
     CleanPath(buffer);
 }
 
-static int HexValue(char ch)
-{
-    if (ch >= '0' && ch <= '9')
-        return ch - '0';
-    if (ch >= 'a' && ch <= 'f')
-        return ch - 'a' + 10;
-    if (ch >= 'A' && ch <= 'F')
-        return ch - 'A' + 10;
-    return -1;
-}
-
-BOOL ParseDesktopTextColor(char *text, COLORREF *colour)
-{
-    TrimLeadingSpaces(TrimTrailingSpaces(text));
-    if (text[0] == '\0')
-        return FALSE;
-    const char *p = text;
-    while (*p != '\0' && HexValue(*p) < 0)
-        ++p;
-    DWORD rgb = 0;
-    for (; HexValue(*p) >= 0; ++p)
-        rgb = (rgb << 4) | DWORD(HexValue(*p));
-    // Written as RRGGBB; a COLORREF keeps red in its lowest byte.
-    *colour = (rgb & 0xFF00FF00u) | ((rgb & 0xFF) << 16) | ((rgb >> 16) & 0xFF);
-    return TRUE;
-}
-
-BOOL ReadDesktopTextColor(COLORREF *colour)
-{
-    char text[MAX_PATH];
-    ReadString(kOptions, "DesktopTextColor", text);
-    return ParseDesktopTextColor(text, colour);
-}
-
 void SaveSettings(HWND sheet)
 {
     RECT window;

@@ -26,10 +26,6 @@ void PlaceSheetWindow(HWND sheet);
 POINT FitWindowPosition(int left, int top, int width, int height, int screenWidth, int screenHeight);
 // "DefaultFLdir" into a buffer of MAX_PATH bytes, cleaned of blanks and quotes.
 void ReadDefaultBrowseSetting(char *buffer);
-// "DesktopTextColor" (RRGGBB in hexadecimal, anything before the first hex digit skipped) as
-// a Windows colour; 0 when the key is empty or absent, meaning the label colour stays.
-BOOL ReadDesktopTextColor(COLORREF *colour);
-BOOL ParseDesktopTextColor(char *text, COLORREF *colour);
 void SaveSettings(HWND sheet);
 
 #endif

@@ -25,6 +25,11 @@ struct SettingsState {
 
 extern SettingsState Settings;
 
+// "DesktopTextColor" (RRGGBB in hexadecimal, anything before the first hex digit skipped) as
+// a Windows colour; 0 when the key is empty or absent, meaning the label colour stays.
+BOOL ReadDesktopTextColor(COLORREF *colour);
+BOOL ParseDesktopTextColor(char *text, COLORREF *colour);
+
 // Frees the three "Backup Registry" texts.
 void FreeRegistryBackups();
 
