@@ -9,6 +9,7 @@
 #include "app/sheetwindow.h"
 #include "common/appstate.h"
 #include "common/iconclipboard.h"
+#include "common/pump.h"
 #include "common/sheetgdi.h"
 #include "common/texts.h"
 #include "ids.h"
@@ -33,23 +34,6 @@ const ContentPage ProgramContentPages[TAB_COUNT] = {
     {IDD_ICONLIST, IconListPage}, {IDD_ICONLIST, IconListPage},
     {IDD_ICONSETTINGS, EmptyContentPage}, {IDD_BEHAVIOUR, EmptyContentPage},
 };
-
-void PumpOneMessage()
-{
-    MSG msg;
-    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE))
-        return;
-    BOOL result = GetMessageA(&msg, nullptr, 0, 0);
-    if (result == 0) {
-        // A quit taken here belongs to the loop that ends the program.
-        PostQuitMessage(int(msg.wParam));
-        return;
-    }
-    if (result > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
 
 static HWND ContentOf(int tab)
 {
