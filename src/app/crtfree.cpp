@@ -6,6 +6,7 @@
 // Without this GCC may recognise the loops below and turn them into calls to themselves.
 #define PLAIN_LOOPS __attribute__((optimize("no-tree-loop-distribute-patterns")))
 
+// The tests compile this file under other names, beside their C run-time's routines.
 #ifndef CRTFREE_NAME
 #define CRTFREE_NAME(name) name
 #endif
