@@ -17,6 +17,7 @@
 #include "lists/listpage.h"
 #include "picker/changeicon.h"
 #include "shellglue/iconlocation.h"
+#include "shellglue/oldsizes.h"
 #include "shellglue/paths.h"
 #include "shellglue/startfacts.h"
 
@@ -422,10 +423,13 @@ INT_PTR CALLBACK SheetPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lP
 INT_PTR RunPropertySheet(int startTab, DWORD extraFlags, const ContentPage *pages)
 {
     ResetSheetState(pages);
-    PROPSHEETPAGEA sheetPages[TAB_COUNT];
+    // COMCTL32 steps through the array by each page's dwSize: the records must have the
+    // Windows 95 size, not merely claim it.
+    static_assert(sizeof(PROPSHEETPAGEA_V1) == PROPSHEETPAGEA_SIZE_95, "page record size");
+    PROPSHEETPAGEA_V1 sheetPages[TAB_COUNT];
     ZeroMemory(sheetPages, sizeof sheetPages);
     for (int tab = 0; tab < TAB_COUNT; ++tab) {
-        sheetPages[tab].dwSize = sizeof sheetPages[tab];
+        sheetPages[tab].dwSize = PROPSHEETPAGEA_SIZE_95;
         sheetPages[tab].dwFlags = PSP_USETITLE;
         sheetPages[tab].hInstance = AppInstance();
         sheetPages[tab].pszTemplate = MAKEINTRESOURCEA(IDD_SHEETPAGE);
@@ -434,14 +438,14 @@ INT_PTR RunPropertySheet(int startTab, DWORD extraFlags, const ContentPage *page
     }
     PROPSHEETHEADERA header;
     ZeroMemory(&header, sizeof header);
-    header.dwSize = PROPSHEETHEADERA_V1_SIZE;
+    header.dwSize = PROPSHEETHEADERA_SIZE_95;
     header.dwFlags = PSH_PROPSHEETPAGE | PSH_USEICONID | extraFlags;
     header.hInstance = AppInstance();
     header.pszIcon = MAKEINTRESOURCEA(IDI_SHEET);
     header.pszCaption = App.Caption;
     header.nPages = TAB_COUNT;
     header.nStartPage = UINT(startTab);
-    header.ppsp = sheetPages;
+    header.ppsp = reinterpret_cast<LPCPROPSHEETPAGEA>(sheetPages);
     Sheet.CurrentTab = startTab;
     return PropertySheetA(&header);
 }

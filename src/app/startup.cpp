@@ -167,6 +167,29 @@ static int ShutDown()
     return code;
 }
 
+const char *SkipProgramName(const char *commandLine)
+{
+    if (commandLine == nullptr)
+        return "";
+    const char *p = commandLine;
+    while (*p == ' ' || *p == '\t')
+        ++p;
+    // Quotes and blanks are single bytes in code page 932, never the trail byte of a character.
+    if (*p == '"') {
+        ++p;
+        while (*p != '\0' && *p != '"')
+            ++p;
+        if (*p == '"')
+            ++p;
+    } else {
+        while (*p != '\0' && *p != ' ' && *p != '\t')
+            ++p;
+    }
+    while (*p == ' ' || *p == '\t')
+        ++p;
+    return p;
+}
+
 int RunTilefox(HINSTANCE instance, const char *tail)
 {
     App.Instance = instance;

@@ -11,6 +11,7 @@
 #include "ids.h"
 #include "picker/pickerstate.h"
 #include "shellglue/iconlocation.h"
+#include "shellglue/oldsizes.h"
 #include "shellglue/paths.h"
 
 static DWORD RandomState;
@@ -536,7 +537,7 @@ static void OnBrowse(HWND dialog)
     file[0] = '\0';
     OPENFILENAMEA open;
     ZeroMemory(&open, sizeof open);
-    open.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    open.lStructSize = OPENFILENAMEA_SIZE_95;
     open.hwndOwner = dialog;
     open.hInstance = AppInstance();
     open.lpstrFilter = filter;
