@@ -35,17 +35,18 @@ protected:
         std::string tool = TestBinDir() + "progman_standin.exe";
         if (!CreateProcessA(tool.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &tool_))
             return nullptr;
-        for (int i = 0; i < 100 && desktop_ == nullptr; ++i) {
+        // The top-level window appears before its children: wait for the list view.
+        for (int i = 0; i < 100 && list_ == nullptr; ++i) {
             PumpMessages(50);
             HWND found = FindWindowA("Progman", nullptr);
             DWORD process = 0;
             if (found != nullptr)
                 GetWindowThreadProcessId(found, &process);
-            if (process == tool_.dwProcessId)
+            if (process == tool_.dwProcessId) {
                 desktop_ = found;
+                list_ = GetWindow(GetWindow(desktop_, GW_CHILD), GW_CHILD);
+            }
         }
-        if (desktop_ != nullptr)
-            list_ = GetWindow(GetWindow(desktop_, GW_CHILD), GW_CHILD);
         return list_;
     }
     void Stop()

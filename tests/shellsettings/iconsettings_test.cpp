@@ -117,6 +117,10 @@ protected:
             saved_.push_back(saved);
         }
         verbExisted_ = KeyExists(HKEY_CLASSES_ROOT, kVerbKey);
+        // A prefix fresh from its first boot may not have registered the folder class yet.
+        directoryExisted_ = KeyExists(HKEY_CLASSES_ROOT, "Directory");
+        if (!directoryExisted_)
+            SetRegString(HKEY_CLASSES_ROOT, "Directory", nullptr, "Folder");
 
         dir_ = MakeTempDir("iconsettings");
         CopyText(App.SettingsPath, (dir_ + "\\tilefox.INI").c_str(), MAX_PATH);
@@ -146,6 +150,8 @@ protected:
         DeleteRegTree(HKEY_CLASSES_ROOT, kTestBmpClass);
         if (!verbExisted_)
             DeleteRegTree(HKEY_CLASSES_ROOT, kVerbKey);
+        if (!directoryExisted_)
+            DeleteRegTree(HKEY_CLASSES_ROOT, "Directory");
         Facts.SystemDirPath = nullptr;
         FreeAppText(&systemDir_);
         Facts.IntegratedShell = 0;
@@ -192,6 +198,7 @@ protected:
 
     std::vector<SavedValue> saved_;
     bool verbExisted_ = false;
+    bool directoryExisted_ = false;
     std::string dir_;
     char *systemDir_ = nullptr;
     HWND host_ = nullptr;
