@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "common/appstate.h"
 #include "common/options.h"
 #include "common/tabs.h"
+#include "common/texts.h"
 #include "ids.h"
 #include "shellglue/paths.h"
 #include "shellglue/startfacts.h"
@@ -480,6 +482,37 @@ TEST_F(IconSettingsTest, FolderVerbIsRegisteredOnlyUnderTheIntegratedShell)
     SetRegString(HKEY_CLASSES_ROOT, kCommandKey, nullptr, "C:\\Other\\OTHER.EXE /ChgIcon %1");
     ASSERT_NE(nullptr, OpenPage());
     EXPECT_EQ("C:\\Other\\OTHER.EXE /ChgIcon %1", GetRegString(HKEY_CLASSES_ROOT, kCommandKey, nullptr));
+}
+
+std::string StartupShortcutPath()
+{
+    LPITEMIDLIST folder = nullptr;
+    char path[MAX_PATH] = "";
+    if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_STARTUP, &folder)) || folder == nullptr)
+        return "";
+    BOOL found = SHGetPathFromIDListA(folder, path);
+    CoTaskMemFree(folder);
+    return found ? std::string(path) + "\\" + LoadText(IDS_LABELSHORTCUT) + ".lnk" : "";
+}
+
+TEST_F(IconSettingsTest, TransparentLabelsComeBackAtLogOnThroughAStartupShortcut)
+{
+    std::string link = StartupShortcutPath();
+    if (link.empty() || GetFileAttributesA(link.substr(0, link.rfind('\\')).c_str()) == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "no Startup folder in this prefix";
+    ASSERT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(link.c_str())) << "left over from an earlier run";
+
+    ASSERT_NE(nullptr, OpenPage());
+    EXPECT_EQ(BST_UNCHECKED, State(IDC_IS_TRANSPARENT)) << "no desktop list view here";
+    Click(IDC_IS_TRANSPARENT);
+    EXPECT_FALSE(Apply());
+    DWORD attributes = GetFileAttributesA(link.c_str());
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, attributes);
+
+    Click(IDC_IS_TRANSPARENT);
+    Apply();
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(link.c_str()));
+    DeleteFileA(link.c_str());
 }
 
 TEST(LabelGate, OldCommonControlsDisableTransparency)
