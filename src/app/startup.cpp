@@ -4,6 +4,7 @@
 #include "app/frame.h"
 #include "app/instance.h"
 #include "app/settings.h"
+#include "common/desktoplabels.h"
 #include "common/iconclipboard.h"
 #include "common/texts.h"
 #include "ids.h"
@@ -210,7 +211,7 @@ int RunTilefox(HINSTANCE instance, const char *tail)
         Sleep(REBUILD_SETTLE_MS);
         return 0;
     case START_CLEARLABELS:
-        // Label transparency is not part of the program yet; the switch does nothing else.
+        DesktopLabelTransparency(LABELS_SET);
         Sleep(CLEAR_SETTLE_MS);
         return 0;
     }
