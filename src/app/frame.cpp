@@ -18,11 +18,13 @@
 #include "shellglue/iconlocation.h"
 #include "shellglue/paths.h"
 #include "shellglue/startfacts.h"
+#include "shellsettings/behaviourpage.h"
+#include "shellsettings/copynotice.h"
 
 enum { FIRST_SHOW = 255, FILL_PUMP_COUNT = 24, COOL_ICONS_NEEDED = 40, TITLE_FIRST = IDS_TAB_DESKTOP };
 
-// The two settings tabs have no content of their own yet: their templates are missing and
-// their tabs stay empty.
+// The Settings 1 tab has no content of its own yet: its template is missing and its tab
+// stays empty.
 static INT_PTR CALLBACK EmptyContentPage(HWND, UINT message, WPARAM, LPARAM)
 {
     return message == WM_INITDIALOG;
@@ -31,7 +33,7 @@ static INT_PTR CALLBACK EmptyContentPage(HWND, UINT message, WPARAM, LPARAM)
 const ContentPage ProgramContentPages[TAB_COUNT] = {
     {IDD_ICONLIST, IconListPage}, {IDD_ICONLIST, IconListPage}, {IDD_ICONLIST, IconListPage},
     {IDD_ICONLIST, IconListPage}, {IDD_ICONLIST, IconListPage},
-    {IDD_ICONSETTINGS, EmptyContentPage}, {IDD_BEHAVIOUR, EmptyContentPage},
+    {IDD_ICONSETTINGS, EmptyContentPage}, {IDD_BEHAVIOUR, BehaviourPage},
 };
 
 void PumpOneMessage()
@@ -264,6 +266,7 @@ static void HandleStartupFile(HWND page)
     }
     ApplyShellIconOverride(location);
     CopyToClipboard(location);
+    OpenCopyNotice(GetParent(page), page);
 }
 
 static INT_PTR OnShowCurrentTab(HWND page)
