@@ -7,6 +7,42 @@
 
 enum { NOTICE_COLOUR = RGB(0, 0, 128) };
 
+// The sheet runs in the property sheet's own loop, which gives the dialog manager only the
+// sheet's keys; the notice watches its thread's messages itself so that Enter and Escape
+// reach its hidden buttons. Only one notice is ever open.
+static struct {
+    HWND Window;
+    HHOOK Hook;
+} Keys;
+
+static LRESULT CALLBACK NoticeKeyHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    MSG *msg = reinterpret_cast<MSG *>(lParam);
+    if (code == HC_ACTION && wParam == PM_REMOVE && msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST &&
+        Keys.Window != nullptr && (msg->hwnd == Keys.Window || IsChild(Keys.Window, msg->hwnd)) &&
+        IsDialogMessageA(Keys.Window, msg))
+        msg->message = WM_NULL;
+    return CallNextHookEx(Keys.Hook, code, wParam, lParam);
+}
+
+static void WatchKeys(HWND notice)
+{
+    if (Keys.Hook != nullptr)
+        return;
+    Keys.Window = notice;
+    Keys.Hook = SetWindowsHookExA(WH_GETMESSAGE, NoticeKeyHook, nullptr, GetCurrentThreadId());
+}
+
+static void StopWatchingKeys(HWND notice)
+{
+    if (Keys.Window != notice)
+        return;
+    if (Keys.Hook != nullptr)
+        UnhookWindowsHookEx(Keys.Hook);
+    Keys.Hook = nullptr;
+    Keys.Window = nullptr;
+}
+
 static HWND TextStatic(HWND notice)
 {
     return GetDlgItem(notice, IDC_CN_TEXT);
@@ -62,6 +98,7 @@ static INT_PTR OnInitDialog(HWND notice)
     }
     SendDlgItemMessageA(notice, IDC_CN_ICON, STM_SETIMAGE, IMAGE_ICON, LPARAM(icon));
     SetBoldText(notice);
+    WatchKeys(notice);
     return TRUE;
 }
 
@@ -87,6 +124,7 @@ static INT_PTR OnCtlColorStatic(HDC dc, HWND control)
 
 static void OnDestroy(HWND notice)
 {
+    StopWatchingKeys(notice);
     HICON icon = reinterpret_cast<HICON>(SendDlgItemMessageA(notice, IDC_CN_ICON, STM_SETIMAGE, IMAGE_ICON, 0));
     if (icon != nullptr)
         DestroyIcon(icon);
