@@ -52,18 +52,24 @@ TEST_F(CopyNotice, ShowsTheCopiedIconBesideThePageAndClosesAfterItsTimer)
     EXPECT_EQ(120 + 40, rect.left);
     EXPECT_EQ(90 + 70, rect.top);
     EXPECT_EQ(Ansi(u8"おいしくいただきました"), WindowText(notice));
-    EXPECT_NE(0, SendDlgItemMessageA(notice, IDC_CN_ICON, STM_GETIMAGE, IMAGE_ICON, 0));
+    HICON icon = reinterpret_cast<HICON>(SendDlgItemMessageA(notice, IDC_CN_ICON, STM_GETIMAGE, IMAGE_ICON, 0));
+    ASSERT_NE(nullptr, icon);
 
     HWND text = GetDlgItem(notice, IDC_CN_TEXT);
     ASSERT_NE(nullptr, text);
+    HFONT bold = reinterpret_cast<HFONT>(SendMessageA(text, WM_GETFONT, 0, 0));
     LOGFONTA font = {};
-    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(text, WM_GETFONT, 0, 0)), sizeof font, &font);
+    GetObjectA(bold, sizeof font, &font);
     EXPECT_EQ(FW_BOLD, font.lfWeight);
 
     PumpMessages(900);
     EXPECT_TRUE(IsWindow(notice)) << "closed before 1.25 s";
     PumpMessages(700);
     EXPECT_FALSE(IsWindow(notice));
+    // The notice made both and freed both.
+    EXPECT_EQ(0u, GetObjectType(bold));
+    ICONINFO info;
+    EXPECT_FALSE(GetIconInfo(icon, &info));
     ASSERT_NE(nullptr, CopiedIcon());
     EXPECT_EQ(copied, CopiedIcon());
 }
