@@ -20,21 +20,16 @@
 #include "shellglue/oldsizes.h"
 #include "shellglue/paths.h"
 #include "shellglue/startfacts.h"
+#include "shellsettings/behaviourpage.h"
+#include "shellsettings/copynotice.h"
 #include "shellsettings/iconsettings.h"
 
 enum { FIRST_SHOW = 255, FILL_PUMP_COUNT = 24, COOL_ICONS_NEEDED = 40, TITLE_FIRST = IDS_TAB_DESKTOP };
 
-// The behaviour tab has no content of its own yet: its template is missing and its tab stays
-// empty.
-static INT_PTR CALLBACK EmptyContentPage(HWND, UINT message, WPARAM, LPARAM)
-{
-    return message == WM_INITDIALOG;
-}
-
 const ContentPage ProgramContentPages[TAB_COUNT] = {
     {IDD_ICONLIST, IconListPage}, {IDD_ICONLIST, IconListPage}, {IDD_ICONLIST, IconListPage},
     {IDD_ICONLIST, IconListPage}, {IDD_ICONLIST, IconListPage},
-    {IDD_ICONSETTINGS, IconSettingsPage}, {IDD_BEHAVIOUR, EmptyContentPage},
+    {IDD_ICONSETTINGS, IconSettingsPage}, {IDD_BEHAVIOUR, BehaviourPage},
 };
 
 static HWND ContentOf(int tab)
@@ -289,6 +284,7 @@ static void HandleStartupFile(HWND page)
     }
     ApplyShellIconOverride(location);
     CopyToClipboard(location);
+    OpenCopyNotice(GetParent(page), page);
 }
 
 // A focus left in the content of the tab just hidden would take keys nobody sees.

@@ -9,6 +9,7 @@
 #include "common/options.h"
 #include "common/texts.h"
 #include "ids.h"
+#include "picker/openfileext.h"
 #include "picker/pickerstate.h"
 #include "shellglue/iconlocation.h"
 #include "shellglue/oldsizes.h"
@@ -546,8 +547,10 @@ static void OnBrowse(HWND dialog)
     open.lpstrTitle = title;
     open.lpstrInitialDir = startFolder[0] != '\0' ? startFolder : nullptr;
     open.lpstrDefExt = "";
-    // The extended browse dialog (HookComDlg) is not available yet: always the plain one.
-    open.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+    if (Settings.HookComDlg)
+        ExtendOpenFileDialog(&open, dialog);
+    else
+        open.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
     if (!GetOpenFileNameA(&open))
         return;
 
