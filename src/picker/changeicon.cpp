@@ -777,7 +777,10 @@ void SetUpChangeIconCall(ChangeIconRequest *call, char *buffer, const char *titl
     call->HasAnchor = anchor != nullptr;
     if (anchor != nullptr)
         call->Anchor = *anchor;
-    call->DialogRows = Settings.DialogRows > 0 ? Settings.DialogRows : 4;
+    // No rows means the standard four, from now on.
+    if (Settings.DialogRows == 0)
+        Settings.DialogRows = 4;
+    call->DialogRows = Settings.DialogRows;
     call->DialogAnimation = Settings.DialogAnimation;
 }
 

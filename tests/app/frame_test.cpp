@@ -10,12 +10,16 @@
 #include <vector>
 
 #include "common/appstate.h"
+#include "common/iconclipboard.h"
 #include "app/frame.h"
 #include "app/instance.h"
+#include "picker/changeicon.h"
 #include "app/settings.h"
 #include "app/sheetstate.h"
 #include "common/texts.h"
+#include "common/sheetgdi.h"
 #include "ids.h"
+#include "shellglue/startfacts.h"
 #include "shellglue/paths.h"
 #include "support/testing.h"
 
@@ -35,12 +39,13 @@ int TabOf(HWND dialog)
     return int(GetWindowLongA(dialog, GWL_USERDATA));
 }
 
-// A content dialog that records what the frame asks of it.
-INT_PTR CALLBACK RecordingPage(HWND dialog, UINT message, WPARAM, LPARAM)
+// A content dialog that records what the frame asks of it; it learns its tab from its
+// creation parameter, as every content dialog does.
+INT_PTR CALLBACK RecordingPage(HWND dialog, UINT message, WPARAM, LPARAM lParam)
 {
     switch (message) {
     case WM_INITDIALOG:
-        SetWindowLongA(dialog, GWL_USERDATA, Sheet.CurrentTab);
+        SetWindowLongA(dialog, GWL_USERDATA, LONG(lParam));
         return TRUE;
     case UM_FILLLIST:
         g_fills.push_back({TabOf(dialog), IsWindowVisible(GetParent(dialog)) != FALSE});
@@ -76,8 +81,7 @@ protected:
         UseSystemDir(nullptr);
         ResetSettings();
         Facts.PlusMode = 0;
-        App.IconPickMode = 0;
-        App.CopiedIcon = nullptr;
+        ClearCopiedIcon();
         App.DefaultBrowseLocation = nullptr;
         App.InstanceWindow = nullptr;
         g_fills.clear();
@@ -90,7 +94,7 @@ protected:
             DestroyWindow(sheet_);
         PumpMessages(50);
         FreeAppText(&Facts.SystemDirPath);
-        FreeAppText(&App.CopiedIcon);
+        ClearCopiedIcon();
         RemoveTree(dir_);
     }
 
@@ -291,7 +295,7 @@ TEST_F(FrameTest, PlusCaptionOnlyWithTheCoolIcons)
 
 TEST_F(FrameTest, DestroyReleasesTheProgramWideTexts)
 {
-    App.CopiedIcon = DupString("c:\\x.ico,0");
+    AdoptCopiedIcon(DupString("c:\\x.ico,0"));
     App.DefaultBrowseLocation = DupString("c:\\");
     ASSERT_NE(nullptr, CreateInstanceWindow());
     App.InstanceWindow = FindWindowA(INSTANCE_CLASS, App.Caption);
@@ -301,7 +305,7 @@ TEST_F(FrameTest, DestroyReleasesTheProgramWideTexts)
     EXPECT_EQ(LONG(sheet), GetWindowLongA(App.InstanceWindow, GWL_USERDATA));
 
     DestroyWindow(sheet);
-    EXPECT_EQ(nullptr, App.CopiedIcon);
+    EXPECT_EQ(nullptr, CopiedIcon());
     EXPECT_EQ(nullptr, Facts.SystemDirPath);
     EXPECT_EQ(nullptr, App.DefaultBrowseLocation);
     EXPECT_EQ(nullptr, Gdi.MenuFont);
@@ -351,7 +355,8 @@ LRESULT CALLBACK CloseDialogs(int code, WPARAM wParam, LPARAM lParam)
                 g_fillsAtBox = int(g_fills.size());
                 PostMessageA(window, WM_COMMAND, IDOK, 0);
             } else {
-                g_pickModeInDialog = App.IconPickMode;
+                const ChangeIconRequest *call = ChangeIconRequestOf(window);
+                g_pickModeInDialog = call != nullptr ? call->Mode : 254;
                 PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
             }
         }
@@ -380,10 +385,10 @@ TEST_F(StartupFileTest, ThemeFileIsImportedAfterAllListsAreFilled)
 {
     std::string theme = dir_ + "\\desk.Theme";
     WriteFileText(theme, "[Control Panel\\Desktop]\r\nWallpaper=\r\n");
-    App.CopiedIcon = DupString(theme.c_str());
+    AdoptCopiedIcon(DupString(theme.c_str()));
     ASSERT_NE(nullptr, Open(0));
     PumpMessages(300);
-    EXPECT_EQ(nullptr, App.CopiedIcon);
+    EXPECT_EQ(nullptr, CopiedIcon());
     EXPECT_EQ(5, g_fillsAtBox);
     EXPECT_EQ(Ansi(u8"ﾃｰﾏﾌｧｲﾙから、0個のｱｲｺﾝを読み込みました。\n(読み込みに失敗したｱｲｺﾝ数: 0)"), g_boxText);
 }
@@ -391,21 +396,21 @@ TEST_F(StartupFileTest, ThemeFileIsImportedAfterAllListsAreFilled)
 TEST_F(StartupFileTest, SingleIconFileBecomesTheCopiedIcon)
 {
     std::string icon = FixturePath("one.ico");
-    App.CopiedIcon = DupString(icon.c_str());
+    AdoptCopiedIcon(DupString(icon.c_str()));
     ASSERT_NE(nullptr, Open(1));
-    ASSERT_NE(nullptr, App.CopiedIcon);
-    EXPECT_EQ(0, lstrcmpiA((icon + ",0").c_str(), App.CopiedIcon)) << App.CopiedIcon;
+    ASSERT_NE(nullptr, CopiedIcon());
+    EXPECT_EQ(0, lstrcmpiA((icon + ",0").c_str(), CopiedIcon())) << CopiedIcon();
     EXPECT_TRUE(g_boxText.empty());
 }
 
 TEST_F(StartupFileTest, CancelledPickOfSeveralIconsDropsTheFile)
 {
-    App.CopiedIcon = DupString(FixturePath("icons12.dll").c_str());
+    AdoptCopiedIcon(DupString(FixturePath("icons12.dll").c_str()));
     ASSERT_NE(nullptr, Open(1));
     PumpMessages(300);
     EXPECT_EQ(1, g_pickModeInDialog);
-    EXPECT_EQ(0, App.IconPickMode);
-    EXPECT_EQ(nullptr, App.CopiedIcon) << App.CopiedIcon;
+    EXPECT_EQ(nullptr, FindThreadDialog(IDC_CI_GRID));
+    EXPECT_EQ(nullptr, CopiedIcon()) << CopiedIcon();
 }
 
 }  // namespace
