@@ -121,7 +121,7 @@ static void AppendSystemFolder(WorkText *work, DirectoryReader read)
         work->Overflow = length != 0;
         return;
     }
-    work->Length += int(length);
+    work->Length += lstrlenA(work->Text + work->Length);
 }
 
 // An environment variable of that name; false when there is none.
@@ -143,7 +143,8 @@ static bool AppendEnvironment(WorkText *work, const char *name, bool *isFolder)
         return true;
     }
     *isFolder = IsFolder(work->Text + work->Length);
-    work->Length += int(length);
+    // Counted from the text: Wine gives the length in characters, not bytes.
+    work->Length += lstrlenA(work->Text + work->Length);
     return true;
 }
 

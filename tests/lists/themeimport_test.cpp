@@ -69,14 +69,19 @@ protected:
 
 struct TokenCase {
     const char *key;        // Shell Icons index of the row
-    const char *value;      // as the theme file writes it
+    std::string value;      // as the theme file writes it
     std::string expected;   // the row's new location; "" when the value fails
 };
 
 TEST_F(ThemeImportTest, TokensAndResolutionWithAndWithoutThemesFolder)
 {
     std::string sysdir = SystemDir();
-    SetEnvironmentVariableA("TFTHEMEFOLDER", themeDir_.c_str());
+    char windir[MAX_PATH];
+    GetWindowsDirectoryA(windir, MAX_PATH);
+    // The system folder as seen from the Windows folder ("system" on Windows 98).
+    std::string systemUnderWindows = sysdir.substr(lstrlenA(windir) + 1);
+    // An ASCII folder: Wine cuts double-byte environment values short.
+    SetEnvironmentVariableA("TFTHEMEFOLDER", themesDir_.c_str());
     // "%%a.ico" is searched as "a.ico": from the current folder.
     SetCurrentDirectoryA(themeDir_.c_str());
 
@@ -91,12 +96,13 @@ TEST_F(ThemeImportTest, TokensAndResolutionWithAndWithoutThemesFolder)
             {"13", "%folder%lib.dll,12", ""},
             {"14", "%UNDEFINED%\\a.ico", ""},
             {"15", "%%a.ico", themeDir_ + "\\a.ico"},
-            {"16", "%TFTHEMEFOLDER%lib.dll,1", themeDir_ + "\\lib.dll,1"},
+            {"16", "%TFTHEMEFOLDER%icons\\lib.dll,1", themesDir_ + "\\icons\\lib.dll,1"},
             {"17", "%sysdir%shell32.dll,4", sysdir + "shell32.dll,4"},
             {"18", "  %folder%a.ico  ", themeDir_ + "\\a.ico"},
             {"19", "%folder%noicons.txt", ""},
             {"20", "%folder%missing.ico", ""},
             {"21", "   ", "<unchanged>"},
+            {"22", "%windir%" + systemUnderWindows + "shell32.dll,-154", sysdir + "shell32.dll,-154"},
         };
         std::string text = "[SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Icons]\r\n";
         for (const TokenCase &c : cases)
@@ -112,7 +118,7 @@ TEST_F(ThemeImportTest, TokensAndResolutionWithAndWithoutThemesFolder)
         int loaded = 0, failed = 0;
         for (int i = 0; i < int(sizeof cases / sizeof cases[0]); ++i) {
             const TokenCase &c = cases[i];
-            SCOPED_TRACE(c.value);
+            SCOPED_TRACE(c.value.c_str());
             IconEntry *entry = GetEntry(list, i);
             if (c.expected == "<unchanged>") {
                 EXPECT_STREQ("old.ico,0", entry->CurrentLocation);
