@@ -184,16 +184,17 @@ static void ExpandTokens(const char *value, const char *themeFolder, const char 
         bool backslashFollows = close[1] == '\\';
         scan = close + 1;
 
-        if (lstrcmpiA(name, "folder") == 0 || lstrcmpiA(name, "themedir") == 0) {
-            bool themes = name[0] == 't' || name[0] == 'T';
-            if (themes)
+        bool themesToken = lstrcmpiA(name, "themedir") == 0;
+        bool windirToken = lstrcmpiA(name, "windir") == 0;
+        if (themesToken || lstrcmpiA(name, "folder") == 0) {
+            if (themesToken)
                 *usedThemedir = true;
-            AppendString(work, themes ? themedir : themeFolder);
+            AppendString(work, themesToken ? themedir : themeFolder);
             AppendBackslash(work);
             if (backslashFollows)
                 ++scan;
-        } else if (lstrcmpiA(name, "windir") == 0 || lstrcmpiA(name, "sysdir") == 0) {
-            AppendSystemFolder(work, name[0] == 'w' || name[0] == 'W' ? GetWindowsDirectoryA : GetSystemDirectoryA);
+        } else if (windirToken || lstrcmpiA(name, "sysdir") == 0) {
+            AppendSystemFolder(work, windirToken ? GetWindowsDirectoryA : GetSystemDirectoryA);
             if (!backslashFollows)
                 Append(work, "\\", 1);
         } else if (nameLength > 0) {
@@ -266,18 +267,24 @@ int ExpandThemePath(char *value, const char *themeFolder, const char *themesFold
 
 // --- import ------------------------------------------------------------------------------
 
+// A value that filled the whole buffer was cut by the profile reader and would name another
+// file.
+static bool ReadProfileValue(const char *section, const char *key, char *value, const char *themePath)
+{
+    DWORD length = GetPrivateProfileStringA(section, key, "", value, LOCATION_BUFFER, themePath);
+    return length < LOCATION_BUFFER - 1;
+}
+
 // The value a theme file gives one row; empty when it gives none or the row has no key it
-// could be looked up by.
-static void ReadThemeValue(const char *themePath, const IconEntry *entry, char *value)
+// could be looked up by. false when the value was too long to read whole.
+static bool ReadThemeValue(const char *themePath, const IconEntry *entry, char *value)
 {
     value[0] = '\0';
     const char *key = entry->RegistryKey;
-    if (key[0] != '{') {
-        GetPrivateProfileStringA(SHELL_ICONS_KEY, key, "", value, LOCATION_BUFFER, themePath);
-        return;
-    }
+    if (key[0] != '{')
+        return ReadProfileValue(SHELL_ICONS_KEY, key, value, themePath);
     if (lstrlenA(key) != CLASS_ID_LENGTH)
-        return;
+        return true;
 
     const char *name = entry->Kind == KIND_RECYCLE_EMPTY  ? "empty"
                        : entry->Kind == KIND_RECYCLE_FULL ? "full"
@@ -288,10 +295,11 @@ static void ReadThemeValue(const char *themePath, const IconEntry *entry, char *
         CopyText(section, prefix, MAX_PATH);
         AppendText(section, key, MAX_PATH);
         AppendText(section, kDefaultIconSuffix, MAX_PATH);
-        GetPrivateProfileStringA(section, name, "", value, LOCATION_BUFFER, themePath);
+        bool whole = ReadProfileValue(section, name, value, themePath);
         if (value[0] != '\0')
-            return;
+            return whole;
     }
+    return true;
 }
 
 // The sheet's shown tab, as its tab control has it; -1 when the list is not on a sheet.
@@ -318,12 +326,12 @@ static void ImportIntoList(HWND list, int tab, const char *themePath, const char
         if (entry == nullptr || entry->RegistryKey == nullptr || entry->RegistryKey[0] == '\0')
             continue;
         char value[LOCATION_BUFFER];
-        ReadThemeValue(themePath, entry, value);
+        bool whole = ReadThemeValue(themePath, entry, value);
         TrimTrailingSpaces(value);
         TrimLeadingSpaces(value);
         if (value[0] == '\0')
             continue;
-        if (!ExpandThemePath(value, themeFolder, themesFolder)) {
+        if (!whole || !ExpandThemePath(value, themeFolder, themesFolder)) {
             ++counts->Failed;
             continue;
         }

@@ -103,6 +103,7 @@ TEST_F(ThemeImportTest, TokensAndResolutionWithAndWithoutThemesFolder)
             {"20", "%folder%missing.ico", ""},
             {"21", "   ", "<unchanged>"},
             {"22", "%windir%" + systemUnderWindows + "shell32.dll,-154", sysdir + "shell32.dll,-154"},
+            {"23", themeDir_ + "\\a.ico" + std::string(300, ' ') + "x", ""},
         };
         std::string text = "[SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Icons]\r\n";
         for (const TokenCase &c : cases)
