@@ -310,4 +310,31 @@ TEST_F(DropFilesTest, ThemeFileImportsIntoAllListsAndReports)
     EXPECT_EQ(std::string(expected), g_boxText);
 }
 
+// The preview hands its context menu to the list, saying where it came from.
+WNDPROC g_listProc;
+WPARAM g_menuFrom;
+LPARAM g_menuAt;
+LRESULT CALLBACK RecordMenuRequest(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_CONTEXTMENU) {
+        g_menuFrom = wParam;
+        g_menuAt = lParam;
+        return 0;
+    }
+    return CallWindowProcA(g_listProc, list, message, wParam, lParam);
+}
+
+TEST_F(DropFilesTest, PreviewContextMenuIsTheLists)
+{
+    SendMessageA(list_, LB_SETCURSEL, 0, 0);
+    g_listProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongA(list_, GWL_WNDPROC, reinterpret_cast<LONG>(RecordMenuRequest)));
+    g_menuFrom = 0;
+    SendMessageA(Preview(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Preview()), MAKELPARAM(100, 120));
+    PumpMessages(50);
+    SetWindowLongA(list_, GWL_WNDPROC, reinterpret_cast<LONG>(g_listProc));
+    EXPECT_EQ(reinterpret_cast<WPARAM>(Preview()), g_menuFrom);
+    EXPECT_EQ(MAKELPARAM(100, 120), g_menuAt);
+}
+
 }  // namespace
