@@ -21,6 +21,8 @@
 #include "common/texts.h"
 #include "common/sheetgdi.h"
 #include "ids.h"
+#include "lists/iconentry.h"
+#include "lists/listpage.h"
 #include "shellglue/startfacts.h"
 #include "shellglue/paths.h"
 #include "support/testing.h"
@@ -393,6 +395,27 @@ TEST_F(StartupFileTest, ThemeFileIsImportedAfterAllListsAreFilled)
     EXPECT_EQ(nullptr, CopiedIcon());
     EXPECT_EQ(5, g_fillsAtBox);
     EXPECT_EQ(Ansi(u8"ﾃｰﾏﾌｧｲﾙから、0個のｱｲｺﾝを読み込みました。\n(読み込みに失敗したｱｲｺﾝ数: 0)"), g_boxText);
+}
+
+// With the real pages: the icons reach the lists and the sheet shows the first loaded row's tab.
+TEST_F(StartupFileTest, StartupThemeLoadsIntoTheLists)
+{
+    std::string theme = dir_ + "\\desk.theme";
+    std::string icon = FixturePath("icons12.dll") + ",3";
+    WriteFileText(theme, "[SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Icons]\r\n4=" + icon +
+                             "\r\n5=" + dir_ + "\\none.ico\r\n");
+    AdoptCopiedIcon(DupString(theme.c_str()));
+    ASSERT_NE(nullptr, Open(0, ProgramContentPages));
+    PumpMessages(500);
+    EXPECT_EQ(Ansi(u8"ﾃｰﾏﾌｧｲﾙから、1個のｱｲｺﾝを読み込みました。\n(読み込みに失敗したｱｲｺﾝ数: 1)"), g_boxText);
+    HWND tabs = reinterpret_cast<HWND>(SendMessageA(sheet_, PSM_GETTABCONTROL, 0, 0));
+    EXPECT_EQ(TAB_GENERAL, SendMessageA(tabs, TCM_GETCURSEL, 0, 0));
+    HWND general = ListOfTab(TAB_GENERAL);
+    IconEntry *entry = GetEntry(general, int(SendMessageA(general, LB_GETCURSEL, 0, 0)));
+    ASSERT_NE(nullptr, entry);
+    EXPECT_STREQ("4", entry->RegistryKey);
+    EXPECT_EQ(0, lstrcmpiA(icon.c_str(), entry->CurrentLocation)) << entry->CurrentLocation;
+    EXPECT_EQ(STATE_THEME, entry->ChangeState);
 }
 
 TEST_F(StartupFileTest, SingleIconFileBecomesTheCopiedIcon)
