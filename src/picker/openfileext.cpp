@@ -3,7 +3,6 @@
 #include "common/appstate.h"
 #include "common/iconclipboard.h"
 #include "ids.h"
-#include "picker/changeicon.h"
 #include "picker/pickerstate.h"
 #include "shellglue/paths.h"
 
