@@ -15,10 +15,11 @@ enum {
     DRIVE_ROOT_LENGTH = 3,
 };
 
-// "ｱｲｺﾝ ﾌｧｲﾙ" and "すべてのﾌｧｲﾙ" in code page 932.
-static const char kFilter[] =
-    "\xB1\xB2\xBA\xDD \xCC\xA7\xB2\xD9 (*.ico,*.exe,*.dll,*.icl,*.cpl)\0*.ico;*.exe;*.dll;*.icl;*.cpl\0"
-    "\x82\xB7\x82\xD7\x82\xC4\x82\xCC\xCC\xA7\xB2\xD9 (*.*)\0*.*\0";
+enum {
+    FILTER_ICON_FILES = IDS_FILTER_FIRST,
+    FILTER_ALL_FILES = IDS_FILTER_FIRST + 4,
+    FILTER_BUFFER = 2 * (TEXT_BUFFER + 32) + 1,
+};
 
 static bool IsSeparator(char ch)
 {
@@ -39,6 +40,25 @@ static void RemoveTrailingSeparator(char *path)
     char *last = CharPrevA(path, path + length);
     if (IsSeparator(*last))
         *last = '\0';
+}
+
+// The icon files and all files of the Change Icon dialog's filter: label, then pattern.
+static void FormFilter(char *filter)
+{
+    const char *pieces[] = {nullptr, "*.ico;*.exe;*.dll;*.icl;*.cpl", nullptr, "*.*"};
+    char iconLabel[TEXT_BUFFER];
+    char allLabel[TEXT_BUFFER];
+    CopyText(iconLabel, LoadText(FILTER_ICON_FILES), TEXT_BUFFER);
+    CopyText(allLabel, LoadText(FILTER_ALL_FILES), TEXT_BUFFER);
+    pieces[0] = iconLabel;
+    pieces[2] = allLabel;
+    int used = 0;
+    for (const char *piece : pieces) {
+        int length = lstrlenA(piece) + 1;
+        CopyMemory(filter + used, piece, length);
+        used += length;
+    }
+    filter[used] = '\0';
 }
 
 static void ShowBox(HWND dialog, UINT textId, UINT icon)
@@ -104,13 +124,15 @@ static void OnBrowse(HWND dialog)
     GetDlgItemTextA(dialog, IDC_BS_LOCATION, start, MAX_PATH);
     BrowseStartFolder(start);
 
+    char filter[FILTER_BUFFER];
+    FormFilter(filter);
     char file[MAX_PATH];
     ZeroMemory(file, sizeof file);
     OPENFILENAMEA open;
     ZeroMemory(&open, sizeof open);
     open.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
     open.hwndOwner = dialog;
-    open.lpstrFilter = kFilter;
+    open.lpstrFilter = filter;
     open.lpstrFile = file;
     open.nMaxFile = MAX_PATH;
     open.lpstrInitialDir = start[0] != '\0' ? start : nullptr;
