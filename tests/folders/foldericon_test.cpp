@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
 #include <string>
 #include <vector>
 
@@ -387,6 +389,47 @@ TEST_F(FolderIconTest, AnimatedDialogStillAnswers)
     EXPECT_EQ(IDOK, Change(folder_, {Choose(FixturePath("icons12.dll"), 4), Press(IDOK)}));
     EXPECT_EQ("4", IniValue(ini_, kSection, "IconIndex"));
     EXPECT_EQ(19, Settings.DialogAnimation);
+}
+
+}  // namespace
+
+namespace {
+
+// A desktop of our own, as Explorer builds it: "Progman", a view, and the list view of the
+// icons, which counts how often its label background is asked for.
+int g_backgroundQueries;
+WNDPROC g_listProc;
+
+LRESULT CALLBACK CountingListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == LVM_GETTEXTBKCOLOR)
+        ++g_backgroundQueries;
+    return CallWindowProcA(g_listProc, window, message, wParam, lParam);
+}
+
+TEST_F(FolderIconTest, OpeningAnimationAsksWhetherDesktopLabelsAreTransparent)
+{
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+    HWND desktop = CreateHelperWindow("Progman", DefWindowProcA);
+    HWND view = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 10, 10, desktop, nullptr, nullptr, nullptr);
+    HWND list = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD, 0, 0, 10, 10, view, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, list);
+    ASSERT_EQ(desktop, FindWindowA("Progman", nullptr));
+    ListView_SetTextBkColor(list, CLR_NONE);
+    g_listProc = reinterpret_cast<WNDPROC>(SetWindowLongA(list, GWL_WNDPROC, LONG(CountingListProc)));
+
+    struct Case {
+        int animation;
+        bool asked;
+    } cases[] = {{0, false}, {5, true}};
+    for (const Case &c : cases) {
+        Settings.DialogAnimation = BYTE(c.animation);
+        g_backgroundQueries = 0;
+        EXPECT_EQ(IDCANCEL, Change(folder_, {Press(IDCANCEL)}));
+        EXPECT_EQ(c.asked, g_backgroundQueries > 0) << "animation " << c.animation;
+    }
+    DestroyWindow(desktop);
 }
 
 }  // namespace
