@@ -515,8 +515,10 @@ TEST_F(FrameTest, ControlTabAndItsCompanionsChangeTheTabFromAnyControl)
         SelectTab(0);
         for (const Case &c : cases) {
             int current = int(SendMessageA(tabs, TCM_GETCURSEL, 0, 0));
-            // From the current tab's list where it has one, else from the OK button.
-            HWND target = current < LIST_TAB_COUNT ? ListOfTab(current) : GetDlgItem(sheet, IDOK);
+            // From the current tab's list, or from the first control of a settings page.
+            HWND target = current < LIST_TAB_COUNT ? ListOfTab(current)
+                                                   : GetNextDlgTabItem(Sheet.TabDialogs[current], nullptr, FALSE);
+            ASSERT_NE(nullptr, target) << current;
             SetFocus(target);
             PressWithControl(target, c.key, c.shift);
             PumpSheet(sheet, 200, sheetCheck);
