@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "common/appstate.h"
-#include "dialogscript.h"
+#include "support/dialogscript.h"
 #include "folders/browsesetting.h"
 #include "ids.h"
 #include "shellglue/paths.h"

@@ -10,7 +10,7 @@
 #include "common/appstate.h"
 #include "common/iconclipboard.h"
 #include "common/options.h"
-#include "dialogscript.h"
+#include "support/dialogscript.h"
 #include "folders/foldericon.h"
 #include "ids.h"
 #include "shellglue/paths.h"

@@ -1,4 +1,4 @@
-#include "dialogscript.h"
+#include "support/dialogscript.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Drives the modal dialogs of this thread from a timer: each step runs on a tick inside the
 // modal loop and returns false to be tried again on the next tick.
-#ifndef TILEFOX_TEST_DIALOGSCRIPT_H
-#define TILEFOX_TEST_DIALOGSCRIPT_H
+#ifndef TILEFOX_DIALOGSCRIPT_H
+#define TILEFOX_DIALOGSCRIPT_H
 
 #include <windows.h>
 
