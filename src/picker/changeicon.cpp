@@ -5,6 +5,7 @@
 #include <windowsx.h>
 
 #include "common/appstate.h"
+#include "common/desktoplabels.h"
 #include "common/iconclipboard.h"
 #include "common/options.h"
 #include "common/texts.h"
@@ -117,6 +118,14 @@ static void AnimateOpening(HWND dialog, const ChangeIconRequest *call)
             ShowWindow(dialog, SW_SHOWDEFAULT);
     }
     MoveWindow(dialog, rect.left, rect.top, width, height, TRUE);
+    // Started from Explorer, the dialog zooms over the desktop; transparent labels keep the
+    // trail until the desktop repaints.
+    if ((call->Mode == PICK_FOLDER || call->Mode == PICK_FOLDER_RESTORE) &&
+        DesktopLabelTransparency(LABELS_QUERY)) {
+        HWND desktop = FindWindowA("Progman", nullptr);
+        if (desktop != nullptr)
+            UpdateWindow(desktop);
+    }
 }
 
 static void AnimateClosing(HWND dialog, const ChangeIconRequest *call)
