@@ -57,6 +57,7 @@
 #define IDS_SELECTICON          29
 #define IDS_COPY                30
 #define IDS_PASTEHINT           31
+#define IDS_DRIVEWRITEFAILED    32
 
 /* Menu commands: pop-up 0 (icon list) */
 #define IDM_VIEW_LARGE          40002
@@ -152,6 +153,7 @@
 /* The pages' own questions and reports to the sheet and to themselves */
 #define UM_QUERYCHANGED         1463    /* to the sheet: result = ChangesPending */
 #define UM_ROWUPDATED           1464    /* to a list page: wParam = row, lParam = row now changed */
+#define UM_DRIVESPENDING        1465    /* drive panel to itself, after Apply: a failed write still waits */
 #define UM_ACTIVATEINSTANCE     2025
 #define UM_TAKECOPIEDICON       2026
 
