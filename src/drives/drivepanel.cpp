@@ -518,6 +518,8 @@ static BOOL OnInitDialog(HWND panel)
     EnableWindow(DriveBox(panel), FALSE);
     EnableWindow(GetDlgItem(panel, IDC_DP_DEFAULT), FALSE);
     EnableWindow(GetDlgItem(panel, IDC_DP_CHANGE), FALSE);
+    // Some combo boxes size the selection field from the font alone; it shows a whole icon.
+    SendMessageA(DriveBox(panel), CB_SETITEMHEIGHT, WPARAM(-1), DRIVE_ITEM_HEIGHT);
     return FALSE;
 }
 
