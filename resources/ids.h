@@ -59,6 +59,14 @@
 #define IDS_PASTEHINT           31
 #define IDS_DRIVEWRITEFAILED    32
 
+/* Texts that are not messages (listtexts.rc): row titles, suffixes, the browse filter */
+#define IDS_SHELLROW_FIRST      200     /* 200-234: the Shell Icons rows, in list order */
+#define IDS_DESKTOPROW_FIRST    240     /* 240-252: desktop rows without a class title */
+#define IDS_EMPTYSUFFIX         260
+#define IDS_FULLSUFFIX          261
+#define IDS_NOSTANDARD          262
+#define IDS_FILTER_FIRST        270     /* 270-274: labels of the Change Icon browse filter */
+
 /* Menu commands: pop-up 0 (icon list) */
 #define IDM_VIEW_LARGE          40002
 #define IDM_VIEW_SMALL          40003

@@ -57,6 +57,42 @@ static HWND ContentOf(int tab)
     return tab >= 0 && tab < TAB_COUNT ? Sheet.TabDialogs[tab] : nullptr;
 }
 
+// --- keyboard -----------------------------------------------------------------------------
+
+// Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+PageDown and Ctrl+PageUp change the tab from any control of
+// the sheet. Where the sheet's own loop already takes these keys they never reach the dialog
+// filter; where it passes them to the dialog manager, they would only move the focus.
+static LRESULT CALLBACK SheetKeyFilter(int code, WPARAM wParam, LPARAM lParam)
+{
+    const MSG *msg = reinterpret_cast<const MSG *>(lParam);
+    HWND sheet = Sheet.Window;
+    if (code == MSGF_DIALOGBOX && msg != nullptr && msg->message == WM_KEYDOWN && sheet != nullptr &&
+        (msg->hwnd == sheet || IsChild(sheet, msg->hwnd)) && (GetKeyState(VK_CONTROL) & 0x8000)) {
+        int step = 0;
+        if (msg->wParam == VK_TAB)
+            step = (GetKeyState(VK_SHIFT) & 0x8000) ? -1 : 1;
+        else if (msg->wParam == VK_NEXT)
+            step = 1;
+        else if (msg->wParam == VK_PRIOR)
+            step = -1;
+        if (step != 0) {
+            HWND tabs = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
+            int tab = (int(SendMessageA(tabs, TCM_GETCURSEL, 0, 0)) + step + TAB_COUNT) % TAB_COUNT;
+            SendMessageA(sheet, PSM_SETCURSEL, WPARAM(tab), 0);
+            return 1;
+        }
+    }
+    return CallNextHookEx(Sheet.KeyFilter, code, wParam, lParam);
+}
+
+void StopSheetKeyFilter()
+{
+    if (Sheet.KeyFilter != nullptr)
+        UnhookWindowsHookEx(Sheet.KeyFilter);
+    Sheet.KeyFilter = nullptr;
+    Sheet.Window = nullptr;
+}
+
 // --- sheet set-up ---------------------------------------------------------------------------
 
 static void CreateSheetFonts(HWND sheet)
@@ -140,6 +176,9 @@ void InitSheet(HWND sheet)
     Gdi.UndoIcon = LoadResourceIcon(IDI_UNDO);
 
     CreateSheetFonts(sheet);
+
+    Sheet.Window = sheet;
+    Sheet.KeyFilter = SetWindowsHookExA(WH_MSGFILTER, SheetKeyFilter, nullptr, GetCurrentThreadId());
 
     Sheet.PreviousSheetProc = reinterpret_cast<WNDPROC>(
         SetWindowLongA(sheet, GWL_WNDPROC, reinterpret_cast<LONG>(SheetWindowProc)));
@@ -270,6 +309,21 @@ static void HandleStartupFile(HWND page)
     CopyToClipboard(location);
 }
 
+// A focus left in the content of the tab just hidden would take keys nobody sees.
+static void KeepFocusOnShownTab(HWND sheet, HWND content)
+{
+    HWND focus = GetFocus();
+    if (content == nullptr || focus == nullptr || IsChild(content, focus))
+        return;
+    for (HWND other : Sheet.TabDialogs) {
+        if (other != nullptr && other != content && (focus == other || IsChild(other, focus))) {
+            HWND first = GetNextDlgTabItem(content, nullptr, FALSE);
+            SetFocus(first != nullptr ? first : sheet);
+            return;
+        }
+    }
+}
+
 static INT_PTR OnShowCurrentTab(HWND page)
 {
     HWND sheet = GetParent(page);
@@ -285,6 +339,12 @@ static INT_PTR OnShowCurrentTab(HWND page)
             ShowWindow(other, SW_HIDE);
     }
     SendMessageA(sheet, WM_SETREDRAW, TRUE, 0);
+    // The tab control changed its selection (and may have swapped its rows) while the sheet
+    // did not draw: nothing else would repaint the strip.
+    HWND tabs = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
+    if (tabs != nullptr)
+        RedrawWindow(tabs, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    KeepFocusOnShownTab(sheet, content);
 
     int current = Sheet.CurrentTab;
     int previous = Sheet.PreviousTab;

@@ -181,6 +181,7 @@ static void OnDestroy(HWND sheet)
     // A later activation request must not find this handle again.
     if (App.InstanceWindow != nullptr)
         SetWindowLongA(App.InstanceWindow, GWL_USERDATA, 0);
+    StopSheetKeyFilter();
     SetWindowLongA(sheet, GWL_WNDPROC, reinterpret_cast<LONG>(Sheet.PreviousSheetProc));
 }
 

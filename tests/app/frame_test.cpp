@@ -10,12 +10,17 @@
 #include <vector>
 
 #include "common/appstate.h"
+#include "common/iconclipboard.h"
 #include "app/frame.h"
 #include "app/instance.h"
+#include "lists/listpage.h"
+#include "picker/changeicon.h"
 #include "app/settings.h"
 #include "app/sheetstate.h"
 #include "common/texts.h"
+#include "common/sheetgdi.h"
 #include "ids.h"
+#include "shellglue/startfacts.h"
 #include "shellglue/paths.h"
 #include "support/testing.h"
 
@@ -35,12 +40,13 @@ int TabOf(HWND dialog)
     return int(GetWindowLongA(dialog, GWL_USERDATA));
 }
 
-// A content dialog that records what the frame asks of it.
-INT_PTR CALLBACK RecordingPage(HWND dialog, UINT message, WPARAM, LPARAM)
+// A content dialog that records what the frame asks of it; it learns its tab from its
+// creation parameter, as every content dialog does.
+INT_PTR CALLBACK RecordingPage(HWND dialog, UINT message, WPARAM, LPARAM lParam)
 {
     switch (message) {
     case WM_INITDIALOG:
-        SetWindowLongA(dialog, GWL_USERDATA, Sheet.CurrentTab);
+        SetWindowLongA(dialog, GWL_USERDATA, LONG(lParam));
         return TRUE;
     case UM_FILLLIST:
         g_fills.push_back({TabOf(dialog), IsWindowVisible(GetParent(dialog)) != FALSE});
@@ -76,8 +82,7 @@ protected:
         UseSystemDir(nullptr);
         ResetSettings();
         Facts.PlusMode = 0;
-        App.IconPickMode = 0;
-        App.CopiedIcon = nullptr;
+        ClearCopiedIcon();
         App.DefaultBrowseLocation = nullptr;
         App.InstanceWindow = nullptr;
         g_fills.clear();
@@ -90,7 +95,7 @@ protected:
             DestroyWindow(sheet_);
         PumpMessages(50);
         FreeAppText(&Facts.SystemDirPath);
-        FreeAppText(&App.CopiedIcon);
+        ClearCopiedIcon();
         RemoveTree(dir_);
     }
 
@@ -291,7 +296,7 @@ TEST_F(FrameTest, PlusCaptionOnlyWithTheCoolIcons)
 
 TEST_F(FrameTest, DestroyReleasesTheProgramWideTexts)
 {
-    App.CopiedIcon = DupString("c:\\x.ico,0");
+    AdoptCopiedIcon(DupString("c:\\x.ico,0"));
     App.DefaultBrowseLocation = DupString("c:\\");
     ASSERT_NE(nullptr, CreateInstanceWindow());
     App.InstanceWindow = FindWindowA(INSTANCE_CLASS, App.Caption);
@@ -301,7 +306,7 @@ TEST_F(FrameTest, DestroyReleasesTheProgramWideTexts)
     EXPECT_EQ(LONG(sheet), GetWindowLongA(App.InstanceWindow, GWL_USERDATA));
 
     DestroyWindow(sheet);
-    EXPECT_EQ(nullptr, App.CopiedIcon);
+    EXPECT_EQ(nullptr, CopiedIcon());
     EXPECT_EQ(nullptr, Facts.SystemDirPath);
     EXPECT_EQ(nullptr, App.DefaultBrowseLocation);
     EXPECT_EQ(nullptr, Gdi.MenuFont);
@@ -351,7 +356,8 @@ LRESULT CALLBACK CloseDialogs(int code, WPARAM wParam, LPARAM lParam)
                 g_fillsAtBox = int(g_fills.size());
                 PostMessageA(window, WM_COMMAND, IDOK, 0);
             } else {
-                g_pickModeInDialog = App.IconPickMode;
+                const ChangeIconRequest *call = ChangeIconRequestOf(window);
+                g_pickModeInDialog = call != nullptr ? call->Mode : 254;
                 PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
             }
         }
@@ -380,10 +386,10 @@ TEST_F(StartupFileTest, ThemeFileIsImportedAfterAllListsAreFilled)
 {
     std::string theme = dir_ + "\\desk.Theme";
     WriteFileText(theme, "[Control Panel\\Desktop]\r\nWallpaper=\r\n");
-    App.CopiedIcon = DupString(theme.c_str());
+    AdoptCopiedIcon(DupString(theme.c_str()));
     ASSERT_NE(nullptr, Open(0));
     PumpMessages(300);
-    EXPECT_EQ(nullptr, App.CopiedIcon);
+    EXPECT_EQ(nullptr, CopiedIcon());
     EXPECT_EQ(5, g_fillsAtBox);
     EXPECT_EQ(Ansi(u8"ﾃｰﾏﾌｧｲﾙから、0個のｱｲｺﾝを読み込みました。\n(読み込みに失敗したｱｲｺﾝ数: 0)"), g_boxText);
 }
@@ -391,21 +397,140 @@ TEST_F(StartupFileTest, ThemeFileIsImportedAfterAllListsAreFilled)
 TEST_F(StartupFileTest, SingleIconFileBecomesTheCopiedIcon)
 {
     std::string icon = FixturePath("one.ico");
-    App.CopiedIcon = DupString(icon.c_str());
+    AdoptCopiedIcon(DupString(icon.c_str()));
     ASSERT_NE(nullptr, Open(1));
-    ASSERT_NE(nullptr, App.CopiedIcon);
-    EXPECT_EQ(0, lstrcmpiA((icon + ",0").c_str(), App.CopiedIcon)) << App.CopiedIcon;
+    ASSERT_NE(nullptr, CopiedIcon());
+    EXPECT_EQ(0, lstrcmpiA((icon + ",0").c_str(), CopiedIcon())) << CopiedIcon();
     EXPECT_TRUE(g_boxText.empty());
 }
 
 TEST_F(StartupFileTest, CancelledPickOfSeveralIconsDropsTheFile)
 {
-    App.CopiedIcon = DupString(FixturePath("icons12.dll").c_str());
+    AdoptCopiedIcon(DupString(FixturePath("icons12.dll").c_str()));
     ASSERT_NE(nullptr, Open(1));
     PumpMessages(300);
     EXPECT_EQ(1, g_pickModeInDialog);
-    EXPECT_EQ(0, App.IconPickMode);
-    EXPECT_EQ(nullptr, App.CopiedIcon) << App.CopiedIcon;
+    EXPECT_EQ(nullptr, FindThreadDialog(IDC_CI_GRID));
+    EXPECT_EQ(nullptr, CopiedIcon()) << CopiedIcon();
 }
 
 }  // namespace
+
+namespace {
+
+// Records paints of the tab strip after a switch.
+WNDPROC g_tabProc;
+int g_tabPaints;
+
+LRESULT CALLBACK CountTabPaints(HWND tabs, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_PAINT)
+        ++g_tabPaints;
+    return CallWindowProcA(g_tabProc, tabs, message, wParam, lParam);
+}
+
+// The loop a modal sheet runs: the dialog manager sees every message first, or the sheet's own
+// message check does.
+void PumpSheet(HWND sheet, DWORD milliseconds, bool sheetCheck)
+{
+    DWORD end = GetTickCount() + milliseconds;
+    MSG msg;
+    do {
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            BOOL taken = sheetCheck ? BOOL(SendMessageA(sheet, PSM_ISDIALOGMESSAGE, 0, LPARAM(&msg)))
+                                    : IsDialogMessageA(sheet, &msg);
+            if (!taken) {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+        }
+        Sleep(5);
+    } while (int(end - GetTickCount()) > 0);
+}
+
+void PressWithControl(HWND target, WPARAM key, bool shift)
+{
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    SetKeyboardState(keys);
+    PostMessageA(target, WM_KEYDOWN, key, 0);
+}
+
+void ReleaseControl()
+{
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0;
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+}
+
+}  // namespace
+
+TEST_F(FrameTest, TabStripShowsTheSelectedTabAfterEverySwitch)
+{
+    HWND sheet = Open(0, nullptr);
+    ASSERT_NE(nullptr, sheet);
+    HWND tabs = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
+    g_tabProc = reinterpret_cast<WNDPROC>(SetWindowLongA(tabs, GWL_WNDPROC, LONG(CountTabPaints)));
+
+    // By message.
+    g_tabPaints = 0;
+    SelectTab(TAB_GENERAL);
+    EXPECT_EQ(TAB_GENERAL, SendMessageA(tabs, TCM_GETCURSEL, 0, 0));
+    EXPECT_GT(g_tabPaints, 0);
+    EXPECT_TRUE(IsWindowVisible(ListOfTab(TAB_GENERAL)));
+
+    // By a click on a drawn tab: that tab opens.
+    RECT item;
+    SendMessageA(tabs, TCM_GETITEMRECT, TAB_STARTMENU, LPARAM(&item));
+    LPARAM point = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    g_tabPaints = 0;
+    SendMessageA(tabs, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    SendMessageA(tabs, WM_LBUTTONUP, 0, point);
+    PumpMessages(150);
+    EXPECT_EQ(TAB_STARTMENU, SendMessageA(tabs, TCM_GETCURSEL, 0, 0));
+    EXPECT_GT(g_tabPaints, 0);
+    EXPECT_TRUE(IsWindowVisible(ListOfTab(TAB_STARTMENU)));
+    SetWindowLongA(tabs, GWL_WNDPROC, LONG(g_tabProc));
+}
+
+TEST_F(FrameTest, ControlTabAndItsCompanionsChangeTheTabFromAnyControl)
+{
+    HWND sheet = Open(0, nullptr);
+    ASSERT_NE(nullptr, sheet);
+    HWND tabs = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
+    struct Case {
+        WPARAM key;
+        bool shift;
+        int expected;
+    } cases[] = {
+        {VK_TAB, false, 1}, {VK_NEXT, false, 2}, {VK_TAB, true, 1}, {VK_PRIOR, false, 0},
+        {VK_PRIOR, false, TAB_SETTINGS2}, {VK_TAB, false, 0},
+    };
+    // Both kinds of modal loop must give exactly one step per key.
+    for (bool sheetCheck : {false, true}) {
+        SelectTab(0);
+        for (const Case &c : cases) {
+            int current = int(SendMessageA(tabs, TCM_GETCURSEL, 0, 0));
+            // From the current tab's list where it has one, else from the OK button.
+            HWND target = current < LIST_TAB_COUNT ? ListOfTab(current) : GetDlgItem(sheet, IDOK);
+            SetFocus(target);
+            PressWithControl(target, c.key, c.shift);
+            PumpSheet(sheet, 200, sheetCheck);
+            ReleaseControl();
+            EXPECT_EQ(c.expected, SendMessageA(tabs, TCM_GETCURSEL, 0, 0))
+                << "key " << c.key << (c.shift ? " with Shift" : "") << (sheetCheck ? ", sheet loop" : "");
+        }
+    }
+    // The focus follows into the shown tab rather than staying on a hidden list.
+    SelectTab(TAB_GENERAL);
+    SetFocus(ListOfTab(TAB_GENERAL));
+    PressWithControl(ListOfTab(TAB_GENERAL), VK_TAB, false);
+    PumpSheet(sheet, 200, false);
+    ReleaseControl();
+    HWND focus = GetFocus();
+    EXPECT_TRUE(focus == nullptr || IsWindowVisible(focus));
+}

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/appstate.h"
+#include "common/iconclipboard.h"
 #include "app/instance.h"
 #include "ids.h"
 #include "shellglue/paths.h"
@@ -35,9 +36,7 @@ protected:
     }
     static void SetCopied(const char *text)
     {
-        if (App.CopiedIcon != nullptr)
-            GlobalFree(App.CopiedIcon);
-        App.CopiedIcon = text != nullptr ? DupString(text) : nullptr;
+        AdoptCopiedIcon(text != nullptr ? DupString(text) : nullptr);
     }
     HWND Label(const std::string &text)
     {
@@ -46,7 +45,7 @@ protected:
         windows_.push_back(window);
         return window;
     }
-    std::string Copied() { return App.CopiedIcon != nullptr ? App.CopiedIcon : "<none>"; }
+    std::string Copied() { return CopiedIcon() != nullptr ? CopiedIcon() : "<none>"; }
 
     std::vector<HWND> windows_;
 };

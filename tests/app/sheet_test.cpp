@@ -10,12 +10,14 @@
 #include <string>
 
 #include "common/appstate.h"
+#include "common/iconclipboard.h"
 #include "app/frame.h"
 #include "app/settings.h"
 #include "app/sheetstate.h"
 #include "app/sheetwindow.h"
 #include "common/texts.h"
 #include "ids.h"
+#include "shellglue/startfacts.h"
 #include "lists/iconentry.h"
 #include "shellglue/paths.h"
 #include "support/testing.h"
@@ -39,7 +41,7 @@ void StartApp(const std::string &dir)
     char system[MAX_PATH + 1];
     GetSystemDirectoryA(system, MAX_PATH);
     Facts.SystemDirPath = DupString(AddBackslash(system));
-    App.CopiedIcon = nullptr;
+    ClearCopiedIcon();
     App.DefaultBrowseLocation = nullptr;
     App.InstanceWindow = nullptr;
     Facts.PlusMode = 0;
@@ -215,7 +217,7 @@ HWND AddList(int tab, std::initializer_list<IconEntry *> entries)
         int row = int(SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("row")));
         SendMessageA(list, LB_SETITEMDATA, row, reinterpret_cast<LPARAM>(entry));
     }
-    Sheet.TabLists[tab] = list;
+    Lists.TabLists[tab] = list;
     return list;
 }
 

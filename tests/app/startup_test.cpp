@@ -4,9 +4,11 @@
 #include <vector>
 
 #include "common/appstate.h"
+#include "common/iconclipboard.h"
 #include "app/instance.h"
 #include "app/startup.h"
 #include "ids.h"
+#include "shellglue/startfacts.h"
 #include "shellglue/paths.h"
 #include "support/testing.h"
 
@@ -14,8 +16,7 @@ namespace {
 
 void ClearStartState()
 {
-    FreeAppText(&App.CopiedIcon);
-    App.IconPickMode = 0;
+    ClearCopiedIcon();
     Facts.PlusMode = 0;
 }
 
@@ -38,7 +39,7 @@ std::string CommandTail::dir_;
 
 std::string Copied()
 {
-    return App.CopiedIcon != nullptr ? App.CopiedIcon : "<none>";
+    return CopiedIcon() != nullptr ? CopiedIcon() : "<none>";
 }
 
 TEST_F(CommandTail, SwitchesActOnlyWhenTheyAreTheWholeTail)
@@ -60,7 +61,6 @@ TEST_F(CommandTail, SwitchesActOnlyWhenTheyAreTheWholeTail)
         EXPECT_EQ(c.action, ReadCommandTail(c.tail)) << '"' << c.tail << '"';
         EXPECT_EQ(c.plus, Facts.PlusMode) << '"' << c.tail << '"';
         EXPECT_EQ("<none>", Copied()) << '"' << c.tail << '"';
-        EXPECT_EQ(0, App.IconPickMode) << '"' << c.tail << '"';
     }
 }
 
@@ -72,26 +72,26 @@ TEST_F(CommandTail, PathsBecomeThePendingStartupFile)
     const struct {
         std::string tail;
         std::string copied;
-        int pickMode;
+        int action;
     } cases[] = {
-        {plain, plain, 0},
-        {"  \"" + plain + "\"  ", plain, 0},
+        {plain, plain, START_SHEET},
+        {"  \"" + plain + "\"  ", plain, START_SHEET},
         // A name that holds a blank is found whole; further words are cut at the first blank.
-        {blanks, blanks, 0},
-        {plain + " and more words", plain, 0},
-        {dir_ + "\\missing.ico", "<none>", 0},
-        {"/ChgIcon  \"" + folder + "\"", folder, 2},
-        {"/chgicon " + plain, plain, 2},
-        {"/ChgIcon " + dir_ + "\\missing", "<none>", 2},
+        {blanks, blanks, START_SHEET},
+        {plain + " and more words", plain, START_SHEET},
+        {dir_ + "\\missing.ico", "<none>", START_SHEET},
+        {"/ChgIcon  \"" + folder + "\"", folder, START_CHANGEFOLDER},
+        {"/chgicon " + plain, plain, START_CHANGEFOLDER},
+        // A folder that is not there leaves nothing to change: the sheet starts as usual.
+        {"/ChgIcon " + dir_ + "\\missing", "<none>", START_SHEET},
         // Without its blank the switch is part of the path.
-        {"/ChgIcon" + plain, "<none>", 0},
-        {"/ChgIcon", "<none>", 0},
+        {"/ChgIcon" + plain, "<none>", START_SHEET},
+        {"/ChgIcon", "<none>", START_SHEET},
     };
     for (const auto &c : cases) {
         ClearStartState();
-        EXPECT_EQ(START_SHEET, ReadCommandTail(c.tail.c_str())) << c.tail;
+        EXPECT_EQ(c.action, ReadCommandTail(c.tail.c_str())) << c.tail;
         EXPECT_EQ(0, lstrcmpiA(c.copied.c_str(), Copied().c_str())) << c.tail << " gave " << Copied();
-        EXPECT_EQ(c.pickMode, App.IconPickMode) << c.tail;
     }
 }
 

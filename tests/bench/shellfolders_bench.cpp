@@ -9,7 +9,8 @@
 #include <stdlib.h>
 
 #include "common/appstate.h"
-#include "app/sheetstate.h"
+#include "common/tabs.h"
+#include "shellglue/startfacts.h"
 #include "lists/catalogues.h"
 #include "lists/listpage.h"
 

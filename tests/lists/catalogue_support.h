@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "common/appstate.h"
-#include "app/sheetstate.h"
+#include "common/tabs.h"
+#include "shellglue/startfacts.h"
 #include "lists/iconentry.h"
 #include "lists/listpage.h"
 #include "support/testing.h"
@@ -163,15 +164,8 @@ private:
 // The shell flags a catalogue reads, set per case and put back afterwards.
 class ShellFlags {
 public:
-    ShellFlags() : app_(App), cool_(Facts.CoolIconsAvailable) {}
-    ~ShellFlags()
-    {
-        Facts.NewShell = app_.NewShell;
-        Facts.IntegratedShell = app_.IntegratedShell;
-        Facts.PlusMode = app_.PlusMode;
-        Facts.SystemDirPath = app_.SystemDirPath;
-        Facts.CoolIconsAvailable = cool_;
-    }
+    ShellFlags() : saved_(Facts) {}
+    ~ShellFlags() { Facts = saved_; }
     void Set(bool newShell, bool integrated, bool plus, bool cool, char *systemDir)
     {
         Facts.NewShell = newShell;
@@ -182,8 +176,7 @@ public:
     }
 
 private:
-    AppState app_;
-    BYTE cool_;
+    StartupFacts saved_;
 };
 
 inline std::string ClassKey(const std::string &classText, const char *tail = "")

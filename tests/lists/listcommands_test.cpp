@@ -7,11 +7,14 @@
 #include <vector>
 
 #include "common/appstate.h"
+#include "common/iconclipboard.h"
 #include "app/frame.h"
 #include "app/settings.h"
 #include "app/sheetstate.h"
 #include "common/texts.h"
+#include "common/sheetgdi.h"
 #include "ids.h"
+#include "shellglue/startfacts.h"
 #include "lists/iconentry.h"
 #include "lists/listcommands.h"
 #include "lists/listpage.h"
@@ -34,6 +37,8 @@ LRESULT CALLBACK TestSheetProc(HWND window, UINT message, WPARAM wParam, LPARAM 
         ++g_setChangedCount;
         return 0;
     }
+    if (message == UM_QUERYCHANGED)
+        return Sheet.ChangesPending;
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -98,8 +103,13 @@ void PickIcon(HWND dialog)
     SendDlgItemMessageA(dialog, IDC_CI_GRID, LB_SETCURSEL, g_pickIndex, 0);
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
 }
+ChangeIconRequest g_lastRequest;
+
 void CancelDialog(HWND dialog)
 {
+    // The request lives only while the dialog runs: keep what the test reads afterwards.
+    if (const ChangeIconRequest *call = ChangeIconRequestOf(dialog))
+        g_lastRequest = *call;
     PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
 }
 
@@ -133,7 +143,7 @@ protected:
         Settings.DialogAnimation = 0;
         Settings.DialogRows = 4;
         Sheet.ChangesPending = 0;
-        for (HWND &list : Sheet.TabLists)
+        for (HWND &list : Lists.TabLists)
             list = nullptr;
         g_setChangedCount = 0;
         SetCopied(nullptr);
@@ -160,7 +170,7 @@ protected:
     {
         DestroyWindow(sheet_);
         PumpMessages(20);
-        for (HWND &list : Sheet.TabLists)
+        for (HWND &list : Lists.TabLists)
             list = nullptr;
         SetCopied(nullptr);
         for (HICON *icon : {&Gdi.ChangedMarkIcon, &Gdi.UndoIcon, &Gdi.CopyIcon, &Gdi.PasteIcon}) {
@@ -192,16 +202,14 @@ protected:
 
     static void SetCopied(const char *text)
     {
-        if (App.CopiedIcon != nullptr)
-            GlobalFree(App.CopiedIcon);
-        App.CopiedIcon = text != nullptr ? DupString(text) : nullptr;
+        AdoptCopiedIcon(text != nullptr ? DupString(text) : nullptr);
     }
 
     HWND CreatePage(int tab)
     {
         Sheet.CurrentTab = tab;
         HWND page = CreateDialogParamA(AppInstance(), MAKEINTRESOURCEA(IDD_ICONLIST), sheet_,
-                                       IconListPage, 0);
+                                       IconListPage, tab);
         EXPECT_NE(nullptr, page);
         if (page == nullptr)
             return nullptr;
@@ -388,8 +396,8 @@ TEST_F(ListCommandsTest, ChangeIconAnchorsAtTheRowOrThePreview)
             ChangeIcon(GetParent(list), c.source);
             ASSERT_TRUE(driver.Seen());
         }
-        ASSERT_TRUE(IconCall.HasAnchor);
-        POINT anchor = IconCall.Anchor;
+        ASSERT_TRUE(g_lastRequest.HasAnchor);
+        POINT anchor = g_lastRequest.Anchor;
         ScreenToClient(list, &anchor);
         EXPECT_EQ(c.expected.x, anchor.x) << "row " << c.row;
         EXPECT_EQ(c.expected.y, anchor.y) << "row " << c.row;
@@ -441,8 +449,8 @@ TEST_F(ListCommandsTest, CopyThenPasteBetweenRowsAndAnEmptyLocation)
     HWND list = GeneralList();
     Select(list, 1);
     RunListCommand(list, IDM_COPY, FALSE);
-    ASSERT_NE(nullptr, App.CopiedIcon);
-    EXPECT_EQ(lib_ + ",2", App.CopiedIcon);
+    ASSERT_NE(nullptr, CopiedIcon());
+    EXPECT_EQ(lib_ + ",2", CopiedIcon());
     Select(list, 2);
     RunListCommand(list, IDM_PASTE, FALSE);
     EXPECT_EQ(lib_ + ",2", Entry(list, 2)->CurrentLocation);
@@ -453,8 +461,8 @@ TEST_F(ListCommandsTest, CopyThenPasteBetweenRowsAndAnEmptyLocation)
     AddRow(list, {"Empty", "", "", "902"});
     Select(list, 3);
     RunListCommand(list, IDM_COPY, FALSE);
-    ASSERT_NE(nullptr, App.CopiedIcon);
-    EXPECT_STREQ("", App.CopiedIcon);
+    ASSERT_NE(nullptr, CopiedIcon());
+    EXPECT_STREQ("", CopiedIcon());
     Select(list, 1);
     RunListCommand(list, IDM_PASTE, FALSE);
     EXPECT_STREQ("", Entry(list, 1)->CurrentLocation);
@@ -566,6 +574,7 @@ TEST_F(ListCommandsTest, ViewModesKeepOrResetTheScrollPosition)
 {
     HWND lists[2] = {CreatePage(TAB_GENERAL), CreatePage(TAB_STARTMENU)};
     for (HWND list : lists) {
+        g_lastRequest = ChangeIconRequest();
         for (int row = 0; row < 40; ++row)
             AddRow(list, {"row", lib_ + "," + std::to_string(row % 12), "", "901"});
         Select(list, 25);
@@ -786,8 +795,8 @@ TEST_F(ListMenuTest, KeyboardOpensAtTheListCornerAndCopyRunsFromTheMenu)
     // The preview's menu starts with Copy.
     Open(list, keyboard, TRUE, {VK_DOWN, VK_RETURN});
     ASSERT_TRUE(g_menu.opened);
-    ASSERT_NE(nullptr, App.CopiedIcon);
-    EXPECT_EQ(lib_ + ",2", App.CopiedIcon);
+    ASSERT_NE(nullptr, CopiedIcon());
+    EXPECT_EQ(lib_ + ",2", CopiedIcon());
     EXPECT_GT(g_menu.measured, 0);
     EXPECT_GT(g_menu.drawn, 0);
     POINT corner = {0, 10};
@@ -808,13 +817,12 @@ TEST(ListCommandsEndToEnd, RightClickChangeIconAndApply)
     char system[MAX_PATH + 1];
     GetSystemDirectoryA(system, MAX_PATH);
     Facts.SystemDirPath = DupString(AddBackslash(system));
-    App.CopiedIcon = nullptr;
-    App.IconPickMode = 0;
+    ClearCopiedIcon();
     ResetSettings();
 
     HWND sheet = reinterpret_cast<HWND>(RunPropertySheet(TAB_GENERAL, PSH_MODELESS));
     ASSERT_NE(nullptr, sheet);
-    HWND list = Sheet.TabLists[TAB_GENERAL];
+    HWND list = Lists.TabLists[TAB_GENERAL];
     for (int wait = 0; wait < 100 && SendMessageA(list, LB_GETCOUNT, 0, 0) <= 0; ++wait)
         PumpMessages(50);
     ASSERT_GT(SendMessageA(list, LB_GETCOUNT, 0, 0), 0);
@@ -836,7 +844,7 @@ TEST(ListCommandsEndToEnd, RightClickChangeIconAndApply)
     ASSERT_NE(lib + ",7", entry->CurrentLocation);
 
     // View, Copy, Paste, Change icon: none greyed with a copied icon waiting.
-    App.CopiedIcon = DupString("x.dll,1");
+    AdoptCopiedIcon(DupString("x.dll,1"));
     g_menu = MenuSeen();
     g_menu.keys = {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN};
     g_listProc = reinterpret_cast<WNDPROC>(
@@ -878,7 +886,7 @@ TEST(ListCommandsEndToEnd, RightClickChangeIconAndApply)
     }
     DestroyWindow(sheet);
     PumpMessages(50);
-    for (HWND &each : Sheet.TabLists)
+    for (HWND &each : Lists.TabLists)
         each = nullptr;
     RemoveTree(dir);
 }

@@ -11,7 +11,9 @@
 #include "common/appstate.h"
 #include "app/settings.h"
 #include "app/sheetstate.h"
+#include "common/sheetgdi.h"
 #include "ids.h"
+#include "shellglue/startfacts.h"
 #include "lists/iconentry.h"
 #include "lists/listpage.h"
 #include "shellglue/paths.h"
@@ -31,6 +33,8 @@ inline LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARA
         Sheet.ChangesPending = lParam != 0;
         return 0;
     }
+    if (message == UM_QUERYCHANGED)
+        return Sheet.ChangesPending;
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -146,7 +150,7 @@ public:
     HWND CreatePage(int tab)
     {
         Sheet.CurrentTab = tab;
-        HWND page = CreateDialogParamA(AppInstance(), MAKEINTRESOURCEA(IDD_ICONLIST), host_, IconListPage, 0);
+        HWND page = CreateDialogParamA(AppInstance(), MAKEINTRESOURCEA(IDD_ICONLIST), host_, IconListPage, tab);
         if (page != nullptr)
             ShowWindow(page, SW_SHOW);
         return page;

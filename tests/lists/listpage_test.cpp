@@ -27,7 +27,7 @@ TEST(ListPage, EveryTabBuildsItsPageFromTheTemplate)
         EXPECT_EQ(0, style & (WS_CAPTION | WS_DISABLED)) << tab;
 
         HWND list = ListOf(page);
-        EXPECT_EQ(list, Sheet.TabLists[tab]);
+        EXPECT_EQ(list, Lists.TabLists[tab]);
         EXPECT_EQ(tab, ListTab(list));
         LONG listStyle = GetWindowLongA(list, GWL_STYLE);
         EXPECT_EQ(LONG(LBS_OWNERDRAWFIXED | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT),
@@ -47,8 +47,8 @@ TEST(ListPage, EveryTabBuildsItsPageFromTheTemplate)
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_LIST_DEFAULT)));
     }
     for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
-        DestroyWindow(GetParent(Sheet.TabLists[tab]));
-        EXPECT_EQ(nullptr, Sheet.TabLists[tab]);
+        DestroyWindow(GetParent(Lists.TabLists[tab]));
+        EXPECT_EQ(nullptr, Lists.TabLists[tab]);
         EXPECT_EQ(nullptr, Lists.PreviousListProc[tab]);
     }
 }

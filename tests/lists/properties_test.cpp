@@ -153,7 +153,7 @@ TEST(PropertiesDialog, ShowsTheThreeFieldsByKindOfRow)
         EXPECT_EQ(c.expectedPlace, g_shown.place) << c.name;
         EXPECT_TRUE(g_shown.hasIcon) << c.name;
         EXPECT_FALSE(g_shown.cancelVisible);
-        EXPECT_EQ(nullptr, Lists.PropertiesEntry);
+        EXPECT_EQ(nullptr, FindThreadDialog(IDC_PR_CURRENT));
         DestroyIcon(entry.LargeIcon);
     }
 }
@@ -167,12 +167,11 @@ TEST(PropertiesDialog, EscapeClosesLikeOkAndARowWithoutIconShowsNone)
     ASSERT_TRUE(g_shown.seen);
     EXPECT_FALSE(g_shown.hasIcon);
     EXPECT_EQ("", g_shown.place);
-    EXPECT_EQ(nullptr, Lists.PropertiesEntry);
+    EXPECT_EQ(nullptr, FindThreadDialog(IDC_PR_CURRENT));
 }
 
 TEST(PropertiesDialog, WithoutAnEntryEndsAtOnce)
 {
-    Lists.PropertiesEntry = nullptr;
     EXPECT_EQ(2, DialogBoxParamA(AppInstance(), MAKEINTRESOURCEA(IDD_PROPERTIES), nullptr,
                                  PropertiesDialog, 0));
 }
@@ -185,7 +184,6 @@ INT_PTR CALLBACK InertDialog(HWND, UINT, WPARAM, LPARAM)
 TEST(PropertiesDialog, TemplateLayout)
 {
     // Modeless copy of the template so that its controls can be measured in dialog units.
-    Lists.PropertiesEntry = nullptr;
     HWND dialog = CreateDialogParamA(AppInstance(), MAKEINTRESOURCEA(IDD_PROPERTIES), nullptr,
                                      InertDialog, 0);
     ASSERT_NE(nullptr, dialog);

@@ -10,8 +10,10 @@
 #include <vector>
 
 #include "common/appstate.h"
+#include "common/iconclipboard.h"
 #include "app/settings.h"
 #include "ids.h"
+#include "shellglue/startfacts.h"
 #include "picker/changeicon.h"
 #include "picker/pickerstate.h"
 #include "shellglue/paths.h"
@@ -65,10 +67,10 @@ std::string BoxText(HWND box)
 void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
 {
     static bool running = false;
-    if (g_script == nullptr || running || IconCall.Dialog == nullptr)
+    HWND dialog = FindChangeIconDialog();
+    if (g_script == nullptr || running || dialog == nullptr)
         return;
     running = true;
-    HWND dialog = IconCall.Dialog;
     if (GetTickCount() - g_script->started > 20000) {
         g_script->timedOut = true;
         if (HWND box = FindMessageBox(dialog))
@@ -160,14 +162,13 @@ protected:
         Settings.DialogRows = 4;
         Settings.DialogAnimation = 0;
         Settings.HookComDlg = 0;
-        App.IconPickMode = 0;
+        mode_ = PICK_ORDINARY;
         Facts.SystemDirPath = DupString(SystemFile("").c_str());
     }
     void TearDown() override
     {
         FreeAppText(&Facts.SystemDirPath);
-        FreeAppText(&App.CopiedIcon);
-        App.IconPickMode = 0;
+        ClearCopiedIcon();
         PumpMessages(20);
     }
 
@@ -182,15 +183,17 @@ protected:
         UINT_PTR timer = SetTimer(nullptr, 0, 30, Tick);
         char buffer[LOCATION_BUFFER];
         CopyText(buffer, location.c_str(), sizeof buffer);
-        char *result = OpenChangeIconDialog(owner, buffer, suffix, anchor);
+        char *result = OpenChangeIconDialog(owner, buffer, suffix, anchor, mode_);
         KillTimer(nullptr, timer);
         g_script = nullptr;
         EXPECT_EQ(buffer, result);
         EXPECT_FALSE(script.timedOut) << "script stuck at step " << script.next;
         EXPECT_EQ(script.steps.size(), script.next);
-        EXPECT_EQ(nullptr, IconCall.Dialog);
+        EXPECT_EQ(nullptr, FindChangeIconDialog());
         return buffer;
     }
+
+    PickMode mode_ = PICK_ORDINARY;
 };
 
 TEST_F(ChangeIconTest, OpensOnSystemLibraryAndReturnsNameAsTyped)
@@ -253,7 +256,7 @@ TEST_F(ChangeIconTest, TypingFollowsTheNamedFile)
         {Type(cool), Check([&](HWND dialog) {
              EXPECT_EQ(42, ItemCount(dialog));
              EXPECT_EQ(0, Selection(dialog));
-             EXPECT_EQ(cool, std::string(IconCall.Target));
+             EXPECT_EQ(cool, std::string(ChangeIconRequestOf(dialog)->Target));
          }),
          Type(thousand),
          [](HWND dialog) {
@@ -385,7 +388,7 @@ TEST_F(ChangeIconTest, CaptionWithSuffixIsCut)
 
 TEST_F(ChangeIconTest, CopyPickMode)
 {
-    App.IconPickMode = 1;
+    mode_ = PICK_COPY;
     Settings.DialogAnimation = 20;
     POINT anchor = {100, 100};
     std::string library = FixturePath("icons12.dll");
@@ -408,8 +411,8 @@ TEST_F(ChangeIconTest, CopyPickMode)
                                   EXPECT_GE(line.top, grid.bottom);
                                   PostMessageA(dialog, UM_COPYSELECTEDICON, 0, 0);
                               }),
-                              [&](HWND) { return App.CopiedIcon != nullptr; },
-                              Check([&](HWND) { EXPECT_EQ(library + ",4", std::string(App.CopiedIcon)); }),
+                              [&](HWND) { return CopiedIcon() != nullptr; },
+                              Check([&](HWND) { EXPECT_EQ(library + ",4", std::string(CopiedIcon())); }),
                               Press(IDOK)},
                              nullptr, &anchor);
     EXPECT_EQ(library + ",4", result);
@@ -417,7 +420,7 @@ TEST_F(ChangeIconTest, CopyPickMode)
 
 TEST_F(ChangeIconTest, FolderModesAndRestoreDefault)
 {
-    App.IconPickMode = 3;
+    mode_ = PICK_FOLDER_RESTORE;
     int screenWidth = GetSystemMetrics(SM_CXSCREEN);
     int screenHeight = GetSystemMetrics(SM_CYSCREEN);
     std::string result = Run(FixturePath("icons12.dll") + ",2",
@@ -438,18 +441,18 @@ TEST_F(ChangeIconTest, FolderModesAndRestoreDefault)
     // Restore default is not OK: the caller learns it from the result code alone.
     EXPECT_EQ("", result);
 
-    App.IconPickMode = 2;
     char buffer[LOCATION_BUFFER] = " shell32.dll,1";
-    SetUpChangeIconCall(buffer, nullptr, nullptr);
+    ChangeIconRequest call;
+    SetUpChangeIconCall(&call, buffer, nullptr, nullptr, PICK_FOLDER);
     EXPECT_STREQ("shell32.dll", buffer);
-    EXPECT_EQ(1, IconCall.CurrentIndex);
+    EXPECT_EQ(1, call.CurrentIndex);
     Script script;
     script.steps = {Check([](HWND dialog) { EXPECT_FALSE(Shown(dialog, IDC_CI_DEFAULT)); }),
                     Press(IDCANCEL)};
     script.started = GetTickCount();
     g_script = &script;
     UINT_PTR timer = SetTimer(nullptr, 0, 30, Tick);
-    EXPECT_EQ(IDCANCEL, RunChangeIconDialog(nullptr));
+    EXPECT_EQ(IDCANCEL, RunChangeIconDialog(nullptr, &call));
     KillTimer(nullptr, timer);
     g_script = nullptr;
 }
@@ -582,8 +585,9 @@ TEST_F(ChangeIconTest, IconAcceptedInTheBrowseExtension)
 {
     std::string result = Run("shell32.dll,1", {Check([](HWND dialog) {
                                                    // What the extension does before it posts.
-                                                   lstrcpyA(IconCall.Target, "C:\\icons\\picked.dll,4");
-                                                   IconCall.CurrentIndex = 4;
+                                                   ChangeIconRequest *call = ChangeIconRequestOf(dialog);
+                                                   lstrcpyA(call->Target, "C:\\icons\\picked.dll,4");
+                                                   call->CurrentIndex = 4;
                                                    PostMessageA(dialog, UM_ACCEPTBROWSEDICON, 0, 0);
                                                })});
     EXPECT_EQ("C:\\icons\\picked.dll,4", result);
@@ -610,9 +614,9 @@ TEST_F(ChangeIconTest, GridContextMenu)
     HWND sheet = CreateHelperWindow("TilefoxWClass", DefWindowProcA, "Tilefox");
     result = Run(library + ",3",
                  {[](HWND dialog) { return IsWindowVisible(dialog) != FALSE; }, RightClickCell(1),
-                  PickFromMenu(3, 1), [](HWND) { return App.CopiedIcon != nullptr; },
+                  PickFromMenu(3, 1), [](HWND) { return CopiedIcon() != nullptr; },
                   Check([&](HWND dialog) {
-                      EXPECT_EQ(library + ",4", std::string(App.CopiedIcon));
+                      EXPECT_EQ(library + ",4", std::string(CopiedIcon()));
                       EXPECT_EQ(4, Selection(dialog));
                   }),
                   Press(IDCANCEL)});

@@ -8,6 +8,7 @@
 #include "common/appstate.h"
 #include "shellglue/iconlocation.h"
 #include "shellglue/paths.h"
+#include "shellglue/startfacts.h"
 #include "support/testing.h"
 
 namespace {

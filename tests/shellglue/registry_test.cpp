@@ -4,6 +4,7 @@
 
 #include "common/appstate.h"
 #include "shellglue/paths.h"
+#include "shellglue/startfacts.h"
 #include "shellglue/registry.h"
 #include "support/testing.h"
 

@@ -1,5 +1,8 @@
 #include "support/testing.h"
 
+#include "ids.h"
+#include "picker/changeicon.h"
+
 #include <vector>
 
 std::string TestBinDir()
@@ -180,6 +183,24 @@ HWND FindThreadDialog(int controlId)
     DialogSearch search = {controlId, nullptr};
     EnumThreadWindows(GetCurrentThreadId(), MatchDialog, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+static BOOL CALLBACK MatchChangeIconDialog(HWND window, LPARAM lParam)
+{
+    char className[16] = "";
+    GetClassNameA(window, className, sizeof className);
+    if (lstrcmpA(className, "#32770") != 0 || GetDlgItem(window, IDC_CI_FILENAME) == nullptr ||
+        ChangeIconRequestOf(window) == nullptr)
+        return TRUE;
+    *reinterpret_cast<HWND *>(lParam) = window;
+    return FALSE;
+}
+
+HWND FindChangeIconDialog()
+{
+    HWND found = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), MatchChangeIconDialog, reinterpret_cast<LPARAM>(&found));
+    return found;
 }
 
 void FreeAppText(char **text)

@@ -31,6 +31,8 @@ std::string GetRegString(HKEY root, const char *subkey, const char *name);
 HWND CreateHelperWindow(const char *className, WNDPROC procedure, const char *title = "");
 // The visible dialog of this thread that holds the control; null when none is open yet.
 HWND FindThreadDialog(int controlId);
+// The running Change Icon dialog of this thread (it carries its request), or null.
+HWND FindChangeIconDialog();
 // Frees a program-wide heap text and clears it.
 void FreeAppText(char **text);
 
