@@ -85,8 +85,10 @@ winebed_isolate_drives() {
   ln -s "$bindir" "$devices/z:"
   ln -s "$drive" "$devices/x:"
   wine reg add 'HKLM\Software\Wine\Drives' /v x: /d hd /f </dev/null >/dev/null 2>&1
-  # The server reads the drive mappings when it starts.
+  # The server reads the drive mappings when it starts. Its service processes are started
+  # again here, with no pipes to inherit, as winebed_start does.
   wineserver -k </dev/null >/dev/null 2>&1 || true
   wineserver -w </dev/null >/dev/null 2>&1 || true
   wineserver -p </dev/null >/dev/null 2>&1
+  wineboot </dev/null >>"$WINEPREFIX/boot.log" 2>&1 || true
 }

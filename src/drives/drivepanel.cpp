@@ -218,7 +218,8 @@ int SetDriveIcon(HWND panel, int index, const char *location)
     HWND box = DriveBox(panel);
     SendMessageA(box, CB_SETITEMDATA, index, reinterpret_cast<LPARAM>(item));
     InvalidateRect(box, nullptr, FALSE);
-    EnableWindow(GetDlgItem(panel, IDC_DP_DEFAULT), item != nullptr);
+    if (index == Selection(panel))
+        EnableWindow(GetDlgItem(panel, IDC_DP_DEFAULT), item != nullptr);
     SetModified(panel, TRUE);
     TellSheetChanged(panel);
     return 1;

@@ -12,18 +12,15 @@
 #include "common/tabs.h"
 #include "drives/autorun.h"
 #include "drives/drivepanel.h"
+#include "drives/testdrive.h"
 #include "ids.h"
 #include "lists/iconentry.h"
 #include "lists/listpage.h"
 #include "support/testing.h"
 
-namespace {
+using namespace testdrive;
 
-// The one drive the tests may write to: a throwaway folder of the test prefix, marked by
-// scripts/winebed.sh (winebed_isolate_drives).
-const char kDrive = 'X';
-const char kAutorun[] = "X:\\AUTORUN.INF";
-const char kMarker[] = "X:\\TILEFOX.TST";
+namespace {
 
 int g_setChanged = 0;
 BYTE g_pending = 0;
@@ -63,53 +60,13 @@ private:
     UINT_PTR timer_;
 };
 
-std::vector<char> FixedDrives()
-{
-    std::vector<char> drives;
-    DWORD mask = GetLogicalDrives();
-    for (char letter = 'A'; letter <= 'Z'; ++letter) {
-        char root[] = {letter, ':', '\\', '\0'};
-        if ((mask & (1u << (letter - 'A'))) && GetDriveTypeA(root) == DRIVE_FIXED)
-            drives.push_back(letter);
-    }
-    return drives;
-}
-
-std::string AutorunOf(char letter)
-{
-    return std::string(1, letter) + ":\\AUTORUN.INF";
-}
-
-bool Exists(const char *path)
-{
-    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
-}
-
-void RemoveAutorun()
-{
-    SetFileAttributesA(kAutorun, FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(kAutorun);
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, kAutorun);
-}
-
-std::string Profile(const char *section, const char *key)
-{
-    char value[300] = "";
-    GetPrivateProfileStringA(section, key, "<none>", value, sizeof value, kAutorun);
-    return value;
-}
-
 class DrivePanelTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         // Never write a drive root the test bed did not hand out for the purpose.
-        ASSERT_TRUE(Exists(kMarker)) << "drive X: is not the test bed's throwaway drive; refusing to run";
-        ASSERT_EQ(UINT(DRIVE_FIXED), GetDriveTypeA("X:\\")) << "drive X: must count as a fixed drive";
-        for (char letter : FixedDrives()) {
-            if (letter != kDrive)
-                ASSERT_FALSE(Exists(AutorunOf(letter).c_str())) << letter << ": would be rewritten; refusing";
-        }
+        std::string unsafe = WhyUnsafe();
+        ASSERT_EQ("", unsafe) << "refusing to run";
         RemoveAutorun();
 
         savedSettings_ = Settings;
