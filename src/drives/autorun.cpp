@@ -44,6 +44,11 @@ static bool FileHolds(const char *path, const char *expected)
 
 static int WriteIcon(const char *path, DWORD attributes, const char *location)
 {
+    // Apply rewrites every drive; one that already says so needs no write, so a read-only
+    // AUTORUN.INF of an untouched drive is no failure.
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        lstrlenA(location) < LOCATION_BUFFER && FileHolds(path, location))
+        return 1;
     // A read-only file is refused before the profile functions could pretend otherwise.
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
         return 0;
