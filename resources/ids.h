@@ -147,6 +147,10 @@
 
 /* Template 119: copy notice */
 #define IDC_CN_ICON             1041
+#define IDC_CN_TEXT             65535   /* the text static: no id of its own */
+
+/* Texts of the behaviour page (a string block of their own) */
+#define IDS_VERSIONTEXT         740     /* caption, then what the program is and its version */
 
 /* Private window messages (WM_USER = 0x400) */
 #define UM_FILLOTHERLISTS       1454

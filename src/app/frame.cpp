@@ -9,48 +9,30 @@
 #include "app/sheetwindow.h"
 #include "common/appstate.h"
 #include "common/iconclipboard.h"
+#include "common/pump.h"
 #include "common/sheetgdi.h"
 #include "common/texts.h"
 #include "drives/drivepanel.h"
 #include "ids.h"
 #include "lists/listcommands.h"
 #include "lists/listpage.h"
+#include "lists/themeimport.h"
 #include "picker/changeicon.h"
 #include "shellglue/iconlocation.h"
+#include "shellglue/oldsizes.h"
 #include "shellglue/paths.h"
 #include "shellglue/startfacts.h"
+#include "shellsettings/behaviourpage.h"
+#include "shellsettings/copynotice.h"
+#include "shellsettings/iconsettings.h"
 
 enum { FIRST_SHOW = 255, FILL_PUMP_COUNT = 24, COOL_ICONS_NEEDED = 40, TITLE_FIRST = IDS_TAB_DESKTOP };
-
-// The two settings tabs have no content of their own yet: their templates are missing and
-// their tabs stay empty.
-static INT_PTR CALLBACK EmptyContentPage(HWND, UINT message, WPARAM, LPARAM)
-{
-    return message == WM_INITDIALOG;
-}
 
 const ContentPage ProgramContentPages[TAB_COUNT] = {
     {IDD_ICONLIST, IconListPage}, {IDD_ICONLIST, IconListPage}, {IDD_ICONLIST, IconListPage},
     {IDD_ICONLIST, IconListPage}, {IDD_ICONLIST, IconListPage},
-    {IDD_ICONSETTINGS, EmptyContentPage}, {IDD_BEHAVIOUR, EmptyContentPage},
+    {IDD_ICONSETTINGS, IconSettingsPage}, {IDD_BEHAVIOUR, BehaviourPage},
 };
-
-void PumpOneMessage()
-{
-    MSG msg;
-    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE))
-        return;
-    BOOL result = GetMessageA(&msg, nullptr, 0, 0);
-    if (result == 0) {
-        // A quit taken here belongs to the loop that ends the program.
-        PostQuitMessage(int(msg.wParam));
-        return;
-    }
-    if (result > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
 
 static HWND ContentOf(int tab)
 {
@@ -307,6 +289,7 @@ static void HandleStartupFile(HWND page)
     }
     ApplyShellIconOverride(location);
     CopyToClipboard(location);
+    OpenCopyNotice(GetParent(page), page);
 }
 
 // A focus left in the content of the tab just hidden would take keys nobody sees.
@@ -392,28 +375,13 @@ static INT_PTR OnImportStartupTheme(HWND page)
 {
     if (CopiedIcon() == nullptr || !IsThemeFile(CopiedIcon()))
         return TRUE;
-    HWND sheet = GetParent(page);
-    char path[MAX_PATH];
-    CopyText(path, CopiedIcon(), MAX_PATH);
+    // A path cut to the buffer would name another file.
+    char path[LOCATION_BUFFER];
+    bool fits = lstrlenA(CopiedIcon()) < LOCATION_BUFFER;
+    CopyText(path, CopiedIcon(), LOCATION_BUFFER);
     ClearCopiedIcon();
-
-    HWND foreground = GetForegroundWindow();
-    SetForegroundWindow(sheet);
-    if (foreground != nullptr && foreground != sheet)
-        RedrawWindow(foreground, nullptr, nullptr,
-                     RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
-    SendMessageA(sheet, WM_SETREDRAW, FALSE, 0);
-    DWORD result = ImportThemeFile(path);
-    SendMessageA(sheet, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(sheet, nullptr, FALSE);
-    if (ContentOf(Sheet.CurrentTab) != nullptr)
-        PostMessageA(ContentOf(Sheet.CurrentTab), UM_ICONSCHANGED, 0, -1);
-
-    char format[TEXT_BUFFER];
-    CopyText(format, LoadText(IDS_THEMEREAD), TEXT_BUFFER);
-    char message[TEXT_BUFFER + 32];
-    wsprintfA(message, format, unsigned(LOWORD(result)), unsigned(HIWORD(result)));
-    MessageBoxA(sheet, message, App.Caption, MB_ICONINFORMATION);
+    if (fits)
+        ImportThemeAndReport(GetParent(page), path);
     return TRUE;
 }
 
@@ -442,10 +410,13 @@ INT_PTR CALLBACK SheetPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lP
 INT_PTR RunPropertySheet(int startTab, DWORD extraFlags, const ContentPage *pages)
 {
     ResetSheetState(pages);
-    PROPSHEETPAGEA sheetPages[TAB_COUNT];
+    // COMCTL32 steps through the array by each page's dwSize: the records must have the
+    // Windows 95 size, not merely claim it.
+    static_assert(sizeof(PROPSHEETPAGEA_V1) == PROPSHEETPAGEA_SIZE_95, "page record size");
+    PROPSHEETPAGEA_V1 sheetPages[TAB_COUNT];
     ZeroMemory(sheetPages, sizeof sheetPages);
     for (int tab = 0; tab < TAB_COUNT; ++tab) {
-        sheetPages[tab].dwSize = sizeof sheetPages[tab];
+        sheetPages[tab].dwSize = PROPSHEETPAGEA_SIZE_95;
         sheetPages[tab].dwFlags = PSP_USETITLE;
         sheetPages[tab].hInstance = AppInstance();
         sheetPages[tab].pszTemplate = MAKEINTRESOURCEA(IDD_SHEETPAGE);
@@ -454,14 +425,14 @@ INT_PTR RunPropertySheet(int startTab, DWORD extraFlags, const ContentPage *page
     }
     PROPSHEETHEADERA header;
     ZeroMemory(&header, sizeof header);
-    header.dwSize = PROPSHEETHEADERA_V1_SIZE;
+    header.dwSize = PROPSHEETHEADERA_SIZE_95;
     header.dwFlags = PSH_PROPSHEETPAGE | PSH_USEICONID | extraFlags;
     header.hInstance = AppInstance();
     header.pszIcon = MAKEINTRESOURCEA(IDI_SHEET);
     header.pszCaption = App.Caption;
     header.nPages = TAB_COUNT;
     header.nStartPage = UINT(startTab);
-    header.ppsp = sheetPages;
+    header.ppsp = reinterpret_cast<LPCPROPSHEETPAGEA>(sheetPages);
     Sheet.CurrentTab = startTab;
     return PropertySheetA(&header);
 }

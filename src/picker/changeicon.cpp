@@ -9,8 +9,10 @@
 #include "common/options.h"
 #include "common/texts.h"
 #include "ids.h"
+#include "picker/openfileext.h"
 #include "picker/pickerstate.h"
 #include "shellglue/iconlocation.h"
+#include "shellglue/oldsizes.h"
 #include "shellglue/paths.h"
 
 static DWORD RandomState;
@@ -536,7 +538,7 @@ static void OnBrowse(HWND dialog)
     file[0] = '\0';
     OPENFILENAMEA open;
     ZeroMemory(&open, sizeof open);
-    open.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    open.lStructSize = OPENFILENAMEA_SIZE_95;
     open.hwndOwner = dialog;
     open.hInstance = AppInstance();
     open.lpstrFilter = filter;
@@ -545,8 +547,10 @@ static void OnBrowse(HWND dialog)
     open.lpstrTitle = title;
     open.lpstrInitialDir = startFolder[0] != '\0' ? startFolder : nullptr;
     open.lpstrDefExt = "";
-    // The extended browse dialog (HookComDlg) is not available yet: always the plain one.
-    open.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+    if (Settings.HookComDlg)
+        ExtendOpenFileDialog(&open, dialog);
+    else
+        open.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
     if (!GetOpenFileNameA(&open))
         return;
 
