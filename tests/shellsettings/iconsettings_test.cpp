@@ -170,6 +170,8 @@ protected:
         ClosePage();
         page_ = CreateDialogParamA(AppInstance(), MAKEINTRESOURCEA(IDD_ICONSETTINGS), host_, IconSettingsPage,
                                    TAB_SETTINGS1);
+        // As the sheet does once its lists are filled.
+        SendMessageA(page_, UM_READSETTINGS, 0, 0);
         g_setChanged = 0;
         g_pending = 0;
         return page_;
