@@ -3,19 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "lists/listhost.h"
-#include "support/testing.h"
-
-using namespace listhost;
+#include "support/listhost.h"
 
 namespace {
-
-std::string WindowText(HWND window)
-{
-    char text[128] = {0};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
 
 TEST(ListPage, EveryTabBuildsItsPageFromTheTemplate)
 {

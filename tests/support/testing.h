@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // Folder of the test program (with trailing backslash) and its fixtures folder.
 std::string TestBinDir();
@@ -25,6 +26,54 @@ void SetRegString(HKEY root, const char *subkey, const char *name, const char *t
 void SetRegBinary(HKEY root, const char *subkey, const char *name, const void *data, DWORD size, DWORD type);
 bool RegValueExists(HKEY root, const char *subkey, const char *name);
 std::string GetRegString(HKEY root, const char *subkey, const char *name);
+// The value's text, or "(absent)".
+std::string RegValueOrAbsent(HKEY root, const char *subkey, const char *name);
+void DeleteRegValue(HKEY root, const char *subkey, const char *name);
+
+// Registry subtrees and single values as they were; put back, whatever a test left in their
+// place, when it goes (last saved first).
+class SavedRegistry {
+public:
+    SavedRegistry() = default;
+    ~SavedRegistry();
+    SavedRegistry(const SavedRegistry &) = delete;
+    SavedRegistry &operator=(const SavedRegistry &) = delete;
+    void Tree(HKEY root, const std::string &path);
+    void Value(HKEY root, const std::string &path, const char *name);
+
+private:
+    struct Saved {
+        HKEY Root;
+        std::string Path;   // of the key
+        std::string Name;   // of the value, when only one value is kept
+        bool WholeTree;
+        bool Existed;
+        std::vector<std::string> Keys;              // relative, "" first
+        std::vector<std::string> ValueKeys, Names;  // one entry per value
+        std::vector<DWORD> Types;
+        std::vector<std::string> Data;
+    };
+    static void SaveKey(Saved &saved, HKEY key, const std::string &sub);
+    static void Restore(const Saved &saved);
+    std::vector<Saved> saved_;
+};
+
+// "Shell Icon Size" under the window metrics, as the shell reads it.
+extern const char kMetricsKey[];
+extern const char kIconSize[];
+// A hidden top-level window that notes "Shell Icon Size" at every WM_WININICHANGE broadcast.
+class IconSizeRecorder {
+public:
+    IconSizeRecorder();
+    ~IconSizeRecorder();
+    IconSizeRecorder(const IconSizeRecorder &) = delete;
+    IconSizeRecorder &operator=(const IconSizeRecorder &) = delete;
+    HWND Window() const { return window_; }
+    std::vector<std::string> Seen;
+
+private:
+    HWND window_;
+};
 
 // A hidden top-level window of the given class (registered on first use) that tests send to
 // or record with.
@@ -33,6 +82,10 @@ HWND CreateHelperWindow(const char *className, WNDPROC procedure, const char *ti
 HWND FindThreadDialog(int controlId);
 // The running Change Icon dialog of this thread (it carries its request), or null.
 HWND FindChangeIconDialog();
+std::string WindowText(HWND window);
+std::string DlgItemText(HWND dialog, int id);
+// A shell link at link that points to target.
+void MakeShortcut(const std::string &link, const std::string &target);
 // Frees a program-wide heap text and clears it.
 void FreeAppText(char **text);
 
