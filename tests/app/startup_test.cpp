@@ -207,9 +207,7 @@ HWND WaitForSheet(DWORD processId, DWORD timeout = 20000)
              window = GetWindow(window, GW_HWNDNEXT)) {
             DWORD owner = 0;
             GetWindowThreadProcessId(window, &owner);
-            char caption[32] = "";
-            GetWindowTextA(window, caption, sizeof caption);
-            if (owner == processId && IsWindowVisible(window) && lstrcmpA(caption, "Tilefox") == 0)
+            if (owner == processId && IsWindowVisible(window) && WindowText(window) == "Tilefox")
                 return window;
         }
         PumpMessages(100);

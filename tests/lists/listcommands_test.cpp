@@ -440,17 +440,6 @@ struct MenuSeen {
 MenuSeen g_menu;
 WNDPROC g_listProc;
 
-BOOL CALLBACK FindMenuWindow(HWND window, LPARAM out)
-{
-    char name[16] = "";
-    GetClassNameA(window, name, sizeof name);
-    if (lstrcmpA(name, "#32768") == 0 && IsWindowVisible(window)) {
-        *reinterpret_cast<HWND *>(out) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 void ReadMenu(HMENU menu)
 {
     g_menu.opened = true;
@@ -503,8 +492,7 @@ LRESULT CALLBACK MenuWatcher(HWND list, UINT message, WPARAM wParam, LPARAM lPar
         break;
     case WM_ENTERIDLE:
         if (!g_menu.keys.empty()) {
-            HWND menu = nullptr;
-            EnumThreadWindows(GetCurrentThreadId(), FindMenuWindow, reinterpret_cast<LPARAM>(&menu));
+            HWND menu = FindPopupMenu();
             if (menu != nullptr)
                 GetWindowRect(menu, &g_menu.window);
             for (UINT key : g_menu.keys)

@@ -398,12 +398,6 @@ TEST_F(ChangeIconTest, OpeningAndClosingAnimationEndInPlace)
     EXPECT_EQ((screenWidth - (placed.right - placed.left)) / 2, placed.left);
 }
 
-HWND FindPopupMenu()
-{
-    HWND menu = FindWindowA("#32768", nullptr);
-    return menu != nullptr && IsWindowVisible(menu) ? menu : nullptr;
-}
-
 // Waits for the grid's pop-up menu, checks its entries and picks one by keyboard (0: close it).
 Step PickFromMenu(int expectedItems, int downs)
 {

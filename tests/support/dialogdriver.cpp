@@ -85,6 +85,12 @@ std::string BoxText(HWND box)
     return text;
 }
 
+HWND FindPopupMenu()
+{
+    HWND menu = FindWindowA("#32768", nullptr);
+    return menu != nullptr && IsWindowVisible(menu) ? menu : nullptr;
+}
+
 Step Press(int id)
 {
     return [id](HWND dialog) {

@@ -48,6 +48,8 @@ DialogFinder DialogWith(int controlId);
 // A visible window owned by the dialog: its message box or file dialog.
 HWND FindOwnedPopup(HWND dialog);
 std::string BoxText(HWND box);
+// The pop-up menu on screen, or null.
+HWND FindPopupMenu();
 
 // Steps.
 Step Press(int id);
