@@ -339,7 +339,7 @@ TEST_F(DesktopCatalogue, AppliedChangesReachTheRecycleBinValuesItShows)
         host_.SetFacts(false, false, false, false, kSystemDir);
         HWND list = host_.CreateList(TAB_DESKTOP);
         FillDesktopList(list);
-        ASSERT_EQ(2, int(SendMessageA(list, LB_GETCOUNT, 0, 0)));
+        ASSERT_EQ(2, Rows(list));
         const char *locations[] = {"new-empty.ico", "new-full.ico"};
         for (int row = 0; row < 2; ++row) {
             ASSERT_EQ(1, ChangeRow(list, row, locations[row]));

@@ -7,7 +7,7 @@
 namespace {
 
 const char kClassId[] = "{0F0F0F0F-1234-5678-9ABC-DEF012345678}";
-const std::string kClassPath = std::string("Software\\Classes\\CLSID\\") + kClassId;
+const std::string kClassPath = ClassKey(kClassId);
 const std::string kIconKey = kClassPath + "\\DefaultIcon";
 
 class EntryTest : public testing::Test {

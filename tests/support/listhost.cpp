@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "lists/listcommands.h"
+
 static int g_pending;
 static int g_setChangedCount;
 static BYTE *g_mirror;
@@ -182,14 +184,11 @@ int AddRow(HWND list, const char *name, const char *location, const char *saved,
 
 int ChangeRow(HWND list, int row, const char *location)
 {
+    AdoptCopiedIcon(DupString(location));
+    SendMessageA(list, LB_SETCURSEL, row, 0);
+    RunListCommand(list, IDM_PASTE, FALSE);
     const IconEntry *entry = GetEntry(list, row);
-    IconEntry source = {};
-    source.CurrentLocation = const_cast<char *>(location);
-    source.ChangeState = entry != nullptr && entry->SavedLocation != nullptr &&
-                                 lstrcmpiA(location, entry->SavedLocation) == 0
-                             ? STATE_UNCHANGED
-                             : STATE_CHANGED;
-    return UpdateEntry(list, row, &source, EF_CURRENTLOCATION | EF_CHANGESTATE);
+    return entry != nullptr && lstrcmpA(entry->CurrentLocation, location) == 0;
 }
 
 std::string ClassKey(const std::string &classText, const char *tail)

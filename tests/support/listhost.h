@@ -81,7 +81,7 @@ int RowOfKey(HWND list, const char *key);
 // A row as a catalogue would add it; returns what AddEntry does.
 int AddRow(HWND list, const char *name, const char *location, const char *saved, const char *standard,
            const char *key, BYTE kind = KIND_ORDINARY);
-// Changes a row's current location as the commands do: marked when it differs from the saved one.
+// Changes a row's current location as a paste onto it does; 1 when the row took it.
 int ChangeRow(HWND list, int row, const char *location);
 
 // A class key under Software\\Classes\\CLSID, and one made with an optional title and
