@@ -10,6 +10,7 @@
 #include "shellglue/paths.h"
 #include "support/appsetup.h"
 #include "support/testing.h"
+#include "support/probes.h"
 
 namespace {
 

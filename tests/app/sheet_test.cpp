@@ -16,6 +16,8 @@
 #include "lists/iconentry.h"
 #include "support/appsetup.h"
 #include "support/listhost.h"
+#include "support/probes.h"
+#include "support/listrows.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include "shellglue/startfacts.h"
 #include "shellglue/paths.h"
 #include "support/testing.h"
+#include "support/probes.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include "lists/catalogues.h"
 #include "lists/classids.h"
 #include "support/listhost.h"
+#include "support/listrows.h"
 #include "shellglue/paths.h"
 
 namespace {
@@ -71,7 +72,7 @@ protected:
     std::vector<RowText> Fill(bool newShell, bool integrated, bool plus, bool cool)
     {
         host_.SetFacts(newShell, integrated, plus, cool, kSystemDir);
-        return host_.FillRows(TAB_DESKTOP, FillDesktopList);
+        return FillRows(host_, TAB_DESKTOP, FillDesktopList);
     }
 
     static std::vector<std::string> Keys(const std::vector<RowText> &rows)

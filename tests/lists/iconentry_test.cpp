@@ -3,6 +3,7 @@
 #include <string>
 
 #include "support/listhost.h"
+#include "support/listrows.h"
 
 namespace {
 

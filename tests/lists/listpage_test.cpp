@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "support/listhost.h"
+#include "support/probes.h"
 
 namespace {
 

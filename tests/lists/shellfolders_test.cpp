@@ -6,6 +6,7 @@
 #include "lists/catalogues.h"
 #include "lists/classids.h"
 #include "support/listhost.h"
+#include "support/listrows.h"
 #include "shellglue/paths.h"
 
 namespace {
@@ -154,7 +155,7 @@ protected:
     std::vector<RowText> Fill(bool newShell, bool integrated = false)
     {
         host_.SetFacts(newShell, integrated, false, false, kSystemDir);
-        return host_.FillRows(TAB_SPECIAL, FillShellFolderList);
+        return FillRows(host_, TAB_SPECIAL, FillShellFolderList);
     }
 
     SavedRegistry saved_;

@@ -5,6 +5,7 @@
 
 #include "lists/catalogues.h"
 #include "support/listhost.h"
+#include "support/listrows.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include "shellglue/shellkeys.h"
 #include "shellglue/startfacts.h"
 #include "support/testing.h"
+#include "support/probes.h"
 
 namespace {
 

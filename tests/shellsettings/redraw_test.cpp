@@ -5,6 +5,7 @@
 
 #include "shellsettings/redraw.h"
 #include "support/testing.h"
+#include "support/probes.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "support/probes.h"
 #include "support/testing.h"
 
 using Step = std::function<bool(HWND dialog)>;

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "lists/listcommands.h"
 
 static int g_pending;
 static int g_setChangedCount;
@@ -118,15 +117,6 @@ HWND ListHost::CreateList(int tab)
     return page != nullptr ? ListOf(page) : nullptr;
 }
 
-std::vector<RowText> ListHost::FillRows(int tab, void (*fill)(HWND list))
-{
-    HWND list = CreateList(tab);
-    fill(list);
-    std::vector<RowText> rows = ReadRows(list);
-    DestroyWindow(GetParent(list));
-    return rows;
-}
-
 void ListHost::SetFacts(bool newShell, bool integrated, bool plus, bool cool, char *systemDir)
 {
     Facts.NewShell = newShell;
@@ -134,39 +124,6 @@ void ListHost::SetFacts(bool newShell, bool integrated, bool plus, bool cool, ch
     Facts.PlusMode = plus;
     Facts.CoolIconsAvailable = cool;
     Facts.SystemDirPath = systemDir;
-}
-
-std::vector<RowText> ReadRows(HWND list)
-{
-    std::vector<RowText> rows;
-    for (int row = 0; row < Rows(list); ++row) {
-        const IconEntry *entry = GetEntry(list, row);
-        if (entry == nullptr)
-            rows.push_back(RowText{"<null>", "<null>", "<null>", "<null>", "<null>", -1});
-        else
-            rows.push_back(RowText{Text(entry->DisplayName), Text(entry->CurrentLocation), Text(entry->SavedLocation),
-                                   Text(entry->DefaultLocation), Text(entry->RegistryKey), entry->Kind});
-    }
-    return rows;
-}
-
-const RowText *FindRow(const std::vector<RowText> &rows, const std::string &key)
-{
-    for (const RowText &row : rows) {
-        if (lstrcmpiA(row.Key.c_str(), key.c_str()) == 0)
-            return &row;
-    }
-    return nullptr;
-}
-
-int RowOfKey(HWND list, const char *key)
-{
-    for (int row = 0; row < Rows(list); ++row) {
-        const IconEntry *entry = GetEntry(list, row);
-        if (entry != nullptr && entry->RegistryKey != nullptr && lstrcmpiA(entry->RegistryKey, key) == 0)
-            return row;
-    }
-    return -1;
 }
 
 int AddRow(HWND list, const char *name, const char *location, const char *saved, const char *standard,
@@ -180,34 +137,6 @@ int AddRow(HWND list, const char *name, const char *location, const char *saved,
     entry.RegistryKey = const_cast<char *>(key);
     entry.Kind = kind;
     return AddEntry(list, &entry);
-}
-
-int ChangeRow(HWND list, int row, const char *location)
-{
-    AdoptCopiedIcon(DupString(location));
-    SendMessageA(list, LB_SETCURSEL, row, 0);
-    RunListCommand(list, IDM_PASTE, FALSE);
-    const IconEntry *entry = GetEntry(list, row);
-    return entry != nullptr && lstrcmpA(entry->CurrentLocation, location) == 0;
-}
-
-std::string ClassKey(const std::string &classText, const char *tail)
-{
-    return "Software\\Classes\\CLSID\\" + classText + tail;
-}
-
-std::string InstallClass(const std::string &classText, const char *title, const char *icon, HKEY root)
-{
-    std::string key = ClassKey(classText);
-    HKEY created;
-    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &created, nullptr) != ERROR_SUCCESS)
-        return std::string();
-    RegCloseKey(created);
-    if (title != nullptr)
-        SetRegString(root, key.c_str(), "", title);
-    if (icon != nullptr)
-        SetRegString(root, (key + "\\DefaultIcon").c_str(), "", icon);
-    return key;
 }
 
 std::string SystemDir()

@@ -35,8 +35,6 @@ public:
     HWND CreatePage(int tab);
     // The list of a new page (null, and a failure, when the page could not be made).
     HWND CreateList(int tab);
-    // A page of the tab, filled by the catalogue as the frame asks for it, then destroyed.
-    std::vector<struct RowText> FillRows(int tab, void (*fill)(HWND list));
     // The start-up facts a catalogue reads; systemDir stays the caller's.
     void SetFacts(bool newShell, bool integrated, bool plus, bool cool, char *systemDir);
 
@@ -55,12 +53,6 @@ private:
     ListsState savedLists_;
 };
 
-// A row's texts, "<null>" for a null text; Kind -1 for a row without an entry.
-struct RowText {
-    std::string Name, Current, Saved, Default, Key;
-    int Kind;
-};
-
 inline HWND ListOf(HWND page)
 {
     return GetDlgItem(page, IDC_ICONLIST);
@@ -73,22 +65,10 @@ inline std::string Text(const char *text)
 {
     return text != nullptr ? std::string(text) : std::string("<null>");
 }
-std::vector<RowText> ReadRows(HWND list);
-const RowText *FindRow(const std::vector<RowText> &rows, const std::string &key);
-// The row whose registry key is key (case ignored), or -1.
-int RowOfKey(HWND list, const char *key);
 
 // A row as a catalogue would add it; returns what AddEntry does.
 int AddRow(HWND list, const char *name, const char *location, const char *saved, const char *standard,
            const char *key, BYTE kind = KIND_ORDINARY);
-// Changes a row's current location as a paste onto it does; 1 when the row took it.
-int ChangeRow(HWND list, int row, const char *location);
-
-// A class key under Software\\Classes\\CLSID, and one made with an optional title and
-// DefaultIcon; InstallClass returns the key's path, or "" when it could not be made.
-std::string ClassKey(const std::string &classText, const char *tail = "");
-std::string InstallClass(const std::string &classText, const char *title, const char *icon, HKEY root);
-
 std::string SystemDir();
 // A square icon of one colour; when column >= 0 only that column is opaque.
 HICON SolidIcon(int size, COLORREF colour, int column = -1);

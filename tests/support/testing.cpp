@@ -3,10 +3,6 @@
 #include "ids.h"
 #include "picker/changeicon.h"
 
-#include <gtest/gtest.h>
-#include <objbase.h>
-#include <shlobj.h>
-
 #include <vector>
 
 std::string TestBinDir()
@@ -167,10 +163,10 @@ void DeleteRegValue(HKEY root, const char *subkey, const char *name)
     RegCloseKey(key);
 }
 
-SavedRegistry::~SavedRegistry()
+void SavedRegistry::Restore() const
 {
     for (size_t i = saved_.size(); i-- > 0;)
-        Restore(saved_[i]);
+        RestoreOne(saved_[i]);
 }
 
 void SavedRegistry::Tree(HKEY root, const std::string &path)
@@ -239,7 +235,7 @@ void SavedRegistry::SaveKey(Saved &saved, HKEY key, const std::string &sub)
     }
 }
 
-void SavedRegistry::Restore(const Saved &saved)
+void SavedRegistry::RestoreOne(const Saved &saved)
 {
     if (saved.WholeTree)
         DeleteRegTree(saved.Root, saved.Path.c_str());
@@ -254,60 +250,6 @@ void SavedRegistry::Restore(const Saved &saved)
     for (size_t i = 0; i < saved.Names.size(); ++i)
         SetRegBinary(saved.Root, (saved.Path + saved.ValueKeys[i]).c_str(), saved.Names[i].c_str(),
                      saved.Data[i].data(), DWORD(saved.Data[i].size()), saved.Types[i]);
-}
-
-const char kMetricsKey[] = "Control Panel\\desktop\\windowmetrics";
-const char kIconSize[] = "Shell Icon Size";
-
-static IconSizeRecorder *g_recorder;
-
-static LRESULT CALLBACK RecorderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_WININICHANGE && g_recorder != nullptr)
-        g_recorder->Seen.push_back(GetRegString(HKEY_CURRENT_USER, kMetricsKey, kIconSize));
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-IconSizeRecorder::IconSizeRecorder() : window_(CreateHelperWindow("TilefoxIconSizeRecorder", RecorderProc))
-{
-    g_recorder = this;
-}
-
-IconSizeRecorder::~IconSizeRecorder()
-{
-    g_recorder = nullptr;
-    DestroyWindow(window_);
-}
-
-std::string WindowText(HWND window)
-{
-    char text[1024] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
-std::string DlgItemText(HWND dialog, int id)
-{
-    char text[512] = "";
-    GetDlgItemTextA(dialog, id, text, sizeof text);
-    return text;
-}
-
-void MakeShortcut(const std::string &link, const std::string &target)
-{
-    CoInitialize(nullptr);
-    IShellLinkA *shellLink = nullptr;
-    ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                              reinterpret_cast<void **>(&shellLink)));
-    shellLink->SetPath(target.c_str());
-    IPersistFile *file = nullptr;
-    shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file));
-    WCHAR wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH);
-    EXPECT_HRESULT_SUCCEEDED(file->Save(wide, TRUE));
-    file->Release();
-    shellLink->Release();
-    CoUninitialize();
 }
 
 HWND CreateHelperWindow(const char *className, WNDPROC procedure, const char *title)

@@ -35,11 +35,12 @@ void DeleteRegValue(HKEY root, const char *subkey, const char *name);
 class SavedRegistry {
 public:
     SavedRegistry() = default;
-    ~SavedRegistry();
+    ~SavedRegistry() { Restore(); }
     SavedRegistry(const SavedRegistry &) = delete;
     SavedRegistry &operator=(const SavedRegistry &) = delete;
     void Tree(HKEY root, const std::string &path);
     void Value(HKEY root, const std::string &path, const char *name);
+    void Restore() const;
 
 private:
     struct Saved {
@@ -54,25 +55,8 @@ private:
         std::vector<std::string> Data;
     };
     static void SaveKey(Saved &saved, HKEY key, const std::string &sub);
-    static void Restore(const Saved &saved);
+    static void RestoreOne(const Saved &saved);
     std::vector<Saved> saved_;
-};
-
-// "Shell Icon Size" under the window metrics, as the shell reads it.
-extern const char kMetricsKey[];
-extern const char kIconSize[];
-// A hidden top-level window that notes "Shell Icon Size" at every WM_WININICHANGE broadcast.
-class IconSizeRecorder {
-public:
-    IconSizeRecorder();
-    ~IconSizeRecorder();
-    IconSizeRecorder(const IconSizeRecorder &) = delete;
-    IconSizeRecorder &operator=(const IconSizeRecorder &) = delete;
-    HWND Window() const { return window_; }
-    std::vector<std::string> Seen;
-
-private:
-    HWND window_;
 };
 
 // A hidden top-level window of the given class (registered on first use) that tests send to
@@ -82,10 +66,6 @@ HWND CreateHelperWindow(const char *className, WNDPROC procedure, const char *ti
 HWND FindThreadDialog(int controlId);
 // The running Change Icon dialog of this thread (it carries its request), or null.
 HWND FindChangeIconDialog();
-std::string WindowText(HWND window);
-std::string DlgItemText(HWND dialog, int id);
-// A shell link at link that points to target.
-void MakeShortcut(const std::string &link, const std::string &target);
 // Frees a program-wide heap text and clears it.
 void FreeAppText(char **text);
 

@@ -1,0 +1,32 @@
+// Reading what windows show and what the shell would hear.
+#ifndef TILEFOX_TESTS_SUPPORT_PROBES_H
+#define TILEFOX_TESTS_SUPPORT_PROBES_H
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// "Shell Icon Size" under the window metrics, as the shell reads it.
+extern const char kMetricsKey[];
+extern const char kIconSize[];
+// A hidden top-level window that notes "Shell Icon Size" at every WM_WININICHANGE broadcast.
+class IconSizeRecorder {
+public:
+    IconSizeRecorder();
+    ~IconSizeRecorder();
+    IconSizeRecorder(const IconSizeRecorder &) = delete;
+    IconSizeRecorder &operator=(const IconSizeRecorder &) = delete;
+    HWND Window() const { return window_; }
+    std::vector<std::string> Seen;
+
+private:
+    HWND window_;
+};
+
+std::string WindowText(HWND window);
+std::string DlgItemText(HWND dialog, int id);
+// A shell link at link that points to target.
+void MakeShortcut(const std::string &link, const std::string &target);
+
+#endif
