@@ -4,8 +4,6 @@
 
 #include "ids.h"
 
-#include "support/testing.h"
-
 enum { TICK_MS = 30, GIVE_UP_MS = 20000 };
 
 static DialogScript *g_script;
@@ -32,7 +30,7 @@ DialogScript::~DialogScript()
 void DialogScript::Tick()
 {
     // A step that pumps messages must not run the next one from inside itself.
-    if (running_ || next_ >= steps_.size())
+    if (running_ || timedOut_ || next_ >= steps_.size())
         return;
     HWND dialog = find_();
     if (dialog == nullptr)
@@ -44,7 +42,6 @@ void DialogScript::Tick()
         if (HWND box = FindOwnedPopup(dialog))
             PostMessageA(box, WM_COMMAND, IDOK, 0);
         PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-        next_ = steps_.size();
     } else if (steps_[next_](dialog)) {
         ++next_;
     }

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-
 static int g_pending;
 static int g_setChangedCount;
 static BYTE *g_mirror;
@@ -70,6 +69,8 @@ ListHost::ListHost() : savedSettings_(Settings), savedFacts_(Facts), savedGdi_(G
     Lists = ListsState();
     g_pending = 0;
     g_setChangedCount = 0;
+    if (g_mirror != nullptr)
+        *g_mirror = 0;
     ClearCopiedIcon();
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = HostProc;
@@ -100,6 +101,8 @@ ListHost::~ListHost()
     Gdi = savedGdi_;
     Lists = savedLists_;
     g_pending = 0;
+    if (g_mirror != nullptr)
+        *g_mirror = 0;
 }
 
 HWND ListHost::CreatePage(int tab)
