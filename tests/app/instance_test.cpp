@@ -10,7 +10,6 @@
 #include "shellglue/paths.h"
 #include "support/appsetup.h"
 #include "support/testing.h"
-#include "support/probes.h"
 
 namespace {
 

@@ -58,6 +58,7 @@ struct Row {
 class ListCommandsTest : public testing::Test {
 protected:
     ListCommandsTest() { saved_.Tree(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY); }
+    void SetUp() override { ASSERT_NE(nullptr, host_.Host()); }
 
     HWND CreatePage(int tab) { return host_.CreateList(tab); }
 
