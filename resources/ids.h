@@ -58,6 +58,14 @@
 #define IDS_COPY                30
 #define IDS_PASTEHINT           31
 
+/* Texts that are not messages (listtexts.rc): row titles, suffixes, the browse filter */
+#define IDS_SHELLROW_FIRST      200     /* 200-234: the Shell Icons rows, in list order */
+#define IDS_DESKTOPROW_FIRST    240     /* 240-252: desktop rows without a class title */
+#define IDS_EMPTYSUFFIX         260
+#define IDS_FULLSUFFIX          261
+#define IDS_NOSTANDARD          262
+#define IDS_FILTER_FIRST        270     /* 270-274: labels of the Change Icon browse filter */
+
 /* Menu commands: pop-up 0 (icon list) */
 #define IDM_VIEW_LARGE          40002
 #define IDM_VIEW_SMALL          40003
@@ -138,6 +146,10 @@
 
 /* Template 119: copy notice */
 #define IDC_CN_ICON             1041
+#define IDC_CN_TEXT             65535   /* the text static: no id of its own */
+
+/* Texts of the behaviour page (a string block of their own) */
+#define IDS_VERSIONTEXT         740     /* caption, then what the program is and its version */
 
 /* Private window messages (WM_USER = 0x400) */
 #define UM_FILLOTHERLISTS       1454

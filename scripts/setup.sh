@@ -3,7 +3,7 @@
 # Idempotent: when everything is present it only checks and returns.
 set -euo pipefail
 
-need_pkgs=(cmake g++-mingw-w64-i686 wine wine32 wine64 xvfb locales fonts-ipafont-gothic
+need_pkgs=(cmake g++-mingw-w64-i686 wine wine32 wine64 xvfb locales fonts-ipafont-gothic fonts-wine
            googletest xauth x11-apps imagemagick python3)
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }

@@ -39,10 +39,27 @@ winebed_start() {
   if [ "${WINEBED_UNMANAGED:-0}" = 1 ]; then
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
   fi
+  winebed_fonts
   # Only a new prefix: later runs keep whatever the user changed in it.
   if [ $fresh = 1 ] && [ -n "${2:-}" ]; then
     wine regedit /S "$(winepath -w "$2" 2>/dev/null)" </dev/null >"$WINEPREFIX/seed.log" 2>&1 || true
   fi
+}
+
+# Windows draws caption buttons with Marlett and every template in "ＭＳ Ｐゴシック"; without
+# them Wine falls back to fonts of other widths, and labels get cut that fit on Windows.
+winebed_fonts() {
+  local marlett
+  marlett=$(dpkg -L fonts-wine 2>/dev/null | grep -i '/marlett\.ttf$' | head -n 1)
+  mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+  if [ -n "$marlett" ] && [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ]; then
+    cp "$marlett" "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf"
+  fi
+  local pair
+  for pair in 'ＭＳ Ｐゴシック=IPAPGothic' 'ＭＳ ゴシック=IPAGothic' 'MS UI Gothic=IPAPGothic'; do
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${pair%%=*}" /d "${pair#*=}" /f \
+      </dev/null >/dev/null 2>&1
+  done
 }
 
 winebed_stop() {

@@ -9,6 +9,7 @@
 #include "app/sheetwindow.h"
 #include "common/appstate.h"
 #include "common/iconclipboard.h"
+#include "common/pump.h"
 #include "common/sheetgdi.h"
 #include "common/texts.h"
 #include "ids.h"
@@ -16,44 +17,60 @@
 #include "lists/listpage.h"
 #include "picker/changeicon.h"
 #include "shellglue/iconlocation.h"
+#include "shellglue/oldsizes.h"
 #include "shellglue/paths.h"
 #include "shellglue/startfacts.h"
+#include "shellsettings/behaviourpage.h"
+#include "shellsettings/copynotice.h"
+#include "shellsettings/iconsettings.h"
 
 enum { FIRST_SHOW = 255, FILL_PUMP_COUNT = 24, COOL_ICONS_NEEDED = 40, TITLE_FIRST = IDS_TAB_DESKTOP };
-
-// The two settings tabs have no content of their own yet: their templates are missing and
-// their tabs stay empty.
-static INT_PTR CALLBACK EmptyContentPage(HWND, UINT message, WPARAM, LPARAM)
-{
-    return message == WM_INITDIALOG;
-}
 
 const ContentPage ProgramContentPages[TAB_COUNT] = {
     {IDD_ICONLIST, IconListPage}, {IDD_ICONLIST, IconListPage}, {IDD_ICONLIST, IconListPage},
     {IDD_ICONLIST, IconListPage}, {IDD_ICONLIST, IconListPage},
-    {IDD_ICONSETTINGS, EmptyContentPage}, {IDD_BEHAVIOUR, EmptyContentPage},
+    {IDD_ICONSETTINGS, IconSettingsPage}, {IDD_BEHAVIOUR, BehaviourPage},
 };
-
-void PumpOneMessage()
-{
-    MSG msg;
-    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE))
-        return;
-    BOOL result = GetMessageA(&msg, nullptr, 0, 0);
-    if (result == 0) {
-        // A quit taken here belongs to the loop that ends the program.
-        PostQuitMessage(int(msg.wParam));
-        return;
-    }
-    if (result > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
 
 static HWND ContentOf(int tab)
 {
     return tab >= 0 && tab < TAB_COUNT ? Sheet.TabDialogs[tab] : nullptr;
+}
+
+// --- keyboard -----------------------------------------------------------------------------
+
+// Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+PageDown and Ctrl+PageUp change the tab from any control of
+// the sheet. Where the sheet's own loop already takes these keys they never reach the dialog
+// filter; where it passes them to the dialog manager, they would only move the focus.
+static LRESULT CALLBACK SheetKeyFilter(int code, WPARAM wParam, LPARAM lParam)
+{
+    const MSG *msg = reinterpret_cast<const MSG *>(lParam);
+    HWND sheet = Sheet.Window;
+    if (code == MSGF_DIALOGBOX && msg != nullptr && msg->message == WM_KEYDOWN && sheet != nullptr &&
+        (msg->hwnd == sheet || IsChild(sheet, msg->hwnd)) && (GetKeyState(VK_CONTROL) & 0x8000)) {
+        int step = 0;
+        if (msg->wParam == VK_TAB)
+            step = (GetKeyState(VK_SHIFT) & 0x8000) ? -1 : 1;
+        else if (msg->wParam == VK_NEXT)
+            step = 1;
+        else if (msg->wParam == VK_PRIOR)
+            step = -1;
+        if (step != 0) {
+            HWND tabs = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
+            int tab = (int(SendMessageA(tabs, TCM_GETCURSEL, 0, 0)) + step + TAB_COUNT) % TAB_COUNT;
+            SendMessageA(sheet, PSM_SETCURSEL, WPARAM(tab), 0);
+            return 1;
+        }
+    }
+    return CallNextHookEx(Sheet.KeyFilter, code, wParam, lParam);
+}
+
+void StopSheetKeyFilter()
+{
+    if (Sheet.KeyFilter != nullptr)
+        UnhookWindowsHookEx(Sheet.KeyFilter);
+    Sheet.KeyFilter = nullptr;
+    Sheet.Window = nullptr;
 }
 
 // --- sheet set-up ---------------------------------------------------------------------------
@@ -139,6 +156,9 @@ void InitSheet(HWND sheet)
     Gdi.UndoIcon = LoadResourceIcon(IDI_UNDO);
 
     CreateSheetFonts(sheet);
+
+    Sheet.Window = sheet;
+    Sheet.KeyFilter = SetWindowsHookExA(WH_MSGFILTER, SheetKeyFilter, nullptr, GetCurrentThreadId());
 
     Sheet.PreviousSheetProc = reinterpret_cast<WNDPROC>(
         SetWindowLongA(sheet, GWL_WNDPROC, reinterpret_cast<LONG>(SheetWindowProc)));
@@ -264,6 +284,22 @@ static void HandleStartupFile(HWND page)
     }
     ApplyShellIconOverride(location);
     CopyToClipboard(location);
+    OpenCopyNotice(GetParent(page), page);
+}
+
+// A focus left in the content of the tab just hidden would take keys nobody sees.
+static void KeepFocusOnShownTab(HWND sheet, HWND content)
+{
+    HWND focus = GetFocus();
+    if (content == nullptr || focus == nullptr || IsChild(content, focus))
+        return;
+    for (HWND other : Sheet.TabDialogs) {
+        if (other != nullptr && other != content && (focus == other || IsChild(other, focus))) {
+            HWND first = GetNextDlgTabItem(content, nullptr, FALSE);
+            SetFocus(first != nullptr ? first : sheet);
+            return;
+        }
+    }
 }
 
 static INT_PTR OnShowCurrentTab(HWND page)
@@ -281,6 +317,12 @@ static INT_PTR OnShowCurrentTab(HWND page)
             ShowWindow(other, SW_HIDE);
     }
     SendMessageA(sheet, WM_SETREDRAW, TRUE, 0);
+    // The tab control changed its selection (and may have swapped its rows) while the sheet
+    // did not draw: nothing else would repaint the strip.
+    HWND tabs = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
+    if (tabs != nullptr)
+        RedrawWindow(tabs, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    KeepFocusOnShownTab(sheet, content);
 
     int current = Sheet.CurrentTab;
     int previous = Sheet.PreviousTab;
@@ -378,10 +420,13 @@ INT_PTR CALLBACK SheetPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lP
 INT_PTR RunPropertySheet(int startTab, DWORD extraFlags, const ContentPage *pages)
 {
     ResetSheetState(pages);
-    PROPSHEETPAGEA sheetPages[TAB_COUNT];
+    // COMCTL32 steps through the array by each page's dwSize: the records must have the
+    // Windows 95 size, not merely claim it.
+    static_assert(sizeof(PROPSHEETPAGEA_V1) == PROPSHEETPAGEA_SIZE_95, "page record size");
+    PROPSHEETPAGEA_V1 sheetPages[TAB_COUNT];
     ZeroMemory(sheetPages, sizeof sheetPages);
     for (int tab = 0; tab < TAB_COUNT; ++tab) {
-        sheetPages[tab].dwSize = sizeof sheetPages[tab];
+        sheetPages[tab].dwSize = PROPSHEETPAGEA_SIZE_95;
         sheetPages[tab].dwFlags = PSP_USETITLE;
         sheetPages[tab].hInstance = AppInstance();
         sheetPages[tab].pszTemplate = MAKEINTRESOURCEA(IDD_SHEETPAGE);
@@ -390,14 +435,14 @@ INT_PTR RunPropertySheet(int startTab, DWORD extraFlags, const ContentPage *page
     }
     PROPSHEETHEADERA header;
     ZeroMemory(&header, sizeof header);
-    header.dwSize = PROPSHEETHEADERA_V1_SIZE;
+    header.dwSize = PROPSHEETHEADERA_SIZE_95;
     header.dwFlags = PSH_PROPSHEETPAGE | PSH_USEICONID | extraFlags;
     header.hInstance = AppInstance();
     header.pszIcon = MAKEINTRESOURCEA(IDI_SHEET);
     header.pszCaption = App.Caption;
     header.nPages = TAB_COUNT;
     header.nStartPage = UINT(startTab);
-    header.ppsp = sheetPages;
+    header.ppsp = reinterpret_cast<LPCPROPSHEETPAGEA>(sheetPages);
     Sheet.CurrentTab = startTab;
     return PropertySheetA(&header);
 }

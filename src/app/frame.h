@@ -6,13 +6,15 @@
 #include <windows.h>
 
 #include "app/sheetstate.h"
+#include "common/pump.h"
 
 // The content dialogs of the seven tabs.
 extern const ContentPage ProgramContentPages[TAB_COUNT];
 
 INT_PTR CALLBACK SheetPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 void InitSheet(HWND sheet);
-void PumpOneMessage();
+// Ends the tab keys of the sheet (when the sheet window goes).
+void StopSheetKeyFilter();
 
 // Runs the seven-tab sheet (modal unless extraFlags holds PSH_MODELESS, when the sheet
 // window is returned). pages null means ProgramContentPages.

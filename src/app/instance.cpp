@@ -3,6 +3,7 @@
 #include "common/appstate.h"
 #include "common/iconclipboard.h"
 #include "ids.h"
+#include "shellglue/oldsizes.h"
 
 static void OnActivateInstance(HWND window)
 {
@@ -41,9 +42,9 @@ HWND CreateInstanceWindow()
 {
     WNDCLASSEXA windowClass;
     ZeroMemory(&windowClass, sizeof windowClass);
-    windowClass.cbSize = sizeof windowClass;
+    windowClass.cbSize = WNDCLASSEXA_SIZE_95;
     if (!GetClassInfoExA(AppInstance(), INSTANCE_CLASS, &windowClass)) {
-        windowClass.cbSize = sizeof windowClass;
+        windowClass.cbSize = WNDCLASSEXA_SIZE_95;
         windowClass.style = 0;
         windowClass.lpfnWndProc = InstanceWindowProc;
         windowClass.hInstance = AppInstance();

@@ -2,7 +2,9 @@
 
 #include "app/startup.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandTail, int)
+// The process starts here, with no C run-time start-up code before it: Windows 95 has no
+// C run-time DLL for such code to live in. The stack may be only 4-byte aligned on entry.
+extern "C" __attribute__((force_align_arg_pointer, noreturn)) void WinMainCRTStartup()
 {
-    return RunTilefox(instance, commandTail != nullptr ? commandTail : "");
+    ExitProcess(UINT(RunTilefox(GetModuleHandleA(nullptr), SkipProgramName(GetCommandLineA()))));
 }

@@ -23,6 +23,8 @@ struct SheetState {
     BYTE FirstActivationDone;
     BYTE ChangesPending;
     WNDPROC PreviousSheetProc;
+    HWND Window;                // the sheet window while it lives
+    HHOOK KeyFilter;            // the tab keys (Ctrl+Tab and its companions)
     const ContentPage *ContentPages;    // TAB_COUNT entries
 };
 

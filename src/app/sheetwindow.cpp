@@ -13,6 +13,7 @@
 #include "lists/listpage.h"
 #include "shellglue/paths.h"
 #include "shellglue/startfacts.h"
+#include "shellsettings/iconsettings.h"
 #include "shellsettings/redraw.h"
 
 enum { BAND = 6 };
@@ -65,6 +66,14 @@ void ApplyAllChanges(HWND sheet)
 {
     BYTE desktopRefresh = 0;
     BYTE iconRedraw = 0;
+    // The shell settings go first: a changed arrow or class icon is seen by the refresh below.
+    HWND settingsPage = Sheet.TabDialogs[TAB_SETTINGS1];
+    if (settingsPage != nullptr && IsWindow(settingsPage)) {
+        BOOL iconsNeedRefresh = FALSE;
+        ApplyIconSettings(settingsPage, &iconsNeedRefresh);
+        if (iconsNeedRefresh)
+            desktopRefresh = 1;
+    }
     // No input may reach the sheet while rows are half written.
     EnableWindow(sheet, FALSE);
     for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
@@ -181,6 +190,7 @@ static void OnDestroy(HWND sheet)
     // A later activation request must not find this handle again.
     if (App.InstanceWindow != nullptr)
         SetWindowLongA(App.InstanceWindow, GWL_USERDATA, 0);
+    StopSheetKeyFilter();
     SetWindowLongA(sheet, GWL_WNDPROC, reinterpret_cast<LONG>(Sheet.PreviousSheetProc));
 }
 

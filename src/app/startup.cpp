@@ -4,6 +4,7 @@
 #include "app/frame.h"
 #include "app/instance.h"
 #include "app/settings.h"
+#include "common/desktoplabels.h"
 #include "common/iconclipboard.h"
 #include "common/texts.h"
 #include "ids.h"
@@ -167,6 +168,29 @@ static int ShutDown()
     return code;
 }
 
+const char *SkipProgramName(const char *commandLine)
+{
+    if (commandLine == nullptr)
+        return "";
+    const char *p = commandLine;
+    while (*p == ' ' || *p == '\t')
+        ++p;
+    // Quotes and blanks are single bytes in code page 932, never the trail byte of a character.
+    if (*p == '"') {
+        ++p;
+        while (*p != '\0' && *p != '"')
+            ++p;
+        if (*p == '"')
+            ++p;
+    } else {
+        while (*p != '\0' && *p != ' ' && *p != '\t')
+            ++p;
+    }
+    while (*p == ' ' || *p == '\t')
+        ++p;
+    return p;
+}
+
 int RunTilefox(HINSTANCE instance, const char *tail)
 {
     App.Instance = instance;
@@ -187,7 +211,7 @@ int RunTilefox(HINSTANCE instance, const char *tail)
         Sleep(REBUILD_SETTLE_MS);
         return 0;
     case START_CLEARLABELS:
-        // Label transparency is not part of the program yet; the switch does nothing else.
+        DesktopLabelTransparency(LABELS_SET);
         Sleep(CLEAR_SETTLE_MS);
         return 0;
     }

@@ -15,6 +15,9 @@ BOOL IsNewShellVersion(DWORD high, DWORD low);
 void DetectShell();
 // The settings file: the program's own path with the extension ".INI".
 void FormSettingsPath(char *path);
+// The command tail within the whole command line: past the program's name (quoted or not)
+// and the blanks after it. Never null; empty when nothing follows.
+const char *SkipProgramName(const char *commandLine);
 // Entry of the program; the tail is the command line without the program's name.
 int RunTilefox(HINSTANCE instance, const char *tail);
 

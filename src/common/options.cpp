@@ -20,11 +20,19 @@ BOOL ParseDesktopTextColor(char *text, COLORREF *colour)
     const char *p = text;
     while (*p != '\0' && HexDigitValue(*p) < 0)
         ++p;
+    if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && HexDigitValue(p[2]) >= 0)
+        p += 2;
     DWORD rgb = 0;
-    for (; HexDigitValue(*p) >= 0; ++p)
+    for (; HexDigitValue(*p) >= 0; ++p) {
+        // More than six significant digits is no colour at all, however many follow.
+        if (rgb > 0xFFFFFF)
+            return FALSE;
         rgb = (rgb << 4) | DWORD(HexDigitValue(*p));
+    }
+    if (rgb > 0xFFFFFF)
+        return FALSE;
     // Written as RRGGBB; a COLORREF keeps red in its lowest byte.
-    *colour = (rgb & 0xFF00FF00u) | ((rgb & 0xFF) << 16) | ((rgb >> 16) & 0xFF);
+    *colour = (rgb & 0x00FF00u) | ((rgb & 0xFF) << 16) | ((rgb >> 16) & 0xFF);
     return TRUE;
 }
 

@@ -25,8 +25,9 @@ struct SettingsState {
 
 extern SettingsState Settings;
 
-// "DesktopTextColor" (RRGGBB in hexadecimal, anything before the first hex digit skipped) as
-// a Windows colour; 0 when the key is empty or absent, meaning the label colour stays.
+// "DesktopTextColor" (RRGGBB in hexadecimal, anything before the first hex digit and a "0x"
+// skipped) as a Windows colour; FALSE when the key is empty or absent or the number has more
+// than six significant digits, meaning the label colour stays.
 BOOL ReadDesktopTextColor(COLORREF *colour);
 BOOL ParseDesktopTextColor(char *text, COLORREF *colour);
 

@@ -1,6 +1,8 @@
 // The Desktop tab: the shell's desktop objects, each a class whose icon is its DefaultIcon
 // subkey, with a fallback title and the standard icon of the situation.
 #include "common/appstate.h"
+#include "common/texts.h"
+#include "ids.h"
 #include "shellglue/startfacts.h"
 #include "common/tabs.h"
 #include "lists/catalogues.h"
@@ -30,7 +32,7 @@ enum DefaultSource : BYTE {
 
 struct DesktopRow {
     ClassId Id;
-    const char *FallbackTitle;  // code page 932
+    WORD FallbackTitle;         // string table: when the class has no title of its own
     BYTE Kind;
     BYTE BaseSource;
     const char *BaseTemplate;
@@ -41,52 +43,49 @@ struct DesktopRow {
 const DesktopRow kDesktopRows[DESKTOP_CLASS_COUNT] = {
     // ﾏｲ ｺﾝﾋﾟｭｰﾀ
     {{{0x20, 0xD0, 0x4F, 0xE0, 0x3A, 0xEA, 0x10, 0x69, 0xA2, 0xD8, 0x08, 0x00, 0x2B, 0x30, 0x30, 0x9D}},
-     "\xcf\xb2\x20\xba\xdd\xcb\xdf\xad\xb0\xc0", KIND_ORDINARY, SRC_WINDOWS_EXPLORER, nullptr, "*?,16",
+     IDS_DESKTOPROW_FIRST + 0, KIND_ORDINARY, SRC_WINDOWS_EXPLORER, nullptr, "*?,16",
      "explorer.exe,0"},
     // ﾈｯﾄﾜｰｸ ｺﾝﾋﾟｭｰﾀ
     {{{0x20, 0x8D, 0x2C, 0x60, 0x3A, 0xEA, 0x10, 0x69, 0xA2, 0xD7, 0x08, 0x00, 0x2B, 0x30, 0x30, 0x9D}},
-     "\xc8\xaf\xc4\xdc\xb0\xb8\x20\xba\xdd\xcb\xdf\xad\xb0\xc0", KIND_ORDINARY, SRC_TEMPLATE, "*|,17", "*?,17",
+     IDS_DESKTOPROW_FIRST + 1, KIND_ORDINARY, SRC_TEMPLATE, "*|,17", "*?,17",
      "|,17"},
     // ﾏｲ ﾄﾞｷｭﾒﾝﾄ
     {{{0x45, 0x0D, 0x8F, 0xBA, 0xAD, 0x25, 0x11, 0xD0, 0x98, 0xA8, 0x08, 0x00, 0x36, 0x1B, 0x11, 0x03}},
-     "\xcf\xb2\x20\xc4\xde\xb7\xad\xd2\xdd\xc4", KIND_ORDINARY, SRC_TEMPLATE, "mydocs.dll,0", "mydocs.dll,0",
+     IDS_DESKTOPROW_FIRST + 2, KIND_ORDINARY, SRC_TEMPLATE, "mydocs.dll,0", "mydocs.dll,0",
      nullptr},
     // ごみ箱 (空)
     {{{0x64, 0x5F, 0xF0, 0x40, 0x50, 0x81, 0x10, 0x1B, 0x9F, 0x08, 0x00, 0xAA, 0x00, 0x2F, 0x95, 0x4E}},
-     "\x82\xb2\x82\xdd\x94\xa0\x20\x28\x8b\xf3\x29", KIND_RECYCLE_EMPTY, SRC_TEMPLATE, "*|,31", "*?,20", "|,31"},
+     IDS_DESKTOPROW_FIRST + 3, KIND_RECYCLE_EMPTY, SRC_TEMPLATE, "*|,31", "*?,20", "|,31"},
     // ごみ箱 (一杯)
     {{{0x64, 0x5F, 0xF0, 0x40, 0x50, 0x81, 0x10, 0x1B, 0x9F, 0x08, 0x00, 0xAA, 0x00, 0x2F, 0x95, 0x4E}},
-     "\x82\xb2\x82\xdd\x94\xa0\x20\x28\x88\xea\x94\x74\x29", KIND_RECYCLE_FULL, SRC_TEMPLATE, "*|,32", "*?,21",
+     IDS_DESKTOPROW_FIRST + 4, KIND_RECYCLE_FULL, SRC_TEMPLATE, "*|,32", "*?,21",
      "|,32"},
     // 受信ﾄﾚｲ
     {{{0x00, 0x02, 0x0D, 0x75, 0x00, 0x00, 0x00, 0x00, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}},
-     "\x8e\xf3\x90\x4d\xc4\xda\xb2", KIND_ORDINARY, SRC_EXCHANGE, nullptr, "*?,30", nullptr},
+     IDS_DESKTOPROW_FIRST + 5, KIND_ORDINARY, SRC_EXCHANGE, nullptr, "*?,30", nullptr},
     {{{0x00, 0x02, 0x8B, 0x00, 0x00, 0x00, 0x00, 0x00, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}},
-     "The Microsoft Network", KIND_ORDINARY, SRC_MSN, nullptr, "*?,31", nullptr},
+     IDS_DESKTOPROW_FIRST + 6, KIND_ORDINARY, SRC_MSN, nullptr, "*?,31", nullptr},
     // ｺﾝﾄﾛｰﾙ ﾊﾟﾈﾙ
     {{{0x21, 0xEC, 0x20, 0x20, 0x3A, 0xEA, 0x10, 0x69, 0xA2, 0xDD, 0x08, 0x00, 0x2B, 0x30, 0x30, 0x9D}},
-     "\xba\xdd\xc4\xdb\xb0\xd9\x20\xca\xdf\xc8\xd9", KIND_ORDINARY, SRC_TEMPLATE, "*|,-137", "*?,12", "|,-137"},
+     IDS_DESKTOPROW_FIRST + 7, KIND_ORDINARY, SRC_TEMPLATE, "*|,-137", "*?,12", "|,-137"},
     // ﾀﾞｲﾔﾙｱｯﾌﾟ ﾈｯﾄﾜｰｸ
     {{{0x99, 0x2C, 0xFF, 0xA0, 0xF5, 0x57, 0x10, 0x1A, 0x88, 0xEC, 0x00, 0xDD, 0x01, 0x0C, 0xCC, 0x48}},
-     "\xc0\xde\xb2\xd4\xd9\xb1\xaf\xcc\xdf\x20\xc8\xaf\xc4\xdc\xb0\xb8", KIND_ORDINARY, SRC_TEMPLATE,
+     IDS_DESKTOPROW_FIRST + 8, KIND_ORDINARY, SRC_TEMPLATE,
      "*rnaui.dll,0", "*?,27", "rnaui.dll,0"},
     // ﾌﾟﾘﾝﾀ
     {{{0x22, 0x27, 0xA2, 0x80, 0x3A, 0xEA, 0x10, 0x69, 0xA2, 0xDE, 0x08, 0x00, 0x2B, 0x30, 0x30, 0x9D}},
-     "\xcc\xdf\xd8\xdd\xc0", KIND_ORDINARY, SRC_TEMPLATE, "*|,-138", "*?,19", "|,-138"},
+     IDS_DESKTOPROW_FIRST + 9, KIND_ORDINARY, SRC_TEMPLATE, "*|,-138", "*?,19", "|,-138"},
     // ﾌﾞﾘｰﾌｹｰｽ
     {{{0x85, 0xBB, 0xD9, 0x20, 0x42, 0xA0, 0x10, 0x69, 0xA2, 0xE4, 0x08, 0x00, 0x2B, 0x30, 0x30, 0x9D}},
-     "\xcc\xde\xd8\xb0\xcc\xb9\xb0\xbd", KIND_BRIEFCASE, SRC_TEMPLATE, "*syncui.dll,0", "*?,35", nullptr},
+     IDS_DESKTOPROW_FIRST + 10, KIND_BRIEFCASE, SRC_TEMPLATE, "*syncui.dll,0", "*?,35", nullptr},
     // ｲﾝﾀｰﾈｯﾄ
     {{{0xFB, 0xF2, 0x3B, 0x42, 0xE3, 0xF0, 0x10, 0x1B, 0x84, 0x88, 0x00, 0xAA, 0x00, 0x3E, 0x56, 0xF8}},
-     "\xb2\xdd\xc0\xb0\xc8\xaf\xc4", KIND_ORDINARY, SRC_BROWSER, nullptr, nullptr, nullptr},
+     IDS_DESKTOPROW_FIRST + 11, KIND_ORDINARY, SRC_BROWSER, nullptr, nullptr, nullptr},
     // The browser icon of the integrated shell: its standard icon is fixed.
     {{{0x87, 0x1C, 0x53, 0x80, 0x42, 0xA0, 0x10, 0x69, 0xA2, 0xEA, 0x08, 0x00, 0x2B, 0x30, 0x30, 0x9D}},
-     "Internet Explorer", KIND_BROWSER, SRC_TEMPLATE, kBrowserDefault, kBrowserDefault, nullptr},
+     IDS_DESKTOPROW_FIRST + 12, KIND_BROWSER, SRC_TEMPLATE, kBrowserDefault, kBrowserDefault, nullptr},
 };
 
-// " (空)" and " (一杯)"
-const char kEmptySuffix[] = "\x20\x28\x8b\xf3\x29";
-const char kFullSuffix[] = "\x20\x28\x88\xea\x94\x74\x29";
 
 // Appends text to out within LOCATION_BUFFER; a result that would not fit leaves no default.
 bool Finish(char *out, const char *tail)
@@ -215,7 +214,7 @@ void AddDesktopRow(HWND list, const DesktopRow &row)
     if (row.Kind == KIND_RECYCLE_EMPTY || row.Kind == KIND_RECYCLE_FULL) {
         bool empty = row.Kind == KIND_RECYCLE_EMPTY;
         if (title.Get() != nullptr)
-            titled.Reset(JoinTexts(title.Get(), empty ? kEmptySuffix : kFullSuffix));
+            titled.Reset(JoinTexts(title.Get(), LoadText(empty ? IDS_EMPTYSUFFIX : IDS_FULLSUFFIX)));
         icon.Reset(ReadUserOrMachineString(iconKey, empty ? "empty" : "full"));
         if (empty) {
             // The bin shows its full picture when the shown icon is not the "empty" one.
@@ -227,7 +226,9 @@ void AddDesktopRow(HWND list, const DesktopRow &row)
         icon.Reset(ReadUserOrMachineString(iconKey, ""));
     }
 
-    const char *name = row.FallbackTitle;
+    char fallback[TEXT_BUFFER];
+    CopyText(fallback, LoadText(row.FallbackTitle), TEXT_BUFFER);
+    const char *name = fallback;
     if (titled.Get() != nullptr)
         name = titled.Get();
     else if (title.Get() != nullptr && row.Kind != KIND_RECYCLE_EMPTY && row.Kind != KIND_RECYCLE_FULL)
@@ -263,7 +264,9 @@ void AddBrowserRow(HWND list)
     CopyText(defaultLocation, kBrowserDefault, LOCATION_BUFFER);
     IconEntry entry = {};
     entry.Kind = row.Kind;
-    entry.DisplayName = title.Get() != nullptr ? title.Get() : const_cast<char *>(row.FallbackTitle);
+    char fallback[TEXT_BUFFER];
+    CopyText(fallback, LoadText(row.FallbackTitle), TEXT_BUFFER);
+    entry.DisplayName = title.Get() != nullptr ? title.Get() : fallback;
     entry.CurrentLocation = icon.Get() != nullptr ? icon.Get() : defaultLocation;
     entry.SavedLocation = entry.CurrentLocation;
     entry.DefaultLocation = defaultLocation;

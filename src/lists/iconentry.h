@@ -43,6 +43,7 @@ struct ListsState {
     BYTE RecycleBinShowsFull;   // set while the Desktop list is filled
     WNDPROC PreviousListProc[LIST_TAB_COUNT];
     HWND TabLists[LIST_TAB_COUNT];  // each page's list while the page lives
+    BYTE Filling[LIST_TAB_COUNT];   // a fill of that list is under way
 };
 
 extern ListsState Lists;

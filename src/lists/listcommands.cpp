@@ -11,6 +11,7 @@
 #include "lists/properties.h"
 #include "picker/changeicon.h"
 #include "shellglue/handles.h"
+#include "shellglue/oldsizes.h"
 #include "shellglue/paths.h"
 
 namespace {
@@ -117,7 +118,7 @@ void MakeOwnerDrawn(HMENU menu, UINT command, MenuItemRecord *record, HICON icon
     record->Font = font;
     record->Text[0] = '\0';
     MENUITEMINFOA info = {};
-    info.cbSize = sizeof info;
+    info.cbSize = MENUITEMINFOA_SIZE_95;
     info.fMask = MIIM_TYPE;
     info.dwTypeData = record->Text;
     info.cch = sizeof record->Text;

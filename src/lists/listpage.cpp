@@ -40,10 +40,16 @@ static HWND DrivePanelOf(HWND page)
 
 void FillList(HWND list)
 {
+    int tab = ListTab(list);
+    if (tab < 0 || tab >= LIST_TAB_COUNT || Lists.Filling[tab])
+        return;
+    // The Special walk serves the queue while it runs: nothing may start the same fill again
+    // meanwhile.
+    Lists.Filling[tab] = 1;
+    BeginSearchMemo();
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     FreeList(list);
 
-    int tab = ListTab(list);
     switch (tab) {
     case TAB_DESKTOP: {
         // Desktop icon templates name libraries by bare file name, found from the system folder.
@@ -69,6 +75,10 @@ void FillList(HWND list)
         break;
     }
 
+    EndSearchMemo();
+    Lists.Filling[tab] = 0;
+    if (!IsWindow(list))
+        return;
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
 }

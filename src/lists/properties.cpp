@@ -10,9 +10,6 @@
 namespace {
 
 const char kShellIconsPlace[] = "HKEY_LOCAL_MACHINE\\" SHELL_ICONS_KEY;
-// "(なし)" in code page 932: restoring the browser row removes its icon key, so there is no
-// standard location to show.
-const char kNoneText[] = "(\x82\xc8\x82\xb5)";
 const char kUnknownText[] = "(Unknown)";
 
 enum { PLACE_BUFFER = 160 };
@@ -49,7 +46,7 @@ BOOL OnInitDialog(HWND dialog, LPARAM parameter)
 
     const char *standard = entry->DefaultLocation != nullptr ? entry->DefaultLocation : kUnknownText;
     if (entry->Kind == KIND_BROWSER)
-        standard = kNoneText;
+        standard = LoadText(IDS_NOSTANDARD);  // restoring the browser row removes its key
     SetDlgItemTextA(dialog, IDC_PR_DEFAULT, standard);
 
     char place[PLACE_BUFFER];

@@ -1,6 +1,6 @@
 // The Special tab: every registered shell folder with an icon and a title of its own that
 // is not a desktop item. There is no catalogue; only a few folders have a known standard icon.
-#include "common/appstate.h"
+#include "common/pump.h"
 #include "shellglue/startfacts.h"
 #include "lists/catalogues.h"
 #include "lists/classids.h"
@@ -14,7 +14,14 @@ namespace {
 
 const char kClassesKey[] = "Software\\Classes\\CLSID";
 
-enum { CLASS_NAME_BUFFER = 237, KEY_BUFFER = 96, KNOWN_FOLDERS = 15, FIRST_NEW_SHELL_ROW = 8 };
+enum {
+    CLASS_NAME_BUFFER = 237,
+    KEY_BUFFER = 96,
+    KNOWN_FOLDERS = 15,
+    FIRST_NEW_SHELL_ROW = 8,
+    PUMP_EVERY = 200,       // classes between two looks at the queue: well under 100 ms
+    PUMP_LIMIT = 16,
+};
 
 struct KnownFolder {
     ClassId Id;
@@ -55,31 +62,49 @@ const KnownFolder kKnownFolders[KNOWN_FOLDERS] = {
      "*WEBCHECK.DLL"},
 };
 
-// A bounded path: Software\Classes\CLSID\<name><tail>.
+// Where the walk reads: the machine's classes, opened once, and the user's own classes,
+// which only the integrated shell reads and only when the user has any at all.
+struct ClassRoots {
+    HKEY Machine;
+    HKEY User;      // null when not asked
+    int First;
+    int Last;
+};
+
+// "<name><tail>" below an open classes key.
 void ClassSubkey(const char *name, const char *tail, char *key)
 {
-    CopyText(key, kClassesKey, KEY_BUFFER);
-    AppendText(key, "\\", KEY_BUFFER);
-    AppendText(key, name, KEY_BUFFER);
+    CopyText(key, name, KEY_BUFFER);
     AppendText(key, tail, KEY_BUFFER);
 }
 
-bool MachineKeyExists(const char *key)
+// The user's value first, then the machine's; an empty value counts as none.
+char *ReadClassString(const ClassRoots &roots, const char *subkey)
+{
+    if (roots.User != nullptr) {
+        char *text = ReadStringAt(roots.User, subkey, "", true);
+        if (text != nullptr)
+            return text;
+    }
+    return ReadStringAt(roots.Machine, subkey, "", true);
+}
+
+bool SubkeyExists(HKEY root, const char *subkey)
 {
     RegKey probe;
-    return probe.Open(HKEY_LOCAL_MACHINE, key, KEY_QUERY_VALUE);
+    return probe.Open(root, subkey, KEY_QUERY_VALUE);
 }
 
 // A folder of the shell: it says so with a ShellFolder key, or it is served by the shell
 // itself. Only the bare server name counts; a full path to shell32.dll does not.
-bool IsShellFolder(const char *name)
+bool IsShellFolder(HKEY machine, const char *name)
 {
     char key[KEY_BUFFER];
     ClassSubkey(name, "\\ShellFolder", key);
-    if (MachineKeyExists(key))
+    if (SubkeyExists(machine, key))
         return true;
     ClassSubkey(name, "\\InProcServer32", key);
-    GlobalText server(ReadRegString(HKEY_LOCAL_MACHINE, key, ""));
+    GlobalText server(ReadStringAt(machine, key, "", false));
     return server.Get() != nullptr && lstrcmpiA(server.Get(), "shell32.dll") == 0;
 }
 
@@ -94,32 +119,33 @@ void KnownDefault(const BYTE *bytes, int first, int last, char *out)
     }
 }
 
-// One enumerated class: the tests stop at the first that fails.
-void ConsiderClass(HWND list, const char *name, DWORD length, int first, int last)
+// One enumerated class: the tests stop at the first that fails. Every test only reads, so
+// the ones that need no registry call come first; of the rest, the icon rules out most
+// classes with a single open.
+void ConsiderClass(HWND list, const ClassRoots &roots, const char *name, DWORD length)
 {
     if (length != CLASS_ID_LENGTH)
-        return;
-    char key[KEY_BUFFER];
-    ClassSubkey(name, "\\DefaultIcon", key);
-    GlobalText icon(ReadUserOrMachineString(key, ""));
-    if (icon.Get() == nullptr)
-        return;
-    // Classes with a ProgID are objects that documents are made of, not folders.
-    ClassSubkey(name, "\\ProgID", key);
-    if (MachineKeyExists(key))
-        return;
-    ClassSubkey(name, "", key);
-    GlobalText title(ReadUserOrMachineString(key, ""));
-    if (title.Get() == nullptr)
-        return;
-    if (!IsShellFolder(name))
         return;
     BYTE bytes[CLASS_ID_BYTES];
     if (!ParseGuidText(name, bytes) || IsDesktopClass(bytes))
         return;
+    char key[KEY_BUFFER];
+    ClassSubkey(name, "\\DefaultIcon", key);
+    GlobalText icon(ReadClassString(roots, key));
+    if (icon.Get() == nullptr)
+        return;
+    // Classes with a ProgID are objects that documents are made of, not folders.
+    ClassSubkey(name, "\\ProgID", key);
+    if (SubkeyExists(roots.Machine, key))
+        return;
+    GlobalText title(ReadClassString(roots, name));
+    if (title.Get() == nullptr)
+        return;
+    if (!IsShellFolder(roots.Machine, name))
+        return;
 
     char defaultLocation[LOCATION_BUFFER];
-    KnownDefault(bytes, first, last, defaultLocation);
+    KnownDefault(bytes, roots.First, roots.Last, defaultLocation);
 
     IconEntry entry = {};
     entry.Kind = KIND_ORDINARY;
@@ -131,25 +157,46 @@ void ConsiderClass(HWND list, const char *name, DWORD length, int first, int las
     AddEntry(list, &entry);
 }
 
+// The walk serves the queue now and then once the sheet is on screen; before that nothing
+// may run ahead of the first fill.
+bool SheetShown(HWND list)
+{
+    HWND page = GetParent(list);
+    HWND sheet = page != nullptr ? GetParent(page) : nullptr;
+    return sheet != nullptr && IsWindowVisible(sheet);
+}
+
 }  // namespace
 
 void FillShellFolderList(HWND list)
 {
-    RegKey classes;
-    if (!classes.Open(HKEY_LOCAL_MACHINE, kClassesKey, KEY_READ))
+    RegKey machine;
+    if (!machine.Open(HKEY_LOCAL_MACHINE, kClassesKey, KEY_READ))
         return;
-    int first = Facts.NewShell ? FIRST_NEW_SHELL_ROW : 0;
-    int last = Facts.NewShell ? KNOWN_FOLDERS - 1 : FIRST_NEW_SHELL_ROW - 1;
+    RegKey user;
+    if (Facts.IntegratedShell)
+        user.Open(HKEY_CURRENT_USER, kClassesKey, KEY_READ);
+    ClassRoots roots = {machine.Get(), user.Get(), Facts.NewShell ? FIRST_NEW_SHELL_ROW : 0,
+                        Facts.NewShell ? KNOWN_FOLDERS - 1 : FIRST_NEW_SHELL_ROW - 1};
 
+    // Many folders name the same few icon files.
+    BeginSearchMemo();
     char name[CLASS_NAME_BUFFER];
     for (DWORD index = 0;; ++index) {
+        if (index % PUMP_EVERY == PUMP_EVERY - 1 && SheetShown(list)) {
+            PumpWaitingMessages(PUMP_LIMIT);
+            // Cancel or the close box may have ended the sheet meanwhile.
+            if (!IsWindow(list))
+                break;
+        }
         DWORD length = CLASS_NAME_BUFFER;
-        LONG result = RegEnumKeyExA(classes.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
+        LONG result = RegEnumKeyExA(machine.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
         // A name too long for the buffer is no class identifier; the walk goes on past it.
         if (result == ERROR_MORE_DATA)
             continue;
         if (result != ERROR_SUCCESS)
             break;
-        ConsiderClass(list, name, length, first, last);
+        ConsiderClass(list, roots, name, length);
     }
+    EndSearchMemo();
 }

@@ -2,6 +2,8 @@
 #include "lists/catalogues.h"
 
 #include "common/appstate.h"
+#include "common/texts.h"
+#include "ids.h"
 #include "shellglue/startfacts.h"
 #include "common/tabs.h"
 #include "lists/iconentry.h"
@@ -17,52 +19,48 @@ namespace {
 
 struct ShellIconRow {
     BYTE index;          // value name under Shell Icons and icon index in shell32.dll
-    const char *title;   // code page 932
+    WORD title;          // string table
 };
 
-// Titles are code page 932 bytes (half-width katakana and kanji).
 const ShellIconRow kRows[] = {
     // General, rows 0-12
-    {3, "\xcc\xab\xd9\xc0\xde (close)"},                                   // ﾌｫﾙﾀﾞ (close)
-    {4, "\xcc\xab\xd9\xc0\xde (open)"},                                    // ﾌｫﾙﾀﾞ (open)
-    {36, "\xcc\xdf\xdb\xb8\xde\xd7\xd1 \xcc\xab\xd9\xc0\xde"},             // ﾌﾟﾛｸﾞﾗﾑ ﾌｫﾙﾀﾞ
-    {29, "\xbc\xae\xb0\xc4\xb6\xaf\xc4 \xcf\xb0\xb8"},                     // ｼｮｰﾄｶｯﾄ ﾏｰｸ
-    {28, "\x8b\xa4\x97\x4c \xcf\xb0\xb8"},                                 // 共有 ﾏｰｸ
-    {0, "\x94\xf1\x8a\xd6\x98\x41\x95\x74\x82\xaf\x95\xb6\x8f\x91"},       // 非関連付け文書
-    {1, "\xb1\xb2\xba\xdd\x82\xf0\x8e\x9d\x82\xbd\x82\xc8\x82\xa2\x8a\xd6\x98\x41\x95\x74\x82\xaf"
-        "\x95\xb6\x8f\x91"},                                               // ｱｲｺﾝを持たない関連付け文書
-    {2, "\xb1\xb2\xba\xdd\x82\xf0\x8e\x9d\x82\xbd\x82\xc8\x82\xa2\x8e\xc0\x8d\x73\xcc\xa7\xb2\xd9"},
-                                                                           // ｱｲｺﾝを持たない実行ﾌｧｲﾙ
-    {40, "\x89\xb9\x8a\x79" "CD"},                                         // 音楽CD
-    {16, "\xcc\xdf\xd8\xdd\xc0"},                                          // ﾌﾟﾘﾝﾀ
-    {34, "\xc3\xde\xbd\xb8\xc4\xaf\xcc\xdf"},                              // ﾃﾞｽｸﾄｯﾌﾟ
-    {13, "\xc8\xaf\xc4\xdc\xb0\xb8\x91\x53\x91\xcc"},                      // ﾈｯﾄﾜｰｸ全体
-    {18, "\xdc\xb0\xb8\xb8\xde\xd9\xb0\xcc\xdf"},                          // ﾜｰｸｸﾞﾙｰﾌﾟ
+    {3, IDS_SHELLROW_FIRST + 0},    // ﾌｫﾙﾀﾞ (close)
+    {4, IDS_SHELLROW_FIRST + 1},    // ﾌｫﾙﾀﾞ (open)
+    {36, IDS_SHELLROW_FIRST + 2},   // ﾌﾟﾛｸﾞﾗﾑ ﾌｫﾙﾀﾞ
+    {29, IDS_SHELLROW_FIRST + 3},   // ｼｮｰﾄｶｯﾄ ﾏｰｸ
+    {28, IDS_SHELLROW_FIRST + 4},   // 共有 ﾏｰｸ
+    {0, IDS_SHELLROW_FIRST + 5},    // 非関連付け文書
+    {1, IDS_SHELLROW_FIRST + 6},    // ｱｲｺﾝを持たない関連付け文書
+    {2, IDS_SHELLROW_FIRST + 7},    // ｱｲｺﾝを持たない実行ﾌｧｲﾙ
+    {40, IDS_SHELLROW_FIRST + 8},   // 音楽CD
+    {16, IDS_SHELLROW_FIRST + 9},   // ﾌﾟﾘﾝﾀ
+    {34, IDS_SHELLROW_FIRST + 10},  // ﾃﾞｽｸﾄｯﾌﾟ
+    {13, IDS_SHELLROW_FIRST + 11},  // ﾈｯﾄﾜｰｸ全体
+    {18, IDS_SHELLROW_FIRST + 12},  // ﾜｰｸｸﾞﾙｰﾌﾟ
     // Drive, rows 13-20
-    {8, "\x8c\xc5\x92\xe8\xc3\xde\xa8\xbd\xb8 \xc4\xde\xd7\xb2\xcc\xde"},  // 固定ﾃﾞｨｽｸ ﾄﾞﾗｲﾌﾞ
-    {9, "\xc8\xaf\xc4\xdc\xb0\xb8 \xc4\xde\xd7\xb2\xcc\xde"},              // ﾈｯﾄﾜｰｸ ﾄﾞﾗｲﾌﾞ
-    {10, "\xc8\xaf\xc4\xdc\xb0\xb8 \xc4\xde\xd7\xb2\xcc\xde (\x90\xd8\x92\x66)"}, // ﾈｯﾄﾜｰｸ ﾄﾞﾗｲﾌﾞ (切断)
-    {11, "CD-ROM \xc4\xde\xd7\xb2\xcc\xde"},                               // CD-ROM ﾄﾞﾗｲﾌﾞ
-    {6, "3.5\xb2\xdd\xc1 FDD"},                                            // 3.5ｲﾝﾁ FDD
-    {5, "5.25\xb2\xdd\xc1 FDD"},                                           // 5.25ｲﾝﾁ FDD
-    {7, "\xd8\xd1\xb0\xca\xde\xcc\xde\xd9 \xc4\xde\xd7\xb2\xcc\xde"},      // ﾘﾑｰﾊﾞﾌﾞﾙ ﾄﾞﾗｲﾌﾞ
-    {12, "RAM \xc4\xde\xd7\xb2\xcc\xde"},                                  // RAM ﾄﾞﾗｲﾌﾞ
+    {8, IDS_SHELLROW_FIRST + 13},   // 固定ﾃﾞｨｽｸ ﾄﾞﾗｲﾌﾞ
+    {9, IDS_SHELLROW_FIRST + 14},   // ﾈｯﾄﾜｰｸ ﾄﾞﾗｲﾌﾞ
+    {10, IDS_SHELLROW_FIRST + 15},  // ﾈｯﾄﾜｰｸ ﾄﾞﾗｲﾌﾞ (切断)
+    {11, IDS_SHELLROW_FIRST + 16},  // CD-ROM ﾄﾞﾗｲﾌﾞ
+    {6, IDS_SHELLROW_FIRST + 17},   // 3.5ｲﾝﾁ FDD
+    {5, IDS_SHELLROW_FIRST + 18},   // 5.25ｲﾝﾁ FDD
+    {7, IDS_SHELLROW_FIRST + 19},   // ﾘﾑｰﾊﾞﾌﾞﾙ ﾄﾞﾗｲﾌﾞ
+    {12, IDS_SHELLROW_FIRST + 20},  // RAM ﾄﾞﾗｲﾌﾞ
     // Start menu, rows 21-34 (the last two only with the integrated shell)
-    {19, "\xcc\xdf\xdb\xb8\xde\xd7\xd1"},                                  // ﾌﾟﾛｸﾞﾗﾑ
-    {20, "\x8d\xc5\x8b\xdf\x8e\x67\x82\xc1\x82\xbd\xcc\xa7\xb2\xd9"},      // 最近使ったﾌｧｲﾙ
-    {21, "\x90\xdd\x92\xe8"},                                              // 設定
-    {22, "\x8c\x9f\x8d\xf5"},                                              // 検索
-    {23, "\xcd\xd9\xcc\xdf"},                                              // ﾍﾙﾌﾟ
-    {24, "\xcc\xa7\xb2\xd9\x96\xbc\x82\xf0\x8e\x77\x92\xe8\x82\xb5\x82\xc4\x8e\xc0\x8d\x73"},
-                                                                           // ﾌｧｲﾙ名を指定して実行
-    {25, "\xbb\xbd\xcd\xdf\xdd\xc4\xde"},                                  // ｻｽﾍﾟﾝﾄﾞ
-    {26, "\xc4\xde\xaf\xb7\xdd\xb8\xde \xbd\xc3\xb0\xbc\xae\xdd"},         // ﾄﾞｯｷﾝｸﾞ ｽﾃｰｼｮﾝ
-    {27, "Windows\x82\xcc\x8f\x49\x97\xb9"},                               // Windowsの終了
-    {35, "\x90\xdd\x92\xe8 - \xba\xdd\xc4\xdb\xb0\xd9 \xca\xdf\xc8\xd9"},  // 設定 - ｺﾝﾄﾛｰﾙ ﾊﾟﾈﾙ
-    {37, "\x90\xdd\x92\xe8 - \xcc\xdf\xd8\xdd\xc0"},                       // 設定 - ﾌﾟﾘﾝﾀ
-    {39, "\x90\xdd\x92\xe8 - \xc0\xbd\xb8\xca\xde\xb0"},                   // 設定 - ﾀｽｸﾊﾞｰ
-    {43, "\x82\xa8\x8b\x43\x82\xc9\x93\xfc\x82\xe8"},                      // お気に入り
-    {44, "\xdb\xb8\xde\xb5\xcc"},                                          // ﾛｸﾞｵﾌ
+    {19, IDS_SHELLROW_FIRST + 21},  // ﾌﾟﾛｸﾞﾗﾑ
+    {20, IDS_SHELLROW_FIRST + 22},  // 最近使ったﾌｧｲﾙ
+    {21, IDS_SHELLROW_FIRST + 23},  // 設定
+    {22, IDS_SHELLROW_FIRST + 24},  // 検索
+    {23, IDS_SHELLROW_FIRST + 25},  // ﾍﾙﾌﾟ
+    {24, IDS_SHELLROW_FIRST + 26},  // ﾌｧｲﾙ名を指定して実行
+    {25, IDS_SHELLROW_FIRST + 27},  // ｻｽﾍﾟﾝﾄﾞ
+    {26, IDS_SHELLROW_FIRST + 28},  // ﾄﾞｯｷﾝｸﾞ ｽﾃｰｼｮﾝ
+    {27, IDS_SHELLROW_FIRST + 29},  // Windowsの終了
+    {35, IDS_SHELLROW_FIRST + 30},  // 設定 - ｺﾝﾄﾛｰﾙ ﾊﾟﾈﾙ
+    {37, IDS_SHELLROW_FIRST + 31},  // 設定 - ﾌﾟﾘﾝﾀ
+    {39, IDS_SHELLROW_FIRST + 32},  // 設定 - ﾀｽｸﾊﾞｰ
+    {43, IDS_SHELLROW_FIRST + 33},  // お気に入り
+    {44, IDS_SHELLROW_FIRST + 34},  // ﾛｸﾞｵﾌ
 };
 
 // cool.dll icon for each Shell Icons index 0-40; 255: cool.dll has none.
@@ -125,7 +123,9 @@ void FillShellIconsList(HWND list, int tab)
             CopyText(standard, own, LOCATION_BUFFER);
 
         IconEntry entry = {};
-        entry.DisplayName = const_cast<char *>(kRows[row].title);
+        char title[TEXT_BUFFER];
+        CopyText(title, LoadText(kRows[row].title), TEXT_BUFFER);
+        entry.DisplayName = title;
         entry.CurrentLocation = const_cast<char *>(current);
         entry.SavedLocation = const_cast<char *>(current);
         entry.DefaultLocation = standard;

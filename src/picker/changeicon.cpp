@@ -9,8 +9,10 @@
 #include "common/options.h"
 #include "common/texts.h"
 #include "ids.h"
+#include "picker/openfileext.h"
 #include "picker/pickerstate.h"
 #include "shellglue/iconlocation.h"
+#include "shellglue/oldsizes.h"
 #include "shellglue/paths.h"
 
 static DWORD RandomState;
@@ -503,12 +505,21 @@ static void OnOk(HWND dialog)
 
 static void OnBrowse(HWND dialog)
 {
-    static const char kFilter[] =
-        "\xB1\xB2\xBA\xDD \xCC\xA7\xB2\xD9 (*.ico,*.exe,*.dll,*.icl,*.cpl)\0*.ico;*.exe;*.dll;*.icl;*.cpl\0"
-        "\xCC\xDF\xDB\xB8\xDE\xD7\xD1 (*.exe)\0*.exe\0"
-        "\xD7\xB2\xCC\xDE\xD7\xD8 (*.dll,*.icl,*.cpl)\0*.dll;*.icl;*.cpl\0"
-        "\xB1\xB2\xBA\xDD, \xB6\xB0\xBF\xD9 (*.ico,*.cur,*.ani)\0*.ico;*.cur;*.ani\0"
-        "\x82\xB7\x82\xD7\x82\xC4\x82\xCC\xCC\xA7\xB2\xD9 (*.*)\0*.*\0";
+    // Label from the string table, then its pattern.
+    static const char *const kPatterns[] = {"*.ico;*.exe;*.dll;*.icl;*.cpl", "*.exe", "*.dll;*.icl;*.cpl", "*.ico;*.cur;*.ani", "*.*"};
+    char filter[5 * (TEXT_BUFFER + 32) + 1];
+    int used = 0;
+    for (int i = 0; i < 5; ++i) {
+        const char *pieces[] = {LoadText(IDS_FILTER_FIRST + i), kPatterns[i]};
+        for (const char *piece : pieces) {
+            int length = lstrlenA(piece) + 1;
+            if (used + length >= int(sizeof filter))
+                break;
+            CopyMemory(filter + used, piece, length);
+            used += length;
+        }
+    }
+    filter[used] = '\0';
 
     // Shift starts in the folder of the file shown; otherwise the current directory.
     char startFolder[MAX_PATH];
@@ -527,17 +538,19 @@ static void OnBrowse(HWND dialog)
     file[0] = '\0';
     OPENFILENAMEA open;
     ZeroMemory(&open, sizeof open);
-    open.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    open.lStructSize = OPENFILENAMEA_SIZE_95;
     open.hwndOwner = dialog;
     open.hInstance = AppInstance();
-    open.lpstrFilter = kFilter;
+    open.lpstrFilter = filter;
     open.lpstrFile = file;
     open.nMaxFile = MAX_PATH;
     open.lpstrTitle = title;
     open.lpstrInitialDir = startFolder[0] != '\0' ? startFolder : nullptr;
     open.lpstrDefExt = "";
-    // The extended browse dialog (HookComDlg) is not available yet: always the plain one.
-    open.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+    if (Settings.HookComDlg)
+        ExtendOpenFileDialog(&open, dialog);
+    else
+        open.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
     if (!GetOpenFileNameA(&open))
         return;
 

@@ -64,25 +64,4 @@ private:
     char *text_;
 };
 
-// Any GDI object (font, bitmap, brush).
-template <typename T>
-class GdiObject {
-public:
-    explicit GdiObject(T object = nullptr) : object_(object) {}
-    ~GdiObject() { Reset(nullptr); }
-    GdiObject(const GdiObject &) = delete;
-    GdiObject &operator=(const GdiObject &) = delete;
-
-    T Get() const { return object_; }
-    void Reset(T object)
-    {
-        if (object_ != nullptr)
-            DeleteObject(object_);
-        object_ = object;
-    }
-
-private:
-    T object_;
-};
-
 #endif

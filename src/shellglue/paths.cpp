@@ -128,11 +128,34 @@ void FreeText(char **text)
     }
 }
 
-bool SearchFile(const char *name, char *found)
+// While a list fills, many rows name the same few files, and a failed search walks every
+// folder of the path: the answers are kept for the length of that fill.
+namespace {
+enum { MEMO_SLOTS = 8 };
+struct SearchAnswer {
+    char Name[MAX_PATH];
+    char Found[MAX_PATH];   // empty: not found
+};
+SearchAnswer Answers[MEMO_SLOTS];
+int AnswerCount;
+int NextAnswer;
+int MemoDepth;
+}  // namespace
+
+void BeginSearchMemo()
 {
-    found[0] = '\0';
-    if (name == nullptr || name[0] == '\0')
-        return false;
+    if (MemoDepth++ == 0)
+        AnswerCount = NextAnswer = 0;
+}
+
+void EndSearchMemo()
+{
+    if (MemoDepth > 0)
+        --MemoDepth;
+}
+
+static bool SearchPathOnce(const char *name, char *found)
+{
     char *filePart = nullptr;
     DWORD length = SearchPathA(nullptr, name, nullptr, MAX_PATH, found, &filePart);
     if (length == 0 || length >= MAX_PATH) {
@@ -140,6 +163,29 @@ bool SearchFile(const char *name, char *found)
         return false;
     }
     return true;
+}
+
+bool SearchFile(const char *name, char *found)
+{
+    found[0] = '\0';
+    if (name == nullptr || name[0] == '\0')
+        return false;
+    if (MemoDepth == 0 || lstrlenA(name) >= MAX_PATH)
+        return SearchPathOnce(name, found);
+    for (int i = 0; i < AnswerCount; ++i) {
+        if (lstrcmpiA(Answers[i].Name, name) == 0) {
+            CopyText(found, Answers[i].Found, MAX_PATH);
+            return found[0] != '\0';
+        }
+    }
+    bool ok = SearchPathOnce(name, found);
+    SearchAnswer &slot = Answers[NextAnswer];
+    CopyText(slot.Name, name, MAX_PATH);
+    CopyText(slot.Found, found, MAX_PATH);
+    NextAnswer = (NextAnswer + 1) % MEMO_SLOTS;
+    if (AnswerCount < MEMO_SLOTS)
+        ++AnswerCount;
+    return ok;
 }
 
 int SplitIconLocation(char *location)

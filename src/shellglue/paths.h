@@ -43,5 +43,9 @@ void FreeText(char **text);
 // SearchPathA in the default order into found (MAX_PATH bytes). A result that does not fit
 // counts as not found, and found is then emptied rather than left unwritten.
 bool SearchFile(const char *name, char *found);
+// Between these two, SearchFile answers a name it was asked before from memory (for work
+// that asks about the same files many times over without changing folders). They nest.
+void BeginSearchMemo();
+void EndSearchMemo();
 
 #endif

@@ -6,7 +6,7 @@
 
 enum { EXPAND_BUFFER = 520 };
 
-static char *ReadStringFrom(HKEY root, const char *subkey, const char *valueName, bool emptyIsAbsent)
+char *ReadStringAt(HKEY root, const char *subkey, const char *valueName, bool emptyIsAbsent)
 {
     RegKey key;
     if (!key.Open(root, subkey, KEY_QUERY_VALUE))
@@ -38,17 +38,17 @@ static char *ReadStringFrom(HKEY root, const char *subkey, const char *valueName
 
 char *ReadRegString(HKEY root, const char *subkey, const char *valueName)
 {
-    return ReadStringFrom(root, subkey, valueName, false);
+    return ReadStringAt(root, subkey, valueName, false);
 }
 
 char *ReadUserOrMachineString(const char *subkey, const char *valueName)
 {
     if (Facts.IntegratedShell) {
-        char *text = ReadStringFrom(HKEY_CURRENT_USER, subkey, valueName, true);
+        char *text = ReadStringAt(HKEY_CURRENT_USER, subkey, valueName, true);
         if (text != nullptr)
             return text;
     }
-    return ReadStringFrom(HKEY_LOCAL_MACHINE, subkey, valueName, true);
+    return ReadStringAt(HKEY_LOCAL_MACHINE, subkey, valueName, true);
 }
 
 char *ExpandEnvString(char *text)

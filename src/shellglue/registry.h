@@ -6,6 +6,8 @@
 #include <windows.h>
 
 char *ReadRegString(HKEY root, const char *subkey, const char *valueName);
+// The same below any open key; with emptyIsAbsent an empty value gives null.
+char *ReadStringAt(HKEY root, const char *subkey, const char *valueName, bool emptyIsAbsent);
 // Per user first, but only under the integrated shell; an empty value counts as absent.
 char *ReadUserOrMachineString(const char *subkey, const char *valueName);
 char *ExpandEnvString(char *text);

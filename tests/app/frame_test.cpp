@@ -13,6 +13,7 @@
 #include "common/iconclipboard.h"
 #include "app/frame.h"
 #include "app/instance.h"
+#include "lists/listpage.h"
 #include "picker/changeicon.h"
 #include "app/sheetstate.h"
 #include "common/sheetgdi.h"
@@ -345,3 +346,122 @@ TEST_F(StartupFileTest, CancelledPickOfSeveralIconsDropsTheFile)
 }
 
 }  // namespace
+
+namespace {
+
+// Records paints of the tab strip after a switch.
+WNDPROC g_tabProc;
+int g_tabPaints;
+
+LRESULT CALLBACK CountTabPaints(HWND tabs, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_PAINT)
+        ++g_tabPaints;
+    return CallWindowProcA(g_tabProc, tabs, message, wParam, lParam);
+}
+
+// The loop a modal sheet runs: the dialog manager sees every message first, or the sheet's own
+// message check does.
+void PumpSheet(HWND sheet, DWORD milliseconds, bool sheetCheck)
+{
+    DWORD end = GetTickCount() + milliseconds;
+    MSG msg;
+    do {
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            BOOL taken = sheetCheck ? BOOL(SendMessageA(sheet, PSM_ISDIALOGMESSAGE, 0, LPARAM(&msg)))
+                                    : IsDialogMessageA(sheet, &msg);
+            if (!taken) {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+        }
+        Sleep(5);
+    } while (int(end - GetTickCount()) > 0);
+}
+
+void PressWithControl(HWND target, WPARAM key, bool shift)
+{
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    SetKeyboardState(keys);
+    PostMessageA(target, WM_KEYDOWN, key, 0);
+}
+
+void ReleaseControl()
+{
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0;
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+}
+
+}  // namespace
+
+TEST_F(FrameTest, TabStripShowsTheSelectedTabAfterEverySwitch)
+{
+    HWND sheet = Open(0, nullptr);
+    ASSERT_NE(nullptr, sheet);
+    HWND tabs = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
+    g_tabProc = reinterpret_cast<WNDPROC>(SetWindowLongA(tabs, GWL_WNDPROC, LONG(CountTabPaints)));
+
+    // By message.
+    g_tabPaints = 0;
+    SelectTab(TAB_GENERAL);
+    EXPECT_EQ(TAB_GENERAL, SendMessageA(tabs, TCM_GETCURSEL, 0, 0));
+    EXPECT_GT(g_tabPaints, 0);
+    EXPECT_TRUE(IsWindowVisible(ListOfTab(TAB_GENERAL)));
+
+    // By a click on a drawn tab: that tab opens.
+    RECT item;
+    SendMessageA(tabs, TCM_GETITEMRECT, TAB_STARTMENU, LPARAM(&item));
+    LPARAM point = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    g_tabPaints = 0;
+    SendMessageA(tabs, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    SendMessageA(tabs, WM_LBUTTONUP, 0, point);
+    PumpMessages(150);
+    EXPECT_EQ(TAB_STARTMENU, SendMessageA(tabs, TCM_GETCURSEL, 0, 0));
+    EXPECT_GT(g_tabPaints, 0);
+    EXPECT_TRUE(IsWindowVisible(ListOfTab(TAB_STARTMENU)));
+    SetWindowLongA(tabs, GWL_WNDPROC, LONG(g_tabProc));
+}
+
+TEST_F(FrameTest, ControlTabAndItsCompanionsChangeTheTabFromAnyControl)
+{
+    HWND sheet = Open(0, nullptr);
+    ASSERT_NE(nullptr, sheet);
+    HWND tabs = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
+    struct Case {
+        WPARAM key;
+        bool shift;
+        int expected;
+    } cases[] = {
+        {VK_TAB, false, 1}, {VK_NEXT, false, 2}, {VK_TAB, true, 1}, {VK_PRIOR, false, 0},
+        {VK_PRIOR, false, TAB_SETTINGS2}, {VK_TAB, false, 0},
+    };
+    // Both kinds of modal loop must give exactly one step per key.
+    for (bool sheetCheck : {false, true}) {
+        SelectTab(0);
+        for (const Case &c : cases) {
+            int current = int(SendMessageA(tabs, TCM_GETCURSEL, 0, 0));
+            // From the current tab's list where it has one, else from the OK button.
+            HWND target = current < LIST_TAB_COUNT ? ListOfTab(current) : GetDlgItem(sheet, IDOK);
+            SetFocus(target);
+            PressWithControl(target, c.key, c.shift);
+            PumpSheet(sheet, 200, sheetCheck);
+            ReleaseControl();
+            EXPECT_EQ(c.expected, SendMessageA(tabs, TCM_GETCURSEL, 0, 0))
+                << "key " << c.key << (c.shift ? " with Shift" : "") << (sheetCheck ? ", sheet loop" : "");
+        }
+    }
+    // The focus follows into the shown tab rather than staying on a hidden list.
+    SelectTab(TAB_GENERAL);
+    SetFocus(ListOfTab(TAB_GENERAL));
+    PressWithControl(ListOfTab(TAB_GENERAL), VK_TAB, false);
+    PumpSheet(sheet, 200, false);
+    ReleaseControl();
+    HWND focus = GetFocus();
+    EXPECT_TRUE(focus == nullptr || IsWindowVisible(focus));
+}

@@ -298,6 +298,13 @@ TEST(DesktopTextColor, HexadecimalRrggbbBecomesAColour)
         {"ff0000", TRUE, RGB(0xFF, 0, 0)},
         {"RGB: 80", TRUE, RGB(0, 0, 0x0B)},   // "B" is the first hexadecimal digit
         {"zz", TRUE, 0},
+        {"0xFF0000", TRUE, RGB(0xFF, 0, 0)},
+        {"#0x00ff00", TRUE, RGB(0, 0xFF, 0)},
+        {"000000", TRUE, RGB(0, 0, 0)},
+        {"0F000000", FALSE, 0},             // seven significant digits: no colour
+        {"1000000", FALSE, 0},
+        {"FFFFFFFFFFFFFFFFFFFF", FALSE, 0}, // far beyond 32 bits
+        {"00000000FF0000", TRUE, RGB(0xFF, 0, 0)},
     };
     for (const auto &c : cases) {
         char text[64];

@@ -113,6 +113,33 @@ TEST_F(CommandTail, OverlongTailIsCutNotOverrun)
     EXPECT_EQ("<none>", Copied());
 }
 
+// The entry takes its tail from the whole command line, as the system hands it over.
+TEST(ProgramName, SkippedQuotedOrNotWithTheBlanksAfterIt)
+{
+    const struct {
+        const char *line;
+        const char *tail;
+    } cases[] = {
+        {"tilefox.exe", ""},
+        {"tilefox.exe /PLUS", "/PLUS"},
+        {"C:\\TILEFOX\\TILEFOX.EXE \t  C:\\a b.ico ", "C:\\a b.ico "},
+        {"\"C:\\Program Files\\tilefox.exe\" /PLUS", "/PLUS"},
+        {"\"C:\\Program Files\\tilefox.exe\"/PLUS", "/PLUS"},
+        {"\"C:\\Program Files\\tilefox.exe\"", ""},
+        {"\"C:\\unterminated quote /PLUS", ""},
+        {"  tilefox.exe  /PLUS", "/PLUS"},
+        {"", ""},
+    };
+    for (const auto &c : cases)
+        EXPECT_STREQ(c.tail, SkipProgramName(c.line)) << c.line;
+    // Code page 932 names: the second byte of 表 is that of a backslash.
+    std::string quoted = "\"" + Ansi(u8"C:\\ソフト 表示\\tilefox.exe") + "\" " + Ansi(u8"C:\\表.ico");
+    EXPECT_EQ(Ansi(u8"C:\\表.ico"), std::string(SkipProgramName(quoted.c_str())));
+    std::string plain = Ansi(u8"C:\\表示\\tilefox.exe ソフト.ico");
+    EXPECT_EQ(Ansi(u8"ソフト.ico"), std::string(SkipProgramName(plain.c_str())));
+    EXPECT_STREQ("", SkipProgramName(nullptr));
+}
+
 TEST(ShellVersion, NewShellFromMshtml471Build1712)
 {
     const struct {

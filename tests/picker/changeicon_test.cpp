@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <commdlg.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -16,6 +17,7 @@
 #include "shellglue/startfacts.h"
 #include "picker/changeicon.h"
 #include "picker/pickerstate.h"
+#include "shellglue/oldsizes.h"
 #include "shellglue/paths.h"
 #include "support/dialogdriver.h"
 
@@ -515,6 +517,26 @@ TEST_F(ChangeIconTest, BrowseTakesTheChosenFile)
                               }),
                               Press(IDCANCEL)});
     EXPECT_EQ("", result);
+}
+
+DWORD g_openSize;
+
+BOOL WINAPI CancelOpenRecordingSize(LPOPENFILENAMEA open)
+{
+    g_openSize = open->lStructSize;
+    return FALSE;
+}
+
+// Windows 95's COMDLG32 refuses an OPENFILENAME larger than its own.
+TEST_F(ChangeIconTest, BrowseAsksWithTheWindows95Size)
+{
+    ImportHook hook("comdlg32.dll", "GetOpenFileNameA", reinterpret_cast<const void *>(CancelOpenRecordingSize));
+    ASSERT_TRUE(hook.Hooked());
+    g_openSize = 0;
+    std::string result =
+        Run("shell32.dll,0", {Press(IDC_CI_BROWSE), [](HWND) { return g_openSize != 0; }, Press(IDCANCEL)});
+    EXPECT_EQ("", result);
+    EXPECT_EQ(DWORD(OPENFILENAMEA_SIZE_95), g_openSize);
 }
 
 TEST(ChangeIconPlacement, GeneratorAndScatter)

@@ -325,3 +325,55 @@ void PumpMessages(DWORD milliseconds)
         Sleep(5);
     } while (int(end - GetTickCount()) > 0);
 }
+
+namespace {
+
+void **FindImportSlot(const char *dll, const char *function)
+{
+    BYTE *base = reinterpret_cast<BYTE *>(GetModuleHandleA(nullptr));
+    auto *dos = reinterpret_cast<IMAGE_DOS_HEADER *>(base);
+    auto *nt = reinterpret_cast<IMAGE_NT_HEADERS *>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY &directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (directory.VirtualAddress == 0)
+        return nullptr;
+    for (auto *entry = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR *>(base + directory.VirtualAddress);
+         entry->Name != 0; ++entry) {
+        if (lstrcmpiA(reinterpret_cast<char *>(base + entry->Name), dll) != 0)
+            continue;
+        auto *names = reinterpret_cast<IMAGE_THUNK_DATA *>(base + entry->OriginalFirstThunk);
+        auto *slots = reinterpret_cast<IMAGE_THUNK_DATA *>(base + entry->FirstThunk);
+        for (; names->u1.AddressOfData != 0; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
+                continue;
+            auto *byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME *>(base + names->u1.AddressOfData);
+            if (lstrcmpA(reinterpret_cast<char *>(byName->Name), function) == 0)
+                return reinterpret_cast<void **>(&slots->u1.Function);
+        }
+    }
+    return nullptr;
+}
+
+void WriteSlot(void **slot, void *value)
+{
+    DWORD old;
+    VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &old);
+    *slot = value;
+    VirtualProtect(slot, sizeof *slot, old, &old);
+}
+
+}  // namespace
+
+ImportHook::ImportHook(const char *dll, const char *function, const void *replacement)
+    : slot_(FindImportSlot(dll, function))
+{
+    if (slot_ != nullptr) {
+        original_ = *slot_;
+        WriteSlot(slot_, const_cast<void *>(replacement));
+    }
+}
+
+ImportHook::~ImportHook()
+{
+    if (slot_ != nullptr)
+        WriteSlot(slot_, original_);
+}

@@ -72,4 +72,21 @@ void FreeAppText(char **text);
 // Dispatches waiting messages for about the given time (Wine's flush_events).
 void PumpMessages(DWORD milliseconds = 50);
 
+// Redirects this program's import of dll!function (as the program code calls it) to a
+// replacement for the hook's lifetime; Original() calls through. Hooked() is false when the
+// program does not import the function.
+class ImportHook {
+public:
+    ImportHook(const char *dll, const char *function, const void *replacement);
+    ~ImportHook();
+    ImportHook(const ImportHook &) = delete;
+    ImportHook &operator=(const ImportHook &) = delete;
+    bool Hooked() const { return slot_ != nullptr; }
+    template <typename Function> Function Original() const { return reinterpret_cast<Function>(original_); }
+
+private:
+    void **slot_ = nullptr;
+    void *original_ = nullptr;
+};
+
 #endif

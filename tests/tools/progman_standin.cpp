@@ -1,13 +1,18 @@
 // A stand-in for the desktop of the shell: a top-level "Progman" window with a view child
 // and a "SysListView32" grandchild, as Explorer has. Every key and focus change it sees is
 // appended to the top-level window's text, which the tests read from their own process.
+// Its list view keeps the label colours that LVM_SET*COLOR gives it, unlogged.
 // Ends when closed, or after a minute at the latest.
 #include <windows.h>
+#include <commctrl.h>
 
 enum { LOG_SIZE = 1024, LIFETIME_MS = 60000 };
 
 static HWND g_top, g_view, g_list;
 static char g_log[LOG_SIZE];
+// A teal desktop with white labels, as Windows 98 starts.
+static COLORREF g_textBackground = RGB(0, 128, 128);
+static COLORREF g_text = RGB(255, 255, 255);
 
 static void Note(HWND window, const char *what, WPARAM key)
 {
@@ -24,6 +29,22 @@ static void Note(HWND window, const char *what, WPARAM key)
 
 static LRESULT CALLBACK StandInProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (window == g_list) {
+        switch (message) {
+        case LVM_GETTEXTBKCOLOR:
+            return g_textBackground;
+        case LVM_SETTEXTBKCOLOR:
+            g_textBackground = COLORREF(lParam);
+            return TRUE;
+        case LVM_GETTEXTCOLOR:
+            return g_text;
+        case LVM_SETTEXTCOLOR:
+            g_text = COLORREF(lParam);
+            return TRUE;
+        default:
+            break;
+        }
+    }
     switch (message) {
     case WM_KEYDOWN:
         Note(window, "down", wParam);

@@ -1,12 +1,19 @@
 #!/usr/bin/env python3
-"""Fails unless a PE file would load on Windows 98: i386 machine, subsystem version at most
-4.10, and every imported function in the list of what Windows 98 SE exports.
+"""Fails unless a PE file would load on a clean Windows 95: i386 machine, subsystem version at
+most 4.0, no C run-time DLL among its imports, and every imported function in the list of what
+Windows 95 exports.
 
-  check_win98.py PROGRAM.exe ALLOWLIST
+  check_win95.py PROGRAM.exe ALLOWLIST
 The allowlist has one "DLL function" pair a line (DLL names in upper case); # starts a comment.
 """
+import re
 import struct
 import sys
+
+# C and C++ run-time DLLs: none comes with Windows 95, so the program may import none of them,
+# whatever the allowlist says.
+RUNTIME_DLL = re.compile(r'^(MSVCR.*|MSVCP.*|CRTDLL|UCRTBASE|API-MS-WIN-CRT-.*|VCRUNTIME.*|'
+                         r'LIBSTDC\+\+.*|LIBGCC.*|LIBWINPTHREAD.*)\.DLL$')
 
 
 def read_imports(path):
@@ -68,14 +75,17 @@ def main():
     problems = []
     if machine != 0x14C:
         problems.append('machine type 0x%x is not i386' % machine)
-    if version > (4, 10):
-        problems.append('subsystem version %d.%d is above 4.10' % version)
+    if version > (4, 0):
+        problems.append('subsystem version %d.%d is above 4.0' % version)
     if subsystem != 2:
         problems.append('subsystem %d is not the Windows GUI' % subsystem)
-    for dll, fn in sorted(set(imports)):
-        if (dll, fn) not in allowed:
-            problems.append('%s!%s is not known on Windows 98 SE' % (dll, fn))
     dlls = sorted(set(d for d, _ in imports))
+    for dll in dlls:
+        if RUNTIME_DLL.match(dll):
+            problems.append('%s is a C run-time DLL, which Windows 95 does not have' % dll)
+    for dll, fn in sorted(set(imports)):
+        if (dll, fn) not in allowed and not RUNTIME_DLL.match(dll):
+            problems.append('%s!%s is not known on Windows 95' % (dll, fn))
     print('%s: i386=%s subsystem %d.%d, %d functions from %s' %
           (exe, machine == 0x14C, version[0], version[1], len(set(imports)), ', '.join(dlls)))
     for p in problems:

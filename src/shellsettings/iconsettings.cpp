@@ -1,0 +1,625 @@
+#include "shellsettings/iconsettings.h"
+
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include "common/desktoplabels.h"
+#include "common/options.h"
+#include "common/texts.h"
+#include "folders/browsesetting.h"
+#include "ids.h"
+#include "shellglue/handles.h"
+#include "shellglue/paths.h"
+#include "shellglue/registry.h"
+#include "shellglue/startfacts.h"
+#include "shellsettings/redraw.h"
+#include "shellsettings/shortcut.h"
+
+static const char kWindowMetrics[] = "Control Panel\\desktop\\windowmetrics";
+static const char kIconSize[] = "Shell Icon Size";
+static const char kIconBpp[] = "Shell Icon BPP";
+static const char kIsShortcut[] = "IsShortcut";
+static const char *const kShortcutClasses[] = {"lnkfile", "piffile"};
+static const char kBmpExtension[] = ".bmp";
+static const char kCplExtension[] = ".cpl";
+static const char kCplClass[] = "cplfile";
+static const char kCplIconKey[] = "cplfile\\DefaultIcon";
+static const char kIconSuffix[] = "\\DefaultIcon";
+static const char kPaintServerKey[] = "CLSID\\{D3E34B21-9D75-101A-8C3D-00AA001A1652}\\LocalServer32";
+static const char kDesktopKey[] = "Control Panel\\desktop";
+static const char kDirectoryKey[] = "Directory";
+static const char kDirectoryShellKey[] = "Directory\\shell";
+static const char kVerbName[] = "tfChangeIcon";
+static const char kVerbKey[] = "Directory\\shell\\tfChangeIcon";
+static const char kCommandKey[] = "Directory\\shell\\tfChangeIcon\\command";
+static const char kCommandName[] = "command";
+static const char kOwnImage[] = "%1";
+static const char kOwnImageQuoted[] = "\"%1\"";
+
+enum {
+    ICON_SIZE_MIN = 8,
+    ICON_SIZE_MAX = 96,
+    ICON_SIZE_READ_MAX = 199,
+    DEFAULT_ICON_SIZE = 32,
+    LARGE_ICON_SIZE = 48,
+    LARGE_FROM = 38,            // sizes from here on count as large icons
+    ALL_COLOURS_BPP = 16,
+    BPP_LIMIT = 100,
+    OTHER_SIZE = BST_INDETERMINATE,
+    KEY_BUFFER = MAX_PATH + 16,
+    COMCTL_LABELS_BUILD = 952,
+    LABEL_ICON_INDEX = 2,
+};
+
+static const DWORD kComctl40 = 0x00040000;
+// Read access plus what writing the setting needs: a key the user may not change disables
+// its check box.
+static const REGSAM kWritableAccess = KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY;
+
+// The controls whose changes Apply writes; each keeps a modified mark in its user data.
+static const int kTrackedControls[] = {IDC_IS_SIZE,     IDC_IS_ALLCOLOURS,  IDC_IS_NOARROW,   IDC_IS_BMPIMAGE,
+                                       IDC_IS_CPLICONS, IDC_IS_TRANSPARENT, IDC_IS_FOLDERVERB};
+
+// --- small helpers ----------------------------------------------------------------------------
+
+static void MarkModified(HWND page, int control)
+{
+    SetWindowLongA(GetDlgItem(page, control), GWL_USERDATA, 1);
+}
+
+static bool IsModified(HWND page, int control)
+{
+    return GetWindowLongA(GetDlgItem(page, control), GWL_USERDATA) != 0;
+}
+
+static void ClearModified(HWND page)
+{
+    for (int control : kTrackedControls)
+        SetWindowLongA(GetDlgItem(page, control), GWL_USERDATA, 0);
+}
+
+static bool IsChecked(HWND page, int control)
+{
+    return IsDlgButtonChecked(page, control) == BST_CHECKED;
+}
+
+static void EnableControl(HWND page, int control, bool enabled)
+{
+    EnableWindow(GetDlgItem(page, control), enabled);
+}
+
+static void NotifyChanged(HWND page)
+{
+    SendMessageA(GetParent(page), UM_SETCHANGED, 0, 1);
+}
+
+static bool IsOwnImageValue(const char *value)
+{
+    return lstrcmpA(value, kOwnImage) == 0 || lstrcmpA(value, kOwnImageQuoted) == 0;
+}
+
+static bool KeyIsWritable(const char *subkey)
+{
+    RegKey key;
+    return key.Open(HKEY_CLASSES_ROOT, subkey, kWritableAccess);
+}
+
+static bool FormIconKey(const char *className, char *key)
+{
+    CopyText(key, className, KEY_BUFFER);
+    return AppendText(key, kIconSuffix, KEY_BUFFER) != 0;
+}
+
+// A kept copy is only replaced once the new one exists.
+static void ReplaceText(char **kept, const char *text)
+{
+    char *copy = DupString(text);
+    if (copy == nullptr)
+        return;
+    FreeText(kept);
+    *kept = copy;
+}
+
+// Every top-level window, the shell's included, rereads the metrics before this returns.
+static void AnnounceMetricsChange()
+{
+    SendMessageA(HWND_BROADCAST, WM_WININICHANGE, 0, 0);
+}
+
+static bool ProgramPath(char *path)
+{
+    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        path[0] = '\0';
+        return false;
+    }
+    TrimLeadingSpaces(TrimTrailingSpaces(path));
+    return path[0] != '\0';
+}
+
+static bool HasBlank(const char *text)
+{
+    for (; *text != '\0'; ++text) {
+        if (*text == ' ')
+            return true;
+    }
+    return false;
+}
+
+static int SystemDirFile(char *path, const char *name)
+{
+    CopyText(path, Facts.SystemDirPath != nullptr ? Facts.SystemDirPath : "", LOCATION_BUFFER);
+    return AppendText(path, name, LOCATION_BUFFER);
+}
+
+// --- exported pure parts ----------------------------------------------------------------------
+
+void QuotePath(char *text, int size)
+{
+    int length = lstrlenA(text);
+    if (length == 0 || text[0] == '"' || length + 3 > size)
+        return;
+    MoveMemory(text + 1, text, length + 1);
+    text[0] = '"';
+    text[length + 1] = '"';
+    text[length + 2] = '\0';
+}
+
+int FormFolderVerbCommand(const char *programPath, char *command)
+{
+    CopyText(command, programPath, COMMAND_BUFFER);
+    TrimLeadingSpaces(TrimTrailingSpaces(command));
+    if (command[0] == '\0')
+        return 0;
+    // Explorer splits an unquoted command at its first blank.
+    if (HasBlank(command))
+        QuotePath(command, COMMAND_BUFFER);
+    return AppendText(command, " /ChgIcon %1", COMMAND_BUFFER);
+}
+
+BOOL IsOwnFolderVerb(const char *command, const char *programPath)
+{
+    int n = lstrlenA(programPath);
+    if (n == 0 || lstrlenA(command) <= n + 1)
+        return FALSE;
+    char text[COMMAND_BUFFER];
+    CopyText(text, command[0] == '"' ? command + 1 : command, COMMAND_BUFFER);
+    if (lstrlenA(text) > n && (text[n] == ' ' || text[n] == '"'))
+        text[n] = '\0';
+    return lstrcmpiA(text, programPath) == 0;
+}
+
+BOOL LabelTransparencySupported(DWORD versionHigh, DWORD versionLow)
+{
+    if (versionHigh != kComctl40)
+        return versionHigh > kComctl40;
+    return HIWORD(versionLow) >= COMCTL_LABELS_BUILD;
+}
+
+// --- reading ----------------------------------------------------------------------------------
+
+static int StoredIconSize()
+{
+    GlobalText stored(ReadRegString(HKEY_CURRENT_USER, kWindowMetrics, kIconSize));
+    if (stored.Get() == nullptr)
+        return DEFAULT_ICON_SIZE;
+    int size = ParseInt(stored.Get());
+    return size >= 1 && size <= ICON_SIZE_READ_MAX ? size : DEFAULT_ICON_SIZE;
+}
+
+static void ReadIconSize(HWND page)
+{
+    int size = StoredIconSize();
+    CheckDlgButton(page, IDC_IS_LARGE,
+                   size == DEFAULT_ICON_SIZE ? BST_UNCHECKED : size == LARGE_ICON_SIZE ? BST_CHECKED : OTHER_SIZE);
+    SendDlgItemMessageA(page, IDC_IS_SIZESPIN, UDM_SETRANGE, 0, MAKELONG(ICON_SIZE_MAX, ICON_SIZE_MIN));
+    SendDlgItemMessageA(page, IDC_IS_SIZESPIN, UDM_SETPOS, 0, MAKELONG(size, 0));
+}
+
+static void ReadColourDepth(HWND page)
+{
+    GlobalText stored(ReadRegString(HKEY_CURRENT_USER, kWindowMetrics, kIconBpp));
+    int bpp = stored.Get() != nullptr ? ParseInt(stored.Get()) : 0;
+    if (bpp >= BPP_LIMIT)
+        bpp = 0;
+    CheckDlgButton(page, IDC_IS_ALLCOLOURS, bpp >= ALL_COLOURS_BPP ? BST_CHECKED : BST_UNCHECKED);
+}
+
+static void ReadShortcutArrow(HWND page)
+{
+    CheckDlgButton(page, IDC_IS_NOARROW, BST_UNCHECKED);
+    RegKey key;
+    if (!key.Open(HKEY_CLASSES_ROOT, kShortcutClasses[0], kWritableAccess)) {
+        EnableControl(page, IDC_IS_NOARROW, false);
+        return;
+    }
+    GlobalText arrow(ReadRegString(HKEY_CLASSES_ROOT, kShortcutClasses[0], kIsShortcut));
+    if (arrow.Get() == nullptr)
+        CheckDlgButton(page, IDC_IS_NOARROW, BST_CHECKED);
+}
+
+// The check box shows whether the class's icon is each file's own image ("%1").
+static void ReadOwnImageSetting(HWND page, int control, const char *iconKey)
+{
+    if (!KeyIsWritable(iconKey))
+        return;
+    EnableControl(page, control, true);
+    GlobalText value(ReadRegString(HKEY_CLASSES_ROOT, iconKey, nullptr));
+    if (value.Get() != nullptr && IsOwnImageValue(value.Get()))
+        CheckDlgButton(page, control, BST_CHECKED);
+}
+
+static void ReadBitmapImages(HWND page)
+{
+    CheckDlgButton(page, IDC_IS_BMPIMAGE, BST_UNCHECKED);
+    EnableControl(page, IDC_IS_BMPIMAGE, false);
+    GlobalText className(ReadRegString(HKEY_CLASSES_ROOT, kBmpExtension, nullptr));
+    char key[KEY_BUFFER];
+    if (className.Get() != nullptr && className.Get()[0] != '\0' && FormIconKey(className.Get(), key))
+        ReadOwnImageSetting(page, IDC_IS_BMPIMAGE, key);
+}
+
+static void ReadControlPanelIcons(HWND page)
+{
+    CheckDlgButton(page, IDC_IS_CPLICONS, BST_UNCHECKED);
+    EnableControl(page, IDC_IS_CPLICONS, false);
+    GlobalText className(ReadRegString(HKEY_CLASSES_ROOT, kCplExtension, nullptr));
+    if (className.Get() != nullptr && lstrcmpiA(className.Get(), kCplClass) == 0)
+        ReadOwnImageSetting(page, IDC_IS_CPLICONS, kCplIconKey);
+}
+
+static void ReadLabelTransparency(HWND page)
+{
+    CheckDlgButton(page, IDC_IS_TRANSPARENT, BST_UNCHECKED);
+    DWORD high = 0;
+    DWORD low = 0;
+    ReadFileVersion("COMCTL32.DLL", &high, &low);
+    if (!LabelTransparencySupported(high, low)) {
+        EnableControl(page, IDC_IS_TRANSPARENT, false);
+        return;
+    }
+    if (DesktopLabelTransparency(LABELS_QUERY))
+        CheckDlgButton(page, IDC_IS_TRANSPARENT, BST_CHECKED);
+}
+
+static void DeleteSubkey(const char *parent, const char *name)
+{
+    RegKey key;
+    if (key.Open(HKEY_CLASSES_ROOT, parent, KEY_WRITE))
+        RegDeleteKeyA(key.Get(), name);
+}
+
+static void RemoveFolderVerb()
+{
+    DeleteSubkey(kVerbKey, kCommandName);
+    DeleteSubkey(kDirectoryShellKey, kVerbName);
+}
+
+static void ReadFolderVerb(HWND page)
+{
+    CheckDlgButton(page, IDC_IS_FOLDERVERB, BST_UNCHECKED);
+    EnableControl(page, IDC_IS_FOLDERVERB, false);
+    EnableControl(page, IDC_IS_BROWSESETTING, false);
+    {
+        RegKey directory;
+        if (!directory.Open(HKEY_CLASSES_ROOT, kDirectoryKey, KEY_READ))
+            return;
+    }
+    EnableControl(page, IDC_IS_FOLDERVERB, Facts.IntegratedShell != 0);
+    GlobalText command(ReadRegString(HKEY_CLASSES_ROOT, kCommandKey, nullptr));
+    char program[MAX_PATH];
+    if (command.Get() == nullptr || !ProgramPath(program) || !IsOwnFolderVerb(command.Get(), program))
+        return;
+    // Only the integrated shell shows the verb; an older one would keep a dead entry.
+    if (Facts.IntegratedShell) {
+        CheckDlgButton(page, IDC_IS_FOLDERVERB, BST_CHECKED);
+        EnableControl(page, IDC_IS_BROWSESETTING, true);
+    } else {
+        RemoveFolderVerb();
+    }
+}
+
+void ReadIconSettings(HWND page)
+{
+    ReadIconSize(page);
+    ReadColourDepth(page);
+    ReadShortcutArrow(page);
+    ReadBitmapImages(page);
+    ReadControlPanelIcons(page);
+    ReadLabelTransparency(page);
+    ReadFolderVerb(page);
+    ClearModified(page);
+}
+
+// --- applying ---------------------------------------------------------------------------------
+
+static void ApplyIconSize(HWND page)
+{
+    LRESULT position = SendDlgItemMessageA(page, IDC_IS_SIZESPIN, UDM_GETPOS, 0, 0);
+    // The error flag in the high word (no valid number typed) puts the result out of range.
+    if (position < ICON_SIZE_MIN || position > ICON_SIZE_MAX)
+        return;
+    char text[16];
+    wsprintfA(text, "%u", unsigned(position));
+    WriteRegString(HKEY_CURRENT_USER, kWindowMetrics, kIconSize, text);
+    AnnounceMetricsChange();
+}
+
+static void ApplyColourDepth(HWND page)
+{
+    if (IsChecked(page, IDC_IS_ALLCOLOURS)) {
+        WriteRegString(HKEY_CURRENT_USER, kWindowMetrics, kIconBpp, "16");
+        return;
+    }
+    RegKey key;
+    if (key.Open(HKEY_CURRENT_USER, kWindowMetrics, KEY_WRITE))
+        RegDeleteValueA(key.Get(), kIconBpp);
+}
+
+// The shell draws the arrow on every class that carries the "IsShortcut" value.
+static void ApplyShortcutArrow(HWND page)
+{
+    bool noArrow = IsChecked(page, IDC_IS_NOARROW);
+    for (const char *className : kShortcutClasses) {
+        RegKey key;
+        if (!key.Open(HKEY_CLASSES_ROOT, className, kWritableAccess))
+            continue;
+        if (noArrow)
+            RegDeleteValueA(key.Get(), kIsShortcut);
+        else
+            RegSetValueExA(key.Get(), kIsShortcut, 0, REG_SZ, reinterpret_cast<const BYTE *>(""), 1);
+    }
+    AnnounceMetricsChange();
+}
+
+static const char *BitmapFallback(char *buffer)
+{
+    if (Facts.CoolIconsAvailable) {
+        SystemDirFile(buffer, "cool.dll,41");
+        return buffer;
+    }
+    GlobalText server(ReadRegString(HKEY_CLASSES_ROOT, kPaintServerKey, nullptr));
+    CopyText(buffer, server.Get() != nullptr && server.Get()[0] != '\0' ? server.Get() : "MSPAINT.EXE",
+             LOCATION_BUFFER);
+    AppendText(buffer, ",1", LOCATION_BUFFER);
+    return buffer;
+}
+
+static const char *ControlPanelFallback(char *buffer)
+{
+    SystemDirFile(buffer, "shell32.dll,-154");
+    return buffer;
+}
+
+// A class icon other than "%1" is kept, so that switching the images off later, in this run
+// or another, puts it back.
+static void ApplyOwnImageSetting(const char *iconKey, bool ownImage, char **backup,
+                                 const char *(*fallback)(char *buffer))
+{
+    GlobalText current(ReadRegString(HKEY_CLASSES_ROOT, iconKey, nullptr));
+    if (current.Get() == nullptr || current.Get()[0] == '\0')
+        return;
+    if (!IsOwnImageValue(current.Get()))
+        ReplaceText(backup, current.Get());
+    char buffer[LOCATION_BUFFER];
+    const char *value = ownImage ? kOwnImage : *backup != nullptr ? *backup : fallback(buffer);
+    WriteRegString(HKEY_CLASSES_ROOT, iconKey, nullptr, value);
+}
+
+static void ApplyBitmapImages(HWND page)
+{
+    GlobalText className(ReadRegString(HKEY_CLASSES_ROOT, kBmpExtension, nullptr));
+    if (className.Get() == nullptr || className.Get()[0] == '\0')
+        return;
+    ReplaceText(&Settings.BmpClassBackup, className.Get());
+    char key[KEY_BUFFER];
+    if (FormIconKey(className.Get(), key))
+        ApplyOwnImageSetting(key, IsChecked(page, IDC_IS_BMPIMAGE), &Settings.BmpIconBackup, BitmapFallback);
+}
+
+static void ApplyControlPanelIcons(HWND page)
+{
+    ApplyOwnImageSetting(kCplIconKey, IsChecked(page, IDC_IS_CPLICONS), &Settings.CplIconBackup,
+                         ControlPanelFallback);
+}
+
+// The shortcut in the Startup folder that makes the labels transparent again at log-on.
+static bool FormLabelShortcutPath(char *path)
+{
+    path[0] = '\0';
+    LPITEMIDLIST folder = nullptr;
+    if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_STARTUP, &folder)) || folder == nullptr)
+        return false;
+    BOOL found = SHGetPathFromIDListA(folder, path);
+    IMalloc *allocator = nullptr;
+    if (SUCCEEDED(SHGetMalloc(&allocator))) {
+        allocator->Free(folder);
+        allocator->Release();
+    }
+    if (!found || path[0] == '\0' || lstrlenA(path) >= MAX_PATH - 1) {
+        path[0] = '\0';
+        return false;
+    }
+    AddBackslash(path);
+    if (!AppendText(path, LoadText(IDS_LABELSHORTCUT), MAX_PATH) || !AppendText(path, ".lnk", MAX_PATH)) {
+        path[0] = '\0';
+        return false;
+    }
+    return true;
+}
+
+// Setting the wallpaper again makes the shell rebuild its desktop with its own label colours.
+static void ResetDesktop()
+{
+    GlobalText wallpaper(ReadRegString(HKEY_CURRENT_USER, kDesktopKey, "Wallpaper"));
+    char text[MAX_PATH];
+    CopyText(text, wallpaper.Get() != nullptr ? wallpaper.Get() : "", MAX_PATH);
+    HCURSOR previous = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, text, SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE);
+    SetCursor(previous);
+}
+
+static void ApplyLabelTransparency(HWND page)
+{
+    char link[MAX_PATH];
+    FormLabelShortcutPath(link);
+    if (IsChecked(page, IDC_IS_TRANSPARENT)) {
+        DesktopLabelTransparency(LABELS_SET);
+        char program[MAX_PATH];
+        if (link[0] == '\0' || !ProgramPath(program))
+            return;
+        // The icon location takes a bare path; only the target is quoted.
+        char target[MAX_PATH + 2];
+        CopyText(target, program, sizeof target);
+        if (HasBlank(target))
+            QuotePath(target, sizeof target);
+        CreateShortcut(link, target, "/CLR", program, LABEL_ICON_INDEX);
+        return;
+    }
+    if (link[0] != '\0') {
+        DWORD attributes = GetFileAttributesA(link);
+        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+            DeleteFileA(link);
+    }
+    if (DesktopLabelTransparency(LABELS_QUERY))
+        ResetDesktop();
+}
+
+static void ApplyFolderVerb(HWND page)
+{
+    if (!IsChecked(page, IDC_IS_FOLDERVERB)) {
+        RemoveFolderVerb();
+        return;
+    }
+    char program[MAX_PATH];
+    char command[COMMAND_BUFFER];
+    if (!ProgramPath(program) || !FormFolderVerbCommand(program, command))
+        return;
+    WriteRegString(HKEY_CLASSES_ROOT, kVerbKey, nullptr, LoadText(IDS_FOLDERVERB));
+    WriteRegString(HKEY_CLASSES_ROOT, kCommandKey, nullptr, command);
+}
+
+void ApplyIconSettings(HWND page, BOOL *iconsNeedRefresh)
+{
+    *iconsNeedRefresh = FALSE;
+    if (IsModified(page, IDC_IS_SIZE))
+        ApplyIconSize(page);
+    if (IsModified(page, IDC_IS_ALLCOLOURS))
+        ApplyColourDepth(page);
+    if (IsModified(page, IDC_IS_NOARROW)) {
+        ApplyShortcutArrow(page);
+        *iconsNeedRefresh = TRUE;
+    }
+    if (IsModified(page, IDC_IS_BMPIMAGE)) {
+        ApplyBitmapImages(page);
+        *iconsNeedRefresh = TRUE;
+    }
+    if (IsModified(page, IDC_IS_CPLICONS)) {
+        ApplyControlPanelIcons(page);
+        *iconsNeedRefresh = TRUE;
+    }
+    if (IsModified(page, IDC_IS_TRANSPARENT))
+        ApplyLabelTransparency(page);
+    if (IsModified(page, IDC_IS_FOLDERVERB))
+        ApplyFolderVerb(page);
+    ClearModified(page);
+}
+
+// --- the page ---------------------------------------------------------------------------------
+
+static int SizePosition(HWND page)
+{
+    return short(LOWORD(SendDlgItemMessageA(page, IDC_IS_SIZESPIN, UDM_GETPOS, 0, 0)));
+}
+
+// The large-icons box follows the size while it shows 32 or 48; a size of its own (state 2)
+// stays so until the box is clicked.
+static void OnSizeEdited(HWND page)
+{
+    if (IsDlgButtonChecked(page, IDC_IS_LARGE) != OTHER_SIZE)
+        CheckDlgButton(page, IDC_IS_LARGE, SizePosition(page) >= LARGE_FROM ? BST_CHECKED : BST_UNCHECKED);
+    NotifyChanged(page);
+    MarkModified(page, IDC_IS_SIZE);
+}
+
+static void OnLargeClicked(HWND page)
+{
+    int position = SizePosition(page);
+    UINT state = IsDlgButtonChecked(page, IDC_IS_LARGE);
+    // Moving the position rewrites the edit, whose change notice then sets the box.
+    if (state == BST_UNCHECKED && position >= LARGE_FROM)
+        SendDlgItemMessageA(page, IDC_IS_SIZESPIN, UDM_SETPOS, 0, MAKELONG(DEFAULT_ICON_SIZE, 0));
+    else if (state == BST_CHECKED && position < LARGE_FROM)
+        SendDlgItemMessageA(page, IDC_IS_SIZESPIN, UDM_SETPOS, 0, MAKELONG(LARGE_ICON_SIZE, 0));
+    if (!SendMessageA(GetParent(page), UM_QUERYCHANGED, 0, 0))
+        NotifyChanged(page);
+    MarkModified(page, IDC_IS_SIZE);
+}
+
+static void OnSettingClicked(HWND page, int control)
+{
+    NotifyChanged(page);
+    MarkModified(page, control);
+    if (control == IDC_IS_FOLDERVERB)
+        EnableControl(page, IDC_IS_BROWSESETTING, IsChecked(page, IDC_IS_FOLDERVERB));
+}
+
+static void OnCommand(HWND page, int control, int code)
+{
+    switch (control) {
+    case IDC_IS_SIZE:
+        if (code == EN_CHANGE)
+            OnSizeEdited(page);
+        break;
+    case IDC_IS_LARGE:
+        if (code == BN_CLICKED)
+            OnLargeClicked(page);
+        break;
+    case IDC_IS_ALLCOLOURS:
+    case IDC_IS_NOARROW:
+    case IDC_IS_BMPIMAGE:
+    case IDC_IS_CPLICONS:
+    case IDC_IS_TRANSPARENT:
+    case IDC_IS_FOLDERVERB:
+        if (code == BN_CLICKED)
+            OnSettingClicked(page, control);
+        break;
+    case IDC_IS_BROWSESETTING:
+        DefaultBrowseDialog(page);
+        break;
+    case IDC_IS_REDRAW:
+        RedrawShellIcons();
+        UpdateWindow(GetParent(page));
+        break;
+    case IDC_IS_DELETECACHE:
+        if (DeleteIconCache(GetParent(page)))
+            EnableControl(page, IDC_IS_DELETECACHE, false);
+        break;
+    default:
+        break;
+    }
+}
+
+static INT_PTR OnInitDialog(HWND page)
+{
+    LONG style = GetWindowLongA(page, GWL_STYLE);
+    SetWindowLongA(page, GWL_STYLE, style & ~(WS_CAPTION | WS_DISABLED));
+    EnableControl(page, IDC_IS_DELETECACHE, IconCacheExists() != 0);
+    ReadIconSettings(page);
+    return TRUE;
+}
+
+INT_PTR CALLBACK IconSettingsPage(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnInitDialog(page);
+    case WM_COMMAND:
+        OnCommand(page, LOWORD(wParam), HIWORD(wParam));
+        return TRUE;
+    case WM_CONTEXTMENU:
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}

@@ -1,0 +1,27 @@
+// The Settings 1 tab: the shell's own icon settings, staged in the page's controls until
+// the sheet applies them.
+#ifndef TILEFOX_ICONSETTINGS_H
+#define TILEFOX_ICONSETTINGS_H
+
+#include <windows.h>
+
+// Dialog procedure of template 116; the creation parameter is the tab number.
+INT_PTR CALLBACK IconSettingsPage(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Fills the controls from the registry; called once, when the page is created.
+void ReadIconSettings(HWND page);
+// Writes what the user touched since the last read or apply. iconsNeedRefresh is set when
+// the arrow, bitmap or control-panel setting was touched, written or not.
+void ApplyIconSettings(HWND page, BOOL *iconsNeedRefresh);
+
+// Wraps a non-empty text that does not start with a quote in double quotes (size bytes).
+void QuotePath(char *text, int size);
+// The folder verb's command for the program at programPath (command of COMMAND_BUFFER bytes).
+enum { COMMAND_BUFFER = MAX_PATH + 32 };
+int FormFolderVerbCommand(const char *programPath, char *command);
+// The verb's command runs the program at programPath (quoted or not).
+BOOL IsOwnFolderVerb(const char *command, const char *programPath);
+// COMCTL32.DLL draws transparent label backgrounds from 4.00.952 on.
+BOOL LabelTransparencySupported(DWORD versionHigh, DWORD versionLow);
+
+#endif

@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+#include "common/appstate.h"
+#include "common/desktoplabels.h"
+#include "shellglue/paths.h"
+#include "support/testing.h"
+
+namespace {
+
+// The project's stand-in desktop, in its own process as Explorer is.
+class DesktopStandIn : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir_ = MakeTempDir("labels");
+        CopyText(App.SettingsPath, (dir_ + "\\tilefox.INI").c_str(), MAX_PATH);
+    }
+    void TearDown() override
+    {
+        Stop();
+        WritePrivateProfileStringA(nullptr, nullptr, nullptr, App.SettingsPath);
+        RemoveTree(dir_);
+        App.SettingsPath[0] = '\0';
+    }
+
+    HWND Start()
+    {
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        std::string tool = TestBinDir() + "progman_standin.exe";
+        if (!CreateProcessA(tool.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &tool_))
+            return nullptr;
+        // The top-level window appears before its children: wait for the list view.
+        for (int i = 0; i < 100 && list_ == nullptr; ++i) {
+            PumpMessages(50);
+            HWND found = FindWindowA("Progman", nullptr);
+            DWORD process = 0;
+            if (found != nullptr)
+                GetWindowThreadProcessId(found, &process);
+            if (process == tool_.dwProcessId) {
+                desktop_ = found;
+                list_ = GetWindow(GetWindow(desktop_, GW_CHILD), GW_CHILD);
+            }
+        }
+        return list_;
+    }
+    void Stop()
+    {
+        if (tool_.hProcess == nullptr)
+            return;
+        if (desktop_ != nullptr)
+            PostMessageA(desktop_, WM_CLOSE, 0, 0);
+        if (WaitForSingleObject(tool_.hProcess, 5000) != WAIT_OBJECT_0)
+            TerminateProcess(tool_.hProcess, 0);
+        CloseHandle(tool_.hProcess);
+        CloseHandle(tool_.hThread);
+        tool_ = {};
+        desktop_ = list_ = nullptr;
+    }
+    void Colour(const char *text)
+    {
+        WritePrivateProfileStringA("Options", "DesktopTextColor", text, App.SettingsPath);
+    }
+    COLORREF Background() { return COLORREF(SendMessageA(list_, LVM_GETTEXTBKCOLOR, 0, 0)); }
+    COLORREF Text() { return COLORREF(SendMessageA(list_, LVM_GETTEXTCOLOR, 0, 0)); }
+    void Solid() { SendMessageA(list_, LVM_SETTEXTBKCOLOR, 0, RGB(0, 128, 128)); }
+
+    std::string dir_;
+    PROCESS_INFORMATION tool_ = {};
+    HWND desktop_ = nullptr;
+    HWND list_ = nullptr;
+};
+
+TEST_F(DesktopStandIn, NoDesktopListViewMeansNothingToDo)
+{
+    ASSERT_EQ(nullptr, FindWindowA("Progman", nullptr)) << "the test prefix runs no shell";
+    EXPECT_EQ(0, DesktopLabelTransparency(LABELS_QUERY));
+    EXPECT_EQ(0, DesktopLabelTransparency(LABELS_SET));
+}
+
+TEST_F(DesktopStandIn, SetModeMakesLabelsTransparentInTheConfiguredColour)
+{
+    ASSERT_NE(nullptr, Start());
+    const COLORREF white = RGB(255, 255, 255);
+    const struct {
+        const char *setting;    // null: key absent
+        bool transparentBefore;
+        int result;
+        COLORREF text;          // afterwards
+    } cases[] = {
+        {"FF0000", false, 1, RGB(255, 0, 0)},
+        {"FF0000", true, 0, RGB(255, 0, 0)},     // already so: nothing to do
+        {"#0000FF", true, 1, RGB(0, 0, 255)},
+        {"000000", false, 1, RGB(0, 0, 0)},
+        {"FFFFFF", true, 1, white},
+        {nullptr, true, 0, white},               // no colour and already transparent
+        {nullptr, false, 1, white},
+        {"1234567", false, 1, white},            // seven digits: background only
+        {"1234567", true, 0, white},
+    };
+    for (const auto &c : cases) {
+        Colour(c.setting);
+        if (!c.transparentBefore)
+            Solid();
+        const char *label = c.setting != nullptr ? c.setting : "(absent)";
+        EXPECT_EQ(c.transparentBefore ? 1 : 0, DesktopLabelTransparency(LABELS_QUERY)) << label;
+        EXPECT_EQ(c.result, DesktopLabelTransparency(LABELS_SET)) << label;
+        EXPECT_EQ(CLR_NONE, Background()) << label;
+        EXPECT_EQ(c.text, Text()) << label;
+        EXPECT_EQ(1, DesktopLabelTransparency(LABELS_QUERY)) << label;
+    }
+}
+
+// The Startup shortcut's "/CLR" does the same and ends without any window.
+TEST_F(DesktopStandIn, ClearSwitchMakesLabelsTransparent)
+{
+    ASSERT_NE(nullptr, Start());
+    std::string settings = TestBinDir() + "tilefox.INI";
+    DeleteFileA(settings.c_str());
+    WritePrivateProfileStringA("Options", "DesktopTextColor", "00FF00", settings.c_str());
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, settings.c_str());
+
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION program = {};
+    std::string line = "\"" + TestBinDir() + "tilefox.exe\" /CLR";
+    ASSERT_TRUE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &program));
+    DWORD waited = WaitForSingleObject(program.hProcess, 10000);
+    DWORD code = 1;
+    GetExitCodeProcess(program.hProcess, &code);
+    if (waited != WAIT_OBJECT_0)
+        TerminateProcess(program.hProcess, 1);
+    CloseHandle(program.hProcess);
+    CloseHandle(program.hThread);
+    DeleteFileA(settings.c_str());
+
+    EXPECT_EQ(DWORD(WAIT_OBJECT_0), waited);
+    EXPECT_EQ(0u, code);
+    EXPECT_EQ(CLR_NONE, Background());
+    EXPECT_EQ(RGB(0, 255, 0), Text());
+}
+
+}  // namespace

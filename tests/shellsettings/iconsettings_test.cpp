@@ -1,0 +1,551 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include "app/settings.h"
+#include "app/sheetstate.h"
+#include "app/sheetwindow.h"
+#include "common/appstate.h"
+#include "common/options.h"
+#include "common/tabs.h"
+#include "common/texts.h"
+#include "ids.h"
+#include "shellglue/paths.h"
+#include "shellglue/startfacts.h"
+#include "shellsettings/iconsettings.h"
+#include "shellsettings/redraw.h"
+#include "support/testing.h"
+
+namespace {
+
+const char kMetrics[] = "Control Panel\\desktop\\windowmetrics";
+const char kTestBmpClass[] = "TilefoxTest.Bitmap";
+const char kTestBmpIcon[] = "TilefoxTest.Bitmap\\DefaultIcon";
+const char kPaintServer[] = "CLSID\\{D3E34B21-9D75-101A-8C3D-00AA001A1652}\\LocalServer32";
+const char kCommandKey[] = "Directory\\shell\\tfChangeIcon\\command";
+const char kVerbKey[] = "Directory\\shell\\tfChangeIcon";
+
+// ---- registry values the page reads and writes, put back after each test ----
+
+struct SavedValue {
+    HKEY root;
+    const char *key;
+    const char *name;
+    bool keyExisted;
+    bool valueExisted;
+    std::string text;
+};
+
+bool KeyExists(HKEY root, const char *subkey)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, subkey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+void DeleteValue(HKEY root, const char *subkey, const char *name)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, subkey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+        RegDeleteValueA(key, name);
+        RegCloseKey(key);
+    }
+}
+
+// The page's stand-in sheet: counts UM_SETCHANGED and answers UM_QUERYCHANGED.
+int g_setChanged;
+BYTE g_pending;
+
+LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == UM_SETCHANGED) {
+        ++g_setChanged;
+        g_pending = lParam != 0;
+        return 0;
+    }
+    if (message == UM_QUERYCHANGED)
+        return g_pending;
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// ---- message boxes answered from a thread timer ----
+
+std::vector<std::string> g_boxTexts;
+int g_answer;
+
+void CALLBACK AnswerBox(HWND, UINT, UINT_PTR, DWORD)
+{
+    HWND box = FindThreadDialog(0xFFFF);
+    if (box == nullptr)
+        return;
+    char text[400] = "";
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    g_boxTexts.push_back(text);
+    // A box with only OK takes OK whatever the test answers to questions.
+    PostMessageA(box, WM_COMMAND, GetDlgItem(box, IDCANCEL) != nullptr ? g_answer : IDOK, 0);
+}
+
+class IconSettingsTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        InitCommonControls();
+        const struct {
+            HKEY root;
+            const char *key;
+            const char *name;
+        } places[] = {
+            {HKEY_CURRENT_USER, kMetrics, "Shell Icon Size"},
+            {HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP"},
+            {HKEY_CLASSES_ROOT, "lnkfile", "IsShortcut"},
+            {HKEY_CLASSES_ROOT, "piffile", "IsShortcut"},
+            {HKEY_CLASSES_ROOT, ".bmp", nullptr},
+            {HKEY_CLASSES_ROOT, ".cpl", nullptr},
+            {HKEY_CLASSES_ROOT, "cplfile\\DefaultIcon", nullptr},
+            {HKEY_CLASSES_ROOT, kPaintServer, nullptr},
+        };
+        for (const auto &p : places) {
+            SavedValue saved = {p.root, p.key, p.name, KeyExists(p.root, p.key), RegValueExists(p.root, p.key, p.name),
+                                ""};
+            if (saved.valueExisted)
+                saved.text = GetRegString(p.root, p.key, p.name);
+            saved_.push_back(saved);
+        }
+        verbExisted_ = KeyExists(HKEY_CLASSES_ROOT, kVerbKey);
+        // A prefix fresh from its first boot may not have registered the folder class yet.
+        directoryExisted_ = KeyExists(HKEY_CLASSES_ROOT, "Directory");
+        if (!directoryExisted_)
+            SetRegString(HKEY_CLASSES_ROOT, "Directory", nullptr, "Folder");
+
+        dir_ = MakeTempDir("iconsettings");
+        CopyText(App.SettingsPath, (dir_ + "\\tilefox.INI").c_str(), MAX_PATH);
+        CopyText(App.Caption, "Tilefox", sizeof App.Caption);
+        ResetSettings();
+        systemDir_ = DupString("C:\\windows\\system\\");
+        Facts.SystemDirPath = systemDir_;
+        Facts.CoolIconsAvailable = 0;
+        Facts.IntegratedShell = 0;
+        host_ = CreateHelperWindow("TilefoxSettingsHost", HostProc);
+        g_setChanged = 0;
+        g_pending = 0;
+    }
+
+    void TearDown() override
+    {
+        ClosePage();
+        DestroyWindow(host_);
+        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+            if (it->valueExisted)
+                SetRegString(it->root, it->key, it->name, it->text.c_str());
+            else if (it->keyExisted)
+                DeleteValue(it->root, it->key, it->name);
+            else
+                DeleteRegTree(it->root, it->key);
+        }
+        DeleteRegTree(HKEY_CLASSES_ROOT, kTestBmpClass);
+        if (!verbExisted_)
+            DeleteRegTree(HKEY_CLASSES_ROOT, kVerbKey);
+        if (!directoryExisted_)
+            DeleteRegTree(HKEY_CLASSES_ROOT, "Directory");
+        Facts.SystemDirPath = nullptr;
+        FreeAppText(&systemDir_);
+        Facts.IntegratedShell = 0;
+        Facts.CoolIconsAvailable = 0;
+        Sheet.TabDialogs[TAB_SETTINGS1] = nullptr;
+        ResetSettings();
+        WritePrivateProfileStringA(nullptr, nullptr, nullptr, App.SettingsPath);
+        RemoveTree(dir_);
+        App.SettingsPath[0] = '\0';
+    }
+
+    HWND OpenPage()
+    {
+        ClosePage();
+        page_ = CreateDialogParamA(AppInstance(), MAKEINTRESOURCEA(IDD_ICONSETTINGS), host_, IconSettingsPage,
+                                   TAB_SETTINGS1);
+        g_setChanged = 0;
+        g_pending = 0;
+        return page_;
+    }
+    void ClosePage()
+    {
+        if (page_ != nullptr)
+            DestroyWindow(page_);
+        page_ = nullptr;
+    }
+
+    // A click as the user makes it: the box toggles itself and tells the page.
+    void Click(int control) { SendDlgItemMessageA(page_, control, BM_CLICK, 0, 0); }
+    UINT State(int control) { return IsDlgButtonChecked(page_, control); }
+    bool Enabled(int control) { return IsWindowEnabled(GetDlgItem(page_, control)) != FALSE; }
+    std::string SizeText()
+    {
+        char text[32] = "";
+        GetDlgItemTextA(page_, IDC_IS_SIZE, text, sizeof text);
+        return text;
+    }
+    BOOL Apply()
+    {
+        BOOL refresh = 12345;
+        ApplyIconSettings(page_, &refresh);
+        return refresh;
+    }
+
+    std::vector<SavedValue> saved_;
+    bool verbExisted_ = false;
+    bool directoryExisted_ = false;
+    std::string dir_;
+    char *systemDir_ = nullptr;
+    HWND host_ = nullptr;
+    HWND page_ = nullptr;
+};
+
+TEST_F(IconSettingsTest, StoredSizeSetsTheFieldAndTheLargeBox)
+{
+    const struct {
+        const char *stored;     // null: no value
+        const char *shown;
+        UINT large;
+    } cases[] = {
+        {nullptr, "32", BST_UNCHECKED}, {"32", "32", BST_UNCHECKED},      {"48", "48", BST_CHECKED},
+        {"40", "40", BST_INDETERMINATE}, {"250", "32", BST_UNCHECKED},     {"0", "32", BST_UNCHECKED},
+        {" 16", "16", BST_INDETERMINATE}, {"x", "32", BST_UNCHECKED},
+    };
+    for (const auto &c : cases) {
+        if (c.stored == nullptr)
+            DeleteValue(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size");
+        else
+            SetRegString(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size", c.stored);
+        ASSERT_NE(nullptr, OpenPage());
+        const char *label = c.stored != nullptr ? c.stored : "(absent)";
+        EXPECT_EQ(c.shown, SizeText()) << label;
+        EXPECT_EQ(c.large, State(IDC_IS_LARGE)) << label;
+        EXPECT_TRUE(Enabled(IDC_IS_TRANSPARENT)) << "Wine's COMCTL32 is new enough";
+    }
+}
+
+TEST_F(IconSettingsTest, TypingAndClickingKeepSizeAndLargeBoxTogether)
+{
+    const struct {
+        const char *stored;
+        const char *typed;
+        UINT large;
+    } typing[] = {
+        {"32", "48", BST_CHECKED},       {"48", "32", BST_UNCHECKED},      {"32", "40", BST_CHECKED},
+        {"40", "48", BST_INDETERMINATE}, {"40", "32", BST_INDETERMINATE},
+    };
+    for (const auto &c : typing) {
+        SetRegString(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size", c.stored);
+        ASSERT_NE(nullptr, OpenPage());
+        SetDlgItemTextA(page_, IDC_IS_SIZE, c.typed);
+        EXPECT_EQ(c.large, State(IDC_IS_LARGE)) << c.stored << " -> " << c.typed;
+        EXPECT_EQ(1, g_setChanged) << c.stored << " -> " << c.typed;
+    }
+
+    // A checked box steps to the indeterminate state first (its own toggling), keeping 48;
+    // the next click unchecks it and the size follows to 32.
+    SetRegString(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size", "48");
+    ASSERT_NE(nullptr, OpenPage());
+    Click(IDC_IS_LARGE);
+    EXPECT_EQ(BST_INDETERMINATE, State(IDC_IS_LARGE));
+    EXPECT_EQ("48", SizeText());
+    Click(IDC_IS_LARGE);
+    EXPECT_EQ(BST_UNCHECKED, State(IDC_IS_LARGE));
+    EXPECT_EQ("32", SizeText());
+
+    SetRegString(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size", "32");
+    ASSERT_NE(nullptr, OpenPage());
+    g_pending = 1;
+    Click(IDC_IS_LARGE);
+    EXPECT_EQ(BST_CHECKED, State(IDC_IS_LARGE));
+    EXPECT_EQ("48", SizeText());
+    // The new size's edit change tells the sheet; the click itself does not while pending.
+    EXPECT_EQ(1, g_setChanged);
+}
+
+TEST_F(IconSettingsTest, ApplyWritesTouchedSettingsOnce)
+{
+    SetRegString(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size", "32");
+    DeleteValue(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP");
+    ASSERT_NE(nullptr, OpenPage());
+    EXPECT_EQ(BST_UNCHECKED, State(IDC_IS_ALLCOLOURS));
+    EXPECT_FALSE(Apply()) << "nothing touched";
+    EXPECT_FALSE(RegValueExists(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP"));
+
+    SetDlgItemTextA(page_, IDC_IS_SIZE, "40");
+    Click(IDC_IS_ALLCOLOURS);
+    EXPECT_EQ(2, g_setChanged);
+    EXPECT_FALSE(Apply());
+    EXPECT_EQ("40", GetRegString(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size"));
+    EXPECT_EQ("16", GetRegString(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP"));
+
+    // A second Apply without changes writes nothing.
+    SetRegString(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size", "32");
+    DeleteValue(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP");
+    Apply();
+    EXPECT_EQ("32", GetRegString(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size"));
+    EXPECT_FALSE(RegValueExists(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP"));
+
+    // Text that is no size is not written.
+    SetDlgItemTextA(page_, IDC_IS_SIZE, "abc");
+    Apply();
+    EXPECT_EQ("32", GetRegString(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size"));
+
+    Click(IDC_IS_ALLCOLOURS);
+    SetRegString(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP", "16");
+    Apply();
+    EXPECT_FALSE(RegValueExists(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP"));
+}
+
+TEST_F(IconSettingsTest, ArrowSettingReachesShortcutsAndDosPrograms)
+{
+    SetRegString(HKEY_CLASSES_ROOT, "lnkfile", "IsShortcut", "");
+    SetRegString(HKEY_CLASSES_ROOT, "piffile", "IsShortcut", "");
+    ASSERT_NE(nullptr, OpenPage());
+    EXPECT_EQ(BST_UNCHECKED, State(IDC_IS_NOARROW));
+
+    // The sheet's Apply lets the page write before the lists.
+    Click(IDC_IS_NOARROW);
+    Sheet.TabDialogs[TAB_SETTINGS1] = page_;
+    Settings.RefreshLevel = 0;
+    ApplyAllChanges(host_);
+    EXPECT_FALSE(RegValueExists(HKEY_CLASSES_ROOT, "lnkfile", "IsShortcut"));
+    EXPECT_FALSE(RegValueExists(HKEY_CLASSES_ROOT, "piffile", "IsShortcut"));
+
+    ASSERT_NE(nullptr, OpenPage());
+    EXPECT_EQ(BST_CHECKED, State(IDC_IS_NOARROW));
+    Click(IDC_IS_NOARROW);
+    EXPECT_TRUE(Apply());
+    EXPECT_EQ("", GetRegString(HKEY_CLASSES_ROOT, "lnkfile", "IsShortcut"));
+    EXPECT_EQ("", GetRegString(HKEY_CLASSES_ROOT, "piffile", "IsShortcut"));
+}
+
+TEST_F(IconSettingsTest, BitmapIconBackupSurvivesTheNextRun)
+{
+    SetRegString(HKEY_CLASSES_ROOT, ".bmp", nullptr, kTestBmpClass);
+    SetRegString(HKEY_CLASSES_ROOT, kTestBmpIcon, nullptr, "C:\\Paint\\pbrush.exe,3");
+    ASSERT_NE(nullptr, OpenPage());
+    EXPECT_TRUE(Enabled(IDC_IS_BMPIMAGE));
+    EXPECT_EQ(BST_UNCHECKED, State(IDC_IS_BMPIMAGE));
+    Click(IDC_IS_BMPIMAGE);
+    EXPECT_TRUE(Apply());
+    EXPECT_EQ("%1", GetRegString(HKEY_CLASSES_ROOT, kTestBmpIcon, nullptr));
+    SaveSettings(host_);
+    ClosePage();
+
+    // Next run: the backup comes back from the settings file only.
+    ResetSettings();
+    ReadSheetSettings(host_);
+    ASSERT_NE(nullptr, Settings.BmpIconBackup);
+    ASSERT_NE(nullptr, OpenPage());
+    EXPECT_EQ(BST_CHECKED, State(IDC_IS_BMPIMAGE));
+    Click(IDC_IS_BMPIMAGE);
+    EXPECT_TRUE(Apply());
+    EXPECT_EQ("C:\\Paint\\pbrush.exe,3", GetRegString(HKEY_CLASSES_ROOT, kTestBmpIcon, nullptr));
+}
+
+TEST_F(IconSettingsTest, ImagesOffWithoutBackupFallBackToStandardIcons)
+{
+    SetRegString(HKEY_CLASSES_ROOT, ".bmp", nullptr, kTestBmpClass);
+    SetRegString(HKEY_CLASSES_ROOT, ".cpl", nullptr, "cplfile");
+    const struct {
+        BYTE cool;
+        const char *server;     // null: no paint server registered
+        const char *expected;
+    } cases[] = {
+        {1, "C:\\Paint\\mspaint.exe", "C:\\windows\\system\\cool.dll,41"},
+        {0, "C:\\Paint\\mspaint.exe", "C:\\Paint\\mspaint.exe,1"},
+        {0, nullptr, "MSPAINT.EXE,1"},
+    };
+    for (const auto &c : cases) {
+        Facts.CoolIconsAvailable = c.cool;
+        if (c.server != nullptr)
+            SetRegString(HKEY_CLASSES_ROOT, kPaintServer, nullptr, c.server);
+        else
+            DeleteValue(HKEY_CLASSES_ROOT, kPaintServer, nullptr);
+        SetRegString(HKEY_CLASSES_ROOT, kTestBmpIcon, nullptr, "\"%1\"");
+        SetRegString(HKEY_CLASSES_ROOT, "cplfile\\DefaultIcon", nullptr, "%1");
+        ResetSettings();
+        ASSERT_NE(nullptr, OpenPage());
+        EXPECT_EQ(BST_CHECKED, State(IDC_IS_BMPIMAGE));
+        EXPECT_EQ(BST_CHECKED, State(IDC_IS_CPLICONS));
+        Click(IDC_IS_BMPIMAGE);
+        Click(IDC_IS_CPLICONS);
+        EXPECT_TRUE(Apply());
+        EXPECT_EQ(c.expected, GetRegString(HKEY_CLASSES_ROOT, kTestBmpIcon, nullptr)) << c.expected;
+        EXPECT_EQ("C:\\windows\\system\\shell32.dll,-154",
+                  GetRegString(HKEY_CLASSES_ROOT, "cplfile\\DefaultIcon", nullptr));
+        EXPECT_EQ(nullptr, Settings.BmpIconBackup) << "\"%1\" is never a backup";
+        ASSERT_NE(nullptr, Settings.BmpClassBackup);
+        EXPECT_STREQ(kTestBmpClass, Settings.BmpClassBackup);
+    }
+}
+
+TEST_F(IconSettingsTest, EmptyBitmapIconWritesNothingYetAsksForRefresh)
+{
+    SetRegString(HKEY_CLASSES_ROOT, ".bmp", nullptr, kTestBmpClass);
+    SetRegString(HKEY_CLASSES_ROOT, kTestBmpIcon, nullptr, "");
+    ASSERT_NE(nullptr, OpenPage());
+    Click(IDC_IS_BMPIMAGE);
+    EXPECT_TRUE(Apply());
+    EXPECT_EQ("", GetRegString(HKEY_CLASSES_ROOT, kTestBmpIcon, nullptr));
+    EXPECT_EQ(nullptr, Settings.BmpIconBackup);
+
+    // Without any .bmp class the box is off and disabled.
+    SetRegString(HKEY_CLASSES_ROOT, ".bmp", nullptr, "");
+    ASSERT_NE(nullptr, OpenPage());
+    EXPECT_FALSE(Enabled(IDC_IS_BMPIMAGE));
+}
+
+TEST(FolderVerb, CommandQuotesAProgramPathWithBlanksAndIsKnownAgain)
+{
+    const struct {
+        const char *program;
+        const char *command;
+    } cases[] = {
+        {"C:\\Program Files\\Tilefox\\TILEFOX.EXE", "\"C:\\Program Files\\Tilefox\\TILEFOX.EXE\" /ChgIcon %1"},
+        {"  C:\\TOOLS\\TILEFOX.EXE ", "C:\\TOOLS\\TILEFOX.EXE /ChgIcon %1"},
+    };
+    char command[COMMAND_BUFFER];
+    for (const auto &c : cases) {
+        ASSERT_TRUE(FormFolderVerbCommand(c.program, command)) << c.program;
+        EXPECT_STREQ(c.command, command);
+    }
+    EXPECT_FALSE(FormFolderVerbCommand("   ", command));
+
+    const char program[] = "C:\\Program Files\\Tilefox\\TILEFOX.EXE";
+    const struct {
+        const char *command;
+        BOOL own;
+    } reads[] = {
+        {"\"C:\\Program Files\\Tilefox\\TILEFOX.EXE\" /ChgIcon %1", TRUE},
+        {"c:\\program files\\tilefox\\tilefox.exe /ChgIcon %1", TRUE},
+        {"C:\\Program Files\\Tilefox\\TILEFOX.EXE2 /ChgIcon %1", FALSE},
+        {"C:\\Program Files\\Tilefox\\TILEFOX.EXE", FALSE},     // no longer than the path + 1
+    };
+    for (const auto &r : reads)
+        EXPECT_EQ(r.own, IsOwnFolderVerb(r.command, program)) << r.command;
+}
+
+TEST_F(IconSettingsTest, FolderVerbIsRegisteredOnlyUnderTheIntegratedShell)
+{
+    char program[MAX_PATH];
+    GetModuleFileNameA(nullptr, program, MAX_PATH);
+    char expected[COMMAND_BUFFER];
+    ASSERT_TRUE(FormFolderVerbCommand(program, expected));
+
+    Facts.IntegratedShell = 1;
+    ASSERT_NE(nullptr, OpenPage());
+    EXPECT_TRUE(Enabled(IDC_IS_FOLDERVERB));
+    EXPECT_FALSE(Enabled(IDC_IS_BROWSESETTING));
+    Click(IDC_IS_FOLDERVERB);
+    EXPECT_TRUE(Enabled(IDC_IS_BROWSESETTING));
+    EXPECT_FALSE(Apply());
+    EXPECT_EQ(expected, GetRegString(HKEY_CLASSES_ROOT, kCommandKey, nullptr));
+    EXPECT_FALSE(GetRegString(HKEY_CLASSES_ROOT, kVerbKey, nullptr).empty());
+
+    ASSERT_NE(nullptr, OpenPage());
+    EXPECT_EQ(BST_CHECKED, State(IDC_IS_FOLDERVERB));
+    EXPECT_TRUE(Enabled(IDC_IS_BROWSESETTING));
+
+    // Without the integrated shell the page removes the program's own verb at once.
+    Facts.IntegratedShell = 0;
+    ASSERT_NE(nullptr, OpenPage());
+    EXPECT_FALSE(Enabled(IDC_IS_FOLDERVERB));
+    EXPECT_EQ(BST_UNCHECKED, State(IDC_IS_FOLDERVERB));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kVerbKey));
+
+    // Another program's verb stays.
+    SetRegString(HKEY_CLASSES_ROOT, kCommandKey, nullptr, "C:\\Other\\OTHER.EXE /ChgIcon %1");
+    ASSERT_NE(nullptr, OpenPage());
+    EXPECT_EQ("C:\\Other\\OTHER.EXE /ChgIcon %1", GetRegString(HKEY_CLASSES_ROOT, kCommandKey, nullptr));
+}
+
+std::string StartupShortcutPath()
+{
+    LPITEMIDLIST folder = nullptr;
+    char path[MAX_PATH] = "";
+    if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_STARTUP, &folder)) || folder == nullptr)
+        return "";
+    BOOL found = SHGetPathFromIDListA(folder, path);
+    CoTaskMemFree(folder);
+    return found ? std::string(path) + "\\" + LoadText(IDS_LABELSHORTCUT) + ".lnk" : "";
+}
+
+TEST_F(IconSettingsTest, TransparentLabelsComeBackAtLogOnThroughAStartupShortcut)
+{
+    std::string link = StartupShortcutPath();
+    if (link.empty() || GetFileAttributesA(link.substr(0, link.rfind('\\')).c_str()) == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "no Startup folder in this prefix";
+    ASSERT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(link.c_str())) << "left over from an earlier run";
+
+    ASSERT_NE(nullptr, OpenPage());
+    EXPECT_EQ(BST_UNCHECKED, State(IDC_IS_TRANSPARENT)) << "no desktop list view here";
+    Click(IDC_IS_TRANSPARENT);
+    EXPECT_FALSE(Apply());
+    DWORD attributes = GetFileAttributesA(link.c_str());
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, attributes);
+
+    Click(IDC_IS_TRANSPARENT);
+    Apply();
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(link.c_str()));
+    DeleteFileA(link.c_str());
+}
+
+TEST(LabelGate, OldCommonControlsDisableTransparency)
+{
+    const struct {
+        DWORD high;
+        DWORD low;
+        BOOL supported;
+    } cases[] = {
+        {0x00030032, 0x00000000, FALSE}, {0x00040000, 0x03B60000, FALSE},    // 4.00.950
+        {0x00040000, 0x03B80000, TRUE},  {0x00040046, 0x00000000, TRUE},     // 4.00.952, 4.70
+        {0, 0, FALSE},                                                     // no version record
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(c.supported, LabelTransparencySupported(c.high, c.low)) << std::hex << c.high << "." << c.low;
+}
+
+TEST_F(IconSettingsTest, CacheDeletionAsksFirst)
+{
+    char path[MAX_PATH];
+    ASSERT_TRUE(FormIconCachePath(path));
+    DeleteFileA(path);
+    ASSERT_NE(nullptr, OpenPage());
+    EXPECT_FALSE(Enabled(IDC_IS_DELETECACHE)) << "no cache file";
+
+    WriteFileText(path, "cache");
+    SetFileAttributesA(path, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY);
+    ASSERT_NE(nullptr, OpenPage());
+    ASSERT_TRUE(Enabled(IDC_IS_DELETECACHE));
+
+    g_boxTexts.clear();
+    g_answer = IDCANCEL;
+    UINT_PTR timer = SetTimer(nullptr, 0, 40, AnswerBox);
+    SendMessageA(page_, WM_COMMAND, MAKEWPARAM(IDC_IS_DELETECACHE, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(page_, IDC_IS_DELETECACHE)));
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(path)) << "Cancel deletes nothing";
+    EXPECT_TRUE(Enabled(IDC_IS_DELETECACHE));
+    ASSERT_EQ(1u, g_boxTexts.size());
+    EXPECT_NE(std::string::npos, g_boxTexts[0].find(path));
+
+    g_answer = IDOK;
+    SendMessageA(page_, WM_COMMAND, MAKEWPARAM(IDC_IS_DELETECACHE, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(page_, IDC_IS_DELETECACHE)));
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(path));
+    EXPECT_FALSE(Enabled(IDC_IS_DELETECACHE));
+    EXPECT_EQ(3u, g_boxTexts.size()) << "the question, then the report";
+    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(path);
+}
+
+}  // namespace
