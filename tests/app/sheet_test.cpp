@@ -251,20 +251,8 @@ protected:
             registration_ = registerProc(listener_, 0x0001 | 0x0002 | 0x1000, SHCNE_ASSOCCHANGED, kNotifyMessage, 1,
                                          &entry);
 
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        std::string tool = TestBinDir() + "progman_standin.exe";
-        if (CreateProcessA(tool.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &tool_)) {
-            for (int i = 0; i < 100 && desktop_ == nullptr; ++i) {
-                PumpMessages(50);
-                HWND found = FindWindowA("Progman", nullptr);
-                DWORD process = 0;
-                if (found != nullptr)
-                    GetWindowThreadProcessId(found, &process);
-                if (process == tool_.dwProcessId)
-                    desktop_ = found;
-            }
-        }
+        standIn_.Start();
+        desktop_ = standIn_.Desktop();
     }
 
     void TearDown() override
@@ -276,14 +264,6 @@ protected:
                 deregister(registration_);
         }
         DestroyWindow(listener_);
-        if (tool_.hProcess != nullptr) {
-            if (desktop_ != nullptr)
-                PostMessageA(desktop_, WM_CLOSE, 0, 0);
-            if (WaitForSingleObject(tool_.hProcess, 5000) != WAIT_OBJECT_0)
-                TerminateProcess(tool_.hProcess, 0);
-            CloseHandle(tool_.hProcess);
-            CloseHandle(tool_.hThread);
-        }
     }
 
     // What reached the shell since the last call.
@@ -305,7 +285,7 @@ protected:
     SavedRegistry saved_;
     HWND listener_ = nullptr;
     ULONG registration_ = 0;
-    PROCESS_INFORMATION tool_ = {};
+    StandInDesktop standIn_;
     HWND desktop_ = nullptr;
 };
 

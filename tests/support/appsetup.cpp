@@ -22,7 +22,6 @@ AppSetup::AppSetup(const char *tag)
     CopyText(App.Caption, LoadText(IDS_CAPTION), sizeof App.Caption);
     App.DefaultBrowseLocation = nullptr;
     App.InstanceWindow = nullptr;
-    Facts.SystemDirPath = nullptr;
     UseSystemDir(nullptr);
     Facts.PlusMode = 0;
     ClearCopiedIcon();
@@ -37,7 +36,8 @@ AppSetup::~AppSetup()
     for (HWND &list : Lists.TabLists)
         list = nullptr;
     ClearCopiedIcon();
-    FreeAppText(&Facts.SystemDirPath);
+    if (Facts.SystemDirPath == systemDir_)
+        FreeAppText(&Facts.SystemDirPath);
     FreeAppText(&App.DefaultBrowseLocation);
     FreeRegistryBackups();
     // Drop the profile cache before the file goes.
@@ -55,8 +55,9 @@ void AppSetup::UseSystemDir(const char *folder)
         CopyText(path, folder, MAX_PATH);
     else
         GetSystemDirectoryA(path, MAX_PATH);
-    FreeAppText(&Facts.SystemDirPath);
-    Facts.SystemDirPath = DupString(AddBackslash(path));
+    if (systemDir_ != nullptr && Facts.SystemDirPath == systemDir_)
+        FreeAppText(&Facts.SystemDirPath);
+    systemDir_ = Facts.SystemDirPath = DupString(AddBackslash(path));
 }
 
 HWND AppSetup::OpenSheet(int startTab, const ContentPage *pages)

@@ -30,6 +30,7 @@ public:
 private:
     std::string dir_;
     HWND sheet_ = nullptr;
+    char *systemDir_ = nullptr;   // the frame frees it with the sheet
     AppState savedApp_;
     SettingsState savedSettings_;
     StartupFacts savedFacts_;

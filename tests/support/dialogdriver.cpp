@@ -39,8 +39,11 @@ void DialogScript::Tick()
     seen_ = true;
     if (GetTickCount() - started_ > GIVE_UP_MS) {
         timedOut_ = true;
-        if (HWND box = FindOwnedPopup(dialog))
+        EndMenu();
+        if (HWND box = FindOwnedPopup(dialog)) {
+            PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
             PostMessageA(box, WM_COMMAND, IDOK, 0);
+        }
         PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     } else if (steps_[next_](dialog)) {
         ++next_;

@@ -59,3 +59,38 @@ void MakeShortcut(const std::string &link, const std::string &target)
     shellLink->Release();
     CoUninitialize();
 }
+
+HWND StandInDesktop::Start()
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    std::string tool = TestBinDir() + "progman_standin.exe";
+    if (!CreateProcessA(tool.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &tool_))
+        return nullptr;
+    for (int i = 0; i < 100 && list_ == nullptr; ++i) {
+        PumpMessages(50);
+        HWND found = FindWindowA("Progman", nullptr);
+        DWORD process = 0;
+        if (found != nullptr)
+            GetWindowThreadProcessId(found, &process);
+        if (process == tool_.dwProcessId) {
+            desktop_ = found;
+            list_ = GetWindow(GetWindow(desktop_, GW_CHILD), GW_CHILD);
+        }
+    }
+    return list_;
+}
+
+void StandInDesktop::Stop()
+{
+    if (tool_.hProcess == nullptr)
+        return;
+    if (desktop_ != nullptr)
+        PostMessageA(desktop_, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(tool_.hProcess, 5000) != WAIT_OBJECT_0)
+        TerminateProcess(tool_.hProcess, 0);
+    CloseHandle(tool_.hProcess);
+    CloseHandle(tool_.hThread);
+    tool_ = {};
+    desktop_ = list_ = nullptr;
+}

@@ -24,6 +24,28 @@ private:
     HWND window_;
 };
 
+// The stand-in desktop (tools/progman_standin.cpp) in a process of its own, as Explorer is: a
+// "Progman" window, its view and list view; the top window's text logs the keys and focus
+// changes they get. Closed when it goes.
+class StandInDesktop {
+public:
+    StandInDesktop() = default;
+    ~StandInDesktop() { Stop(); }
+    StandInDesktop(const StandInDesktop &) = delete;
+    StandInDesktop &operator=(const StandInDesktop &) = delete;
+    // Starts it and waits for its list view, which appears after the top window; the list view,
+    // or null.
+    HWND Start();
+    void Stop();
+    HWND Desktop() const { return desktop_; }
+    HWND List() const { return list_; }
+
+private:
+    PROCESS_INFORMATION tool_ = {};
+    HWND desktop_ = nullptr;
+    HWND list_ = nullptr;
+};
+
 std::string WindowText(HWND window);
 std::string DlgItemText(HWND dialog, int id);
 // A shell link at link that points to target.
