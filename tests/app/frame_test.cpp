@@ -23,6 +23,7 @@
 #include "lists/listpage.h"
 #include "shellglue/startfacts.h"
 #include "shellglue/paths.h"
+#include "shellglue/shellkeys.h"
 #include "support/appsetup.h"
 #include "support/dialogdriver.h"
 
@@ -326,11 +327,11 @@ TEST_F(StartupFileTest, ThemeFileIsImportedAfterAllListsAreFilled)
 // With the real pages: the icons reach the lists and the sheet shows the first loaded row's tab.
 TEST_F(StartupFileTest, StartupThemeLoadsIntoTheLists)
 {
-    std::string theme = dir_ + "\\desk.theme";
+    std::string theme = app_.Dir() + "\\desk.theme";
     std::string icon = FixturePath("icons12.dll") + ",3";
-    WriteFileText(theme, "[SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Icons]\r\n4=" + icon +
-                             "\r\n5=" + dir_ + "\\none.ico\r\n");
+    WriteFileText(theme, "[" SHELL_ICONS_KEY "]\r\n4=" + icon + "\r\n5=" + app_.Dir() + "\\none.ico\r\n");
     AdoptCopiedIcon(DupString(theme.c_str()));
+    DialogScript script({AnswerThisBox(IDOK, &g_boxText)}, FindProgramBox);
     ASSERT_NE(nullptr, Open(0, ProgramContentPages));
     PumpMessages(500);
     EXPECT_EQ(Ansi(u8"ﾃｰﾏﾌｧｲﾙから、1個のｱｲｺﾝを読み込みました。\n(読み込みに失敗したｱｲｺﾝ数: 1)"), g_boxText);

@@ -105,7 +105,7 @@ TEST_F(ThemeImportTest, TokensAndResolutionWithAndWithoutThemesFolder)
             {"22", "%windir%" + systemUnderWindows + "shell32.dll,-154", sysdir + "shell32.dll,-154"},
             {"23", themeDir_ + "\\a.ico" + std::string(300, ' ') + "x", ""},
         };
-        std::string text = "[SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Icons]\r\n";
+        std::string text = "[" SHELL_ICONS_KEY "]\r\n";
         for (const TokenCase &c : cases)
             text += std::string(c.key) + "=" + c.value + "\r\n";
         std::string theme = WriteTheme("tokens.theme", text);
@@ -191,7 +191,7 @@ TEST_F(ThemeImportTest, ReimportAfterApplyCountsButLeavesRowsUnchanged)
     shellIcons.Keep("97");
     std::string theme = WriteTheme(
         "again.theme", std::string("[CLSID\\") + fakeClass + "\\DefaultIcon]\r\nDefaultValue=%folder%lib.dll,3\r\n"
-                           "[SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Icons]\r\n"
+                           "[" SHELL_ICONS_KEY "]\r\n"
                            "97=%folder%a.ico\r\n");
     ThemeSheet sheet;
     HWND desktop = sheet.List(TAB_DESKTOP);
@@ -222,7 +222,7 @@ TEST_F(ThemeImportTest, ReimportAfterApplyCountsButLeavesRowsUnchanged)
 TEST_F(ThemeImportTest, SwitchesToTheFirstLoadedTabOnlyAndSelectsFirstRows)
 {
     std::string theme = WriteTheme(
-        "tabs.theme", "[SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Icons]\r\n"
+        "tabs.theme", "[" SHELL_ICONS_KEY "]\r\n"
                       "3=%folder%lib.dll,1\r\n5=%folder%lib.dll,2\r\n8=%folder%missing.ico\r\n"
                       "9=%folder%lib.dll,4\r\n");
     struct TabCase {
