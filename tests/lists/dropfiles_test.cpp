@@ -15,7 +15,6 @@
 #include "support/testing.h"
 #include "themehost.h"
 
-using namespace listhost;
 using namespace themehost;
 
 namespace {

@@ -11,7 +11,7 @@
 
 #include "common/sheetgdi.h"
 #include "shellglue/startfacts.h"
-#include "listhost.h"
+#include "support/listhost.h"
 #include "support/dialogdriver.h"
 
 namespace themehost {
@@ -83,7 +83,7 @@ public:
     const std::vector<int> &Switches() const { return Record().Switches; }
 
 private:
-    listhost::ListHost host_;
+    ListHost host_;
     HWND pages_[LIST_TAB_COUNT] = {};
 };
 
