@@ -19,6 +19,7 @@
 #include "picker/pickerstate.h"
 #include "shellglue/oldsizes.h"
 #include "shellglue/paths.h"
+#include "support/appsetup.h"
 #include "support/dialogdriver.h"
 
 namespace {
@@ -59,20 +60,8 @@ int FileIconCount(const std::string &file)
 
 class ChangeIconTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        Settings.DialogRows = 4;
-        Settings.DialogAnimation = 0;
-        Settings.HookComDlg = 0;
-        mode_ = PICK_ORDINARY;
-        Facts.SystemDirPath = DupString(SystemFile("").c_str());
-    }
-    void TearDown() override
-    {
-        FreeAppText(&Facts.SystemDirPath);
-        ClearCopiedIcon();
-        PumpMessages(20);
-    }
+    // The built-in options (four rows, the system's own open-file dialog) without the animation.
+    void SetUp() override { Settings.DialogAnimation = 0; }
 
     // Opens the dialog on location with the steps; returns the buffer afterwards.
     std::string Run(const std::string &location, std::vector<Step> steps, const char *suffix = nullptr,
@@ -90,6 +79,7 @@ protected:
         return buffer;
     }
 
+    AppSetup app_{"picker"};
     PickMode mode_ = PICK_ORDINARY;
 };
 
