@@ -16,6 +16,7 @@
 #include "ids.h"
 #include "picker/changeicon.h"
 #include "shellglue/paths.h"
+#include "support/appsetup.h"
 #include "support/dialogdriver.h"
 
 namespace {
@@ -135,11 +136,9 @@ class OpenFileExtension : public testing::Test {
 protected:
     void SetUp() override
     {
-        saved_ = Settings;
-        Settings.DialogRows = 4;
         Settings.DialogAnimation = 0;
         Settings.HookComDlg = 1;
-        dir_ = MakeTempDir("ofext");
+        dir_ = app_.Dir();
         library_ = dir_ + "\\icons100.dll";
         CopyFileA(FixturePath("icons100.dll").c_str(), library_.c_str(), FALSE);
         CreateDirectoryA((dir_ + "\\sub").c_str(), nullptr);
@@ -147,14 +146,7 @@ protected:
         // Browse starts in the current directory.
         SetCurrentDirectoryA(dir_.c_str());
     }
-    void TearDown() override
-    {
-        SetCurrentDirectoryA(savedDir_);
-        Settings = saved_;
-        ClearCopiedIcon();
-        PumpMessages(20);
-        RemoveTree(dir_);
-    }
+    void TearDown() override { SetCurrentDirectoryA(savedDir_); }
 
     // Runs the Change Icon dialog on icons12.dll through the steps; returns its result.
     INT_PTR Run(std::vector<Step> steps, char *buffer)
@@ -183,7 +175,7 @@ protected:
         };
     }
 
-    SettingsState saved_;
+    AppSetup app_{"ofext"};
     std::string dir_;
     std::string library_;
     char savedDir_[MAX_PATH];
