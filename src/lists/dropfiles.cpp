@@ -1,11 +1,10 @@
-#include "lists/listcommands.h"
+#include "lists/dropfiles.h"
 
 #include <shellapi.h>
 
 #include "common/options.h"
 #include "ids.h"
 #include "lists/iconentry.h"
-#include "lists/listpage.h"
 #include "lists/themeimport.h"
 #include "picker/changeicon.h"
 #include "shellglue/iconlocation.h"
@@ -27,7 +26,8 @@ static int DropTargetRow(HWND list, HWND preview, POINT point)
         row = 0;
     if (SendMessageA(list, LB_GETCURSEL, 0, 0) != row) {
         SendMessageA(list, LB_SETCURSEL, row, 0);
-        RefreshPreview(list);
+        // As a click would: the page shows the new selection in its preview.
+        SendMessageA(GetParent(list), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), LBN_SELCHANGE), LPARAM(list));
     }
     return row;
 }

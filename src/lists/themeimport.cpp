@@ -7,8 +7,6 @@
 #include "common/texts.h"
 #include "ids.h"
 #include "lists/iconentry.h"
-#include "lists/listcommands.h"
-#include "lists/listpage.h"
 #include "shellglue/handles.h"
 #include "shellglue/paths.h"
 #include "shellglue/registry.h"

@@ -4,6 +4,13 @@
 
 #include <windows.h>
 
+// The theme files that are imported rather than turned into an icon: not a folder, and the
+// extension ".themi", ".theme" or ".motif".
+int IsThemeFile(const char *path);
+// Imports every icon the theme names into the five lists as pending changes.
+// (failed << 16) | (loaded & 0xFFFF)
+DWORD ImportThemeFile(const char *path);
+
 // value (LOCATION_BUFFER bytes) holds a path as a theme file writes it and receives the icon
 // location it names. themeFolder is the theme file's folder, themesFolder the installed
 // themes folder or null; neither ends with a separator. 1 when value now names a file with a
