@@ -25,7 +25,7 @@
 #include "shellglue/paths.h"
 #include "shellglue/shellkeys.h"
 #include "support/appsetup.h"
-#include "support/dialogdriver.h"
+#include "support/dialogsteps.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "picker/changeicon.h"
 #include "picker/pickerstate.h"
 #include "support/appsetup.h"
-#include "support/dialogdriver.h"
+#include "support/dialogsteps.h"
 #include "support/listhost.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "lists/iconentry.h"
 #include "lists/properties.h"
 #include "shellglue/shellkeys.h"
-#include "support/dialogdriver.h"
+#include "support/dialogsteps.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 #include "shellglue/oldsizes.h"
 #include "shellglue/paths.h"
 #include "support/appsetup.h"
-#include "support/dialogdriver.h"
+#include "support/dialogsteps.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "picker/changeicon.h"
 #include "shellglue/paths.h"
 #include "support/appsetup.h"
-#include "support/dialogdriver.h"
+#include "support/dialogsteps.h"
 
 namespace {
 

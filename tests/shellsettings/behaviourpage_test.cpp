@@ -13,7 +13,7 @@
 #include "ids.h"
 #include "shellglue/paths.h"
 #include "shellsettings/behaviourpage.h"
-#include "support/dialogdriver.h"
+#include "support/dialogsteps.h"
 
 namespace {
 

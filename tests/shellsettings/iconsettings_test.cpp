@@ -20,7 +20,7 @@
 #include "shellsettings/iconsettings.h"
 #include "shellsettings/redraw.h"
 #include "support/appsetup.h"
-#include "support/dialogdriver.h"
+#include "support/dialogsteps.h"
 #include "support/listhost.h"
 
 namespace {

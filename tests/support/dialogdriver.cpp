@@ -1,4 +1,4 @@
-#include "support/dialogdriver.h"
+#include "support/dialogsteps.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@ static void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD)
         g_script->Tick();
 }
 
-DialogScript::DialogScript(std::vector<Step> steps, DialogFinder find)
+DialogScript::DialogScript(std::vector<DialogStep> steps, DialogFinder find)
     : steps_(std::move(steps)), find_(std::move(find)), started_(GetTickCount())
 {
     g_script = this;
@@ -30,7 +30,7 @@ DialogScript::~DialogScript()
 void DialogScript::Tick()
 {
     // A step that pumps messages must not run the next one from inside itself.
-    if (running_ || timedOut_ || next_ >= steps_.size())
+    if (running_ || timedOut_ || (next_ >= steps_.size() && !cancelLeftOpen_))
         return;
     HWND dialog = find_();
     if (dialog == nullptr)
@@ -45,8 +45,16 @@ void DialogScript::Tick()
             PostMessageA(box, WM_COMMAND, IDOK, 0);
         }
         PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-    } else if (steps_[next_](dialog)) {
-        ++next_;
+    } else if (next_ < steps_.size()) {
+        if (steps_[next_](dialog))
+            ++next_;
+    } else {
+        leftOpen_ = true;
+        if (HWND box = FindOwnedPopup(dialog)) {
+            ADD_FAILURE() << "unanswered box: " << Utf8(BoxText(box));
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+        }
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     }
     running_ = false;
 }

@@ -1,7 +1,8 @@
 // Drives a modal dialog (or message box) from a thread timer: the timer fires inside the
 // dialog's own modal loop, finds the dialog and runs the script's next step on it. A step
 // returns false to be tried again on the next tick; steps that may open a box post their
-// action, so that the next step can find and answer the box.
+// action, so that the next step can find and answer the box. The steps are in
+// support/dialogsteps.h (support/dialogscript.h has the folder tests' own).
 #ifndef TILEFOX_TESTS_SUPPORT_DIALOGDRIVER_H
 #define TILEFOX_TESTS_SUPPORT_DIALOGDRIVER_H
 
@@ -14,13 +15,13 @@
 #include "support/probes.h"
 #include "support/testing.h"
 
-using Step = std::function<bool(HWND dialog)>;
+using DialogStep = std::function<bool(HWND dialog)>;
 using DialogFinder = std::function<HWND()>;
 
 // Runs while it lives; one at a time. After 20 seconds it gives up and cancels the dialog.
 class DialogScript {
 public:
-    DialogScript(std::vector<Step> steps, DialogFinder find);
+    DialogScript(std::vector<DialogStep> steps, DialogFinder find);
     ~DialogScript();
     DialogScript(const DialogScript &) = delete;
     DialogScript &operator=(const DialogScript &) = delete;
@@ -29,17 +30,22 @@ public:
     bool Finished() const { return next_ == steps_.size() && !timedOut_; }
     size_t NextStep() const { return next_; }
     bool TimedOut() const { return timedOut_; }
+    // A dialog still there after the last step is cancelled (its box answered) and reported.
+    void CancelLeftOpen() { cancelLeftOpen_ = true; }
+    bool LeftOpen() const { return leftOpen_; }
 
     void Tick();
 
 private:
-    std::vector<Step> steps_;
+    std::vector<DialogStep> steps_;
     DialogFinder find_;
     size_t next_ = 0;
     DWORD started_;
     bool seen_ = false;
     bool timedOut_ = false;
     bool running_ = false;
+    bool cancelLeftOpen_ = false;
+    bool leftOpen_ = false;
     UINT_PTR timer_;
 };
 
@@ -51,14 +57,5 @@ HWND FindOwnedPopup(HWND dialog);
 std::string BoxText(HWND box);
 // The pop-up menu on screen, or null.
 HWND FindPopupMenu();
-
-// Steps.
-Step Press(int id);
-Step Check(std::function<void(HWND)> check);
-Step Type(std::string text);
-// Waits for a box owned by the dialog, checks its text and answers it.
-Step AnswerBox(std::string expected, int button = IDOK);
-// The dialog is a message box: keeps its text and presses the button.
-Step AnswerThisBox(int button, std::string *text);
 
 #endif
