@@ -12,6 +12,7 @@
 #include "common/pump.h"
 #include "common/sheetgdi.h"
 #include "common/texts.h"
+#include "drives/drivepanel.h"
 #include "ids.h"
 #include "lists/listcommands.h"
 #include "lists/listpage.h"
@@ -194,6 +195,9 @@ static INT_PTR OnInitDialog(HWND page)
         LONG exStyle = GetWindowLongA(content, GWL_EXSTYLE);
         SetWindowLongA(content, GWL_EXSTYLE, exStyle | pageExStyle);
     }
+    // The Drive tab's list page keeps the drive panel at its bottom once it is there.
+    if (Sheet.TabDialogs[TAB_DRIVE] != nullptr && pages[TAB_DRIVE].Procedure == IconListPage)
+        CreateDrivePanel(Sheet.TabDialogs[TAB_DRIVE]);
     SendMessageA(sheet, UM_SETCHANGED, 0, 0);
     return TRUE;
 }
