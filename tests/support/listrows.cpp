@@ -1,6 +1,6 @@
 #include "support/listrows.h"
 
-#include "lists/listcommands.h"
+#include "lists/iconentry.h"
 #include "support/listhost.h"
 
 std::vector<RowText> ReadRows(HWND list)
@@ -47,11 +47,7 @@ std::vector<RowText> FillRows(ListHost &host, int tab, void (*fill)(HWND list))
 
 int ChangeRow(HWND list, int row, const char *location)
 {
-    AdoptCopiedIcon(DupString(location));
-    SendMessageA(list, LB_SETCURSEL, row, 0);
-    RunListCommand(list, IDM_PASTE, FALSE);
-    const IconEntry *entry = GetEntry(list, row);
-    return entry != nullptr && lstrcmpA(entry->CurrentLocation, location) == 0;
+    return ChangeEntryLocation(list, row, location, STATE_CHANGED);
 }
 
 std::string ClassKey(const std::string &classText, const char *tail)

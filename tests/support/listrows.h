@@ -19,7 +19,7 @@ std::vector<RowText> FillRows(class ListHost &host, int tab, void (*fill)(HWND l
 const RowText *FindRow(const std::vector<RowText> &rows, const std::string &key);
 // The row whose registry key is key (case ignored), or -1.
 int RowOfKey(HWND list, const char *key);
-// Changes a row's current location as a paste onto it does; 1 when the row took it.
+// Gives a row a new location as the commands do (ChangeEntryLocation); 1 when it took it.
 int ChangeRow(HWND list, int row, const char *location);
 
 // A class key under Software\Classes\CLSID, and one made with an optional title and
