@@ -168,6 +168,31 @@ void InitSheet(HWND sheet)
 
 // --- page procedure ---------------------------------------------------------------------------
 
+// Creates a tab's content dialog once, with the frame page's styles and in its place.
+static HWND CreateContent(HWND sheet, int tab)
+{
+    if (Sheet.TabDialogs[tab] != nullptr)
+        return Sheet.TabDialogs[tab];
+    const ContentPage *pages = Sheet.ContentPages != nullptr ? Sheet.ContentPages : ProgramContentPages;
+    // Each content dialog learns its tab from its creation parameter.
+    HWND content = CreateDialogParamA(AppInstance(), MAKEINTRESOURCEA(pages[tab].Template), sheet,
+                                      pages[tab].Procedure, tab);
+    Sheet.TabDialogs[tab] = content;
+    if (content == nullptr)
+        return nullptr;
+    LONG style = GetWindowLongA(content, GWL_STYLE);
+    SetWindowLongA(content, GWL_STYLE, (style | Sheet.PageStyle) & ~WS_DISABLED);
+    LONG exStyle = GetWindowLongA(content, GWL_EXSTYLE);
+    SetWindowLongA(content, GWL_EXSTYLE, exStyle | Sheet.PageExStyle);
+    if (Sheet.ContentPlaced) {
+        // Made after the sheet placed its pages: out of sight until its tab is shown.
+        const RECT &place = Sheet.ContentPlace;
+        SetWindowPos(content, HWND_BOTTOM, place.left, place.top, place.right, place.bottom,
+                     SWP_NOACTIVATE | SWP_HIDEWINDOW);
+    }
+    return content;
+}
+
 static INT_PTR OnInitDialog(HWND page)
 {
     if (Sheet.ContentCreated)
@@ -180,20 +205,14 @@ static INT_PTR OnInitDialog(HWND page)
     HWND sheet = GetParent(page);
     InitSheet(sheet);
 
-    LONG pageStyle = GetWindowLongA(page, GWL_STYLE);
-    LONG pageExStyle = GetWindowLongA(page, GWL_EXSTYLE);
+    Sheet.PageStyle = GetWindowLongA(page, GWL_STYLE);
+    Sheet.PageExStyle = GetWindowLongA(page, GWL_EXSTYLE);
     const ContentPage *pages = Sheet.ContentPages != nullptr ? Sheet.ContentPages : ProgramContentPages;
+    // The settings pages come once the sheet shows, unless one of them is the first tab: the
+    // sheet appears sooner.
     for (int tab = 0; tab < TAB_COUNT; ++tab) {
-        // Each content dialog learns its tab from its creation parameter.
-        HWND content = CreateDialogParamA(AppInstance(), MAKEINTRESOURCEA(pages[tab].Template), sheet,
-                                          pages[tab].Procedure, tab);
-        Sheet.TabDialogs[tab] = content;
-        if (content == nullptr)
-            continue;
-        LONG style = GetWindowLongA(content, GWL_STYLE);
-        SetWindowLongA(content, GWL_STYLE, (style | pageStyle) & ~WS_DISABLED);
-        LONG exStyle = GetWindowLongA(content, GWL_EXSTYLE);
-        SetWindowLongA(content, GWL_EXSTYLE, exStyle | pageExStyle);
+        if (tab < LIST_TAB_COUNT || tab == Sheet.CurrentTab)
+            CreateContent(sheet, tab);
     }
     // The Drive tab's list page keeps the drive panel at its bottom once it is there.
     if (Sheet.TabDialogs[TAB_DRIVE] != nullptr && pages[TAB_DRIVE].Procedure == IconListPage)
@@ -208,6 +227,15 @@ static INT_PTR FollowPageOnce(BYTE *done, int x, int y, int width, int height, U
     if (!Sheet.ContentCreated || *done)
         return TRUE;
     *done = 1;
+    if (!(keep & SWP_NOMOVE)) {
+        Sheet.ContentPlace.left = x;
+        Sheet.ContentPlace.top = y;
+    }
+    if (!(keep & SWP_NOSIZE)) {
+        Sheet.ContentPlace.right = width;
+        Sheet.ContentPlace.bottom = height;
+    }
+    Sheet.ContentPlaced = Sheet.FirstMoveDone && Sheet.FirstSizeDone;
     for (HWND content : Sheet.TabDialogs) {
         if (content != nullptr)
             SetWindowPos(content, nullptr, x, y, width, height, keep | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -311,6 +339,8 @@ static INT_PTR OnShowCurrentTab(HWND page)
 {
     HWND sheet = GetParent(page);
     HWND content = ContentOf(Sheet.CurrentTab);
+    if (content == nullptr && Sheet.CurrentTab >= LIST_TAB_COUNT && Sheet.CurrentTab < TAB_COUNT)
+        content = CreateContent(sheet, Sheet.CurrentTab);
     if (content != nullptr)
         SetWindowPos(content, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SetWindowPos(page, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -365,6 +395,10 @@ static INT_PTR OnFillOtherLists(HWND page, LPARAM firstTab)
         HWND content = ContentOf(tab);
         if (tab != firstTab && content != nullptr && IsWindow(content))
             SendMessageA(content, UM_FILLLIST, 0, 0);
+    }
+    for (int tab = LIST_TAB_COUNT; tab < TAB_COUNT; ++tab) {
+        if (IsWindow(sheet))
+            CreateContent(sheet, tab);
     }
     // The settings page reads the shell's settings now that the lists are there.
     HWND settings = ContentOf(TAB_SETTINGS1);

@@ -17,6 +17,10 @@ struct SheetState {
     int CurrentTab;
     HWND TabDialogs[TAB_COUNT];
     BYTE PreviousTab;           // 255 until the first tab was shown
+    LONG PageStyle;             // the frame page's styles, given to every content dialog
+    LONG PageExStyle;
+    RECT ContentPlace;          // where the sheet put the page: left, top, width, height
+    BYTE ContentPlaced;
     BYTE ContentCreated;
     BYTE FirstMoveDone;
     BYTE FirstSizeDone;
