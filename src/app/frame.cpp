@@ -184,6 +184,9 @@ static HWND CreateContent(HWND sheet, int tab)
     SetWindowLongA(content, GWL_STYLE, (style | Sheet.PageStyle) & ~WS_DISABLED);
     LONG exStyle = GetWindowLongA(content, GWL_EXSTYLE);
     SetWindowLongA(content, GWL_EXSTYLE, exStyle | Sheet.PageExStyle);
+    // The Drive tab's list page keeps the drive panel at its bottom once it is there.
+    if (tab == TAB_DRIVE && pages[tab].Procedure == IconListPage)
+        CreateDrivePanel(content);
     if (Sheet.ContentPlaced) {
         // Made after the sheet placed its pages: out of sight until its tab is shown.
         const RECT &place = Sheet.ContentPlace;
@@ -207,16 +210,11 @@ static INT_PTR OnInitDialog(HWND page)
 
     Sheet.PageStyle = GetWindowLongA(page, GWL_STYLE);
     Sheet.PageExStyle = GetWindowLongA(page, GWL_EXSTYLE);
-    const ContentPage *pages = Sheet.ContentPages != nullptr ? Sheet.ContentPages : ProgramContentPages;
-    // The settings pages come once the sheet shows, unless one of them is the first tab: the
-    // sheet appears sooner.
-    for (int tab = 0; tab < TAB_COUNT; ++tab) {
-        if (tab < LIST_TAB_COUNT || tab == Sheet.CurrentTab)
-            CreateContent(sheet, tab);
-    }
-    // The Drive tab's list page keeps the drive panel at its bottom once it is there.
-    if (Sheet.TabDialogs[TAB_DRIVE] != nullptr && pages[TAB_DRIVE].Procedure == IconListPage)
-        CreateDrivePanel(Sheet.TabDialogs[TAB_DRIVE]);
+    // Only the first tab's content is built before the sheet appears; the others follow
+    // while the lists fill, or when their tab is chosen first.
+    if (Sheet.CurrentTab >= 0 && Sheet.CurrentTab < TAB_COUNT)
+        CreateContent(sheet, Sheet.CurrentTab);
+
     SendMessageA(sheet, UM_SETCHANGED, 0, 0);
     return TRUE;
 }
@@ -339,7 +337,7 @@ static INT_PTR OnShowCurrentTab(HWND page)
 {
     HWND sheet = GetParent(page);
     HWND content = ContentOf(Sheet.CurrentTab);
-    if (content == nullptr && Sheet.CurrentTab >= LIST_TAB_COUNT && Sheet.CurrentTab < TAB_COUNT)
+    if (content == nullptr && Sheet.CurrentTab >= 0 && Sheet.CurrentTab < TAB_COUNT)
         content = CreateContent(sheet, Sheet.CurrentTab);
     if (content != nullptr)
         SetWindowPos(content, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -392,7 +390,7 @@ static INT_PTR OnFillOtherLists(HWND page, LPARAM firstTab)
         UpdateWindow(sheet);
         for (int i = 0; i < FILL_PUMP_COUNT; ++i)
             PumpOneMessage();
-        HWND content = ContentOf(tab);
+        HWND content = IsWindow(sheet) ? CreateContent(sheet, tab) : nullptr;
         if (tab != firstTab && content != nullptr && IsWindow(content))
             SendMessageA(content, UM_FILLLIST, 0, 0);
     }
