@@ -353,7 +353,7 @@ static INT_PTR OnShowCurrentTab(HWND page)
     // The tab control changed its selection (and may have swapped its rows) while the sheet
     // did not draw: nothing else would repaint the strip.
     HWND tabs = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
-    if (tabs != nullptr)
+    if (tabs != nullptr && Sheet.PreviousTab != FIRST_SHOW)
         RedrawWindow(tabs, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     KeepFocusOnShownTab(sheet, content);
 
