@@ -4,7 +4,7 @@
 #include "shellglue/handles.h"
 #include "shellglue/paths.h"
 
-enum { EXPAND_BUFFER = 520 };
+enum { EXPAND_BUFFER = 520, SHORT_VALUE = 272 };
 
 char *ReadStringAt(HKEY root, const char *subkey, const char *valueName, bool emptyIsAbsent)
 {
@@ -12,9 +12,13 @@ char *ReadStringAt(HKEY root, const char *subkey, const char *valueName, bool em
     if (!key.Open(root, subkey, KEY_QUERY_VALUE))
         return nullptr;
 
+    // Most values fit a small buffer: one call instead of asking for the size first.
+    char shortValue[SHORT_VALUE];
     DWORD type = 0;
-    DWORD size = 0;
-    if (RegQueryValueExA(key.Get(), valueName, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+    DWORD size = sizeof shortValue - 1;
+    LONG result = RegQueryValueExA(key.Get(), valueName, nullptr, &type, reinterpret_cast<BYTE *>(shortValue),
+                                   &size);
+    if (result != ERROR_SUCCESS && result != ERROR_MORE_DATA)
         return nullptr;
     if (type != REG_SZ && type != REG_EXPAND_SZ)
         return nullptr;
@@ -26,9 +30,12 @@ char *ReadStringAt(HKEY root, const char *subkey, const char *valueName, bool em
     if (block.Get() == nullptr)
         return nullptr;
     DWORD read = size;
-    if (RegQueryValueExA(key.Get(), valueName, nullptr, &type, reinterpret_cast<BYTE *>(block.Get()),
-                         &read) != ERROR_SUCCESS)
+    if (result == ERROR_SUCCESS) {
+        CopyMemory(block.Get(), shortValue, size);
+    } else if (RegQueryValueExA(key.Get(), valueName, nullptr, &type, reinterpret_cast<BYTE *>(block.Get()),
+                                &read) != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) {
         return nullptr;
+    }
     block.Get()[read <= size ? read : size] = '\0';
 
     if (type == REG_EXPAND_SZ)
