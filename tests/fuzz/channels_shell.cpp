@@ -344,8 +344,15 @@ void FeedRegistry(const std::string &input)
         number = ReadRegDword(target.root, target.key, value, 0xC0FFEE);
     }
     if (text != nullptr) {
-        // The block holds what was stored and one more byte: the text ends inside it.
-        if (size_t(lstrlenA(text)) > data.size())
+        // The block holds what the system reports and one more byte: the text ends inside it.
+        // (Wine keeps values in Unicode: a lone lead byte may come back as two bytes.)
+        DWORD reported = 0;
+        HKEY open;
+        if (RegOpenKeyExA(target.root, target.key, 0, KEY_QUERY_VALUE, &open) == ERROR_SUCCESS) {
+            RegQueryValueExA(open, value, nullptr, nullptr, nullptr, &reported);
+            RegCloseKey(open);
+        }
+        if (DWORD(lstrlenA(text)) > reported)
             Fail("ReadRegString ran past the stored value");
         FreeText(&text);
     }
