@@ -57,6 +57,7 @@
 #define IDS_SELECTICON          29
 #define IDS_COPY                30
 #define IDS_PASTEHINT           31
+#define IDS_DRIVEWRITEFAILED    32
 
 /* Texts that are not messages (listtexts.rc): row titles, suffixes, the browse filter */
 #define IDS_SHELLROW_FIRST      200     /* 200-234: the Shell Icons rows, in list order */
@@ -164,6 +165,7 @@
 /* The pages' own questions and reports to the sheet and to themselves */
 #define UM_QUERYCHANGED         1463    /* to the sheet: result = ChangesPending */
 #define UM_ROWUPDATED           1464    /* to a list page: wParam = row, lParam = row now changed */
+#define UM_DRIVESPENDING        1465    /* drive panel to itself, after Apply: a failed write still waits */
 #define UM_ACTIVATEINSTANCE     2025
 #define UM_TAKECOPIEDICON       2026
 

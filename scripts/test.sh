@@ -9,4 +9,5 @@ prefix=$PWD/$build/wineprefix-test
 rm -rf "$prefix"
 WINEBED_OWN_DISPLAY=1 WINEBED_UNMANAGED=1 winebed_start "$prefix"
 trap 'winebed_stop; rm -rf "$prefix"' EXIT
+winebed_isolate_drives "$build/bin"
 ctest --test-dir "$build" --output-on-failure "$@"

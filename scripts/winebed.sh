@@ -70,3 +70,25 @@ winebed_stop() {
     wait "$WINEBED_XVFB_PID" 2>/dev/null || true
   fi
 }
+
+# Test prefix only (call after winebed_start): Wine's drive Z: shows the whole machine. It is
+# pointed at the test programs' folder BINDIR instead, and X: at a throwaway folder of the
+# prefix, marked with TILEFOX.TST, the one drive root that tests may write AUTORUN.INF to.
+winebed_isolate_drives() {
+  local bindir devices drive
+  bindir=$(cd "$1" && pwd)
+  devices=$WINEPREFIX/dosdevices
+  drive=$WINEPREFIX/drive_x
+  mkdir -p "$drive"
+  : >"$drive/TILEFOX.TST"
+  rm -f "$devices/z:" "$devices/x:"
+  ln -s "$bindir" "$devices/z:"
+  ln -s "$drive" "$devices/x:"
+  wine reg add 'HKLM\Software\Wine\Drives' /v x: /d hd /f </dev/null >/dev/null 2>&1
+  # The server reads the drive mappings when it starts. Its service processes are started
+  # again here, with no pipes to inherit, as winebed_start does.
+  wineserver -k </dev/null >/dev/null 2>&1 || true
+  wineserver -w </dev/null >/dev/null 2>&1 || true
+  wineserver -p </dev/null >/dev/null 2>&1
+  wineboot </dev/null >>"$WINEPREFIX/boot.log" 2>&1 || true
+}

@@ -12,9 +12,11 @@
 #include "common/pump.h"
 #include "common/sheetgdi.h"
 #include "common/texts.h"
+#include "drives/drivepanel.h"
 #include "ids.h"
 #include "lists/listcommands.h"
 #include "lists/listpage.h"
+#include "lists/themeimport.h"
 #include "picker/changeicon.h"
 #include "shellglue/iconlocation.h"
 #include "shellglue/oldsizes.h"
@@ -193,6 +195,9 @@ static INT_PTR OnInitDialog(HWND page)
         LONG exStyle = GetWindowLongA(content, GWL_EXSTYLE);
         SetWindowLongA(content, GWL_EXSTYLE, exStyle | pageExStyle);
     }
+    // The Drive tab's list page keeps the drive panel at its bottom once it is there.
+    if (Sheet.TabDialogs[TAB_DRIVE] != nullptr && pages[TAB_DRIVE].Procedure == IconListPage)
+        CreateDrivePanel(Sheet.TabDialogs[TAB_DRIVE]);
     SendMessageA(sheet, UM_SETCHANGED, 0, 0);
     return TRUE;
 }
@@ -370,28 +375,13 @@ static INT_PTR OnImportStartupTheme(HWND page)
 {
     if (CopiedIcon() == nullptr || !IsThemeFile(CopiedIcon()))
         return TRUE;
-    HWND sheet = GetParent(page);
-    char path[MAX_PATH];
-    CopyText(path, CopiedIcon(), MAX_PATH);
+    // A path cut to the buffer would name another file.
+    char path[LOCATION_BUFFER];
+    bool fits = lstrlenA(CopiedIcon()) < LOCATION_BUFFER;
+    CopyText(path, CopiedIcon(), LOCATION_BUFFER);
     ClearCopiedIcon();
-
-    HWND foreground = GetForegroundWindow();
-    SetForegroundWindow(sheet);
-    if (foreground != nullptr && foreground != sheet)
-        RedrawWindow(foreground, nullptr, nullptr,
-                     RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
-    SendMessageA(sheet, WM_SETREDRAW, FALSE, 0);
-    DWORD result = ImportThemeFile(path);
-    SendMessageA(sheet, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(sheet, nullptr, FALSE);
-    if (ContentOf(Sheet.CurrentTab) != nullptr)
-        PostMessageA(ContentOf(Sheet.CurrentTab), UM_ICONSCHANGED, 0, -1);
-
-    char format[TEXT_BUFFER];
-    CopyText(format, LoadText(IDS_THEMEREAD), TEXT_BUFFER);
-    char message[TEXT_BUFFER + 32];
-    wsprintfA(message, format, unsigned(LOWORD(result)), unsigned(HIWORD(result)));
-    MessageBoxA(sheet, message, App.Caption, MB_ICONINFORMATION);
+    if (fits)
+        ImportThemeAndReport(GetParent(page), path);
     return TRUE;
 }
 

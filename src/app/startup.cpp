@@ -7,6 +7,7 @@
 #include "common/desktoplabels.h"
 #include "common/iconclipboard.h"
 #include "common/texts.h"
+#include "folders/foldericon.h"
 #include "ids.h"
 #include "shellglue/paths.h"
 #include "shellglue/registry.h"
@@ -141,9 +142,7 @@ static bool RunFolderIconMode()
     ReadDefaultBrowseSetting(location);
     if (location[0] != '\0')
         App.DefaultBrowseLocation = DupString(location);
-    // The folder-icon change itself is not part of the program yet: this start ends here.
-    (void)anchor;
-    (void)noAnchor;
+    ChangeFolderIcon(noAnchor ? nullptr : &anchor);
     ClearCopiedIcon();
     FreeText(&App.DefaultBrowseLocation);
     FreeText(&Facts.SystemDirPath);

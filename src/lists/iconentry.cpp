@@ -12,6 +12,11 @@ ListsState Lists;
 static const char kClsidPrefix[] = "Software\\Classes\\CLSID\\";
 enum { SHELL_INDEX_MAX = 3 };
 
+HWND ListOfTab(int tab)
+{
+    return tab >= 0 && tab < LIST_TAB_COUNT ? Lists.TabLists[tab] : nullptr;
+}
+
 IconEntry *GetEntry(HWND list, int row)
 {
     if (list == nullptr || row < 0)

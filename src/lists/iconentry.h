@@ -48,6 +48,8 @@ struct ListsState {
 
 extern ListsState Lists;
 
+// The list of a tab (0-4) while its page lives, or null.
+HWND ListOfTab(int tab);
 // The entry of a row, or null.
 IconEntry *GetEntry(HWND list, int row);
 // A new row made of copies of the template's texts, its icons loaded; 0 when anything fails

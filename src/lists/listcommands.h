@@ -1,5 +1,4 @@
-// Commands on list rows: the context menu, change, restore, undo, copy and paste; file drops
-// and theme import.
+// Commands on list rows: the context menu, change, restore, undo, copy and paste.
 #ifndef TILEFOX_LISTCOMMANDS_H
 #define TILEFOX_LISTCOMMANDS_H
 
@@ -34,11 +33,5 @@ BOOL DrawMenuItem(const DRAWITEMSTRUCT *draw);
 // Paints one menu item; usable on any DC.
 void PaintMenuItem(HDC dc, const RECT *item, BOOL selected, const MenuItemRecord *record);
 
-void DropFilesOnList(HWND list, HWND preview, HDROP drop);
-// The theme files that are imported rather than turned into an icon: not a folder, and the
-// extension ".themi", ".theme" or ".motif".
-int IsThemeFile(const char *path);
-// (failed << 16) | (loaded & 0xFFFF)
-DWORD ImportThemeFile(const char *path);
 
 #endif

@@ -6,6 +6,7 @@
 #include "common/sheetgdi.h"
 #include "ids.h"
 #include "lists/catalogues.h"
+#include "lists/dropfiles.h"
 #include "lists/listcommands.h"
 #include "shellglue/paths.h"
 #include "shellglue/startfacts.h"
@@ -20,11 +21,6 @@ int RowIconSize()
 int ListTab(HWND list)
 {
     return static_cast<int>(GetWindowLongA(list, GWL_USERDATA));
-}
-
-HWND ListOfTab(int tab)
-{
-    return tab >= 0 && tab < LIST_TAB_COUNT ? Lists.TabLists[tab] : nullptr;
 }
 
 static HWND PageList(HWND page)

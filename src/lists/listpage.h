@@ -14,8 +14,7 @@ void RefreshPreview(HWND list);
 void ApplyViewMode(HWND list, BOOL scrollToSelection);
 // Tab index (0-4) stored in a list's user data.
 int ListTab(HWND list);
-// The list of a tab (0-4) while its page lives, or null.
-HWND ListOfTab(int tab);
+
 // One row of a list (WM_DRAWITEM); draws on any DC, so it can be tried on a memory DC.
 void DrawListItem(const DRAWITEMSTRUCT *item);
 

@@ -3,7 +3,6 @@
 #include "common/appstate.h"
 #include "common/iconclipboard.h"
 #include "ids.h"
-#include "picker/changeicon.h"
 #include "picker/pickerstate.h"
 #include "shellglue/paths.h"
 
@@ -19,7 +18,7 @@ static HWND Strip(HWND extension)
     return GetDlgItem(extension, IDC_OF_STRIP);
 }
 
-static int Selection(HWND extension)
+static int StripSelection(HWND extension)
 {
     return int(SendMessageA(Strip(extension), LB_GETCURSEL, 0, 0));
 }
@@ -101,7 +100,7 @@ static void OnSelectionChange(HWND extension)
 // open-file dialog has gone: the two messages are posted in that order.
 static void AcceptIcon(HWND extension)
 {
-    int selection = Selection(extension);
+    int selection = StripSelection(extension);
     HWND changeIcon = ChangeIconOf(extension);
     ChangeIconRequest *call = ChangeIconRequestOf(changeIcon);
     if (selection == LB_ERR || call == nullptr) {
@@ -127,7 +126,7 @@ static void OnCopySelectedIcon(HWND extension)
     char path[MAX_PATH];
     ReadSelectedPath(extension, path, true);
     // No selection (-1) is above every count.
-    UINT selection = UINT(Selection(extension));
+    UINT selection = UINT(StripSelection(extension));
     char location[LOCATION_BUFFER];
     if (path[0] != '\0' && selection < UINT(IconCount(path)) && FormLocation(location, path, int(selection)))
         CopyToClipboard(location);
@@ -146,7 +145,7 @@ static INT_PTR OnCommand(HWND extension, int id, int code)
     if (id != IDC_OF_STRIP)
         return FALSE;
     if (code == LBN_SELCHANGE)
-        EnableWindow(GetDlgItem(extension, IDC_OF_SELECT), Selection(extension) != LB_ERR);
+        EnableWindow(GetDlgItem(extension, IDC_OF_SELECT), StripSelection(extension) != LB_ERR);
     else if (code == LBN_DBLCLK)
         AcceptIcon(extension);
     return TRUE;

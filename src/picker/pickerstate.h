@@ -1,11 +1,35 @@
-// The pieces of the Change Icon dialog that the open-file extension and the folder-icon
-// change share with it.
+// The pieces of the Change Icon dialog that its open-file extension shares with it: the call
+// record, the icon grid, placement and animation.
 #ifndef TILEFOX_PICKERSTATE_H
 #define TILEFOX_PICKERSTATE_H
 
 #include <windows.h>
 
-#include "picker/changeicon.h"
+
+enum PickMode : BYTE {
+    PICK_ORDINARY = 0,          // a row's or a drive's icon
+    PICK_COPY = 1,              // the icon of the start-up file, to be copied
+    PICK_FOLDER = 2,            // a folder's icon
+    PICK_FOLDER_RESTORE = 3,    // a folder's icon that can go back to the standard one
+};
+
+struct ChangeIconRequest {
+    PickMode Mode;              // the icon pick mode of this call
+    char *Target;               // caller's buffer, 270 bytes: location in, file shown, choice out
+    int CurrentIndex;           // the icon to select at start; the chosen one after OK
+    const char *TitleSuffix;
+    POINT Anchor;               // where the user clicked; valid when HasAnchor
+    BYTE HasAnchor;
+    int DialogRows;             // grid rows, 1..12
+    int DialogAnimation;        // 0 off, 1..20
+    HWND Owner;
+    // Kept by the dialog while it runs.
+    HWND Dialog;
+    BYTE FocusCheckGuard;       // the file-name check on grid focus must not run inside itself
+};
+
+// The request of a running Change Icon dialog, or null for any other window.
+ChangeIconRequest *ChangeIconRequestOf(HWND dialog);
 
 enum {
     GRID_CELL_WIDTH = 42,

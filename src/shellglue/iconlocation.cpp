@@ -139,6 +139,26 @@ static int ResolveFile(char *buffer, int size, const char *file, bool viaShortcu
     return PutFallback(buffer, size, FALLBACK_DOCUMENT);
 }
 
+static int ReadShortcut(const char *linkPath, char *target, char *iconFile, int *iconIndex);
+
+// The icon a shortcut names for itself, as the shell finds it: environment strings expanded
+// and the file looked up. A file that cannot be found falls back to the fallback icon the
+// shell shows for an unknown picture.
+static int PutShortcutIcon(char *buffer, int size, const char *iconFile, int index)
+{
+    char expanded[MAX_PATH];
+    DWORD needed = ExpandEnvironmentStringsA(iconFile, expanded, MAX_PATH);
+    if (needed == 0 || needed > MAX_PATH)
+        CopyText(expanded, iconFile, MAX_PATH);
+    char found[MAX_PATH];
+    DWORD attributes = SearchFile(expanded, found) ? GetFileAttributesA(found) : INVALID_FILE_ATTRIBUTES;
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return PutFallback(buffer, size, FALLBACK_UNKNOWN);
+    char result[RESULT_BUFFER];
+    wsprintfA(result, "%s,%d", found, index);
+    return PutResult(buffer, size, result);
+}
+
 // A file that holds icons is its own picture, and the user wants to pick among them: it is
 // taken before the shell is asked, because later shells (and Wine) answer every file with a
 // generic picture that would hide the file's own icons.
@@ -158,7 +178,13 @@ static int ResolveObject(char *buffer, int size, BYTE *severalIcons, bool askShe
     bool viaShortcut = false;
     if (!folder && (IsExtension(path, ".LNK") || IsExtension(path, ".PIF"))) {
         char target[MAX_PATH];
-        if (GetLinkTarget(path, target) && target[0] != '\0') {
+        char ownIcon[MAX_PATH];
+        int ownIndex = 0;
+        int loaded = ReadShortcut(path, target, ownIcon, &ownIndex);
+        // A shortcut given an icon of its own shows that one, not its target's.
+        if (ownIcon[0] != '\0')
+            return PutShortcutIcon(buffer, size, ownIcon, ownIndex);
+        if (loaded && target[0] != '\0') {
             CopyText(path, target, MAX_PATH);
             viaShortcut = true;
         }
@@ -212,9 +238,15 @@ char *ApplyShellIconOverride(char *location)
     return location;
 }
 
-int GetLinkTarget(const char *linkPath, char *target)
+// Loads a shortcut and reads its target; with iconFile (MAX_PATH bytes) also the icon the
+// shortcut itself names, which needs no resolving and is read even when the target moved.
+static int ReadShortcut(const char *linkPath, char *target, char *iconFile, int *iconIndex)
 {
     target[0] = '\0';
+    if (iconFile != nullptr) {
+        iconFile[0] = '\0';
+        *iconIndex = 0;
+    }
     HRESULT initialised = CoInitialize(nullptr);
 
     IShellLinkA *link = nullptr;
@@ -230,6 +262,16 @@ int GetLinkTarget(const char *linkPath, char *target)
             hr = E_FAIL;
         else
             hr = file->Load(widePath, STGM_READ);
+    }
+    if (SUCCEEDED(hr) && iconFile != nullptr) {
+        char icon[MAX_PATH];
+        int index = 0;
+        icon[0] = '\0';
+        if (SUCCEEDED(link->GetIconLocation(icon, MAX_PATH, &index)) && icon[0] != '\0') {
+            icon[MAX_PATH - 1] = '\0';
+            CopyText(iconFile, icon, MAX_PATH);
+            *iconIndex = index;
+        }
     }
     // No dialog when the target has moved: this runs behind a drop or a start-up file.
     if (SUCCEEDED(hr))
@@ -250,4 +292,9 @@ int GetLinkTarget(const char *linkPath, char *target)
     if (SUCCEEDED(initialised))
         CoUninitialize();
     return SUCCEEDED(hr) ? 1 : 0;
+}
+
+int GetLinkTarget(const char *linkPath, char *target)
+{
+    return ReadShortcut(linkPath, target, nullptr, nullptr);
 }

@@ -13,6 +13,7 @@
 #include "common/iconclipboard.h"
 #include "app/frame.h"
 #include "app/instance.h"
+#include "lists/iconentry.h"
 #include "lists/listpage.h"
 #include "picker/changeicon.h"
 #include "app/settings.h"
@@ -20,6 +21,8 @@
 #include "common/texts.h"
 #include "common/sheetgdi.h"
 #include "ids.h"
+#include "lists/iconentry.h"
+#include "lists/listpage.h"
 #include "shellglue/startfacts.h"
 #include "shellglue/paths.h"
 #include "support/testing.h"
@@ -394,6 +397,27 @@ TEST_F(StartupFileTest, ThemeFileIsImportedAfterAllListsAreFilled)
     EXPECT_EQ(Ansi(u8"ﾃｰﾏﾌｧｲﾙから、0個のｱｲｺﾝを読み込みました。\n(読み込みに失敗したｱｲｺﾝ数: 0)"), g_boxText);
 }
 
+// With the real pages: the icons reach the lists and the sheet shows the first loaded row's tab.
+TEST_F(StartupFileTest, StartupThemeLoadsIntoTheLists)
+{
+    std::string theme = dir_ + "\\desk.theme";
+    std::string icon = FixturePath("icons12.dll") + ",3";
+    WriteFileText(theme, "[SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Icons]\r\n4=" + icon +
+                             "\r\n5=" + dir_ + "\\none.ico\r\n");
+    AdoptCopiedIcon(DupString(theme.c_str()));
+    ASSERT_NE(nullptr, Open(0, ProgramContentPages));
+    PumpMessages(500);
+    EXPECT_EQ(Ansi(u8"ﾃｰﾏﾌｧｲﾙから、1個のｱｲｺﾝを読み込みました。\n(読み込みに失敗したｱｲｺﾝ数: 1)"), g_boxText);
+    HWND tabs = reinterpret_cast<HWND>(SendMessageA(sheet_, PSM_GETTABCONTROL, 0, 0));
+    EXPECT_EQ(TAB_GENERAL, SendMessageA(tabs, TCM_GETCURSEL, 0, 0));
+    HWND general = ListOfTab(TAB_GENERAL);
+    IconEntry *entry = GetEntry(general, int(SendMessageA(general, LB_GETCURSEL, 0, 0)));
+    ASSERT_NE(nullptr, entry);
+    EXPECT_STREQ("4", entry->RegistryKey);
+    EXPECT_EQ(0, lstrcmpiA(icon.c_str(), entry->CurrentLocation)) << entry->CurrentLocation;
+    EXPECT_EQ(STATE_THEME, entry->ChangeState);
+}
+
 TEST_F(StartupFileTest, SingleIconFileBecomesTheCopiedIcon)
 {
     std::string icon = FixturePath("one.ico");
@@ -535,4 +559,82 @@ TEST_F(FrameTest, ControlTabAndItsCompanionsChangeTheTabFromAnyControl)
     ReleaseControl();
     HWND focus = GetFocus();
     EXPECT_TRUE(focus == nullptr || IsWindowVisible(focus));
+}
+
+namespace {
+
+// What the user does while the Special list walks the classes.
+enum DuringFill { SWITCH_TAB, CLOSE_SHEET };
+DuringFill g_during;
+HWND g_fillSheet;
+int g_actedDuringFill;
+
+void CALLBACK ActDuringFill(HWND, UINT, UINT_PTR, DWORD)
+{
+    g_fillSheet = Sheet.Window;
+    if (g_actedDuringFill || !Lists.Filling[TAB_SPECIAL] || !IsWindow(g_fillSheet))
+        return;
+    ++g_actedDuringFill;
+    if (g_during == SWITCH_TAB) {
+        SendMessageA(g_fillSheet, PSM_SETCURSEL, TAB_SPECIAL, 0);
+        SendMessageA(g_fillSheet, PSM_SETCURSEL, TAB_GENERAL, 0);
+    } else {
+        DestroyWindow(g_fillSheet);
+    }
+}
+
+const char kSeedRoot[] = "Software\\Classes\\CLSID\\";
+
+}  // namespace
+
+TEST_F(FrameTest, LongDiscoveryServesTheSheetAndSurvivesWhatTheUserDoes)
+{
+    // Enough shell folders that the walk serves the queue several times.
+    enum { CLASSES = 1200, EVERY = 40 };
+    for (int i = 0; i < CLASSES; ++i) {
+        char key[96];
+        wsprintfA(key, "%s{5EED%04X-0000-4000-8000-000000000000}", kSeedRoot, i);
+        SetRegString(HKEY_LOCAL_MACHINE, key, "", i % EVERY == 0 ? "Seed Folder" : "Seed Class");
+        std::string sub = std::string(key) + "\\InProcServer32";
+        SetRegString(HKEY_LOCAL_MACHINE, sub.c_str(), "", "shell32.dll");
+        if (i % EVERY == 0)
+            SetRegString(HKEY_LOCAL_MACHINE, (std::string(key) + "\\DefaultIcon").c_str(), "", "seed.dll,1");
+    }
+    int expectedRows = -1;
+    for (DuringFill during : {SWITCH_TAB, CLOSE_SHEET}) {
+        g_during = during;
+        g_actedDuringFill = 0;
+        UINT_PTR timer = SetTimer(nullptr, 0, 1, ActDuringFill);
+        g_fillSheet = reinterpret_cast<HWND>(RunPropertySheet(0, PSH_MODELESS, nullptr));
+        ASSERT_NE(nullptr, g_fillSheet);
+        for (int wait = 0; wait < 200 && IsWindow(g_fillSheet) && (Lists.Filling[TAB_SPECIAL] ||
+             SendMessageA(ListOfTab(TAB_SPECIAL), LB_GETCOUNT, 0, 0) <= 0); ++wait)
+            PumpMessages(50);
+        KillTimer(nullptr, timer);
+        EXPECT_EQ(1, g_actedDuringFill) << during;
+        EXPECT_EQ(0, Lists.Filling[TAB_SPECIAL]) << during;
+        if (during == SWITCH_TAB) {
+            // Shown while it filled, and filled once: every seeded folder appears exactly once.
+            HWND list = ListOfTab(TAB_SPECIAL);
+            int seeded = 0;
+            for (int row = 0; row < int(SendMessageA(list, LB_GETCOUNT, 0, 0)); ++row)
+                seeded += lstrcmpA(GetEntry(list, row)->DisplayName, "Seed Folder") == 0;
+            EXPECT_EQ(CLASSES / EVERY, seeded);
+            expectedRows = seeded;
+            HWND tabs = reinterpret_cast<HWND>(SendMessageA(g_fillSheet, PSM_GETTABCONTROL, 0, 0));
+            EXPECT_EQ(TAB_GENERAL, SendMessageA(tabs, TCM_GETCURSEL, 0, 0));
+            DestroyWindow(g_fillSheet);
+        } else {
+            EXPECT_FALSE(IsWindow(g_fillSheet));
+            EXPECT_EQ(nullptr, ListOfTab(TAB_SPECIAL));
+        }
+        sheet_ = nullptr;
+        PumpMessages(50);
+    }
+    EXPECT_EQ(CLASSES / EVERY, expectedRows);
+    for (int i = 0; i < CLASSES; ++i) {
+        char key[96];
+        wsprintfA(key, "%s{5EED%04X-0000-4000-8000-000000000000}", kSeedRoot, i);
+        DeleteRegTree(HKEY_LOCAL_MACHINE, key);
+    }
 }

@@ -322,7 +322,20 @@ TEST_F(ProgramRun, ClearSwitchEndsAtOnce)
 TEST_F(ProgramRun, FolderIconStartEndsWithoutSheetOrSettings)
 {
     std::string folder = MakeTempDir("chg icon");
-    EXPECT_EQ(0u, RunProgram("/ChgIcon \"" + folder + "\"", 10000));
+    PROCESS_INFORMATION process = {};
+    ASSERT_TRUE(StartProgram("/ChgIcon \"" + folder + "\"", &process));
+    // Only the folder's Change Icon dialog shows; cancelled, the run ends.
+    std::string caption = Ansi(u8"アイコンの変更 - ") + folder.substr(folder.find_last_of('\\') + 1);
+    HWND picker = nullptr;
+    for (DWORD end = GetTickCount() + 10000; picker == nullptr && int(end - GetTickCount()) > 0;) {
+        PumpMessages(100);
+        picker = FindWindowA("#32770", caption.c_str());
+    }
+    EXPECT_NE(nullptr, picker);
+    EXPECT_EQ(nullptr, FindWindowA(INSTANCE_CLASS, nullptr));
+    if (picker != nullptr)
+        PostMessageA(picker, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(0u, WaitProgram(process, 10000));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(ProgramSettingsPath().c_str()));
     RemoveTree(folder);
 }

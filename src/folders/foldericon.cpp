@@ -1,0 +1,400 @@
+#include "folders/foldericon.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include "common/appstate.h"
+#include "common/iconclipboard.h"
+#include "ids.h"
+#include "picker/changeicon.h"
+#include "shellglue/iconlocation.h"
+#include "shellglue/paths.h"
+#include "shellglue/registry.h"
+#include "shellglue/startfacts.h"
+
+static const char kSection[] = ".ShellClassInfo";
+static const char kIniName[] = "DESKTOP.INI";
+static const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+// "チャンネル" and "ソフトウェアの更新" below the favourites, in code page 932.
+static const char kChannels[] = "\\\x83\x60\x83\x83\x83\x93\x83\x6C\x83\x8B";
+static const char kSoftwareUpdates[] = "\\\x83\x5C\x83\x74\x83\x67\x83\x45\x83\x46\x83\x41\x82\xCC\x8D\x58\x90\x56";
+
+enum {
+    // The folder, a backslash and "DESKTOP.INI" share one location-sized block.
+    FOLDER_PATH_LIMIT = LOCATION_BUFFER - 1 - (sizeof kIniName - 1) - 1,
+    INI_SETTLE_MS = 10,
+    READONLY_SETTLE_MS = 3600,
+    WRITTEN_SETTLE_MS = 40,
+    REMOVED_SETTLE_MS = 20,
+    NOTIFIED_SETTLE_MS = 500,
+    FINISHED_MS = 20,
+    KEY_LIST_BUFFER = 30,
+    SECTION_LIST_BUFFER = 1024,
+    FASTEST_ANIMATION = 20,
+};
+
+struct FolderPaths {
+    char Folder[LOCATION_BUFFER];   // no trailing backslash, except a drive root's own
+    char Ini[LOCATION_BUFFER];
+};
+
+// What a DESKTOP.INI still holds once the icon keys are gone.
+enum Leftover {
+    LEFT_NOTHING,
+    LEFT_OTHER_SECTIONS,
+    LEFT_KEYS,
+};
+
+// ---------------------------------------------------------------------------------------
+// Small helpers
+
+static bool IsFile(DWORD attributes)
+{
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+static bool IsSeparator(char ch)
+{
+    return ch == '\\' || ch == '/';
+}
+
+static void RemoveTrailingSeparator(char *path)
+{
+    char *end = path + lstrlenA(path);
+    if (end == path)
+        return;
+    char *last = CharPrevA(path, end);
+    if (IsSeparator(*last))
+        *last = '\0';
+}
+
+// SetFileAttributesA takes neither the directory nor the compressed bit, and wants
+// FILE_ATTRIBUTE_NORMAL rather than no bits at all.
+static void SetAttributes(const char *path, DWORD attributes)
+{
+    attributes &= ~(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_COMPRESSED);
+    SetFileAttributesA(path, attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL);
+}
+
+// A special folder of the user as the shell records it, without trailing separator; false
+// when the shell records none.
+static bool ShellFolderPath(const char *name, char *path)
+{
+    path[0] = '\0';
+    char *value = ReadRegString(HKEY_CURRENT_USER, kShellFolders, name);
+    if (value != nullptr) {
+        CopyText(path, value, MAX_PATH);
+        GlobalFree(value);
+    }
+    RemoveTrailingSeparator(path);
+    return path[0] != '\0';
+}
+
+static bool IsFontsFolder(const char *folder)
+{
+    char fonts[MAX_PATH];
+    return ShellFolderPath("Fonts", fonts) && lstrcmpiA(folder, fonts) == 0;
+}
+
+// The same one-message pump as the sheet's: lets Explorer's messages to this thread through
+// between the file writes.
+static void PumpTwice()
+{
+    for (int i = 0; i < 2; ++i) {
+        MSG msg;
+        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            return;
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(int(msg.wParam));
+            return;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+static int FileIconCount(const char *file)
+{
+    UINT count = ExtractIconExA(file, -1, nullptr, nullptr, 0);
+    return count == UINT(-1) ? 0 : int(count);
+}
+
+// ---------------------------------------------------------------------------------------
+// Protected folders
+
+static bool SamePath(const char *folder, const char *base, const char *tail)
+{
+    if (base[0] == '\0')
+        return false;
+    char path[MAX_PATH + 32];
+    CopyText(path, base, sizeof path);
+    if (!AppendText(path, tail, sizeof path))
+        return false;
+    return lstrcmpiA(folder, path) == 0;
+}
+
+int IsProtectedFolder(const char *folder)
+{
+    char windows[MAX_PATH];
+    UINT length = GetWindowsDirectoryA(windows, MAX_PATH - 1);
+    if (length == 0 || length >= MAX_PATH - 1)
+        return 1;
+    AddBackslash(windows);
+
+    static const char *const kSpecialFolders[] = {"Cache", "Cookies", "Fonts", "History"};
+    char path[MAX_PATH];
+    for (const char *name : kSpecialFolders) {
+        if (ShellFolderPath(name, path) && lstrcmpiA(folder, path) == 0)
+            return 1;
+    }
+    char favourites[MAX_PATH];
+    if (!ShellFolderPath("Favorites", favourites)) {
+        CopyText(favourites, windows, MAX_PATH);
+        AppendText(favourites, "Favorites", MAX_PATH);
+    }
+    return SamePath(folder, favourites, "") || SamePath(folder, windows, "OCCACHE") ||
+           SamePath(folder, windows, "Downloaded Program Files") || SamePath(folder, favourites, kChannels) ||
+           SamePath(folder, favourites, kSoftwareUpdates);
+}
+
+// ---------------------------------------------------------------------------------------
+// The folder and its settings file
+
+// Takes the folder over from the icon clipboard. A path too long to name its DESKTOP.INI in
+// the block is refused before anything is touched.
+static bool TakeFolder(FolderPaths *paths)
+{
+    const char *copied = CopiedIcon();
+    bool usable = copied != nullptr && copied[0] != '\0' && lstrlenA(copied) < MAX_PATH;
+    if (usable) {
+        char folder[MAX_PATH];
+        CopyText(folder, copied, MAX_PATH);
+        // "C:\" keeps its backslash: "C:" would name the current folder of drive C.
+        if (lstrlenA(folder) > 3)
+            RemoveTrailingSeparator(folder);
+        usable = lstrlenA(folder) <= FOLDER_PATH_LIMIT;
+        if (usable) {
+            CopyText(paths->Folder, folder, LOCATION_BUFFER);
+            CopyText(paths->Ini, folder, LOCATION_BUFFER);
+            AddBackslash(paths->Ini);
+            AppendText(paths->Ini, kIniName, LOCATION_BUFFER);
+        }
+    }
+    ClearCopiedIcon();
+    return usable;
+}
+
+static bool HasOwnIcon(const FolderPaths *paths)
+{
+    DWORD attributes = GetFileAttributesA(paths->Folder);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_SYSTEM))
+        return true;
+    char value[MAX_PATH];
+    GetPrivateProfileStringA(kSection, "IconIndex", "", value, MAX_PATH, paths->Ini);
+    if (value[0] == '\0')
+        GetPrivateProfileStringA(kSection, "IconFile", "", value, MAX_PATH, paths->Ini);
+    return value[0] != '\0';
+}
+
+// ---------------------------------------------------------------------------------------
+// The dialog
+
+// The name after the last separator; a drive root has none and gets the plain title.
+static const char *TitleSuffix(const char *folder)
+{
+    const char *suffix = folder;
+    for (const char *p = folder; *p != '\0'; p = CharNextA(p)) {
+        if (*p == ':' || IsSeparator(*p))
+            suffix = p + 1;
+    }
+    return suffix;
+}
+
+// An icon file as the default location is offered itself; either way Browse starts in its
+// folder, which becomes the current directory.
+static void OfferBrowseLocation(char *offered)
+{
+    char *location = App.DefaultBrowseLocation;
+    if (location == nullptr || location[0] == '\0')
+        return;
+    DWORD attributes = GetFileAttributesA(location);
+    if (IsFile(attributes) && FileIconCount(location) > 0)
+        CopyText(offered, location, LOCATION_BUFFER);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        CutToDirectory(location);
+    SetCurrentDirectoryA(location);
+}
+
+static void OfferFolderIcon(const char *folder, char *offered)
+{
+    CopyText(offered, folder, LOCATION_BUFFER);
+    if (!ResolveIconLocation(offered, LOCATION_BUFFER, nullptr)) {
+        char system[MAX_PATH];
+        if (Facts.SystemDirPath != nullptr) {
+            CopyText(system, Facts.SystemDirPath, MAX_PATH);
+        } else {
+            UINT length = GetSystemDirectoryA(system, MAX_PATH - 1);
+            if (length == 0 || length >= MAX_PATH - 1)
+                system[0] = '\0';
+            AddBackslash(system);
+        }
+        CopyText(offered, system, LOCATION_BUFFER);
+        AppendText(offered, "shell32.dll,3", LOCATION_BUFFER);
+    }
+    ApplyShellIconOverride(offered);
+}
+
+// Runs the dialog on the folder's icon (or the default location); choice receives the
+// chosen location after OK.
+static INT_PTR AskForIcon(const FolderPaths *paths, const POINT *anchor, PickMode mode, char *choice)
+{
+    choice[0] = '\0';
+    OfferBrowseLocation(choice);
+    if (choice[0] == '\0')
+        OfferFolderIcon(paths->Folder, choice);
+    ChangeIconRequest call;
+    SetUpChangeIconCall(&call, choice, TitleSuffix(paths->Folder), anchor, mode);
+    // Started from Explorer, the dialog opens and closes one step faster; not saved.
+    if (call.DialogAnimation >= 1 && call.DialogAnimation < FASTEST_ANIMATION)
+        ++call.DialogAnimation;
+    return RunChangeIconDialog(nullptr, &call);
+}
+
+// ---------------------------------------------------------------------------------------
+// Writing and restoring
+
+// Explorer refreshes the window the verb was chosen in on F5, if it can still take the
+// foreground; otherwise the change shows at its next refresh.
+static void RefreshEntryWindow(HWND entry)
+{
+    HWND current = GetForegroundWindow();
+    if (entry == nullptr || !IsWindow(entry) || !SetForegroundWindow(entry))
+        return;
+    PumpTwice();
+    keybd_event(VK_F5, 0, 0, 0);
+    keybd_event(VK_F5, 0, KEYEVENTF_KEYUP, 0);
+    if (current != nullptr)
+        SetForegroundWindow(current);
+}
+
+// A read-only DESKTOP.INI is made writable first and left alone for a moment before it is
+// written; returns its attributes as they were.
+static DWORD UnlockIni(const char *ini)
+{
+    Sleep(INI_SETTLE_MS);
+    DWORD kept = GetFileAttributesA(ini);
+    if (IsFile(kept) && (kept & FILE_ATTRIBUTE_READONLY)) {
+        SetAttributes(ini, kept & ~FILE_ATTRIBUTE_READONLY);
+        Sleep(READONLY_SETTLE_MS);
+    }
+    return kept;
+}
+
+static void WriteFolderIcon(const FolderPaths *paths, const char *choice, HWND entry)
+{
+    // Explorer reads DESKTOP.INI only for folders with the system attribute.
+    DWORD folderAttributes = GetFileAttributesA(paths->Folder);
+    if (folderAttributes != INVALID_FILE_ATTRIBUTES)
+        SetAttributes(paths->Folder, folderAttributes | FILE_ATTRIBUTE_SYSTEM);
+
+    DWORD kept = UnlockIni(paths->Ini);
+    char file[LOCATION_BUFFER];
+    CopyText(file, choice, LOCATION_BUFFER);
+    char index[16];
+    wsprintfA(index, "%d", SplitIconLocation(file));
+    WritePrivateProfileStringA(kSection, "IconIndex", index, paths->Ini);
+    // Explorer does not search for the file: it needs the full path.
+    char found[MAX_PATH];
+    WritePrivateProfileStringA(kSection, "IconFile", SearchFile(file, found) ? found : file, paths->Ini);
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, paths->Ini);
+
+    // The Fonts folder's own DESKTOP.INI stays visible, as the system keeps it; there only a
+    // read-only state taken away is given back.
+    DWORD attributes = kept != INVALID_FILE_ATTRIBUTES ? kept : GetFileAttributesA(paths->Ini);
+    if (IsFile(attributes)) {
+        if (!IsFontsFolder(paths->Folder))
+            SetAttributes(paths->Ini, attributes | FILE_ATTRIBUTE_HIDDEN);
+        else if (kept != INVALID_FILE_ATTRIBUTES && (kept & FILE_ATTRIBUTE_READONLY))
+            SetAttributes(paths->Ini, kept);
+    }
+    PumpTwice();
+    Sleep(WRITTEN_SETTLE_MS);
+    RefreshEntryWindow(entry);
+}
+
+static Leftover WhatRemains(const char *ini)
+{
+    char keys[KEY_LIST_BUFFER];
+    if (GetPrivateProfileStringA(kSection, nullptr, "", keys, sizeof keys, ini) > 0)
+        return LEFT_KEYS;
+    char sections[SECTION_LIST_BUFFER];
+    DWORD length = GetPrivateProfileStringA(nullptr, nullptr, "", sections, sizeof sections, ini);
+    for (const char *name = sections; name < sections + length && *name != '\0'; name += lstrlenA(name) + 1) {
+        if (lstrcmpiA(name, kSection) != 0)
+            return LEFT_OTHER_SECTIONS;
+    }
+    return LEFT_NOTHING;
+}
+
+static void RestoreFolderIcon(const FolderPaths *paths)
+{
+    DWORD kept = UnlockIni(paths->Ini);
+    bool iniExists = IsFile(kept);
+    Leftover leftover = LEFT_NOTHING;
+    if (iniExists) {
+        WritePrivateProfileStringA(kSection, "IconIndex", nullptr, paths->Ini);
+        WritePrivateProfileStringA(kSection, "IconFile", nullptr, paths->Ini);
+        WritePrivateProfileStringA(nullptr, nullptr, nullptr, paths->Ini);
+        PumpTwice();
+        Sleep(REMOVED_SETTLE_MS);
+        leftover = WhatRemains(paths->Ini);
+    }
+
+    // Whatever the file still holds (a class id, a Web view) works only in a system folder,
+    // and the special folders need the attribute for themselves.
+    DWORD folderAttributes = GetFileAttributesA(paths->Folder);
+    if (leftover == LEFT_NOTHING && folderAttributes != INVALID_FILE_ATTRIBUTES &&
+        (folderAttributes & FILE_ATTRIBUTE_SYSTEM) && !IsProtectedFolder(paths->Folder))
+        SetAttributes(paths->Folder, folderAttributes & ~FILE_ATTRIBUTE_SYSTEM);
+    if (!iniExists)
+        return;
+
+    SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_PATHA | SHCNF_FLUSH, paths->Folder, nullptr);
+    Sleep(NOTIFIED_SETTLE_MS);
+    switch (leftover) {
+    case LEFT_NOTHING:
+        DeleteFileA(paths->Ini);
+        return;
+    case LEFT_OTHER_SECTIONS:
+        WritePrivateProfileStringA(kSection, nullptr, nullptr, paths->Ini);
+        WritePrivateProfileStringA(nullptr, nullptr, nullptr, paths->Ini);
+        break;
+    case LEFT_KEYS:
+        break;
+    }
+    if (kept & FILE_ATTRIBUTE_READONLY)
+        SetAttributes(paths->Ini, kept);
+}
+
+// ---------------------------------------------------------------------------------------
+
+INT_PTR ChangeFolderIcon(const POINT *anchor)
+{
+    HWND entry = GetForegroundWindow();
+    FolderPaths paths;
+    if (!TakeFolder(&paths))
+        return 0;
+    PickMode mode = HasOwnIcon(&paths) ? PICK_FOLDER_RESTORE : PICK_FOLDER;
+
+    // Shift on the verb restores at once; there is nothing to restore without an own icon.
+    INT_PTR result = mode == PICK_FOLDER_RESTORE ? IDC_CI_DEFAULT : 0;
+    char choice[LOCATION_BUFFER];
+    if (anchor != nullptr)
+        result = AskForIcon(&paths, anchor, mode, choice);
+    if (result == IDOK)
+        WriteFolderIcon(&paths, choice, entry);
+    else if (result == IDC_CI_DEFAULT && mode == PICK_FOLDER_RESTORE)
+        RestoreFolderIcon(&paths);
+    Sleep(FINISHED_MS);
+    return result;
+}

@@ -1,0 +1,380 @@
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include "common/appstate.h"
+#include "common/options.h"
+#include "common/sheetgdi.h"
+#include "common/tabs.h"
+#include "drives/autorun.h"
+#include "drives/drivepanel.h"
+#include "drives/testdrive.h"
+#include "ids.h"
+#include "lists/iconentry.h"
+#include "lists/listpage.h"
+#include "support/testing.h"
+
+using namespace testdrive;
+
+namespace {
+
+int g_setChanged = 0;
+BYTE g_pending = 0;
+
+// Stands in for the sheet: the pending mark and its question.
+LRESULT CALLBACK SheetStandIn(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == UM_SETCHANGED) {
+        ++g_setChanged;
+        g_pending = lParam != 0;
+        return 0;
+    }
+    if (message == UM_QUERYCHANGED)
+        return g_pending;
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Presses OK on every message box that opens while it lives, keeping their texts.
+std::vector<std::string> g_boxes;
+void CALLBACK AnswerBoxes(HWND, UINT, UINT_PTR, DWORD)
+{
+    HWND box = FindThreadDialog(0xFFFF);
+    if (box == nullptr)
+        return;
+    char text[512] = "";
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    g_boxes.push_back(text);
+    SendMessageA(box, WM_COMMAND, IDOK, 0);
+}
+
+class BoxAnswerer {
+public:
+    BoxAnswerer() : timer_(SetTimer(nullptr, 0, 30, AnswerBoxes)) { g_boxes.clear(); }
+    ~BoxAnswerer() { KillTimer(nullptr, timer_); }
+
+private:
+    UINT_PTR timer_;
+};
+
+class DrivePanelTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // Never write a drive root the test bed did not hand out for the purpose.
+        std::string unsafe = WhyUnsafe();
+        ASSERT_EQ("", unsafe) << "refusing to run";
+        RemoveAutorun();
+
+        savedSettings_ = Settings;
+        savedGdi_ = Gdi;
+        Settings.DriveIconMsg = 0;
+        Gdi = SheetGdi();
+        Gdi.ListFontLarge = CreateFontA(-13, 0, 0, 0, FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0, "MS UI Gothic");
+        ExtractIconExA("shell32.dll", 0, &Gdi.FallbackIconLarge, &Gdi.FallbackIconSmall, 1);
+        g_setChanged = 0;
+        g_pending = 0;
+
+        sheet_ = CreateHelperWindow("TfDriveSheet", SheetStandIn);
+        page_ = CreateDialogParamA(AppInstance(), MAKEINTRESOURCEA(IDD_ICONLIST), sheet_, IconListPage, TAB_DRIVE);
+        ASSERT_NE(nullptr, page_);
+        panel_ = CreateDrivePanel(page_);
+        ASSERT_NE(nullptr, panel_);
+        list_ = GetDlgItem(page_, IDC_ICONLIST);
+    }
+
+    void TearDown() override
+    {
+        if (IsWindow(sheet_))
+            DestroyWindow(sheet_);
+        DeleteObject(Gdi.ListFontLarge);
+        DestroyIcon(Gdi.FallbackIconLarge);
+        DestroyIcon(Gdi.FallbackIconSmall);
+        Gdi = savedGdi_;
+        Settings = savedSettings_;
+        RemoveAutorun();
+        for (char letter : FixedDrives()) {
+            if (letter != kDrive)
+                EXPECT_FALSE(Exists(AutorunOf(letter).c_str())) << letter << ": was written";
+        }
+    }
+
+    HWND Box() const { return GetDlgItem(panel_, IDC_DP_DRIVES); }
+
+    void Fill() { SendMessageA(page_, UM_FILLLIST, 0, 0); }
+
+    // The entry of drive X:, selected.
+    int SelectX()
+    {
+        int index = int(SendMessageA(Box(), CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM("X:")));
+        EXPECT_GE(index, 0);
+        SendMessageA(Box(), CB_SETCURSEL, index, 0);
+        SendMessageA(panel_, WM_COMMAND, MAKEWPARAM(IDC_DP_DRIVES, CBN_SELCHANGE), LPARAM(Box()));
+        return index;
+    }
+
+    // Apply as the sheet does it: through the Drive page, which hands it on.
+    LRESULT Apply()
+    {
+        BoxAnswerer answerer;
+        LRESULT result = SendMessageA(page_, UM_APPLYDRIVEICONS, 0, 0);
+        g_pending = 0;
+        PumpMessages(100);
+        return result;
+    }
+
+    std::string IconFile(int index) const { return FixturePath("icons12.dll") + "," + std::to_string(index); }
+
+    HWND sheet_ = nullptr;
+    HWND page_ = nullptr;
+    HWND panel_ = nullptr;
+    HWND list_ = nullptr;
+    SettingsState savedSettings_;
+    SheetGdi savedGdi_;
+};
+
+TEST_F(DrivePanelTest, ListsEveryFixedDriveInLetterOrderWithItsOwnIcon)
+{
+    // Before the first fill nothing can be used.
+    EXPECT_FALSE(IsWindowEnabled(Box()));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(panel_, IDC_DP_CHANGE)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(panel_, IDC_DP_DEFAULT)));
+
+    std::string icon = IconFile(2);
+    WriteFileText(kAutorun, "[autorun]\r\nDefaultIcon=" + icon + "\r\n");
+    Fill();
+
+    std::vector<char> fixed = FixedDrives();
+    ASSERT_EQ(int(fixed.size()), int(SendMessageA(Box(), CB_GETCOUNT, 0, 0)));
+    for (size_t i = 0; i < fixed.size(); ++i) {
+        char text[8] = "";
+        SendMessageA(Box(), CB_GETLBTEXT, i, LPARAM(text));
+        EXPECT_EQ(std::string(1, fixed[i]) + ":", text);
+    }
+    EXPECT_EQ(DRIVE_ITEM_HEIGHT, SendMessageA(Box(), CB_GETITEMHEIGHT, 0, 0));
+    // Wine counts the field's border in; the icon must fit either way.
+    EXPECT_GE(SendMessageA(Box(), CB_GETITEMHEIGHT, WPARAM(-1), 0), DRIVE_ITEM_HEIGHT);
+    EXPECT_EQ(0, SendMessageA(Box(), CB_GETCURSEL, 0, 0));
+    EXPECT_TRUE(IsWindowEnabled(Box()));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(panel_, IDC_DP_CHANGE)));
+
+    int x = SelectX();
+    DriveIconItem *item = DriveItemOf(panel_, x);
+    ASSERT_NE(nullptr, item);
+    EXPECT_EQ(icon, item->Location);
+    EXPECT_NE(nullptr, item->Icon);
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(panel_, IDC_DP_DEFAULT)));
+    EXPECT_FALSE(DriveIconsModified(panel_));
+    EXPECT_EQ(0, g_setChanged);
+}
+
+TEST_F(DrivePanelTest, RestoringADriveWithoutIconChangesNothing)
+{
+    Fill();
+    int x = SelectX();
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(panel_, IDC_DP_DEFAULT)));
+    EXPECT_EQ(0, SetDriveIcon(panel_, x, nullptr));
+    EXPECT_EQ(0, SetDriveIcon(panel_, 99, "a.ico"));
+    EXPECT_FALSE(DriveIconsModified(panel_));
+    EXPECT_EQ(0, g_setChanged);
+    EXPECT_EQ(0, Apply());
+    EXPECT_FALSE(Exists(kAutorun));
+}
+
+// Restoring the standard icon removes no more of AUTORUN.INF than the icon; a new icon makes
+// a file of its own. Nothing reaches the file before Apply.
+TEST_F(DrivePanelTest, ApplyWritesOrRemovesOnlyTheIcon)
+{
+    std::string icon = IconFile(5);
+    struct Case {
+        const char *before;         // null: no file
+        bool restore;               // else the drive gets icon
+        const char *autorunKeys;    // expected key list of [Autorun], null: no such section
+        const char *otherKey;       // [Other] key expected to stay, or null
+        bool fileStays;
+    } cases[] = {
+        {"[autorun]\r\nopen=setup.exe\r\nDefaultIcon=old.ico,1\r\n", true, "open", nullptr, true},
+        {"[Autorun]\r\nDefaultIcon=old.ico,1\r\n", true, nullptr, nullptr, false},
+        {"[Autorun]\r\nDefaultIcon=old.ico,1\r\n[Other]\r\nkey=value\r\n", true, nullptr, "value", true},
+        {nullptr, false, "DefaultIcon", nullptr, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.before != nullptr ? c.before : "<no file>");
+        RemoveAutorun();
+        if (c.before != nullptr)
+            WriteFileText(kAutorun, c.before);
+        Fill();
+        int x = SelectX();
+        g_setChanged = 0;
+        if (c.restore)
+            SendMessageA(panel_, WM_COMMAND, MAKEWPARAM(IDC_DP_DEFAULT, BN_CLICKED), 0);
+        else
+            EXPECT_EQ(1, SetDriveIcon(panel_, x, icon.c_str()));
+        EXPECT_EQ(1, g_setChanged);
+        EXPECT_TRUE(DriveIconsModified(panel_));
+        EXPECT_EQ(!c.restore, IsWindowEnabled(GetDlgItem(panel_, IDC_DP_DEFAULT)) != 0);
+        EXPECT_EQ(c.before != nullptr ? std::string(c.before) : std::string(), ReadFileText(kAutorun));
+
+        EXPECT_EQ(1, Apply());
+        EXPECT_TRUE(g_boxes.empty());
+        EXPECT_FALSE(DriveIconsModified(panel_));
+        EXPECT_EQ(c.fileStays, Exists(kAutorun));
+        if (!c.fileStays)
+            continue;
+        char keys[100] = "";
+        DWORD length = GetPrivateProfileStringA("Autorun", nullptr, "", keys, sizeof keys, kAutorun);
+        EXPECT_EQ(c.autorunKeys != nullptr ? c.autorunKeys : "", std::string(keys, length ? length - 1 : 0));
+        EXPECT_EQ(c.restore ? "<none>" : icon, Profile("Autorun", "DefaultIcon"));
+        EXPECT_EQ(c.otherKey != nullptr ? c.otherKey : "<none>", Profile("Other", "key"));
+    }
+}
+
+TEST_F(DrivePanelTest, ARefillDropsUnappliedChanges)
+{
+    Fill();
+    int x = SelectX();
+    EXPECT_EQ(1, SetDriveIcon(panel_, x, IconFile(1).c_str()));
+    Fill();
+    EXPECT_FALSE(DriveIconsModified(panel_));
+    EXPECT_EQ(nullptr, DriveItemOf(panel_, SelectX()));
+    EXPECT_EQ(0, Apply());
+    EXPECT_FALSE(Exists(kAutorun));
+}
+
+// A location whose file is not there stays the drive's own: drawn as the standard drive and
+// written back as it was.
+TEST_F(DrivePanelTest, AnUnloadableLocationIsKeptAndDrawnAsTheStandardIcon)
+{
+    WriteFileText(kAutorun, "[Autorun]\r\nDefaultIcon=\\icons\\missing.ico,3\r\n");
+    Fill();
+    int x = SelectX();
+    DriveIconItem *item = DriveItemOf(panel_, x);
+    ASSERT_NE(nullptr, item);
+    EXPECT_EQ(nullptr, item->Icon);
+    EXPECT_EQ(std::string("\\icons\\missing.ico,3"), item->Location);
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(panel_, IDC_DP_DEFAULT)));
+
+    // Drawn beside the first row's icon drawn by hand, the two must match.
+    ASSERT_NE(nullptr, GetEntry(list_, 0));
+    ASSERT_NE(nullptr, GetEntry(list_, 0)->LargeIcon);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 80, 2 * DRIVE_ITEM_HEIGHT);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    DRAWITEMSTRUCT draw = {};
+    draw.CtlType = ODT_COMBOBOX;
+    draw.itemID = UINT(x);
+    draw.itemAction = ODA_DRAWENTIRE;
+    draw.hDC = dc;
+    draw.rcItem = {0, 0, 80, DRIVE_ITEM_HEIGHT};
+    draw.itemData = ULONG_PTR(item);
+    DrawDriveItem(panel_, &draw);
+    RECT lower = {0, DRIVE_ITEM_HEIGHT, 80, 2 * DRIVE_ITEM_HEIGHT};
+    FillRect(dc, &lower, GetSysColorBrush(COLOR_WINDOW));
+    DrawIconEx(dc, 1, DRIVE_ITEM_HEIGHT + 1, GetEntry(list_, 0)->LargeIcon, 32, 32, 0, nullptr, DI_NORMAL);
+    int differing = 0;
+    for (int y = 1; y < 33; ++y)
+        for (int px = 1; px < 33; ++px)
+            differing += GetPixel(dc, px, y) != GetPixel(dc, px, y + DRIVE_ITEM_HEIGHT);
+    EXPECT_EQ(0, differing);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+
+    // Another drive's change makes Apply write every drive: this one keeps its text.
+    EXPECT_EQ(1, SetDriveIcon(panel_, x, item->Location));
+    Settings.DriveIconMsg = 1;
+    EXPECT_EQ(1, Apply());
+    EXPECT_EQ("\\icons\\missing.ico,3", Profile("Autorun", "DefaultIcon"));
+    ASSERT_EQ(1u, g_boxes.size());
+    char hint[128] = "";
+    LoadStringA(AppInstance(), IDS_DRIVEREFRESHHINT, hint, sizeof hint);
+    EXPECT_EQ(std::string(hint), g_boxes[0]);
+}
+
+// The profile functions would not say that AUTORUN.INF was left alone: the user is told which
+// drive failed, and the change waits for the next Apply.
+TEST_F(DrivePanelTest, AFailedWriteIsReportedAndStaysPending)
+{
+    const std::string before = "[Autorun]\r\nDefaultIcon=old.ico,0\r\n";
+    WriteFileText(kAutorun, before);
+    SetFileAttributesA(kAutorun, FILE_ATTRIBUTE_READONLY);
+    Fill();
+    int x = SelectX();
+    // The icon it already holds needs no write: no failure for an untouched drive.
+    EXPECT_EQ(1, SetDriveIcon(panel_, x, "old.ico,0"));
+    EXPECT_EQ(1, Apply());
+    EXPECT_TRUE(g_boxes.empty());
+
+    std::string icon = IconFile(7);
+    g_setChanged = 0;
+    EXPECT_EQ(1, SetDriveIcon(panel_, x, icon.c_str()));
+    EXPECT_EQ(1, g_setChanged);
+
+    Settings.DriveIconMsg = 1;
+    EXPECT_EQ(0, Apply());
+    ASSERT_EQ(1u, g_boxes.size());
+    EXPECT_NE(std::string::npos, g_boxes[0].find("X:")) << Utf8(g_boxes[0]);
+    EXPECT_NE(std::string::npos, g_boxes[0].find("AUTORUN.INF"));
+    EXPECT_EQ(before, ReadFileText(kAutorun));
+    EXPECT_TRUE(DriveIconsModified(panel_));
+    // The sheet cleared its mark after Apply; the panel marks it again.
+    EXPECT_EQ(2, g_setChanged);
+    EXPECT_EQ(1, g_pending);
+
+    // Removing the drive's icon from the read-only file fails the same way.
+    EXPECT_EQ(1, SetDriveIcon(panel_, x, nullptr));
+    Settings.DriveIconMsg = 0;
+    EXPECT_EQ(0, Apply());
+    EXPECT_EQ(1u, g_boxes.size());
+    EXPECT_EQ(before, ReadFileText(kAutorun));
+
+    SetFileAttributesA(kAutorun, FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(1, SetDriveIcon(panel_, x, icon.c_str()));
+    EXPECT_EQ(1, Apply());
+    EXPECT_EQ(icon, Profile("Autorun", "DefaultIcon"));
+    EXPECT_FALSE(DriveIconsModified(panel_));
+}
+
+// A DROPFILES block as Explorer posts it; the point is in the panel's client coordinates.
+HDROP MakeDrop(const std::string &file, POINT point)
+{
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + file.size() + 2);
+    DROPFILES *files = static_cast<DROPFILES *>(GlobalLock(block));
+    files->pFiles = sizeof(DROPFILES);
+    files->pt = point;
+    files->fNC = FALSE;
+    files->fWide = FALSE;
+    CopyMemory(reinterpret_cast<char *>(files) + sizeof(DROPFILES), file.c_str(), file.size());
+    GlobalUnlock(block);
+    return static_cast<HDROP>(block);
+}
+
+TEST_F(DrivePanelTest, OnlyDropsInsideTheGroupBoxSetTheIcon)
+{
+    Fill();
+    int x = SelectX();
+    RECT group;
+    GetWindowRect(GetDlgItem(panel_, IDC_DP_GROUP), &group);
+    MapWindowPoints(nullptr, panel_, reinterpret_cast<POINT *>(&group), 2);
+    std::string ico = FixturePath("one.ico");
+
+    POINT outside = {group.left - 3, group.top + 5};
+    SendMessageA(panel_, WM_DROPFILES, WPARAM(MakeDrop(ico, outside)), 0);
+    EXPECT_EQ(nullptr, DriveItemOf(panel_, x));
+    EXPECT_EQ(0, g_setChanged);
+
+    POINT inside = {group.left + 5, group.bottom - 5};
+    SendMessageA(panel_, WM_DROPFILES, WPARAM(MakeDrop(ico, inside)), 0);
+    DriveIconItem *item = DriveItemOf(panel_, x);
+    ASSERT_NE(nullptr, item);
+    EXPECT_EQ(0, lstrcmpiA(item->Location, (ico + ",0").c_str())) << item->Location;
+    EXPECT_NE(nullptr, item->Icon);
+    EXPECT_EQ(1, g_setChanged);
+    EXPECT_FALSE(Exists(kAutorun));
+}
+
+}  // namespace

@@ -1,0 +1,352 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "common/appstate.h"
+#include "common/iconclipboard.h"
+#include "common/options.h"
+#include "support/dialogscript.h"
+#include "folders/foldericon.h"
+#include "ids.h"
+#include "shellglue/paths.h"
+#include "shellglue/shellkeys.h"
+#include "shellglue/startfacts.h"
+#include "support/testing.h"
+
+namespace {
+
+const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char kSection[] = ".ShellClassInfo";
+const std::string kIconKeys = "[.ShellClassInfo]\r\nIconFile=C:\\x.ico\r\nIconIndex=1\r\n";
+
+bool Has(const std::string &path, DWORD attribute)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & attribute) != 0;
+}
+
+bool Exists(const std::string &path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string IniValue(const std::string &ini, const char *key)
+{
+    char value[MAX_PATH] = "";
+    GetPrivateProfileStringA(kSection, key, "<none>", value, MAX_PATH, ini.c_str());
+    return value;
+}
+
+// The key names of a section, or the section names (no section), joined with blanks.
+std::string ProfileNames(const std::string &ini, const char *section)
+{
+    char names[2048] = "";
+    DWORD length = GetPrivateProfileStringA(section, nullptr, "", names, sizeof names, ini.c_str());
+    std::string joined;
+    for (const char *name = names; name < names + length && *name != '\0'; name += lstrlenA(name) + 1)
+        joined += (joined.empty() ? "" : " ") + std::string(name);
+    return joined;
+}
+
+int Selection(HWND dialog)
+{
+    return int(SendDlgItemMessageA(dialog, IDC_CI_GRID, LB_GETCURSEL, 0, 0));
+}
+
+std::string Caption(HWND dialog)
+{
+    char caption[200] = "";
+    GetWindowTextA(dialog, caption, sizeof caption);
+    return caption;
+}
+
+Step OnPicker(std::function<void(HWND)> action)
+{
+    return OnDialog(IDC_CI_GRID, action);
+}
+
+Step Press(int button)
+{
+    return PressIn(IDC_CI_GRID, button);
+}
+
+// Types the file (the grid follows) and selects one of its icons.
+Step Choose(std::string file, int index)
+{
+    return OnPicker([file, index](HWND dialog) {
+        SetDlgItemTextA(dialog, IDC_CI_FILENAME, file.c_str());
+        SendDlgItemMessageA(dialog, IDC_CI_GRID, LB_SETCURSEL, index, 0);
+    });
+}
+
+class FolderIconTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        Settings.DialogRows = 4;
+        Settings.DialogAnimation = 0;
+        char system[MAX_PATH];
+        GetSystemDirectoryA(system, MAX_PATH - 1);
+        Facts.SystemDirPath = DupString(AddBackslash(system));
+        GetCurrentDirectoryA(MAX_PATH, savedDirectory_);
+        savedFonts_ = GetRegString(HKEY_CURRENT_USER, kShellFolders, "Fonts");
+        folder_ = MakeTempDir("folder");
+        ini_ = folder_ + "\\DESKTOP.INI";
+    }
+    void TearDown() override
+    {
+        SetCurrentDirectoryA(savedDirectory_);
+        if (savedFonts_[0] != '<')
+            SetRegString(HKEY_CURRENT_USER, kShellFolders, "Fonts", savedFonts_.c_str());
+        SetFileAttributesA(folder_.c_str(), FILE_ATTRIBUTE_NORMAL);
+        RemoveTree(folder_);
+        FreeAppText(&App.DefaultBrowseLocation);
+        FreeAppText(&Facts.SystemDirPath);
+    }
+
+    // The folder verb on folder; without anchor as when Shift was held.
+    INT_PTR Change(const std::string &folder, std::vector<Step> steps, bool anchored = true)
+    {
+        CopyToClipboard(folder.c_str());
+        POINT anchor = {200, 200};
+        INT_PTR result = -1;
+        ScriptOutcome outcome = RunScripted(IDC_CI_GRID, std::move(steps),
+                                            [&] { result = ChangeFolderIcon(anchored ? &anchor : nullptr); });
+        EXPECT_FALSE(outcome.timedOut) << "stuck at step " << outcome.stepsDone;
+        EXPECT_FALSE(outcome.strayDialog);
+        EXPECT_EQ(nullptr, CopiedIcon());
+        return result;
+    }
+
+    // As the shell leaves a folder with an icon of its own.
+    void Seed(const std::string &iniText, DWORD iniAttributes = FILE_ATTRIBUTE_HIDDEN, bool system = true)
+    {
+        WriteFileText(ini_, iniText);
+        SetFileAttributesA(ini_.c_str(), iniAttributes);
+        SetFileAttributesA(folder_.c_str(), system ? FILE_ATTRIBUTE_SYSTEM : FILE_ATTRIBUTE_NORMAL);
+    }
+
+    char savedDirectory_[MAX_PATH];
+    std::string savedFonts_;
+    std::string folder_;
+    std::string ini_;
+};
+
+TEST_F(FolderIconTest, OkWritesTheIconHidesTheFileAndMarksTheFolder)
+{
+    std::string library = FixturePath("icons12.dll");
+    std::string name = folder_.substr(folder_.find_last_of('\\') + 1);
+    char shell32[MAX_PATH];
+    SearchFile("shell32.dll", shell32);
+    struct Case {
+        const char *label;
+        std::string iniText;    // empty: no file yet
+        DWORD iniAttributes;
+        std::string typed;
+        int index;
+        std::string iconFile;
+        const char *keys;
+    } cases[] = {
+        {"no file yet", "", 0, library, 5, library, "IconIndex IconFile"},
+        {"a bare name found on the search path", "", 0, "shell32.dll", 1, shell32, "IconIndex IconFile"},
+        {"a read-only file stays read-only", "[.ShellClassInfo]\r\nInfoTip=kept\r\n", FILE_ATTRIBUTE_READONLY,
+         library, 2, library, "InfoTip IconIndex IconFile"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.label);
+        if (!c.iniText.empty())
+            Seed(c.iniText, c.iniAttributes, false);
+        INT_PTR result = Change(folder_, {OnPicker([&](HWND dialog) {
+                                              EXPECT_EQ(Ansi(u8"アイコンの変更 - ") + name, Caption(dialog));
+                                              EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_CI_DEFAULT)));
+                                          }),
+                                          Choose(c.typed, c.index), Press(IDOK)});
+        EXPECT_EQ(IDOK, result);
+        EXPECT_TRUE(Has(folder_, FILE_ATTRIBUTE_SYSTEM));
+        EXPECT_TRUE(Has(ini_, FILE_ATTRIBUTE_HIDDEN));
+        EXPECT_EQ(c.iniAttributes != 0, Has(ini_, c.iniAttributes));
+        EXPECT_EQ(".ShellClassInfo", ProfileNames(ini_, nullptr));
+        EXPECT_EQ(c.keys, ProfileNames(ini_, kSection));
+        EXPECT_EQ(std::to_string(c.index), IniValue(ini_, "IconIndex"));
+        EXPECT_EQ(c.iconFile, IniValue(ini_, "IconFile"));
+        SetFileAttributesA(ini_.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(ini_.c_str());
+        SetFileAttributesA(folder_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+}
+
+TEST_F(FolderIconTest, OkWithTheOfferedIconStillWrites)
+{
+    // The user's own closed-folder picture (3 on Windows 98; Wine reports resource -4) makes
+    // the offered icon one the grid can select.
+    std::string library = FixturePath("icons12.dll");
+    std::string location = library + ",7";
+    SetRegString(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, "3", location.c_str());
+    SetRegString(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, "-4", location.c_str());
+    std::string offered;
+    INT_PTR result = Change(folder_, {OnPicker([&](HWND dialog) {
+                                          offered = ItemText(dialog, IDC_CI_FILENAME) + "," +
+                                                    std::to_string(Selection(dialog));
+                                      }),
+                                      Press(IDOK)});
+    DeleteRegTree(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY);
+    ASSERT_EQ(IDOK, result);
+    EXPECT_EQ(location, offered);
+    EXPECT_TRUE(Has(folder_, FILE_ATTRIBUTE_SYSTEM));
+    EXPECT_EQ(location, IniValue(ini_, "IconFile") + "," + IniValue(ini_, "IconIndex"));
+}
+
+TEST_F(FolderIconTest, RestoreRemovesTheIconKeysAndWhatTheyLeaveEmpty)
+{
+    struct Case {
+        const char *label;
+        std::string iniText;
+        DWORD iniAttributes;
+        bool fontsFolder;
+        const char *sectionsLeft;   // null: the file is gone
+        const char *keysLeft;
+        bool folderStaysSystem;     // what the file still holds needs a system folder
+    } cases[] = {
+        {"icon keys only", kIconKeys, FILE_ATTRIBUTE_HIDDEN, false, nullptr, "", false},
+        {"icon keys of an ordinary folder", kIconKeys, 0, false, nullptr, "", false},
+        {"a class id beside them", kIconKeys + "CLSID={21EC2020-3AEA-1069-A2DD-08002B30309D}\r\n",
+         FILE_ATTRIBUTE_HIDDEN, false, ".ShellClassInfo", "CLSID", true},
+        {"another section", kIconKeys + "[ExtShellFolderViews]\r\nDefault=x\r\n", FILE_ATTRIBUTE_HIDDEN, false,
+         "ExtShellFolderViews", "", true},
+        {"no icon section at all", "[ExtShellFolderViews]\r\nDefault=x\r\n", FILE_ATTRIBUTE_HIDDEN, false,
+         "ExtShellFolderViews", "", true},
+        {"read-only", kIconKeys + "InfoTip=kept\r\n", FILE_ATTRIBUTE_READONLY, false, ".ShellClassInfo", "InfoTip",
+         true},
+        {"the Fonts folder", kIconKeys, FILE_ATTRIBUTE_HIDDEN, true, nullptr, "", true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.label);
+        if (c.fontsFolder)
+            SetRegString(HKEY_CURRENT_USER, kShellFolders, "Fonts", (folder_ + "\\").c_str());
+        Seed(c.iniText, c.iniAttributes, c.iniAttributes != 0);
+        INT_PTR result = Change(folder_, {OnPicker([](HWND dialog) {
+                                              EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDC_CI_DEFAULT)));
+                                          }),
+                                          Press(IDC_CI_DEFAULT)});
+        EXPECT_EQ(IDC_CI_DEFAULT, result);
+        EXPECT_EQ(c.sectionsLeft != nullptr, Exists(ini_));
+        if (c.sectionsLeft != nullptr) {
+            EXPECT_EQ(c.sectionsLeft, ProfileNames(ini_, nullptr));
+            EXPECT_EQ(c.keysLeft, ProfileNames(ini_, kSection));
+            EXPECT_TRUE(Has(ini_, c.iniAttributes));
+        }
+        EXPECT_EQ(c.folderStaysSystem, Has(folder_, FILE_ATTRIBUTE_SYSTEM));
+        SetFileAttributesA(ini_.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(ini_.c_str());
+        if (c.fontsFolder && savedFonts_[0] != '<')
+            SetRegString(HKEY_CURRENT_USER, kShellFolders, "Fonts", savedFonts_.c_str());
+    }
+}
+
+TEST_F(FolderIconTest, ShiftRestoresWithoutDialogOnlyAnOwnIcon)
+{
+    EXPECT_EQ(0, Change(folder_, {}, false));
+    EXPECT_FALSE(Exists(ini_));
+    Seed(kIconKeys);
+    EXPECT_EQ(IDC_CI_DEFAULT, Change(folder_, {}, false));
+    EXPECT_FALSE(Exists(ini_));
+    EXPECT_FALSE(Has(folder_, FILE_ATTRIBUTE_SYSTEM));
+}
+
+TEST_F(FolderIconTest, ProtectedFolders)
+{
+    std::string favourites = folder_ + "\\Fav";
+    std::string savedFavourites = GetRegString(HKEY_CURRENT_USER, kShellFolders, "Favorites");
+    SetRegString(HKEY_CURRENT_USER, kShellFolders, "Fonts", (folder_ + "\\Fonts/").c_str());
+    SetRegString(HKEY_CURRENT_USER, kShellFolders, "Favorites", favourites.c_str());
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, MAX_PATH - 1);
+    AddBackslash(windows);
+    struct Case {
+        std::string folder;
+        int isProtected;
+    } cases[] = {
+        {folder_ + "\\FONTS", 1},
+        {favourites + Ansi(u8"\\チャンネル"), 1},
+        {favourites + Ansi(u8"\\ソフトウェアの更新"), 1},
+        {std::string(windows) + "Downloaded Program Files", 1},
+        {folder_, 0},
+        {favourites + "\\Links", 0},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(c.isProtected, IsProtectedFolder(c.folder.c_str())) << Utf8(c.folder);
+    if (savedFavourites[0] != '<')
+        SetRegString(HKEY_CURRENT_USER, kShellFolders, "Favorites", savedFavourites.c_str());
+}
+
+TEST_F(FolderIconTest, PathTooLongForItsSettingsFileIsRefused)
+{
+    // 257 characters leave room for "\DESKTOP.INI" in the 270-byte block; 258 do not.
+    std::string base = folder_ + "\\";
+    std::string fits = base + std::string(257 - base.size(), 'a');
+    std::string tooLong = fits + "a";
+    EXPECT_EQ(0, Change(tooLong, {}));
+    EXPECT_EQ(IDCANCEL, Change(fits, {Press(IDCANCEL)}));
+    // A drive root has no name to show.
+    EXPECT_EQ(IDCANCEL, Change("C:\\", {OnPicker([](HWND dialog) {
+                                            EXPECT_EQ(Ansi(u8"アイコンの変更"), Caption(dialog));
+                                        }),
+                                        Press(IDCANCEL)}));
+}
+
+TEST_F(FolderIconTest, DefaultBrowseLocationIsOfferedAndBrowsedFrom)
+{
+    std::string library = FixturePath("icons12.dll");
+    std::string fixtures = TestBinDir() + "fixtures";
+    for (std::string location : {library, fixtures, fixtures + "\\noicons.txt"}) {
+        SCOPED_TRACE(location);
+        App.DefaultBrowseLocation = DupString(location.c_str());
+        Change(folder_, {OnPicker([&](HWND dialog) {
+                             char current[MAX_PATH];
+                             GetCurrentDirectoryA(MAX_PATH, current);
+                             EXPECT_EQ(0, lstrcmpiA(fixtures.c_str(), current)) << current;
+                             EXPECT_EQ(location == library, ItemText(dialog, IDC_CI_FILENAME) == library);
+                         }),
+                         Press(IDCANCEL)});
+        FreeAppText(&App.DefaultBrowseLocation);
+    }
+}
+
+// A desktop of our own, as Explorer builds it: "Progman", a view, and the icons' list view,
+// which counts how often its label background is asked for.
+int g_backgroundQueries;
+WNDPROC g_listProc;
+
+LRESULT CALLBACK CountingListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == LVM_GETTEXTBKCOLOR)
+        ++g_backgroundQueries;
+    return CallWindowProcA(g_listProc, window, message, wParam, lParam);
+}
+
+TEST_F(FolderIconTest, OpeningAnimationAsksWhetherDesktopLabelsAreTransparent)
+{
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+    HWND desktop = CreateHelperWindow("Progman", DefWindowProcA);
+    HWND view = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 10, 10, desktop, nullptr, nullptr, nullptr);
+    HWND list = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD, 0, 0, 10, 10, view, nullptr, nullptr, nullptr);
+    ASSERT_EQ(desktop, FindWindowA("Progman", nullptr));
+    ListView_SetTextBkColor(list, CLR_NONE);
+    g_listProc = reinterpret_cast<WNDPROC>(SetWindowLongA(list, GWL_WNDPROC, LONG(CountingListProc)));
+    for (int animation : {0, 5}) {
+        Settings.DialogAnimation = BYTE(animation);
+        g_backgroundQueries = 0;
+        EXPECT_EQ(IDCANCEL, Change(folder_, {Press(IDCANCEL)}));
+        EXPECT_EQ(animation != 0, g_backgroundQueries > 0) << "animation " << animation;
+    }
+    EXPECT_EQ(5, Settings.DialogAnimation) << "the faster animation is not kept";
+    DestroyWindow(desktop);
+}
+
+}  // namespace
