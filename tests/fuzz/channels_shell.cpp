@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/settings.h"
+#include "common/iconclipboard.h"
 #include "common/appstate.h"
 #include "common/options.h"
 #include "common/sheetgdi.h"
@@ -385,8 +386,9 @@ Channel g_registry = {"registry", RegistrySetUp, MakeRegistry, FeedRegistry, Reg
 ChannelRegistration g_registryRegistration(&g_registry);
 
 // --- desktopini ------------------------------------------------------------------------------------
-// Input: one byte of shape (file, read-only file, folder in place of the file, none), then the
-// DESKTOP.INI text.
+// Input: shape of the folder's DESKTOP.INI (F file, R read-only, D folder in its place, N none),
+// how the folder-icon change is answered (O, C, D; '-' not at all), 'A' with an anchor or 'N'
+// without, then the file's text.
 
 void IniSetUp()
 {
@@ -402,37 +404,50 @@ void IniRecover()
     RemoveDirectoryA(ini.c_str());
     DeleteFileA(ini.c_str());
     SetFileAttributesA((g_run.Scratch + "\\folder").c_str(), FILE_ATTRIBUTE_DIRECTORY);
+    ClearCopiedIcon();
 }
 
 std::string MakeIni(Random &random)
 {
     static const std::vector<std::string> words = {
-        "[.ShellClassInfo]\r\n", "CLSID=", "UICLSID=", "IconFile=", "IconIndex=", "\r\n",
+        "[.ShellClassInfo]\r\n", "CLSID=", "UICLSID=", "IconFile=", "IconIndex=", "InfoTip=keep\r\n", "\r\n",
         "{20D04FE0-3AEA-1069-A2D8-08002B30309D}", "{645FF040-5081-101B-9F08-00AA002F954E}",
         "{20D04FE0-3AEA-1069-A2D8-08002B30309D", "{}", "$S$\\a.ico", "..\\a.ico", "-5", "99999999999", "\""};
-    std::string text(1, "FFFFRDN"[random.Below(7)]);
+    std::string text;
+    text += "FFFFRDN"[random.Below(7)];
+    text += "OOCD-"[random.Below(5)];
+    text += random.Chance(85) ? 'A' : 'N';
     int lines = random.Below(8);
     for (int i = 0; i < lines; ++i) {
         text += words[random.Below(int(words.size()))];
         if (random.Chance(50))
-            text += random.Chance(70) ? words[6 + random.Below(9)] : random.Text(random.Chance(10) ? 500 : 50);
+            text += random.Chance(70) ? words[7 + random.Below(9)] : random.Text(random.Chance(10) ? 500 : 50);
         text += "\r\n";
     }
     if (random.Chance(30))
-        text = text.substr(0, 1) + Mutate(random, text.substr(1), words);
+        text = text.substr(0, 3) + Mutate(random, text.substr(3), words);
+    return text;
+}
+
+std::string InfoTip(const std::string &ini)
+{
+    char text[64];
+    GetPrivateProfileStringA(".ShellClassInfo", "InfoTip", "(none)", text, sizeof text, ini.c_str());
     return text;
 }
 
 void FeedIni(const std::string &input)
 {
+    if (input.size() < 3)
+        return;
     IniRecover();
-    char shape = input.empty() ? 'N' : input[0];
+    char shape = input[0];
     std::string folder = g_run.Scratch + "\\folder";
     std::string ini = folder + "\\desktop.ini";
     if (shape == 'D') {
         CreateDirectoryA(ini.c_str(), nullptr);
     } else if (shape != 'N') {
-        WriteFileText(ini, Expand(input.substr(1)));
+        WriteFileText(ini, Expand(input.substr(3)));
         if (shape == 'R')
             SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_READONLY);
         SetFileAttributesA(folder.c_str(), FILE_ATTRIBUTE_SYSTEM);
@@ -449,6 +464,15 @@ void FeedIni(const std::string &input)
         if (found && buffer.Get()[0] == '\0')
             Fail("a folder resolved to an empty location");
     }
+
+    if (input[1] == '-')
+        return;
+    std::string tip = shape == 'D' ? "(none)" : InfoTip(ini);
+    ChangeFolderIconWith(folder, input[1], input[2] == 'A');
+    if (shape != 'D' && tip != "(none)" && InfoTip(ini) != tip)
+        Fail("the folder-icon change lost another entry of DESKTOP.INI");
+    if (GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES)
+        Fail("the folder is gone");
 }
 
 void IniTearDown()

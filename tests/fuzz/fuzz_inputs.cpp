@@ -47,6 +47,7 @@ Run g_run;
 namespace {
 
 jmp_buf g_resume;
+bool g_verbose;     // FUZZ_VERBOSE set: each input is named before it runs
 void *g_sehChain;
 DWORD g_faultCode;
 void *g_faultAddress;
@@ -99,6 +100,8 @@ bool InsideScratch(const char *path)
     DWORD length = GetFullPathNameA(path, sizeof full, full, &file);
     if (length == 0 || length >= sizeof full)
         CopyText(full, path, sizeof full);
+    if (!g_run.DriveRoot.empty() && lstrcmpiA(full, g_run.DriveRoot.c_str()) == 0)
+        return true;
     const std::string &scratch = g_run.Scratch;
     return CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, full, int(scratch.size()), scratch.c_str(),
                           int(scratch.size())) == CSTR_EQUAL &&
@@ -211,19 +214,28 @@ void SaveInput(const std::string &input, unsigned seed, int index)
 {
     CreateDirectoryA("fuzz-failures", nullptr);
     char name[MAX_PATH];
-    wsprintfA(name, "fuzz-failures\\%s-%u-%d.bin", g_run.Channel->Name, seed, index);
+    if (index == -1000000)
+        wsprintfA(name, "fuzz-failures\\%s-%u-running.bin", g_run.Channel->Name, seed);
+    else
+        wsprintfA(name, "fuzz-failures\\%s-%u-%d.bin", g_run.Channel->Name, seed, index);
     HANDLE file = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return;
     DWORD written = 0;
     WriteFile(file, input.data(), DWORD(input.size()), &written, nullptr);
     CloseHandle(file);
-    fprintf(stderr, "  input saved as %s\n", name);
+    if (index != -1000000)
+        fprintf(stderr, "  input saved as %s\n", name);
 }
 
 // One input under watch; true when it passed.
 bool RunOne(const std::string &input, const char *label, unsigned seed, int index)
 {
+    if (g_verbose) {
+        // A hang leaves its input behind as fuzz-failures\CHANNEL-SEED-running.bin.
+        fprintf(stderr, "%s input %d (%s), %u bytes\n", g_run.Channel->Name, index, label, unsigned(input.size()));
+        SaveInput(input, seed, -1000000);
+    }
     g_run.Failed = false;
     g_run.Label = label;
     g_run.Index = index;
@@ -464,6 +476,7 @@ int main(int argc, char **argv)
     unsigned seed = unsigned(strtoul(argv[3], nullptr, 10));
 
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    g_verbose = GetEnvironmentVariableA("FUZZ_VERBOSE", nullptr, 0) != 0;
     g_run.Scratch = MakeTempDir((std::string("fuzz_") + g_run.Channel->Name).c_str());
     char system[MAX_PATH];
     GetSystemDirectoryA(system, MAX_PATH);

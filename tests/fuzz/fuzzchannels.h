@@ -39,6 +39,7 @@ struct ChannelRegistration {
 struct Run {
     const Channel *Channel = nullptr;
     std::string Scratch;    // the only folder the program's code may write in
+    std::string DriveRoot;  // and this one file in a drive root, when a channel needs it
     std::string SystemDir;
     std::string Fixtures;
     bool InInput = false;
@@ -57,6 +58,10 @@ std::string Mutate(Random &random, std::string text, const std::vector<std::stri
 // "$S$" the scratch folder, "$Y$" the system folder, "$F$" the fixtures folder: saved inputs
 // stay valid in another prefix.
 std::string Expand(const std::string &input);
+
+// Takes the folder-icon change through its Change Icon dialog, answered with 'O' (OK), 'C'
+// (Cancel) or 'D' (restore); without anchor it restores at once.
+void ChangeFolderIconWith(const std::string &folder, char answer, bool anchored);
 
 // Runs the program's code with writes watched.
 class Armed {
