@@ -17,6 +17,8 @@
 #include "common/appstate.h"
 #include "common/iconclipboard.h"
 #include "common/texts.h"
+#include "drives/autorun.h"
+#include "drives/drivepanel.h"
 #include "ids.h"
 #include "lists/iconentry.h"
 #include "lists/listcommands.h"
@@ -75,7 +77,10 @@ protected:
     {
         dir_ = MakeTempDir("regdiff");
         CopyText(App.SettingsPath, (dir_ + "\\tilefox.INI").c_str(), MAX_PATH);
-        WriteFileText(App.SettingsPath, "[Options]\r\nAutoRefresh=0\r\nRefreshLevel=0\r\n");
+        WriteFileText(App.SettingsPath, "[Options]\r\nAutoRefresh=0\r\nRefreshLevel=0\r\nDriveIconMsg=0\r\n");
+        // X: is the test prefix's throwaway drive (README); without it the drive panel is left out.
+        haveDrive_ = GetFileAttributesA("X:\\TILEFOX.TST") != INVALID_FILE_ATTRIBUTES;
+        RemoveAutorun();
         CopyText(App.Caption, LoadText(IDS_CAPTION), sizeof App.Caption);
         char system[MAX_PATH + 1];
         GetSystemDirectoryA(system, MAX_PATH);
@@ -98,6 +103,7 @@ protected:
         PumpMessages(50);
         snapshot_.Restore();
         EXPECT_EQ("", Join(snapshot_.ChangesSince())) << "the registry is not as it was";
+        RemoveAutorun();
         FreeAppText(&Facts.SystemDirPath);
         ClearCopiedIcon();
         ResetSettings();
@@ -181,8 +187,41 @@ protected:
         };
     }
 
+    static void RemoveAutorun()
+    {
+        if (GetFileAttributesA("X:\\TILEFOX.TST") == INVALID_FILE_ATTRIBUTES)
+            return;
+        SetFileAttributesA("X:\\AUTORUN.INF", FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA("X:\\AUTORUN.INF");
+    }
+
+    // X:'s own icon on the drive panel: a file, not the registry.
+    void ChangeDriveIcon()
+    {
+        if (!haveDrive_)
+            return;
+        HWND page = Sheet.TabDialogs[TAB_DRIVE];
+        HWND panel = FindWindowExA(page, nullptr, "#32770", nullptr);
+        while (panel != nullptr && GetDlgItem(panel, IDC_DP_DRIVES) == nullptr)
+            panel = FindWindowExA(page, panel, "#32770", nullptr);
+        ASSERT_NE(nullptr, panel);
+        int index = int(SendDlgItemMessageA(panel, IDC_DP_DRIVES, CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM("X:")));
+        ASSERT_GE(index, 0);
+        driveLocation_ = FixturePath("icons12.dll") + ",9";
+        EXPECT_EQ(1, SetDriveIcon(panel, index, driveLocation_.c_str()));
+    }
+
+    std::string DriveIcon()
+    {
+        char location[LOCATION_BUFFER] = "";
+        if (haveDrive_)
+            ReadDriveIconLocation('X', location);
+        return location;
+    }
+
     std::vector<std::string> ChangeEveryTab()
     {
+        ChangeDriveIcon();
         std::vector<std::string> expected = PasteOnEveryList();
         std::vector<std::string> settings = ChangeShellSettings();
         expected.insert(expected.end(), settings.begin(), settings.end());
@@ -199,6 +238,8 @@ protected:
 
     std::string dir_;
     HWND sheet_ = nullptr;
+    bool haveDrive_ = false;
+    std::string driveLocation_;
     RegistrySnapshot snapshot_{WatchedKeys(), {"HKCU\\Software\\Wine"}};
 };
 
@@ -208,10 +249,12 @@ TEST_F(RegistryDiffTest, ApplyWritesExactlyTheChangesAndOkNothingMore)
     std::vector<std::string> expected = ChangeEveryTab();
     ASSERT_GE(expected.size(), 7u) << "every list with rows has one changed";
     EXPECT_EQ("", Join(snapshot_.ChangesSince())) << "nothing is written before Apply";
+    EXPECT_EQ("", DriveIcon());
 
     Press(IDC_SHEET_APPLY);
     std::vector<std::string> applied = snapshot_.ChangesSince();
     EXPECT_EQ(Join(expected), Join(applied));
+    EXPECT_EQ(driveLocation_, DriveIcon());
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(sheet_, IDC_SHEET_APPLY)));
 
     Press(IDOK);
@@ -232,6 +275,7 @@ TEST_F(RegistryDiffTest, CancelAndTheCloseBoxWriteNothing)
         }
         EXPECT_FALSE(IsWindowVisible(sheet_));
         EXPECT_EQ("", Join(snapshot_.ChangesSince()));
+        EXPECT_EQ("", DriveIcon());
         DestroyWindow(sheet_);
         sheet_ = nullptr;
         PumpMessages(50);

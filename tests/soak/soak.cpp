@@ -1,6 +1,6 @@
 // soak CYCLES [WARMUP]: runs the real sheet in this process through CYCLES rounds of paste,
 // undo, paste, copy, Apply, restore-standard, Apply and refill over all five lists (and the
-// drive panel when there is one), after WARMUP rounds (100 unless given), and ends with
+// drive panel with X:, the test prefix's throwaway drive), after WARMUP rounds (100 unless given), and ends with
 // "soak: CYCLES cycles, growth K KiB" (private memory) and the balance of icons, fonts and
 // bitmaps the program made and destroyed during the counted rounds. Exit code 1 when the
 // growth passes 512 KiB or anything is left over. The shell is never told (AutoRefresh off,
@@ -24,6 +24,7 @@
 #include "common/appstate.h"
 #include "common/iconclipboard.h"
 #include "common/texts.h"
+#include "drives/drivepanel.h"
 #include "ids.h"
 #include "lists/iconentry.h"
 #include "lists/listcommands.h"
@@ -193,7 +194,29 @@ SIZE_T SystemPrivateUsage()
 // --- one round ----------------------------------------------------------------------------------
 
 HWND g_sheet;
+HWND g_drivePanel;      // with X:, the test prefix's throwaway drive, or null
 std::vector<std::string> g_locations;
+
+HWND FindDrivePanel()
+{
+    if (GetFileAttributesA("X:\\TILEFOX.TST") == INVALID_FILE_ATTRIBUTES)
+        return nullptr;
+    HWND page = Sheet.TabDialogs[TAB_DRIVE];
+    HWND panel = FindWindowExA(page, nullptr, "#32770", nullptr);
+    while (panel != nullptr && GetDlgItem(panel, IDC_DP_DRIVES) == nullptr)
+        panel = FindWindowExA(page, panel, "#32770", nullptr);
+    return panel;
+}
+
+// X:'s own icon given (or, with null, taken away) on the drive panel.
+void SetDriveX(const char *location)
+{
+    if (g_drivePanel == nullptr)
+        return;
+    int index = int(SendDlgItemMessageA(g_drivePanel, IDC_DP_DRIVES, CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM("X:")));
+    if (index >= 0)
+        SetDriveIcon(g_drivePanel, index, location);
+}
 
 void Command(HWND list, int command)
 {
@@ -228,6 +251,7 @@ void Round(int round)
         Command(list, IDM_PASTE);
         Command(list, IDM_COPY);
     }
+    SetDriveX(g_locations[size_t(round) % g_locations.size()].c_str());
     PressApply();
     Serve();
     for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
@@ -235,9 +259,12 @@ void Round(int round)
         if (SendMessageA(list, LB_GETCURSEL, 0, 0) >= 0)
             Command(list, IDM_DEFAULT);
     }
+    SetDriveX(nullptr);
     PressApply();
     for (int tab = 0; tab < LIST_TAB_COUNT; ++tab)
         FillList(ListOfTab(tab));
+    if (g_drivePanel != nullptr)
+        FillDriveList(g_drivePanel);
     Serve();
 }
 
@@ -261,7 +288,7 @@ int main(int argc, char **argv)
 
     std::string dir = MakeTempDir("soak");
     CopyText(App.SettingsPath, (dir + "\\tilefox.INI").c_str(), MAX_PATH);
-    WriteFileText(App.SettingsPath, "[Options]\r\nAutoRefresh=0\r\nRefreshLevel=0\r\n");
+    WriteFileText(App.SettingsPath, "[Options]\r\nAutoRefresh=0\r\nRefreshLevel=0\r\nDriveIconMsg=0\r\n");
     CopyText(App.Caption, LoadText(IDS_CAPTION), sizeof App.Caption);
     char system[MAX_PATH + 1];
     GetSystemDirectoryA(system, MAX_PATH);
@@ -278,6 +305,9 @@ int main(int argc, char **argv)
         return 2;
     }
     PumpMessages(1500);
+    g_drivePanel = FindDrivePanel();
+    if (g_drivePanel == nullptr)
+        printf("soak: no throwaway drive X:, the drive panel is left out\n");
 
     for (int round = 0; round < warmUp; ++round)
         Round(round);
@@ -305,6 +335,8 @@ int main(int argc, char **argv)
     DestroyWindow(g_sheet);
     PumpMessages(100);
     saved.Restore();
+    if (g_drivePanel != nullptr)
+        DeleteFileA("X:\\AUTORUN.INF");
     RemoveTree(dir);
 
     long growth = after > before ? long((after - before) / 1024) : -long((before - after) / 1024);
