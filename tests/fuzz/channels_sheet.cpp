@@ -41,6 +41,7 @@ namespace {
 HWND g_sheet;
 int g_answer = IDCANCEL;        // what the Change Icon dialog is answered with
 HDROP g_dropForDialog;          // a drop to hand to the next Change Icon dialog first
+const char *g_typedName;        // a file name to type into it first
 
 struct OpenDialogs {
     HWND Picker;    // the Change Icon dialog
@@ -80,6 +81,11 @@ void CALLBACK AnswerTick(HWND, UINT, UINT_PTR, DWORD)
     if (g_dropForDialog != nullptr) {
         PostMessageA(open.Picker, WM_DROPFILES, reinterpret_cast<WPARAM>(g_dropForDialog), 0);
         g_dropForDialog = nullptr;
+        return;
+    }
+    if (g_typedName != nullptr) {
+        SetDlgItemTextA(open.Picker, IDC_CI_FILENAME, g_typedName);
+        g_typedName = nullptr;
         return;
     }
     if (open.Picker != lastPicker) {
@@ -583,6 +589,22 @@ Channel g_autorun = {"autorun", AutorunSetUp, MakeAutorun, FeedAutorun, AutorunR
 ChannelRegistration g_autorunRegistration(&g_autorun);
 
 }  // namespace
+
+// --- the Change Icon dialog's file-name field, for the location channel ---------------------------
+
+void TypeIntoChangeIcon(HWND owner, const std::string &typed, char answer)
+{
+    AnswerDialogs();
+    g_answer = AnswerOf(answer);
+    g_typedName = typed.c_str();
+    CheckedBuffer buffer(LOCATION_BUFFER, g_run.Scratch + "\\lib.dll,0");
+    {
+        Armed watch;
+        OpenChangeIconDialog(owner, buffer.Get(), "", nullptr);
+    }
+    g_typedName = nullptr;
+    buffer.Check("the location the Change Icon dialog gave back");
+}
 
 // --- the folder-icon change, for the desktopini channel ---------------------------------------------
 

@@ -9,6 +9,7 @@
 #include "common/iconclipboard.h"
 #include "common/appstate.h"
 #include "common/options.h"
+#include "common/texts.h"
 #include "common/sheetgdi.h"
 #include "fuzz/fuzzchannels.h"
 #include "fuzz/savedkeys.h"
@@ -89,10 +90,14 @@ void LocationFiles()
 
 const int kSizes[] = {LOCATION_BUFFER, MAX_PATH, 64, 16, 2, 1, 0x10000 | LOCATION_BUFFER, 0x10000};
 
+HWND g_owner;
+
 void LocationSetUp()
 {
     StartProgramState();
     LocationFiles();
+    CopyText(App.Caption, LoadText(IDS_CAPTION), sizeof App.Caption);
+    g_owner = CreateHelperWindow("TfFuzzOwner", DefWindowProcA);
 }
 
 void LocationRecover()
@@ -162,10 +167,17 @@ void FeedLocation(const std::string &input)
         DestroyIcon(large);
     if (small != nullptr)
         DestroyIcon(small);
+
+    // One input in four is typed into the Change Icon dialog's file-name field as well.
+    if (selector & 1)
+        return;
+    if (input.size() % 4 == 0)
+        TypeIntoChangeIcon(g_owner, text, "OOC"[input.size() % 3]);
 }
 
 void LocationTearDown()
 {
+    DestroyWindow(g_owner);
     EndProgramState();
 }
 

@@ -63,6 +63,10 @@ std::string Expand(const std::string &input);
 // (Cancel) or 'D' (restore); without anchor it restores at once.
 void ChangeFolderIconWith(const std::string &folder, char answer, bool anchored);
 
+// Opens the Change Icon dialog on a library, types the text into its file-name field and
+// answers as above; the location it gives back is checked.
+void TypeIntoChangeIcon(HWND owner, const std::string &typed, char answer);
+
 // Runs the program's code with writes watched.
 class Armed {
 public:

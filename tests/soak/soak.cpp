@@ -1,7 +1,8 @@
 // soak CYCLES [WARMUP]: runs the real sheet in this process through CYCLES rounds of paste,
-// undo, paste, copy, Apply, restore-standard, Apply and refill over all five lists (and the
-// drive panel with X:, the test prefix's throwaway drive), after WARMUP rounds (100 unless given), and ends with
-// "soak: CYCLES cycles, growth K KiB" (private memory) and the balance of icons, fonts and
+// undo, paste, copy, Apply, restore-standard, Apply and refill over all five lists and the
+// drive panel (drive X:, the test prefix's throwaway drive), after WARMUP rounds (100 unless
+// given), and ends with "soak: CYCLES cycles, growth K KiB" (committed private memory) and
+// the balance of icons, fonts and
 // bitmaps the program made and destroyed during the counted rounds. Exit code 1 when the
 // growth passes 512 KiB or anything is left over. The shell is never told (AutoRefresh off,
 // RefreshLevel 0); the registry keys the sheet writes are put back at the end.
