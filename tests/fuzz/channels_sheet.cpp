@@ -100,7 +100,7 @@ void AnswerDialogs()
 {
     static UINT_PTR timer;
     if (timer == 0)
-        timer = SetTimer(nullptr, 0, 30, AnswerTick);
+        timer = SetTimer(nullptr, 0, 10, AnswerTick);
 }
 
 int AnswerOf(char code)
@@ -112,7 +112,7 @@ void StartState()
 {
     std::string settings = g_run.Scratch + "\\TILEFOX.INI";
     CopyText(App.SettingsPath, settings.c_str(), MAX_PATH);
-    WriteFileText(settings, "[Options]\r\nAutoRefresh=0\r\nRefreshLevel=0\r\nDriveIconMsg=0\r\n");
+    WriteFileText(settings, "[Options]\r\nAutoRefresh=0\r\nRefreshLevel=0\r\nDriveIconMsg=0\r\nDialogAnimation=0\r\n");
     CopyText(App.Caption, LoadText(IDS_CAPTION), sizeof App.Caption);
     char system[MAX_PATH + 1];
     GetSystemDirectoryA(system, MAX_PATH);
@@ -120,6 +120,7 @@ void StartState()
     Facts.SystemDirPath = DupString(AddBackslash(system));
     Facts.PlusMode = 0;
     ResetSettings();
+    Settings.DialogAnimation = 0;
     ClearCopiedIcon();
     App.DefaultBrowseLocation = nullptr;
     App.InstanceWindow = nullptr;

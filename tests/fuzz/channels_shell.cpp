@@ -36,6 +36,8 @@ void StartProgramState()
     ResetSettings();
     Settings.AutoRefresh = 0;
     Settings.RefreshLevel = 0;
+    // The Change Icon dialog opens at once: no animation to wait for on every input.
+    Settings.DialogAnimation = 0;
 }
 
 void EndProgramState()

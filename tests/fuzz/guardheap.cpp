@@ -6,6 +6,7 @@
 // This file is the wrapper: it calls the real functions.
 #undef GlobalAlloc
 #undef GlobalFree
+#undef Sleep
 
 enum : DWORD { GUARD_TAG = 0x48474654, PAGE = 4096 };
 
@@ -62,4 +63,9 @@ extern "C" HGLOBAL WINAPI FuzzGlobalFree(HGLOBAL handle)
         }
     }
     return GlobalFree(handle);
+}
+
+extern "C" void WINAPI FuzzSleep(DWORD)
+{
+    Sleep(0);
 }
