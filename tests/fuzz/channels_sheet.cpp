@@ -143,9 +143,13 @@ void StartSheet()
 {
     StartState();
     g_sheet = reinterpret_cast<HWND>(RunPropertySheet(0, PSH_MODELESS, nullptr));
-    for (int i = 0; i < 60 && !ListsFilled(); ++i)
+    for (int i = 0; i < 60 && g_sheet != nullptr && !ListsFilled(); ++i)
         PumpMessages(100);
     PumpMessages(200);
+    if (g_sheet == nullptr || !ListsFilled()) {
+        fprintf(stderr, "%s: the sheet did not come up with its lists\n", g_run.Channel->Name);
+        ExitProcess(2);
+    }
 }
 
 void StopSheet()
@@ -484,6 +488,10 @@ void AutorunSetUp()
     g_run.DriveRoot = "X:\\AUTORUN.INF";
     SheetFiles();
     StartSheet();
+    if (DrivePanelWindow() == nullptr) {
+        fprintf(stderr, "autorun: the Drive tab has no drive panel\n");
+        ExitProcess(2);
+    }
     AutorunRecover();
 }
 
