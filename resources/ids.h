@@ -166,6 +166,7 @@
 #define UM_QUERYCHANGED         1463    /* to the sheet: result = ChangesPending */
 #define UM_ROWUPDATED           1464    /* to a list page: wParam = row, lParam = row now changed */
 #define UM_DRIVESPENDING        1465    /* drive panel to itself, after Apply: a failed write still waits */
+#define UM_READSETTINGS         1466    /* to the settings page: read the shell's settings now */
 #define UM_ACTIVATEINSTANCE     2025
 #define UM_TAKECOPIEDICON       2026
 

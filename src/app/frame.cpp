@@ -366,6 +366,10 @@ static INT_PTR OnFillOtherLists(HWND page, LPARAM firstTab)
         if (tab != firstTab && content != nullptr && IsWindow(content))
             SendMessageA(content, UM_FILLLIST, 0, 0);
     }
+    // The settings page reads the shell's settings now that the lists are there.
+    HWND settings = ContentOf(TAB_SETTINGS1);
+    if (settings != nullptr && IsWindow(settings))
+        SendMessageA(settings, UM_READSETTINGS, 0, 0);
     if (CopiedIcon() != nullptr)
         PostMessageA(page, UM_IMPORTSTARTUPTHEME, 0, 0);
     return TRUE;

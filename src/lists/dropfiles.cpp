@@ -101,15 +101,8 @@ void DropFilesOnList(HWND list, HWND preview, HDROP drop)
     if (location[0] == '\0')
         return;
 
-    entry = GetEntry(list, row);
-    if (entry == nullptr)
+    if (!ChangeEntryLocation(list, row, location, STATE_CHANGED))
         return;
-    IconEntry change;
-    ZeroMemory(&change, sizeof change);
-    change.CurrentLocation = location;
-    bool differs = entry->SavedLocation == nullptr || lstrcmpiA(entry->SavedLocation, location) != 0;
-    change.ChangeState = differs ? STATE_CHANGED : STATE_UNCHANGED;
-    UpdateEntry(list, row, &change, EF_CURRENTLOCATION | EF_CHANGESTATE);
 
     PostMessageA(sheet, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(list), 1);
     PostMessageA(page, UM_ICONSCHANGED, 0, row);

@@ -202,6 +202,19 @@ int UpdateEntry(HWND list, int row, const IconEntry *source, unsigned fields)
     return 1;
 }
 
+int ChangeEntryLocation(HWND list, int row, const char *location, BYTE changedState)
+{
+    IconEntry *entry = GetEntry(list, row);
+    if (entry == nullptr || location == nullptr)
+        return 0;
+    IconEntry change;
+    ZeroMemory(&change, sizeof change);
+    change.CurrentLocation = const_cast<char *>(location);
+    bool differs = entry->SavedLocation == nullptr || lstrcmpiA(entry->SavedLocation, location) != 0;
+    change.ChangeState = differs ? changedState : BYTE(STATE_UNCHANGED);
+    return UpdateEntry(list, row, &change, EF_CURRENTLOCATION | EF_CHANGESTATE);
+}
+
 // "To write a value" under a class's DefaultIcon key: machine-wide, then the per-user mirror.
 static void WriteClassValue(const char *keyPath, bool mirror, const char *valueName, const char *text)
 {

@@ -59,6 +59,9 @@ int AddEntry(HWND list, const IconEntry *templateEntry);
 void FreeList(HWND list);
 // Changes the fields named; the page is asked to repaint the row and tell the sheet.
 int UpdateEntry(HWND list, int row, const IconEntry *source, unsigned fields);
+// Gives a row a new location, marked changedState unless it is what the registry holds (no
+// saved location counts as different).
+int ChangeEntryLocation(HWND list, int row, const char *location, BYTE changedState);
 void CommitEntry(const IconEntry *entry);
 // Apply's part for one list: commits every changed row and marks it unchanged; returns how
 // many rows were written.

@@ -30,14 +30,6 @@ int Selection(HWND list)
     return static_cast<int>(SendMessageA(list, LB_GETCURSEL, 0, 0));
 }
 
-// 1 when the new location differs from what the registry holds.
-BYTE ChangeStateFor(const IconEntry *entry, const char *location)
-{
-    if (entry->SavedLocation == nullptr)
-        return STATE_CHANGED;
-    return lstrcmpiA(entry->SavedLocation, location) != 0 ? STATE_CHANGED : STATE_UNCHANGED;
-}
-
 int SetRowLocation(HWND list, int row, const char *location, BYTE state)
 {
     IconEntry source = {};
@@ -69,7 +61,7 @@ void PasteIcon(HWND list)
     GlobalText location(DupString(CopiedIcon()));
     if (location.Get() == nullptr)
         return;
-    SetRowLocation(list, row, location.Get(), ChangeStateFor(entry, location.Get()));
+    ChangeEntryLocation(list, row, location.Get(), STATE_CHANGED);
     PostMessageA(GetParent(list), UM_ICONSCHANGED, 0, row);
 }
 
@@ -86,7 +78,7 @@ void RevertRow(HWND list, int row, IconEntry *entry, int mode)
         SetRowLocation(list, row, entry->SavedLocation, STATE_UNCHANGED);
         return;
     }
-    SetRowLocation(list, row, entry->DefaultLocation, ChangeStateFor(entry, entry->DefaultLocation));
+    ChangeEntryLocation(list, row, entry->DefaultLocation, STATE_CHANGED);
 }
 
 bool AskWholeList(HWND page, int mode)
@@ -299,7 +291,7 @@ void ChangeIcon(HWND page, int source)
     // The dialog ran a message loop: look the row up again rather than trust the old pointer.
     entry = GetEntry(list, row);
     if (entry != nullptr && lstrcmpiA(entry->CurrentLocation, buffer) != 0) {
-        SetRowLocation(list, row, buffer, ChangeStateFor(entry, buffer));
+        ChangeEntryLocation(list, row, buffer, STATE_CHANGED);
         PostMessageA(page, UM_ICONSCHANGED, 0, row);
     }
     PostMessageA(page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(list), 1);

@@ -347,15 +347,7 @@ static void ImportIntoList(HWND list, int tab, const char *themePath, const char
         ++counts->Loaded;
 
         // The sheet may have been switched meanwhile: the row is looked up again.
-        entry = GetEntry(list, row);
-        if (entry == nullptr)
-            continue;
-        IconEntry change;
-        ZeroMemory(&change, sizeof change);
-        change.CurrentLocation = value;
-        bool differs = entry->SavedLocation == nullptr || lstrcmpiA(entry->SavedLocation, value) != 0;
-        change.ChangeState = differs ? STATE_THEME : STATE_UNCHANGED;
-        UpdateEntry(list, row, &change, EF_CURRENTLOCATION | EF_CHANGESTATE);
+        ChangeEntryLocation(list, row, value, STATE_THEME);
     }
 }
 

@@ -555,14 +555,7 @@ static INT_PTR OnMeasureItem(MEASUREITEMSTRUCT *measure)
 
 static INT_PTR OnDrawItem(const DRAWITEMSTRUCT *draw)
 {
-    // No focus rectangle: the selection colour is the only mark.
-    if (!(draw->itemAction & (ODA_DRAWENTIRE | ODA_SELECT)))
-        return TRUE;
-    bool selected = (draw->itemState & ODS_SELECTED) != 0;
-    FillRect(draw->hDC, &draw->rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-    if (draw->itemID != UINT(-1) && draw->itemData != 0)
-        DrawIcon(draw->hDC, draw->rcItem.left + GRID_ICON_LEFT, draw->rcItem.top + GRID_ICON_TOP,
-                 reinterpret_cast<HICON>(draw->itemData));
+    DrawGridCell(draw, GRID_ICON_LEFT, GRID_ICON_TOP);
     return TRUE;
 }
 

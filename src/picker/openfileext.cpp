@@ -153,13 +153,7 @@ static INT_PTR OnCommand(HWND extension, int id, int code)
 
 static INT_PTR OnDrawItem(const DRAWITEMSTRUCT *draw)
 {
-    if (!(draw->itemAction & (ODA_DRAWENTIRE | ODA_SELECT)))
-        return TRUE;
-    bool selected = (draw->itemState & ODS_SELECTED) != 0;
-    FillRect(draw->hDC, &draw->rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-    if (draw->itemID != UINT(-1) && draw->itemData != 0)
-        DrawIconEx(draw->hDC, draw->rcItem.left + STRIP_ICON_LEFT, draw->rcItem.top + STRIP_ICON_TOP,
-                   reinterpret_cast<HICON>(draw->itemData), 32, 32, 0, nullptr, DI_NORMAL);
+    DrawGridCell(draw, STRIP_ICON_LEFT, STRIP_ICON_TOP);
     return TRUE;
 }
 

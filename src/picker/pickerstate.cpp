@@ -108,6 +108,17 @@ LRESULT CALLBACK IconGridProc(HWND grid, UINT message, WPARAM wParam, LPARAM lPa
     return CallWindowProcA(previous, grid, message, wParam, lParam);
 }
 
+void DrawGridCell(const DRAWITEMSTRUCT *draw, int iconLeft, int iconTop)
+{
+    if (!(draw->itemAction & (ODA_DRAWENTIRE | ODA_SELECT)))
+        return;
+    bool selected = (draw->itemState & ODS_SELECTED) != 0;
+    FillRect(draw->hDC, &draw->rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    if (draw->itemID != UINT(-1) && draw->itemData != 0)
+        DrawIcon(draw->hDC, draw->rcItem.left + iconLeft, draw->rcItem.top + iconTop,
+                 reinterpret_cast<HICON>(draw->itemData));
+}
+
 // ---------------------------------------------------------------------------------------
 // Placement
 

@@ -46,6 +46,8 @@ void FillIconGrid(HWND grid, const char *file);
 void SetGridCopyAllowed(HWND grid, BOOL allowed);
 void DestroyGridIcons(HWND grid);
 LRESULT CALLBACK IconGridProc(HWND grid, UINT message, WPARAM wParam, LPARAM lParam);
+// One cell of a grid (WM_DRAWITEM): the selection colour is the only mark, no focus rectangle.
+void DrawGridCell(const DRAWITEMSTRUCT *draw, int iconLeft, int iconTop);
 
 // The folder-icon dialog's scatter around the screen centre: the classic linear
 // congruential generator, each draw 0..32767.

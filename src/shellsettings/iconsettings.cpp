@@ -564,8 +564,26 @@ static void OnSettingClicked(HWND page, int control)
         EnableControl(page, IDC_IS_BROWSESETTING, IsChecked(page, IDC_IS_FOLDERVERB));
 }
 
+// The page reads the shell's settings when it is first shown or when the sheet has time after
+// the lists are filled, not while the sheet is being built: the reads are slow (the common
+// controls' version among them) and nothing needs them before.
+enum PageState { PAGE_UNREAD = 0, PAGE_READING = 1, PAGE_READ = 2 };
+
+static void EnsureRead(HWND page)
+{
+    if (GetWindowLongA(page, DWL_USER) != PAGE_UNREAD)
+        return;
+    SetWindowLongA(page, DWL_USER, PAGE_READING);
+    EnableControl(page, IDC_IS_DELETECACHE, IconCacheExists() != 0);
+    ReadIconSettings(page);
+    SetWindowLongA(page, DWL_USER, PAGE_READ);
+}
+
 static void OnCommand(HWND page, int control, int code)
 {
+    // Filling the controls is no change of the user's.
+    if (GetWindowLongA(page, DWL_USER) == PAGE_READING)
+        return;
     switch (control) {
     case IDC_IS_SIZE:
         if (code == EN_CHANGE)
@@ -604,8 +622,7 @@ static INT_PTR OnInitDialog(HWND page)
 {
     LONG style = GetWindowLongA(page, GWL_STYLE);
     SetWindowLongA(page, GWL_STYLE, style & ~(WS_CAPTION | WS_DISABLED));
-    EnableControl(page, IDC_IS_DELETECACHE, IconCacheExists() != 0);
-    ReadIconSettings(page);
+    SetWindowLongA(page, DWL_USER, PAGE_UNREAD);
     return TRUE;
 }
 
@@ -618,6 +635,13 @@ INT_PTR CALLBACK IconSettingsPage(HWND page, UINT message, WPARAM wParam, LPARAM
         OnCommand(page, LOWORD(wParam), HIWORD(wParam));
         return TRUE;
     case WM_CONTEXTMENU:
+        return TRUE;
+    case WM_SHOWWINDOW:
+        if (wParam)
+            EnsureRead(page);
+        return FALSE;
+    case UM_READSETTINGS:
+        EnsureRead(page);
         return TRUE;
     default:
         return FALSE;

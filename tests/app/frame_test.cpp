@@ -16,16 +16,16 @@
 #include "lists/iconentry.h"
 #include "lists/listpage.h"
 #include "picker/changeicon.h"
-#include "app/settings.h"
 #include "app/sheetstate.h"
-#include "common/texts.h"
 #include "common/sheetgdi.h"
 #include "ids.h"
 #include "lists/iconentry.h"
 #include "lists/listpage.h"
 #include "shellglue/startfacts.h"
 #include "shellglue/paths.h"
-#include "support/testing.h"
+#include "shellglue/shellkeys.h"
+#include "support/appsetup.h"
+#include "support/dialogsteps.h"
 
 namespace {
 
@@ -68,57 +68,17 @@ const ContentPage kRecordingPages[TAB_COUNT] = {
     {IDD_SHEETPAGE, RecordingPage},
 };
 
-std::string WindowText(HWND window)
-{
-    char text[300] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
 class FrameTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        dir_ = MakeTempDir("frame");
-        CopyText(App.SettingsPath, (dir_ + "\\tilefox.INI").c_str(), MAX_PATH);
-        CopyText(App.Caption, LoadText(IDS_CAPTION), sizeof App.Caption);
-        UseSystemDir(nullptr);
-        ResetSettings();
-        Facts.PlusMode = 0;
-        ClearCopiedIcon();
-        App.DefaultBrowseLocation = nullptr;
-        App.InstanceWindow = nullptr;
         g_fills.clear();
         g_erased.clear();
     }
 
-    void TearDown() override
-    {
-        if (sheet_ != nullptr && IsWindow(sheet_))
-            DestroyWindow(sheet_);
-        PumpMessages(50);
-        FreeAppText(&Facts.SystemDirPath);
-        ClearCopiedIcon();
-        RemoveTree(dir_);
-    }
-
-    // SystemDirPath: the real system folder, or a folder of our own.
-    void UseSystemDir(const char *folder)
-    {
-        if (Facts.SystemDirPath != nullptr)
-            GlobalFree(Facts.SystemDirPath);
-        char path[MAX_PATH + 1];
-        if (folder != nullptr)
-            CopyText(path, folder, MAX_PATH);
-        else
-            GetSystemDirectoryA(path, MAX_PATH);
-        Facts.SystemDirPath = DupString(AddBackslash(path));
-    }
-
     HWND Open(int startTab, const ContentPage *pages = kRecordingPages)
     {
-        sheet_ = reinterpret_cast<HWND>(RunPropertySheet(startTab, PSH_MODELESS, pages));
-        PumpMessages(400);
+        sheet_ = app_.OpenSheet(startTab, pages);
         return sheet_;
     }
 
@@ -128,7 +88,7 @@ protected:
         PumpMessages(150);
     }
 
-    std::string dir_;
+    AppSetup app_{"frame"};
     HWND sheet_ = nullptr;
 };
 
@@ -230,7 +190,7 @@ TEST_F(FrameTest, OnlyTheStartTabIsFilledBeforeTheSheetShows)
         EXPECT_EQ(c.expected.size(), g_fills.size());
         DestroyWindow(sheet_);
         PumpMessages(50);
-        UseSystemDir(nullptr);
+        app_.UseSystemDir(nullptr);
     }
 }
 
@@ -283,7 +243,7 @@ TEST_F(FrameTest, PlusCaptionOnlyWithTheCoolIcons)
     for (const Case &c : cases) {
         std::string system = MakeTempDir("plus");
         CopyFileA(FixturePath(c.library).c_str(), (system + "\\cool.dll").c_str(), FALSE);
-        UseSystemDir(system.c_str());
+        app_.UseSystemDir(system.c_str());
         Facts.PlusMode = 1;
         ASSERT_NE(nullptr, Open(0));
         EXPECT_EQ(c.plusAfter, Facts.PlusMode) << c.library;
@@ -292,9 +252,8 @@ TEST_F(FrameTest, PlusCaptionOnlyWithTheCoolIcons)
         DestroyWindow(sheet_);
         PumpMessages(50);
         RemoveTree(system);
-        UseSystemDir(nullptr);
+        app_.UseSystemDir(nullptr);
     }
-    Facts.PlusMode = 0;
 }
 
 TEST_F(FrameTest, DestroyReleasesTheProgramWideTexts)
@@ -338,58 +297,26 @@ TEST(PumpOneMessage, DispatchesOneAndKeepsTheQuitForTheMainLoop)
 
 // --- the file named on the command line ---------------------------------------------------------
 
-HHOOK g_hook;
+// A message box carries the program caption and is answered; it notes how many lists were
+// filled by then.
 std::string g_boxText;
 int g_fillsAtBox = -1;
-BYTE g_pickModeInDialog = 255;
 
-LRESULT CALLBACK CloseDialogs(int code, WPARAM wParam, LPARAM lParam)
+HWND FindProgramBox()
 {
-    if (code == HCBT_ACTIVATE) {
-        HWND window = reinterpret_cast<HWND>(wParam);
-        char className[32] = "";
-        GetClassNameA(window, className, sizeof className);
-        // The sheet is a dialog too, but one without an owner.
-        if (lstrcmpA(className, "#32770") == 0 && GetWindow(window, GW_OWNER) != nullptr) {
-            // Message boxes carry the program caption; the Change Icon dialog its own.
-            char text[300] = "";
-            GetDlgItemTextA(window, 0xFFFF, text, sizeof text);
-            if (WindowText(window) == App.Caption) {
-                g_boxText = text;
-                g_fillsAtBox = int(g_fills.size());
-                PostMessageA(window, WM_COMMAND, IDOK, 0);
-            } else {
-                const ChangeIconRequest *call = ChangeIconRequestOf(window);
-                g_pickModeInDialog = call != nullptr ? call->Mode : 254;
-                PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
-            }
-        }
-    }
-    return CallNextHookEx(g_hook, code, wParam, lParam);
+    HWND box = FindThreadDialog(0xFFFF);
+    return box != nullptr && WindowText(box) == App.Caption ? box : nullptr;
 }
 
-class StartupFileTest : public FrameTest {
-protected:
-    void SetUp() override
-    {
-        FrameTest::SetUp();
-        g_boxText.clear();
-        g_fillsAtBox = -1;
-        g_pickModeInDialog = 255;
-        g_hook = SetWindowsHookExA(WH_CBT, CloseDialogs, nullptr, GetCurrentThreadId());
-    }
-    void TearDown() override
-    {
-        UnhookWindowsHookEx(g_hook);
-        FrameTest::TearDown();
-    }
-};
+using StartupFileTest = FrameTest;
 
 TEST_F(StartupFileTest, ThemeFileIsImportedAfterAllListsAreFilled)
 {
-    std::string theme = dir_ + "\\desk.Theme";
+    std::string theme = app_.Dir() + "\\desk.Theme";
     WriteFileText(theme, "[Control Panel\\Desktop]\r\nWallpaper=\r\n");
     AdoptCopiedIcon(DupString(theme.c_str()));
+    DialogScript script({Check([](HWND) { g_fillsAtBox = int(g_fills.size()); }), AnswerThisBox(IDOK, &g_boxText)},
+                        FindProgramBox);
     ASSERT_NE(nullptr, Open(0));
     PumpMessages(300);
     EXPECT_EQ(nullptr, CopiedIcon());
@@ -400,11 +327,11 @@ TEST_F(StartupFileTest, ThemeFileIsImportedAfterAllListsAreFilled)
 // With the real pages: the icons reach the lists and the sheet shows the first loaded row's tab.
 TEST_F(StartupFileTest, StartupThemeLoadsIntoTheLists)
 {
-    std::string theme = dir_ + "\\desk.theme";
+    std::string theme = app_.Dir() + "\\desk.theme";
     std::string icon = FixturePath("icons12.dll") + ",3";
-    WriteFileText(theme, "[SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Icons]\r\n4=" + icon +
-                             "\r\n5=" + dir_ + "\\none.ico\r\n");
+    WriteFileText(theme, "[" SHELL_ICONS_KEY "]\r\n4=" + icon + "\r\n5=" + app_.Dir() + "\\none.ico\r\n");
     AdoptCopiedIcon(DupString(theme.c_str()));
+    DialogScript script({AnswerThisBox(IDOK, &g_boxText)}, FindProgramBox);
     ASSERT_NE(nullptr, Open(0, ProgramContentPages));
     PumpMessages(500);
     EXPECT_EQ(Ansi(u8"ﾃｰﾏﾌｧｲﾙから、1個のｱｲｺﾝを読み込みました。\n(読み込みに失敗したｱｲｺﾝ数: 1)"), g_boxText);
@@ -422,6 +349,8 @@ TEST_F(StartupFileTest, SingleIconFileBecomesTheCopiedIcon)
 {
     std::string icon = FixturePath("one.ico");
     AdoptCopiedIcon(DupString(icon.c_str()));
+    g_boxText.clear();
+    DialogScript script({AnswerThisBox(IDOK, &g_boxText)}, FindProgramBox);
     ASSERT_NE(nullptr, Open(1));
     ASSERT_NE(nullptr, CopiedIcon());
     EXPECT_EQ(0, lstrcmpiA((icon + ",0").c_str(), CopiedIcon())) << CopiedIcon();
@@ -431,9 +360,12 @@ TEST_F(StartupFileTest, SingleIconFileBecomesTheCopiedIcon)
 TEST_F(StartupFileTest, CancelledPickOfSeveralIconsDropsTheFile)
 {
     AdoptCopiedIcon(DupString(FixturePath("icons12.dll").c_str()));
+    BYTE pickMode = 255;
+    DialogScript script({Check([&](HWND dialog) { pickMode = ChangeIconRequestOf(dialog)->Mode; }), Press(IDCANCEL)},
+                        FindChangeIconDialog);
     ASSERT_NE(nullptr, Open(1));
     PumpMessages(300);
-    EXPECT_EQ(1, g_pickModeInDialog);
+    EXPECT_EQ(1, pickMode);
     EXPECT_EQ(nullptr, FindThreadDialog(IDC_CI_GRID));
     EXPECT_EQ(nullptr, CopiedIcon()) << CopiedIcon();
 }

@@ -8,6 +8,7 @@
 #include "app/instance.h"
 #include "ids.h"
 #include "shellglue/paths.h"
+#include "support/appsetup.h"
 #include "support/testing.h"
 
 namespace {
@@ -16,10 +17,8 @@ class InstanceWindow : public testing::Test {
 protected:
     void SetUp() override
     {
-        CopyText(App.Caption, "Tilefox", sizeof App.Caption);
         App.InstanceWindow = CreateInstanceWindow();
         ASSERT_NE(nullptr, App.InstanceWindow);
-        SetCopied(nullptr);
     }
     void TearDown() override
     {
@@ -28,7 +27,6 @@ protected:
         if (App.InstanceWindow != nullptr)
             SendMessageA(App.InstanceWindow, WM_CLOSE, 0, 0);
         App.InstanceWindow = nullptr;
-        SetCopied(nullptr);
         // The instance window ends the message loop when it goes; the test's loop goes on.
         MSG msg;
         while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
@@ -47,6 +45,7 @@ protected:
     }
     std::string Copied() { return CopiedIcon() != nullptr ? CopiedIcon() : "<none>"; }
 
+    AppSetup app_{"instance"};
     std::vector<HWND> windows_;
 };
 

@@ -6,29 +6,13 @@
 #include "common/appstate.h"
 #include "app/settings.h"
 #include "shellglue/paths.h"
+#include "support/appsetup.h"
 #include "support/testing.h"
 
 namespace {
 
 class SettingsFile : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        dir_ = MakeTempDir("settings");
-        path_ = dir_ + "\\tilefox.INI";
-        CopyText(App.SettingsPath, path_.c_str(), MAX_PATH);
-        App.DefaultBrowseLocation = nullptr;
-        ResetSettings();
-    }
-    void TearDown() override
-    {
-        FreeAppText(&App.DefaultBrowseLocation);
-        FreeRegistryBackups();
-        // Drop the profile cache before the file goes.
-        WritePrivateProfileStringA(nullptr, nullptr, nullptr, App.SettingsPath);
-        RemoveTree(dir_);
-        App.SettingsPath[0] = '\0';
-    }
     void Write(const char *section, const char *key, const char *value)
     {
         WritePrivateProfileStringA(section, key, value, path_.c_str());
@@ -60,8 +44,8 @@ protected:
                                300, 200, nullptr, nullptr, nullptr, nullptr);
     }
 
-    std::string dir_;
-    std::string path_;
+    AppSetup app_{"settings"};
+    std::string path_ = App.SettingsPath;
 };
 
 TEST_F(SettingsFile, NoFileGivesTheBuiltInValues)

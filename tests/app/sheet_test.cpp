@@ -9,18 +9,15 @@
 
 #include <string>
 
-#include "common/appstate.h"
-#include "common/iconclipboard.h"
 #include "app/frame.h"
-#include "app/settings.h"
 #include "app/sheetstate.h"
 #include "app/sheetwindow.h"
-#include "common/texts.h"
 #include "ids.h"
-#include "shellglue/startfacts.h"
 #include "lists/iconentry.h"
-#include "shellglue/paths.h"
-#include "support/testing.h"
+#include "support/appsetup.h"
+#include "support/listhost.h"
+#include "support/probes.h"
+#include "support/listrows.h"
 
 namespace {
 
@@ -34,42 +31,9 @@ const ContentPage kQuietPages[TAB_COUNT] = {
     {IDD_SHEETPAGE, QuietPage}, {IDD_SHEETPAGE, QuietPage}, {IDD_SHEETPAGE, QuietPage},
 };
 
-void StartApp(const std::string &dir)
-{
-    CopyText(App.SettingsPath, (dir + "\\tilefox.INI").c_str(), MAX_PATH);
-    CopyText(App.Caption, LoadText(IDS_CAPTION), sizeof App.Caption);
-    char system[MAX_PATH + 1];
-    GetSystemDirectoryA(system, MAX_PATH);
-    Facts.SystemDirPath = DupString(AddBackslash(system));
-    ClearCopiedIcon();
-    App.DefaultBrowseLocation = nullptr;
-    App.InstanceWindow = nullptr;
-    Facts.PlusMode = 0;
-    ResetSettings();
-}
-
-void EndApp(const std::string &dir)
-{
-    FreeAppText(&Facts.SystemDirPath);
-    RemoveTree(dir);
-}
-
 class SheetWindowTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        dir_ = MakeTempDir("sheetwin");
-        StartApp(dir_);
-        sheet_ = reinterpret_cast<HWND>(RunPropertySheet(0, PSH_MODELESS, kQuietPages));
-        PumpMessages(200);
-    }
-    void TearDown() override
-    {
-        if (sheet_ != nullptr && IsWindow(sheet_))
-            DestroyWindow(sheet_);
-        PumpMessages(50);
-        EndApp(dir_);
-    }
+    void SetUp() override { sheet_ = app_.OpenSheet(0, kQuietPages); }
 
     HWND Apply() const { return GetDlgItem(sheet_, IDC_SHEET_APPLY); }
     std::string Settings() const { return ReadFileText(App.SettingsPath); }
@@ -78,7 +42,7 @@ protected:
         return GetMenuState(GetSystemMenu(sheet_, FALSE), command, MF_BYCOMMAND);
     }
 
-    std::string dir_;
+    AppSetup app_{"sheetwin"};
     HWND sheet_ = nullptr;
 };
 
@@ -180,74 +144,60 @@ const ContentPage kDrivePages[TAB_COUNT] = {
     {IDD_SHEETPAGE, DriveRecordingPage}, {IDD_SHEETPAGE, QuietPage}, {IDD_SHEETPAGE, QuietPage},
 };
 
-const char kClassKey[] = "Software\\Classes\\CLSID\\{0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0}";
-const char kUnchangedKey[] = "Software\\Classes\\CLSID\\{0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F1}";
-const char kShellIcons[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Icons";
+const char kClassId[] = "{0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0}";
+const char kUnchangedId[] = "{0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F1}";
+const std::string kClassIcon = ClassKey(kClassId, "\\DefaultIcon");
 
-IconEntry *NewEntry(BYTE state, const char *key, const char *current, const char *saved)
+IconEntry Changed(BYTE state, const char *key, const char *current, const char *saved)
 {
-    auto *entry = static_cast<IconEntry *>(GlobalAlloc(GPTR, sizeof(IconEntry)));
-    entry->ChangeState = state;
-    entry->DisplayName = DupString("row");
-    entry->CurrentLocation = DupString(current);
-    entry->SavedLocation = saved != nullptr ? DupString(saved) : nullptr;
-    entry->RegistryKey = DupString(key);
+    IconEntry entry = {};
+    entry.ChangeState = state;
+    entry.DisplayName = const_cast<char *>("row");
+    entry.CurrentLocation = const_cast<char *>(current);
+    entry.SavedLocation = const_cast<char *>(saved);
+    entry.RegistryKey = const_cast<char *>(key);
     return entry;
 }
 
-void FreeEntries(HWND list)
+// A hidden list of the tab, on the given parent, holding the rows as AddEntry makes them.
+HWND AddList(int tab, HWND parent, std::initializer_list<IconEntry> rows)
 {
-    int count = int(SendMessageA(list, LB_GETCOUNT, 0, 0));
-    for (int row = 0; row < count; ++row) {
-        IconEntry *entry = GetEntry(list, row);
-        if (entry == nullptr)
-            continue;
-        for (char *text : {entry->DisplayName, entry->CurrentLocation, entry->SavedLocation, entry->RegistryKey})
-            if (text != nullptr)
-                GlobalFree(text);
-        GlobalFree(entry);
-    }
-}
-
-HWND AddList(int tab, std::initializer_list<IconEntry *> entries)
-{
-    HWND list = CreateWindowExA(0, "LISTBOX", "", WS_CHILD, 0, 0, 50, 50, Sheet.TabDialogs[tab], nullptr,
+    HWND list = CreateWindowExA(0, "LISTBOX", "", WS_CHILD | LBS_OWNERDRAWFIXED, 0, 0, 50, 50, parent, nullptr,
                                 GetModuleHandleA(nullptr), nullptr);
-    for (IconEntry *entry : entries) {
-        int row = int(SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("row")));
-        SendMessageA(list, LB_SETITEMDATA, row, reinterpret_cast<LPARAM>(entry));
-    }
+    for (const IconEntry &row : rows)
+        EXPECT_EQ(1, AddEntry(list, &row));
     Lists.TabLists[tab] = list;
     return list;
 }
 
 TEST(ApplyTest, ChangedRowsAreWrittenAndMarkedUnchanged)
 {
-    std::string dir = MakeTempDir("apply");
-    StartApp(dir);
-    HWND sheet = reinterpret_cast<HWND>(RunPropertySheet(0, PSH_MODELESS, kDrivePages));
+    SavedRegistry saved;
+    saved.Tree(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY);
+    saved.Tree(HKEY_LOCAL_MACHINE, ClassKey(kClassId));
+    saved.Tree(HKEY_LOCAL_MACHINE, ClassKey(kUnchangedId));
+    AppSetup app("apply");
+    HWND sheet = app.OpenSheet(0, kDrivePages);
     ASSERT_NE(nullptr, sheet);
-    PumpMessages(200);
     // Nothing may reach the shell from this test.
     Settings.AutoRefresh = 0;
     Settings.RefreshLevel = 0;
     g_driveApplies = 0;
 
-    IconEntry *desktopRow = NewEntry(STATE_CHANGED, kClassKey + 23, "c:\\new.ico,0", "c:\\old.ico,0");
-    IconEntry *quietRow = NewEntry(STATE_UNCHANGED, kUnchangedKey + 23, "c:\\same.ico,0", "c:\\same.ico,0");
-    IconEntry *generalRow = NewEntry(STATE_THEME, "99", "c:\\theme.icl,3", nullptr);
-    HWND desktop = AddList(0, {quietRow, desktopRow});
-    HWND general = AddList(1, {generalRow});
-    HWND drive = AddList(4, {});
+    HWND desktop = AddList(0, Sheet.TabDialogs[0],
+                           {Changed(STATE_UNCHANGED, kUnchangedId, "c:\\same.ico,0", "c:\\same.ico,0"),
+                            Changed(STATE_CHANGED, kClassId, "c:\\new.ico,0", "c:\\old.ico,0")});
+    HWND general = AddList(1, Sheet.TabDialogs[1], {Changed(STATE_THEME, "99", "c:\\theme.icl,3", nullptr)});
+    AddList(4, Sheet.TabDialogs[4], {});
 
     SendMessageA(sheet, UM_SETCHANGED, 0, 1);
     SendMessageA(sheet, WM_COMMAND, IDC_SHEET_APPLY, 0);
     PumpMessages(100);
 
-    EXPECT_EQ("c:\\new.ico,0", GetRegString(HKEY_LOCAL_MACHINE, (std::string(kClassKey) + "\\DefaultIcon").c_str(), ""));
-    EXPECT_FALSE(RegValueExists(HKEY_LOCAL_MACHINE, (std::string(kUnchangedKey) + "\\DefaultIcon").c_str(), ""));
-    EXPECT_EQ("c:\\theme.icl,3", GetRegString(HKEY_LOCAL_MACHINE, kShellIcons, "99"));
-    for (IconEntry *entry : {desktopRow, generalRow}) {
+    EXPECT_EQ("c:\\new.ico,0", GetRegString(HKEY_LOCAL_MACHINE, kClassIcon.c_str(), ""));
+    EXPECT_FALSE(RegValueExists(HKEY_LOCAL_MACHINE, ClassKey(kUnchangedId, "\\DefaultIcon").c_str(), ""));
+    EXPECT_EQ("c:\\theme.icl,3", GetRegString(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, "99"));
+    for (IconEntry *entry : {GetEntry(desktop, 1), GetEntry(general, 0)}) {
         EXPECT_EQ(STATE_UNCHANGED, entry->ChangeState);
         ASSERT_NE(nullptr, entry->SavedLocation);
         EXPECT_STREQ(entry->CurrentLocation, entry->SavedLocation);
@@ -257,23 +207,12 @@ TEST(ApplyTest, ChangedRowsAreWrittenAndMarkedUnchanged)
     EXPECT_EQ(0, Sheet.ChangesPending);
 
     // OK afterwards has nothing left to commit.
-    DeleteRegTree(HKEY_LOCAL_MACHINE, kClassKey);
+    DeleteRegTree(HKEY_LOCAL_MACHINE, ClassKey(kClassId).c_str());
     PostMessageA(sheet, WM_COMMAND, IDOK, 0);
     PumpMessages(150);
-    EXPECT_FALSE(RegValueExists(HKEY_LOCAL_MACHINE, (std::string(kClassKey) + "\\DefaultIcon").c_str(), ""));
-
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kShellIcons, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-        RegDeleteValueA(key, "99");
-        RegCloseKey(key);
-    }
-    DeleteRegTree(HKEY_LOCAL_MACHINE, kClassKey);
-    DeleteRegTree(HKEY_LOCAL_MACHINE, kUnchangedKey);
-    for (HWND list : {desktop, general, drive})
-        FreeEntries(list);
-    DestroyWindow(sheet);
-    PumpMessages(50);
-    EndApp(dir);
+    EXPECT_FALSE(RegValueExists(HKEY_LOCAL_MACHINE, kClassIcon.c_str(), ""));
+    for (int tab : {0, 1, 4})
+        FreeList(Lists.TabLists[tab]);
 }
 
 // --- telling the shell ------------------------------------------------------------------------
@@ -291,18 +230,18 @@ LRESULT CALLBACK ListenerProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
+enum Refresh { NOTHING, REDRAW, F5, NOTIFY };
+
 typedef ULONG(WINAPI *NotifyRegisterProc)(HWND, int, LONG, UINT, int, const SHChangeNotifyEntry *);
 typedef BOOL(WINAPI *NotifyDeregisterProc)(ULONG);
 
+// Nothing reaches the real shell: a stand-in "Progman" notes the keys it gets, and this
+// process listens for the metrics broadcast of the icon redraw and for change notifications.
 class ShellRefreshTest : public testing::Test {
 protected:
-    static constexpr const char *kMetrics = "Control Panel\\desktop\\windowmetrics";
-
     void SetUp() override
     {
-        hadIconSize_ = RegValueExists(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size");
-        iconSize_ = GetRegString(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size");
-
+        saved_.Value(HKEY_CURRENT_USER, kMetricsKey, kIconSize);
         listener_ = CreateHelperWindow("TilefoxTestListener", ListenerProc);
 
         HMODULE shell = GetModuleHandleA("shell32.dll");
@@ -312,21 +251,8 @@ protected:
             registration_ = registerProc(listener_, 0x0001 | 0x0002 | 0x1000, SHCNE_ASSOCCHANGED, kNotifyMessage, 1,
                                          &entry);
 
-        STARTUPINFOA startup;
-        ZeroMemory(&startup, sizeof startup);
-        startup.cb = sizeof startup;
-        std::string tool = TestBinDir() + "progman_standin.exe";
-        if (CreateProcessA(tool.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &tool_)) {
-            for (int i = 0; i < 100 && desktop_ == nullptr; ++i) {
-                PumpMessages(50);
-                HWND found = FindWindowA("Progman", nullptr);
-                DWORD process = 0;
-                if (found != nullptr)
-                    GetWindowThreadProcessId(found, &process);
-                if (process == tool_.dwProcessId)
-                    desktop_ = found;
-            }
-        }
+        standIn_.Start();
+        desktop_ = standIn_.Desktop();
     }
 
     void TearDown() override
@@ -338,43 +264,28 @@ protected:
                 deregister(registration_);
         }
         DestroyWindow(listener_);
-        if (tool_.hProcess != nullptr) {
-            if (desktop_ != nullptr)
-                PostMessageA(desktop_, WM_CLOSE, 0, 0);
-            if (WaitForSingleObject(tool_.hProcess, 5000) != WAIT_OBJECT_0)
-                TerminateProcess(tool_.hProcess, 0);
-            CloseHandle(tool_.hProcess);
-            CloseHandle(tool_.hThread);
-        }
-        if (hadIconSize_)
-            SetRegString(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size", iconSize_.c_str());
-        else
-            RegDeleteValueKey();
-        Facts.NewShell = 0;
-        ResetSettings();
     }
 
-    void RegDeleteValueKey()
+    // What reached the shell since the last call.
+    Refresh Seen()
     {
-        HKEY key;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, kMetrics, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-            RegDeleteValueA(key, "Shell Icon Size");
-            RegCloseKey(key);
-        }
+        PumpMessages(300);
+        std::string log = WindowText(desktop_);
+        EXPECT_TRUE(g_iniChanges == 0 || g_iniChanges == 2) << g_iniChanges;
+        bool keyed = log.find("list:down:116;list:up:116;") != std::string::npos ||
+                     log.find("top:down:116;top:up:116;") != std::string::npos;
+        Refresh seen = g_iniChanges > 0 ? REDRAW : keyed ? F5 : g_notifications > 0 ? NOTIFY : NOTHING;
+        g_iniChanges = 0;
+        g_notifications = 0;
+        SetWindowTextA(desktop_, "");
+        return seen;
     }
 
-    std::string DesktopLog() const
-    {
-        char text[1024] = "";
-        GetWindowTextA(desktop_, text, sizeof text);
-        return text;
-    }
-
-    bool hadIconSize_ = false;
-    std::string iconSize_;
+    AppSetup app_{"refresh"};
+    SavedRegistry saved_;
     HWND listener_ = nullptr;
     ULONG registration_ = 0;
-    PROCESS_INFORMATION tool_ = {};
+    StandInDesktop standIn_;
     HWND desktop_ = nullptr;
 };
 
@@ -409,9 +320,54 @@ TEST_F(ShellRefreshTest, EachKindOfChangeReachesTheShellItsOwnWay)
         PumpMessages(300);
         EXPECT_EQ(c.redrawn ? 2 : 0, g_iniChanges);
         EXPECT_EQ(c.notified, g_notifications > 0);
-        std::string log = DesktopLog();
+        std::string log = WindowText(desktop_);
         EXPECT_EQ(c.keyed, log.find("list:down:116;list:up:116;") != std::string::npos) << log;
     }
+}
+
+// Apply asks for a desktop refresh when it wrote Desktop or Special rows, and for the icon
+// redraw when it wrote General, Start menu or Drive rows.
+TEST_F(ShellRefreshTest, ApplyChoosesTheRefreshByTheTabsItWrote)
+{
+    ASSERT_NE(nullptr, desktop_);
+    ASSERT_NE(0u, registration_);
+    SavedRegistry saved;
+    saved.Tree(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY);
+    saved.Tree(HKEY_LOCAL_MACHINE, ClassKey(kClassId));
+    HWND sheet = CreateHelperWindow("TilefoxTestApplySheet", DefWindowProcA);
+    Facts.NewShell = 0;
+    Lists = ListsState();
+    struct Case {
+        int tab;
+        Refresh byLevel[2][3];  // [AutoRefresh][RefreshLevel]
+    } cases[] = {
+        {TAB_DESKTOP, {{NOTHING, F5, NOTIFY}, {NOTHING, F5, NOTIFY}}},
+        {TAB_GENERAL, {{NOTHING, NOTHING, NOTHING}, {REDRAW, REDRAW, REDRAW}}},
+        {TAB_SPECIAL, {{NOTHING, F5, NOTIFY}, {NOTHING, F5, NOTIFY}}},
+        {TAB_STARTMENU, {{NOTHING, NOTHING, NOTHING}, {REDRAW, REDRAW, REDRAW}}},
+        {TAB_DRIVE, {{NOTHING, NOTHING, NOTHING}, {REDRAW, REDRAW, REDRAW}}},
+    };
+    Seen();
+    for (const Case &c : cases) {
+        for (BYTE autoRefresh : {0, 1}) {
+            for (BYTE level : {0, 1, 2}) {
+                Settings.AutoRefresh = autoRefresh;
+                Settings.RefreshLevel = level;
+                bool desktopRow = c.tab == TAB_DESKTOP || c.tab == TAB_SPECIAL;
+                HWND list = AddList(c.tab, sheet, {Changed(STATE_CHANGED, desktopRow ? kClassId : "901", "c:\\new.ico,0",
+                                                           "c:\\old.ico,0")});
+                ApplyAllChanges(sheet);
+                EXPECT_EQ(c.byLevel[autoRefresh][level], Seen())
+                    << "tab " << c.tab << " auto " << int(autoRefresh) << " level " << int(level);
+                EXPECT_EQ(STATE_UNCHANGED, GetEntry(list, 0)->ChangeState);
+                EXPECT_TRUE(IsWindowEnabled(sheet));
+                FreeList(list);
+                DestroyWindow(list);
+                Lists.TabLists[c.tab] = nullptr;
+            }
+        }
+    }
+    DestroyWindow(sheet);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "shellglue/startfacts.h"
 #include "shellglue/paths.h"
 #include "support/testing.h"
+#include "support/probes.h"
 
 namespace {
 
@@ -183,23 +184,6 @@ TEST(SettingsPath, LiesBesideTheProgram)
 
 // --- whole program runs ----------------------------------------------------------------------
 
-const char kMetricsKey[] = "Control Panel\\desktop\\windowmetrics";
-
-// Records "Shell Icon Size" whenever a WM_WININICHANGE broadcast reaches this process.
-std::vector<std::string> *g_seen;
-
-LRESULT CALLBACK RecorderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_WININICHANGE && g_seen != nullptr)
-        g_seen->push_back(GetRegString(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon Size"));
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-HWND MakeRecorder()
-{
-    return CreateHelperWindow("TilefoxTestRecorder", RecorderProc);
-}
-
 bool StartProgram(const std::string &tail, PROCESS_INFORMATION *process)
 {
     std::string command = "\"" + TestBinDir() + "tilefox.exe\"" + (tail.empty() ? "" : " " + tail);
@@ -251,9 +235,7 @@ HWND WaitForSheet(DWORD processId, DWORD timeout = 20000)
              window = GetWindow(window, GW_HWNDNEXT)) {
             DWORD owner = 0;
             GetWindowThreadProcessId(window, &owner);
-            char caption[32] = "";
-            GetWindowTextA(window, caption, sizeof caption);
-            if (owner == processId && IsWindowVisible(window) && lstrcmpA(caption, "Tilefox") == 0)
+            if (owner == processId && IsWindowVisible(window) && WindowText(window) == "Tilefox")
                 return window;
         }
         PumpMessages(100);
@@ -270,44 +252,25 @@ class ProgramRun : public testing::Test {
 protected:
     void SetUp() override
     {
-        stored_ = RegValueExists(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon Size");
-        if (stored_)
-            size_ = GetRegString(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon Size");
+        saved_.Value(HKEY_CURRENT_USER, kMetricsKey, kIconSize);
         DeleteFileA(ProgramSettingsPath().c_str());
     }
-    void TearDown() override
-    {
-        if (stored_) {
-            SetRegString(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon Size", size_.c_str());
-        } else {
-            HKEY key;
-            if (RegOpenKeyExA(HKEY_CURRENT_USER, kMetricsKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-                RegDeleteValueA(key, "Shell Icon Size");
-                RegCloseKey(key);
-            }
-        }
-        DeleteFileA(ProgramSettingsPath().c_str());
-    }
+    void TearDown() override { DeleteFileA(ProgramSettingsPath().c_str()); }
 
-    bool stored_ = false;
-    std::string size_;
+    SavedRegistry saved_;
 };
 
 TEST_F(ProgramRun, RebuildRedrawsAndLeavesNothingBehind)
 {
-    SetRegString(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon Size", "048");
-    std::vector<std::string> seen;
-    g_seen = &seen;
-    HWND recorder = MakeRecorder();
-    ASSERT_NE(nullptr, recorder);
+    SetRegString(HKEY_CURRENT_USER, kMetricsKey, kIconSize, "048");
+    IconSizeRecorder recorder;
+    ASSERT_NE(nullptr, recorder.Window());
 
     EXPECT_EQ(0u, RunProgram("/REBUILD"));
     PumpMessages(100);
-    g_seen = nullptr;
-    DestroyWindow(recorder);
 
-    EXPECT_EQ((std::vector<std::string>{"47", "48"}), seen);
-    EXPECT_EQ("048", GetRegString(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon Size"));
+    EXPECT_EQ((std::vector<std::string>{"47", "48"}), recorder.Seen);
+    EXPECT_EQ("048", GetRegString(HKEY_CURRENT_USER, kMetricsKey, kIconSize));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(ProgramSettingsPath().c_str()))
         << "a one-shot run writes no settings";
     EXPECT_EQ(nullptr, FindWindowA(INSTANCE_CLASS, nullptr));

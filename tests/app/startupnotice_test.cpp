@@ -8,13 +8,9 @@
 #include <string>
 
 #include "app/frame.h"
-#include "app/settings.h"
-#include "common/appstate.h"
 #include "common/iconclipboard.h"
-#include "common/texts.h"
 #include "ids.h"
-#include "shellglue/paths.h"
-#include "shellglue/startfacts.h"
+#include "support/appsetup.h"
 #include "support/testing.h"
 
 namespace {
@@ -31,19 +27,12 @@ const ContentPage kQuietPages[TAB_COUNT] = {
 
 TEST(StartupNotice, OneIconFileShowsTheNoticeBesideThePageUntilItsTimerEnds)
 {
-    std::string dir = MakeTempDir("notice");
-    CopyText(App.SettingsPath, (dir + "\\tilefox.INI").c_str(), MAX_PATH);
-    CopyText(App.Caption, LoadText(IDS_CAPTION), sizeof App.Caption);
-    char system[MAX_PATH + 1];
-    GetSystemDirectoryA(system, MAX_PATH);
-    Facts.SystemDirPath = DupString(AddBackslash(system));
-    ResetSettings();
+    AppSetup app("notice");
     std::string icon = FixturePath("one.ico");
     CopyToClipboard(icon.c_str());
 
-    HWND sheet = reinterpret_cast<HWND>(RunPropertySheet(1, PSH_MODELESS, kQuietPages));
+    HWND sheet = app.OpenSheet(1, kQuietPages);
     ASSERT_NE(nullptr, sheet);
-    PumpMessages(300);
     HWND notice = FindThreadDialog(IDC_CN_ICON);
     ASSERT_NE(nullptr, notice);
     EXPECT_EQ(sheet, GetWindow(notice, GW_OWNER));
@@ -56,12 +45,6 @@ TEST(StartupNotice, OneIconFileShowsTheNoticeBesideThePageUntilItsTimerEnds)
     EXPECT_FALSE(IsWindow(notice));
     ASSERT_NE(nullptr, CopiedIcon());
     EXPECT_EQ(0, lstrcmpiA((icon + ",0").c_str(), CopiedIcon())) << CopiedIcon();
-
-    DestroyWindow(sheet);
-    PumpMessages(50);
-    ClearCopiedIcon();
-    FreeAppText(&Facts.SystemDirPath);
-    RemoveTree(dir);
 }
 
 }  // namespace

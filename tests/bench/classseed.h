@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "support/testing.h"
+
 namespace {
 
 const char kClasses[] = "Software\\Classes\\CLSID";
@@ -49,31 +51,13 @@ bool Seed(int classes, int folders)
     return true;
 }
 
-void DeleteTree(HKEY root, const char *path)
-{
-    HKEY key;
-    if (RegOpenKeyExA(root, path, 0, KEY_READ | KEY_WRITE, &key) == ERROR_SUCCESS) {
-        char child[300];
-        for (;;) {
-            DWORD length = sizeof(child);
-            if (RegEnumKeyExA(key, 0, child, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-                break;
-            char sub[600];
-            wsprintfA(sub, "%s\\%s", path, child);
-            DeleteTree(root, sub);
-        }
-        RegCloseKey(key);
-    }
-    RegDeleteKeyA(root, path);
-}
-
 void Unseed(int classes)
 {
     char name[64], key[160];
     for (int i = 0; i < classes; ++i) {
         SeededName(i, name);
         wsprintfA(key, "%s\\%s", kClasses, name);
-        DeleteTree(HKEY_LOCAL_MACHINE, key);
+        DeleteRegTree(HKEY_LOCAL_MACHINE, key);
     }
 }
 

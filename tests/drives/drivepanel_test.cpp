@@ -15,6 +15,7 @@
 #include "ids.h"
 #include "lists/iconentry.h"
 #include "lists/listpage.h"
+#include "support/dialogdriver.h"
 #include "support/testing.h"
 
 using namespace testdrive;
@@ -39,24 +40,19 @@ LRESULT CALLBACK SheetStandIn(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 // Presses OK on every message box that opens while it lives, keeping their texts.
 std::vector<std::string> g_boxes;
-void CALLBACK AnswerBoxes(HWND, UINT, UINT_PTR, DWORD)
-{
-    HWND box = FindThreadDialog(0xFFFF);
-    if (box == nullptr)
-        return;
-    char text[512] = "";
-    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-    g_boxes.push_back(text);
-    SendMessageA(box, WM_COMMAND, IDOK, 0);
-}
 
 class BoxAnswerer {
 public:
-    BoxAnswerer() : timer_(SetTimer(nullptr, 0, 30, AnswerBoxes)) { g_boxes.clear(); }
-    ~BoxAnswerer() { KillTimer(nullptr, timer_); }
+    BoxAnswerer() { g_boxes.clear(); }
 
 private:
-    UINT_PTR timer_;
+    // The one step never ends: it answers each box in turn.
+    DialogScript script_{{[](HWND box) {
+                             g_boxes.push_back(BoxText(box));
+                             SendMessageA(box, WM_COMMAND, IDOK, 0);
+                             return false;
+                         }},
+                         DialogWith(0xFFFF)};
 };
 
 class DrivePanelTest : public ::testing::Test {

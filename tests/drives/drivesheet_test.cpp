@@ -9,17 +9,16 @@
 #include <string>
 
 #include "app/frame.h"
-#include "app/settings.h"
 #include "app/sheetstate.h"
 #include "common/appstate.h"
 #include "common/iconclipboard.h"
 #include "common/options.h"
-#include "common/texts.h"
 #include "drives/drivepanel.h"
 #include "drives/testdrive.h"
 #include "ids.h"
 #include "shellglue/paths.h"
 #include "shellglue/startfacts.h"
+#include "support/appsetup.h"
 #include "support/testing.h"
 
 using namespace testdrive;
@@ -33,14 +32,6 @@ protected:
         std::string unsafe = WhyUnsafe();
         ASSERT_EQ("", unsafe) << "refusing to run";
         RemoveAutorun();
-        dir_ = MakeTempDir("drivesheet");
-        CopyText(App.SettingsPath, (dir_ + "\\tilefox.INI").c_str(), MAX_PATH);
-        CopyText(App.Caption, LoadText(IDS_CAPTION), sizeof App.Caption);
-        char system[MAX_PATH + 1];
-        GetSystemDirectoryA(system, MAX_PATH);
-        Facts.SystemDirPath = DupString(AddBackslash(system));
-        ResetSettings();
-        ClearCopiedIcon();
     }
 
     void TearDown() override
@@ -48,12 +39,10 @@ protected:
         if (sheet_ != nullptr && IsWindow(sheet_))
             DestroyWindow(sheet_);
         PumpMessages(50);
-        FreeAppText(&Facts.SystemDirPath);
-        RemoveTree(dir_);
         RemoveAutorun();
     }
 
-    std::string dir_;
+    AppSetup app_{"drivesheet"};
     HWND sheet_ = nullptr;
 };
 

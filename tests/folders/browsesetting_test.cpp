@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/appstate.h"
+#include "support/appsetup.h"
 #include "support/dialogscript.h"
 #include "folders/browsesetting.h"
 #include "ids.h"
@@ -38,18 +39,8 @@ class BrowseSettingTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        dir_ = MakeTempDir("browse");
-        CopyText(savedSettingsPath_, App.SettingsPath, MAX_PATH);
-        CopyText(App.SettingsPath, (dir_ + "\\TILEFOX.INI").c_str(), MAX_PATH);
         WriteFileText(dir_ + "\\note.txt", "no icons here");
         CreateDirectoryA((dir_ + "\\Icons").c_str(), nullptr);
-        FreeAppText(&App.DefaultBrowseLocation);
-    }
-    void TearDown() override
-    {
-        FreeAppText(&App.DefaultBrowseLocation);
-        CopyText(App.SettingsPath, savedSettingsPath_, MAX_PATH);
-        RemoveTree(dir_);
     }
 
     INT_PTR Run(std::vector<Step> steps)
@@ -67,8 +58,8 @@ protected:
         return App.DefaultBrowseLocation != nullptr ? App.DefaultBrowseLocation : "<none>";
     }
 
-    char savedSettingsPath_[MAX_PATH];
-    std::string dir_;
+    AppSetup app_{"browse"};
+    std::string dir_ = app_.Dir();
 };
 
 TEST_F(BrowseSettingTest, OkStoresWhatTheTextNames)

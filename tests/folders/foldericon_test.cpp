@@ -10,6 +10,7 @@
 #include "common/appstate.h"
 #include "common/iconclipboard.h"
 #include "common/options.h"
+#include "support/appsetup.h"
 #include "support/dialogscript.h"
 #include "folders/foldericon.h"
 #include "ids.h"
@@ -88,11 +89,7 @@ class FolderIconTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        Settings.DialogRows = 4;
         Settings.DialogAnimation = 0;
-        char system[MAX_PATH];
-        GetSystemDirectoryA(system, MAX_PATH - 1);
-        Facts.SystemDirPath = DupString(AddBackslash(system));
         GetCurrentDirectoryA(MAX_PATH, savedDirectory_);
         savedFonts_ = GetRegString(HKEY_CURRENT_USER, kShellFolders, "Fonts");
         folder_ = MakeTempDir("folder");
@@ -105,8 +102,6 @@ protected:
             SetRegString(HKEY_CURRENT_USER, kShellFolders, "Fonts", savedFonts_.c_str());
         SetFileAttributesA(folder_.c_str(), FILE_ATTRIBUTE_NORMAL);
         RemoveTree(folder_);
-        FreeAppText(&App.DefaultBrowseLocation);
-        FreeAppText(&Facts.SystemDirPath);
     }
 
     // The folder verb on folder; without anchor as when Shift was held.
@@ -131,6 +126,7 @@ protected:
         SetFileAttributesA(folder_.c_str(), system ? FILE_ATTRIBUTE_SYSTEM : FILE_ATTRIBUTE_NORMAL);
     }
 
+    AppSetup app_{"foldericon"};
     char savedDirectory_[MAX_PATH];
     std::string savedFonts_;
     std::string folder_;

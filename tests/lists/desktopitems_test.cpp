@@ -5,10 +5,9 @@
 
 #include "lists/catalogues.h"
 #include "lists/classids.h"
-#include "lists/catalogue_support.h"
+#include "support/listhost.h"
+#include "support/listrows.h"
 #include "shellglue/paths.h"
-
-using namespace catalogue_test;
 
 namespace {
 
@@ -46,23 +45,17 @@ class DesktopCatalogue : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::vector<std::pair<HKEY, std::string>> keys;
+        auto clear = [this](HKEY root, const std::string &key) {
+            saved_.Tree(root, key);
+            DeleteRegTree(root, key.c_str());
+        };
         for (const char *c : kAllClasses) {
-            keys.emplace_back(HKEY_LOCAL_MACHINE, ClassKey(c));
-            keys.emplace_back(HKEY_CURRENT_USER, ClassKey(c));
+            clear(HKEY_LOCAL_MACHINE, ClassKey(c));
+            clear(HKEY_CURRENT_USER, ClassKey(c));
         }
-        keys.emplace_back(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "IEXPLORE.EXE");
-        keys.emplace_back(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "EXCHNG32.EXE");
-        for (const auto &key : keys) {
-            saved_.emplace_back(key.first, key.second);
-            DeleteRegTree(key.first, key.second.c_str());
-        }
+        clear(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "IEXPLORE.EXE");
+        clear(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "EXCHNG32.EXE");
         Lists.RecycleBinShowsFull = 1;
-    }
-    void TearDown() override
-    {
-        for (const SavedTree &tree : saved_)
-            tree.Restore();
     }
 
     static void Install(const char *classText, const char *title = nullptr, const char *icon = nullptr,
@@ -76,24 +69,22 @@ protected:
             Install(c);
     }
 
-    std::vector<Row> Fill(bool newShell, bool integrated, bool plus, bool cool)
+    std::vector<RowText> Fill(bool newShell, bool integrated, bool plus, bool cool)
     {
-        flags_.Set(newShell, integrated, plus, cool, kSystemDir);
-        TestList list;
-        FillDesktopList(list.Get());
-        return list.Rows();
+        host_.SetFacts(newShell, integrated, plus, cool, kSystemDir);
+        return FillRows(host_, TAB_DESKTOP, FillDesktopList);
     }
 
-    static std::vector<std::string> Keys(const std::vector<Row> &rows)
+    static std::vector<std::string> Keys(const std::vector<RowText> &rows)
     {
         std::vector<std::string> keys;
-        for (const Row &row : rows)
+        for (const RowText &row : rows)
             keys.push_back(row.Key);
         return keys;
     }
 
-    ShellFlags flags_;
-    std::vector<SavedTree> saved_;
+    SavedRegistry saved_;
+    ListHost host_;
 };
 
 TEST_F(DesktopCatalogue, RowsInCatalogueOrderAndOnlyForMachineClasses)
@@ -113,7 +104,7 @@ TEST_F(DesktopCatalogue, RowsInCatalogueOrderAndOnlyForMachineClasses)
     integrated.push_back(kBrowser);
     EXPECT_EQ(integrated, Keys(Fill(true, true, false, false)));
 
-    std::vector<Row> rows = Fill(false, false, false, false);
+    std::vector<RowText> rows = Fill(false, false, false, false);
     int kinds[] = {0, 0, 0, 3, 4, 0, 0, 0, 0, 10, 0};
     ASSERT_EQ(11u, rows.size());
     for (size_t i = 0; i < rows.size(); ++i)
@@ -134,7 +125,7 @@ TEST_F(DesktopCatalogue, TitlesFromTheClassOrFallback)
         Ansi(u8"ごみ箱 (空)"), Ansi(u8"ごみ箱 (一杯)"), Ansi(u8"受信ﾄﾚｲ"), "The Microsoft Network",
         "Machine Panel", Ansi(u8"ﾀﾞｲﾔﾙｱｯﾌﾟ ﾈｯﾄﾜｰｸ"), Ansi(u8"ﾌﾟﾘﾝﾀ"), Ansi(u8"ﾌﾞﾘｰﾌｹｰｽ"), Ansi(u8"ｲﾝﾀｰﾈｯﾄ"),
     };
-    std::vector<Row> rows = Fill(false, false, false, false);
+    std::vector<RowText> rows = Fill(false, false, false, false);
     ASSERT_EQ(titles.size(), rows.size());
     for (size_t i = 0; i < rows.size(); ++i)
         EXPECT_EQ(titles[i], rows[i].Name) << i;
@@ -169,20 +160,20 @@ TEST_F(DesktopCatalogue, RecycleBinRowsAndWhetherItShowsFull)
         if (c.full)
             SetRegString(HKEY_LOCAL_MACHINE, icon.c_str(), "Full", c.full);
         Lists.RecycleBinShowsFull = 1;
-        std::vector<Row> rows = Fill(false, false, false, false);
+        std::vector<RowText> rows = Fill(false, false, false, false);
         ASSERT_EQ(2u, rows.size());
         EXPECT_EQ(c.showsFull, Lists.RecycleBinShowsFull) << (c.shown ? c.shown : "no default value");
         EXPECT_EQ(Ansi(u8"ごみ箱 (空)"), rows[0].Name);
         EXPECT_EQ(Ansi(u8"ごみ箱 (一杯)"), rows[1].Name);
         EXPECT_EQ(c.empty ? c.empty : "", rows[0].Current);
-        EXPECT_EQ(c.empty ? c.empty : kNull, rows[0].Saved);
+        EXPECT_EQ(c.empty ? c.empty : "<null>", rows[0].Saved);
         EXPECT_EQ(c.full ? c.full : "", rows[1].Current);
         EXPECT_EQ(3, rows[0].Kind);
         EXPECT_EQ(4, rows[1].Kind);
     }
 
     SetRegString(HKEY_LOCAL_MACHINE, ClassKey(kRecycleBin).c_str(), "", "Trash");
-    std::vector<Row> rows = Fill(false, false, false, false);
+    std::vector<RowText> rows = Fill(false, false, false, false);
     ASSERT_EQ(2u, rows.size());
     EXPECT_EQ("Trash" + Ansi(u8" (空)"), rows[0].Name);
     EXPECT_EQ("Trash" + Ansi(u8" (一杯)"), rows[1].Name);
@@ -195,12 +186,12 @@ TEST_F(DesktopCatalogue, CurrentIconFromDefaultIcon)
     Install(kPrinters, nullptr, "machine.dll,1");
     SetRegString(HKEY_CURRENT_USER, ClassKey(kPrinters, "\\DefaultIcon").c_str(), "", "user.dll,2");
 
-    std::vector<Row> rows = Fill(false, false, false, false);
+    std::vector<RowText> rows = Fill(false, false, false, false);
     ASSERT_EQ(3u, rows.size());
     EXPECT_EQ("explorer.exe,0", rows[0].Current);
     EXPECT_EQ("explorer.exe,0", rows[0].Saved);
     EXPECT_EQ("", rows[1].Current);
-    EXPECT_EQ(kNull, rows[1].Saved);
+    EXPECT_EQ("<null>", rows[1].Saved);
     EXPECT_EQ("machine.dll,1", rows[2].Current);
 
     rows = Fill(true, true, false, false);
@@ -257,7 +248,7 @@ TEST_F(DesktopCatalogue, StandardIconsBySituation)
           "X:\\SYS\\cool.dll,27", "X:\\SYS\\cool.dll,19", "X:\\SYS\\cool.dll,35", "MSHtml.dll,0"}},
     };
     for (const Situation &s : situations) {
-        std::vector<Row> rows = Fill(s.newShell, s.integrated, s.plus, s.cool);
+        std::vector<RowText> rows = Fill(s.newShell, s.integrated, s.plus, s.cool);
         ASSERT_EQ(s.defaults.size(), rows.size()) << s.name;
         for (size_t i = 0; i < rows.size(); ++i)
             EXPECT_EQ(s.defaults[i], rows[i].Default) << s.name << ", row " << i;
@@ -269,16 +260,16 @@ TEST_F(DesktopCatalogue, RowsWithoutTheirSourcesHaveNoStandardIcon)
     InstallAll();
     SetRegString(HKEY_LOCAL_MACHINE, (std::string(kAppPaths) + "EXCHNG32.EXE").c_str(), "", "");
 
-    std::vector<Row> rows = Fill(false, false, false, false);
+    std::vector<RowText> rows = Fill(false, false, false, false);
     ASSERT_EQ(12u, rows.size());
-    EXPECT_EQ(kNull, rows[5].Default) << "Inbox with an empty App Paths value";
-    EXPECT_EQ(kNull, rows[6].Default) << "The Microsoft Network without its server";
-    EXPECT_EQ(kNull, rows[11].Default) << "Internet without its App Paths entry";
+    EXPECT_EQ("<null>", rows[5].Default) << "Inbox with an empty App Paths value";
+    EXPECT_EQ("<null>", rows[6].Default) << "The Microsoft Network without its server";
+    EXPECT_EQ("<null>", rows[11].Default) << "Internet without its App Paths entry";
 
     // The browser row of the integrated shell always has one, and shows it when it has no icon.
     rows = Fill(true, true, false, false);
     ASSERT_EQ(12u, rows.size());
-    const Row &browser = rows.back();
+    const RowText &browser = rows.back();
     EXPECT_EQ(kBrowser, browser.Key);
     EXPECT_EQ(12, browser.Kind);
     EXPECT_EQ("Internet Explorer", browser.Name);
@@ -316,7 +307,7 @@ TEST_F(DesktopCatalogue, BrowserPathTakesItsLongFormOnTheNewShell)
         {true, dir + "Internet Browser\\IExplore.exe,-32528"},
     };
     for (const Case &c : cases) {
-        std::vector<Row> rows = Fill(c.newShell, false, false, false);
+        std::vector<RowText> rows = Fill(c.newShell, false, false, false);
         ASSERT_EQ(1u, rows.size());
         EXPECT_EQ(c.expected, rows[0].Default);
     }
@@ -346,17 +337,14 @@ TEST_F(DesktopCatalogue, AppliedChangesReachTheRecycleBinValuesItShows)
         SetRegString(HKEY_LOCAL_MACHINE, icon.c_str(), "Empty", "empty.ico");
         SetRegString(HKEY_LOCAL_MACHINE, icon.c_str(), "Full", "full.ico");
 
-        flags_.Set(false, false, false, false, kSystemDir);
-        TestList list;
-        FillDesktopList(list.Get());
-        ASSERT_EQ(2, int(SendMessageA(list.Get(), LB_GETCOUNT, 0, 0)));
+        host_.SetFacts(false, false, false, false, kSystemDir);
+        HWND list = host_.CreateList(TAB_DESKTOP);
+        FillDesktopList(list);
+        ASSERT_EQ(2, Rows(list));
         const char *locations[] = {"new-empty.ico", "new-full.ico"};
         for (int row = 0; row < 2; ++row) {
-            IconEntry change = {};
-            change.CurrentLocation = const_cast<char *>(locations[row]);
-            change.ChangeState = STATE_CHANGED;
-            ASSERT_EQ(1, UpdateEntry(list.Get(), row, &change, EF_CURRENTLOCATION | EF_CHANGESTATE));
-            CommitEntry(GetEntry(list.Get(), row));
+            ASSERT_EQ(1, ChangeRow(list, row, locations[row]));
+            CommitEntry(GetEntry(list, row));
         }
         EXPECT_EQ(c.expectDefault, GetRegString(HKEY_LOCAL_MACHINE, icon.c_str(), ""));
         EXPECT_EQ("new-empty.ico", GetRegString(HKEY_LOCAL_MACHINE, icon.c_str(), "Empty"));

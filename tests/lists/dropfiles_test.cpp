@@ -15,7 +15,6 @@
 #include "support/testing.h"
 #include "themehost.h"
 
-using namespace listhost;
 using namespace themehost;
 
 namespace {
@@ -97,9 +96,7 @@ void AnswerPicker(HWND dialog)
 std::string g_boxText;
 void AnswerBox(HWND box)
 {
-    char text[200] = "";
-    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-    g_boxText = text;
+    g_boxText = BoxText(box);
     PostMessageA(box, WM_COMMAND, IDOK, 0);
 }
 
@@ -151,7 +148,7 @@ TEST_F(DropFilesTest, OneIconFileChangesTheRowUnderThePoint)
     EXPECT_EQ(1, SendMessageA(list_, LB_GETCURSEL, 0, 0));
     EXPECT_EQ("old.ico,0", Location(0));
     EXPECT_EQ("old.ico,0", Location(2));
-    EXPECT_TRUE(Sheet.ChangesPending);
+    EXPECT_TRUE(ListHost::Pending());
 
     // Below the last row: the last row. Posted, as Explorer does.
     PostMessageA(list_, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({ico_}, POINT{60, 1000})), 0);
@@ -195,7 +192,7 @@ TEST_F(DropFilesTest, RefusedDropsChangeNothing)
             EXPECT_EQ(STATE_UNCHANGED, State(row));
         }
     }
-    EXPECT_FALSE(Sheet.ChangesPending);
+    EXPECT_FALSE(ListHost::Pending());
 }
 
 TEST_F(DropFilesTest, FolderGivesItsOwnIcon)
@@ -287,7 +284,7 @@ TEST_F(DropFilesTest, ThemeFileImportsIntoAllListsAndReports)
     std::string theme = dir_ + "\\" + Ansi("表.theme");
     WriteFileText(theme, "[CLSID\\{20D04FE0-3AEA-1069-A2D8-08002B30309D}\\DefaultIcon]\r\n"
                          "DefaultValue=%folder%lib.dll,3\r\n"
-                         "[SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Icons]\r\n"
+                         "[" SHELL_ICONS_KEY "]\r\n"
                          "4=%folder%lib.dll,6\r\n5=%folder%none.ico\r\n");
     HWND desktop = sheet_->List(TAB_DESKTOP);
     HWND special = sheet_->List(TAB_SPECIAL);

@@ -2,17 +2,13 @@
 
 #include <string>
 
-#include "lists/iconentry.h"
-#include "lists/listhost.h"
-#include "lists/listpage.h"
-#include "support/testing.h"
-
-using namespace listhost;
+#include "support/listhost.h"
+#include "support/listrows.h"
 
 namespace {
 
 const char kClassId[] = "{0F0F0F0F-1234-5678-9ABC-DEF012345678}";
-const std::string kClassPath = std::string("Software\\Classes\\CLSID\\") + kClassId;
+const std::string kClassPath = ClassKey(kClassId);
 const std::string kIconKey = kClassPath + "\\DefaultIcon";
 
 class EntryTest : public testing::Test {
@@ -92,7 +88,7 @@ TEST_F(EntryTest, UpdateEntryRefusesRowsOutsideTheList)
     for (int row : {-1, 1, 7})
         EXPECT_EQ(0, UpdateEntry(list_, row, &source, EF_CHANGESTATE)) << row;
     EXPECT_EQ(STATE_UNCHANGED, Row(0)->ChangeState);
-    EXPECT_EQ(0, SetChangedCount());
+    EXPECT_EQ(0, ListHost::SetChangedCount());
 }
 
 TEST_F(EntryTest, UpdateEntryPointerRules)
@@ -142,26 +138,22 @@ TEST_F(EntryTest, ChangeBackToSavedClearsTheMarkButNotThePendingFlag)
     std::string other = lib + ",2";
     AddRow(list_, "a", saved.c_str(), saved.c_str(), nullptr, "3");
 
-    IconEntry change = {};
-    change.CurrentLocation = const_cast<char *>(other.c_str());
-    change.ChangeState = STATE_CHANGED;
-    ASSERT_EQ(1, UpdateEntry(list_, 0, &change, EF_CURRENTLOCATION | EF_CHANGESTATE));
+    ASSERT_EQ(1, ChangeRow(list_, 0, other.c_str()));
     EXPECT_EQ(STATE_CHANGED, Row(0)->ChangeState);
-    EXPECT_EQ(1, SetChangedCount());
-    EXPECT_TRUE(Sheet.ChangesPending);
+    EXPECT_EQ(1, ListHost::SetChangedCount());
+    EXPECT_TRUE(ListHost::Pending());
 
     std::string back = lib + ",1";   // another buffer with the saved text
-    change.CurrentLocation = const_cast<char *>(back.c_str());
-    change.ChangeState = lstrcmpiA(back.c_str(), Row(0)->SavedLocation) != 0 ? STATE_CHANGED : STATE_UNCHANGED;
-    ASSERT_EQ(1, UpdateEntry(list_, 0, &change, EF_CURRENTLOCATION | EF_CHANGESTATE));
+    ASSERT_EQ(1, ChangeRow(list_, 0, back.c_str()));
     EXPECT_EQ(STATE_UNCHANGED, Row(0)->ChangeState);
-    EXPECT_EQ(1, SetChangedCount());
-    EXPECT_TRUE(Sheet.ChangesPending);
+    EXPECT_EQ(1, ListHost::SetChangedCount());
+    EXPECT_TRUE(ListHost::Pending());
 
     // Once pending, further changes do not tell the sheet again.
+    IconEntry change = {};
     change.ChangeState = STATE_THEME;
     UpdateEntry(list_, 0, &change, EF_CHANGESTATE);
-    EXPECT_EQ(1, SetChangedCount());
+    EXPECT_EQ(1, ListHost::SetChangedCount());
 }
 
 TEST_F(EntryTest, OnlyTheSelectedRowRefreshesThePreview)
@@ -191,15 +183,11 @@ TEST_F(EntryTest, OnlyTheSelectedRowRefreshesThePreview)
 
 class CommitTest : public testing::Test {
 protected:
-    CommitTest() : shellIcons_(HKEY_LOCAL_MACHINE, kShellIconsKey)
+    CommitTest()
     {
-        for (const char *name : {"3", "40", "123"})
-            shellIcons_.Keep(name);
-    }
-    ~CommitTest() override
-    {
-        DeleteRegTree(HKEY_LOCAL_MACHINE, kClassPath.c_str());
-        DeleteRegTree(HKEY_CURRENT_USER, kClassPath.c_str());
+        saved_.Tree(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY);
+        saved_.Tree(HKEY_LOCAL_MACHINE, kClassPath);
+        saved_.Tree(HKEY_CURRENT_USER, kClassPath);
     }
 
     static IconEntry Entry(const char *current, const char *key, BYTE kind = KIND_ORDINARY,
@@ -213,11 +201,11 @@ protected:
         return entry;
     }
 
-    static std::string ShellIcon(const char *name) { return GetRegString(HKEY_LOCAL_MACHINE, kShellIconsKey, name); }
+    static std::string ShellIcon(const char *name) { return GetRegString(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, name); }
     static std::string ClassValue(HKEY root, const char *name) { return GetRegString(root, kIconKey.c_str(), name); }
 
     ListHost host_;
-    SavedValues shellIcons_;
+    SavedRegistry saved_;
 };
 
 TEST_F(CommitTest, ShellIconsValueIsWrittenOrDeleted)
@@ -242,13 +230,13 @@ TEST_F(CommitTest, ShellIconsValueIsWrittenOrDeleted)
         {"C:\\x.dll,5", nullptr, "seed"},
     };
     for (const Case &c : cases) {
-        SetRegString(HKEY_LOCAL_MACHINE, kShellIconsKey, "3", "seed");
+        SetRegString(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, "3", "seed");
         IconEntry entry = Entry(c.current.c_str(), c.key);
         CommitEntry(&entry);
         EXPECT_EQ(c.expected != nullptr ? std::string(c.expected) : c.current, ShellIcon("3"))
             << c.current << " key " << Text(c.key);
     }
-    EXPECT_FALSE(RegValueExists(HKEY_LOCAL_MACHINE, kShellIconsKey, "0003"));
+    EXPECT_FALSE(RegValueExists(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, "0003"));
 
     IconEntry wide = Entry("C:\\y.dll,1", "123");
     CommitEntry(&wide);
@@ -335,9 +323,7 @@ TEST_F(CommitTest, PerUserMirrorOnlyUnderTheIntegratedShellAndWhereTheKeyExists)
 TEST_F(CommitTest, BriefcaseSetsTheFileTypeIconToo)
 {
     const char *briefcase = "Briefcase\\DefaultIcon";
-    bool existed = GetRegString(HKEY_CLASSES_ROOT, briefcase, "") != "<no key>";
-    SavedValues keep(HKEY_CLASSES_ROOT, briefcase);
-    keep.Keep("");
+    saved_.Tree(HKEY_CLASSES_ROOT, briefcase);
 
     std::string syncui = SystemDir() + "syncui.dll,0";
     struct Case {
@@ -363,8 +349,6 @@ TEST_F(CommitTest, BriefcaseSetsTheFileTypeIconToo)
     CommitEntry(&entry);
     EXPECT_EQ("<no key>", GetRegString(HKEY_CLASSES_ROOT, briefcase, ""));
     EXPECT_EQ("mine,3", ClassValue(HKEY_LOCAL_MACHINE, ""));
-    if (!existed)
-        DeleteRegTree(HKEY_CLASSES_ROOT, briefcase);
 }
 
 }  // namespace

@@ -6,114 +6,47 @@
 #include <string>
 #include <vector>
 
-#include "common/appstate.h"
-#include "common/iconclipboard.h"
-#include "app/frame.h"
-#include "app/settings.h"
-#include "app/sheetstate.h"
 #include "common/texts.h"
-#include "common/sheetgdi.h"
-#include "ids.h"
-#include "shellglue/startfacts.h"
-#include "lists/iconentry.h"
 #include "lists/listcommands.h"
-#include "lists/listpage.h"
+#include "picker/changeicon.h"
 #include "picker/pickerstate.h"
-#include "shellglue/paths.h"
-#include "support/testing.h"
+#include "support/appsetup.h"
+#include "support/dialogsteps.h"
+#include "support/listhost.h"
 
 namespace {
 
-const char kShellIcons[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Icons";
-const char kSheetClass[] = "TilefoxCommandsTestSheet";
-
-int g_setChangedCount;
-
-// Stands in for the sheet: keeps the pending flag the way the real sheet does.
-LRESULT CALLBACK TestSheetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == UM_SETCHANGED) {
-        Sheet.ChangesPending = lParam != 0;
-        ++g_setChangedCount;
-        return 0;
-    }
-    if (message == UM_QUERYCHANGED)
-        return Sheet.ChangesPending;
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-// ---- modal dialogs and message boxes, answered from a thread timer ----
-
-using DialogAction = void (*)(HWND dialog);
-DialogAction g_dialogAction;
-int g_dialogMark;
-HWND g_dialogSeen;
-
-// A dialog is recognised by one of its controls: the sheet is a dialog too.
-enum { CHANGE_ICON_MARK = IDC_CI_FILENAME, MESSAGE_BOX_MARK = 0xFFFF };
-
-void CALLBACK OnDialogTimer(HWND, UINT, UINT_PTR timer, DWORD)
-{
-    HWND dialog = FindThreadDialog(g_dialogMark);
-    if (dialog == nullptr)
-        return;
-    KillTimer(nullptr, timer);
-    g_dialogSeen = dialog;
-    g_dialogAction(dialog);
-}
-
-class DialogDriver {
-public:
-    DialogDriver(DialogAction action, int mark)
-    {
-        g_dialogAction = action;
-        g_dialogMark = mark;
-        g_dialogSeen = nullptr;
-        timer_ = SetTimer(nullptr, 0, 40, OnDialogTimer);
-    }
-    ~DialogDriver() { KillTimer(nullptr, timer_); }
-    bool Seen() const { return g_dialogSeen != nullptr; }
-
-private:
-    UINT_PTR timer_;
-};
-
-std::string g_boxText;
-void AnswerYes(HWND box)
-{
-    char text[200] = "";
-    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-    g_boxText = text;
-    PostMessageA(box, WM_COMMAND, IDYES, 0);
-}
-void AnswerNo(HWND box)
-{
-    char text[200] = "";
-    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-    g_boxText = text;
-    PostMessageA(box, WM_COMMAND, IDNO, 0);
-}
+// The sheet is a dialog too: the Change Icon dialog is the one with a file name field.
+const DialogFinder kChangeIcon = DialogWith(IDC_CI_FILENAME);
+const DialogFinder kMessageBox = DialogWith(0xFFFF);
 
 // The Change Icon dialog: type a file, pick an icon, OK.
-std::string g_pickFile;
-int g_pickIndex;
-void PickIcon(HWND dialog)
+Step Pick(const std::string &file, int index)
 {
-    SetDlgItemTextA(dialog, IDC_CI_FILENAME, g_pickFile.c_str());
-    SendDlgItemMessageA(dialog, IDC_CI_GRID, LB_SETCURSEL, g_pickIndex, 0);
-    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    return [file, index](HWND dialog) {
+        SetDlgItemTextA(dialog, IDC_CI_FILENAME, file.c_str());
+        SendDlgItemMessageA(dialog, IDC_CI_GRID, LB_SETCURSEL, index, 0);
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        return true;
+    };
 }
+
 ChangeIconRequest g_lastRequest;
 
-void CancelDialog(HWND dialog)
+Step Cancel()
 {
-    // The request lives only while the dialog runs: keep what the test reads afterwards.
-    if (const ChangeIconRequest *call = ChangeIconRequestOf(dialog))
-        g_lastRequest = *call;
-    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    return [](HWND dialog) {
+        // The request lives only while the dialog runs: keep what the test reads afterwards.
+        if (const ChangeIconRequest *call = ChangeIconRequestOf(dialog))
+            g_lastRequest = *call;
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        return true;
+    };
 }
 
-// ---- fixture: a sheet with real list pages ----
+std::string g_boxText;
+
+// ---- fixture: a stand-in sheet with real list pages ----
 
 struct Row {
     const char *name;
@@ -124,108 +57,18 @@ struct Row {
 
 class ListCommandsTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = TestSheetProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = kSheetClass;
-        wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-        RegisterClassA(&wc);
-        sheet_ = CreateWindowExA(0, kSheetClass, "sheet", WS_OVERLAPPEDWINDOW, 0, 0, 500, 560,
-                                 nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-        ASSERT_NE(nullptr, sheet_);
+    ListCommandsTest() { saved_.Tree(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY); }
+    void SetUp() override { ASSERT_NE(nullptr, host_.Host()); }
 
-        Settings.IconViewMode = 1;
-        Settings.IconSizeL = 32;
-        Settings.IconSizeS = 16;
-        Settings.IconLeftMargin = 11;
-        Settings.DialogAnimation = 0;
-        Settings.DialogRows = 4;
-        Sheet.ChangesPending = 0;
-        for (HWND &list : Lists.TabLists)
-            list = nullptr;
-        g_setChangedCount = 0;
-        SetCopied(nullptr);
-        if (Facts.SystemDirPath == nullptr) {
-            char dir[MAX_PATH];
-            GetSystemDirectoryA(dir, MAX_PATH);
-            lstrcatA(dir, "\\");
-            Facts.SystemDirPath = DupString(dir);
-        }
+    HWND CreatePage(int tab) { return host_.CreateList(tab); }
 
-        HINSTANCE instance = AppInstance();
-        Gdi.ChangedMarkIcon = LoadIcon(instance, IDI_CHANGED);
-        Gdi.UndoIcon = LoadIcon(instance, IDI_UNDO);
-        Gdi.CopyIcon = LoadIcon(instance, IDI_COPY);
-        Gdi.PasteIcon = LoadIcon(instance, IDI_PASTE);
-        Gdi.ListFont = CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS UI Gothic");
-        Gdi.ListFontLarge = CreateFontA(-13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS UI Gothic");
-        Gdi.MenuFont = CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS UI Gothic");
-        Gdi.MenuFontBold = CreateFontA(-12, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS UI Gothic");
-        lib_ = FixturePath("icons12.dll");
-    }
-
-    void TearDown() override
-    {
-        DestroyWindow(sheet_);
-        PumpMessages(20);
-        for (HWND &list : Lists.TabLists)
-            list = nullptr;
-        SetCopied(nullptr);
-        for (HICON *icon : {&Gdi.ChangedMarkIcon, &Gdi.UndoIcon, &Gdi.CopyIcon, &Gdi.PasteIcon}) {
-            DestroyIcon(*icon);
-            *icon = nullptr;
-        }
-        for (HFONT *font : {&Gdi.ListFont, &Gdi.ListFontLarge, &Gdi.MenuFont, &Gdi.MenuFontBold}) {
-            DeleteObject(*font);
-            *font = nullptr;
-        }
-        for (const char *name : {"901", "902", "903"})
-            RegDeleteValueFromShellIcons(name);
-        Sheet.ChangesPending = 0;
-    }
-
-    static HICON LoadIcon(HINSTANCE instance, int id)
-    {
-        return static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_ICON, 0, 0, 0));
-    }
-
-    static void RegDeleteValueFromShellIcons(const char *name)
-    {
-        HKEY key;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kShellIcons, 0, KEY_WRITE, &key) == ERROR_SUCCESS) {
-            RegDeleteValueA(key, name);
-            RegCloseKey(key);
-        }
-    }
-
-    static void SetCopied(const char *text)
-    {
-        AdoptCopiedIcon(text != nullptr ? DupString(text) : nullptr);
-    }
-
-    HWND CreatePage(int tab)
-    {
-        Sheet.CurrentTab = tab;
-        HWND page = CreateDialogParamA(AppInstance(), MAKEINTRESOURCEA(IDD_ICONLIST), sheet_,
-                                       IconListPage, tab);
-        EXPECT_NE(nullptr, page);
-        if (page == nullptr)
-            return nullptr;
-        ShowWindow(page, SW_SHOWNA);
-        return GetDlgItem(page, IDC_ICONLIST);
-    }
+    static void SetCopied(const char *text) { AdoptCopiedIcon(text != nullptr ? DupString(text) : nullptr); }
 
     static void AddRow(HWND list, const Row &row)
     {
-        IconEntry entry = {};
-        entry.DisplayName = const_cast<char *>(row.name);
-        entry.SavedLocation = row.saved.empty() ? nullptr : const_cast<char *>(row.saved.c_str());
-        entry.CurrentLocation = entry.SavedLocation;
-        entry.DefaultLocation = row.standard.empty() ? nullptr : const_cast<char *>(row.standard.c_str());
-        entry.RegistryKey = const_cast<char *>(row.key);
-        ASSERT_EQ(1, AddEntry(list, &entry));
+        const char *saved = row.saved.empty() ? nullptr : row.saved.c_str();
+        ASSERT_EQ(1, ::AddRow(list, row.name, saved, saved, row.standard.empty() ? nullptr : row.standard.c_str(),
+                              row.key));
     }
 
     // A General list with three Shell Icons rows; row 0 selected.
@@ -244,30 +87,8 @@ protected:
         return std::string(Facts.SystemDirPath) + "shell32.dll," + std::to_string(index);
     }
 
-    static void Select(HWND list, int row)
-    {
-        SendMessageA(list, LB_SETCURSEL, row, 0);
-    }
-
-    static IconEntry *Entry(HWND list, int row)
-    {
-        return GetEntry(list, row);
-    }
-
-    // What Apply does with the rows of one list.
-    static void ApplyList(HWND list)
-    {
-        int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
-        for (int row = 0; row < count; ++row) {
-            IconEntry *entry = GetEntry(list, row);
-            if (entry->ChangeState == 0)
-                continue;
-            CommitEntry(entry);
-            IconEntry source = {};
-            source.SavedLocation = entry->CurrentLocation;
-            UpdateEntry(list, row, &source, EF_SAVEDLOCATION | EF_CHANGESTATE);
-        }
-    }
+    static void Select(HWND list, int row) { SendMessageA(list, LB_SETCURSEL, row, 0); }
+    static IconEntry *Entry(HWND list, int row) { return GetEntry(list, row); }
 
     // The lParam of the UM_ICONSCHANGED posted to the page, or -2 when none was posted.
     static LPARAM TakeIconsChanged(HWND list)
@@ -290,13 +111,12 @@ protected:
 
     static std::string ShellIconsValue(const char *name)
     {
-        if (!RegValueExists(HKEY_LOCAL_MACHINE, kShellIcons, name))
-            return "(absent)";
-        return GetRegString(HKEY_LOCAL_MACHINE, kShellIcons, name);
+        return RegValueOrAbsent(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, name);
     }
 
-    HWND sheet_ = nullptr;
-    std::string lib_;
+    SavedRegistry saved_;
+    ListHost host_;
+    std::string lib_ = FixturePath("icons12.dll");
 };
 
 // ---- change icon ----
@@ -304,30 +124,28 @@ protected:
 TEST_F(ListCommandsTest, ChangeIconThenApplyWritesTheShellIconsValue)
 {
     HWND list = GeneralList();
-    g_pickFile = lib_;
-    g_pickIndex = 7;
     {
-        DialogDriver driver(PickIcon, CHANGE_ICON_MARK);
+        DialogScript script({Pick(lib_, 7)}, kChangeIcon);
         ChangeIcon(GetParent(list), CHANGE_FROM_ROW);
-        ASSERT_TRUE(driver.Seen());
+        ASSERT_TRUE(script.Seen());
     }
     IconEntry *entry = Entry(list, 0);
     EXPECT_EQ(lib_ + ",7", entry->CurrentLocation);
     EXPECT_EQ(STATE_CHANGED, entry->ChangeState);
     EXPECT_NE(nullptr, entry->LargeIcon);
-    EXPECT_EQ(1, g_setChangedCount);
-    EXPECT_TRUE(Sheet.ChangesPending);
+    EXPECT_EQ(1, ListHost::SetChangedCount());
+    EXPECT_TRUE(ListHost::Pending());
     EXPECT_EQ(0, TakeIconsChanged(list));
     EXPECT_TRUE(TakeFocusRequest(list));
 
-    ApplyList(list);
+    CommitChangedRows(list);
     EXPECT_EQ(lib_ + ",7", ShellIconsValue("901"));
     EXPECT_EQ(STATE_UNCHANGED, entry->ChangeState);
 
     // Back to the shell's own icon: the value goes away.
     RevertRows(list, REVERT_DEFAULT, FALSE);
     EXPECT_EQ(STATE_CHANGED, entry->ChangeState);
-    ApplyList(list);
+    CommitChangedRows(list);
     EXPECT_EQ("(absent)", ShellIconsValue("901"));
 }
 
@@ -336,33 +154,33 @@ TEST_F(ListCommandsTest, ChangeIconCancelledOrSameLocationChangesNothing)
     HWND list = GeneralList();
     // Cancel: nothing changes and the focus stays where it was.
     {
-        DialogDriver driver(CancelDialog, CHANGE_ICON_MARK);
+        DialogScript script({Cancel()}, kChangeIcon);
         ChangeIcon(GetParent(list), CHANGE_FROM_PREVIEW);
-        ASSERT_TRUE(driver.Seen());
+        ASSERT_TRUE(script.Seen());
     }
     EXPECT_EQ(lib_ + ",1", Entry(list, 0)->CurrentLocation);
     EXPECT_FALSE(TakeFocusRequest(list));
 
     // The present location again, typed in other case: no change, but the list gets the focus.
-    CharUpperA(&g_pickFile.assign(lib_)[0]);
-    g_pickIndex = 1;
+    std::string upper = lib_;
+    CharUpperA(&upper[0]);
     {
-        DialogDriver driver(PickIcon, CHANGE_ICON_MARK);
+        DialogScript script({Pick(upper, 1)}, kChangeIcon);
         ChangeIcon(GetParent(list), CHANGE_FROM_ROW);
-        ASSERT_TRUE(driver.Seen());
+        ASSERT_TRUE(script.Seen());
     }
     EXPECT_EQ(lib_ + ",1", Entry(list, 0)->CurrentLocation);
     EXPECT_EQ(STATE_UNCHANGED, Entry(list, 0)->ChangeState);
-    EXPECT_EQ(0, g_setChangedCount);
+    EXPECT_EQ(0, ListHost::SetChangedCount());
     EXPECT_EQ(-2, TakeIconsChanged(list));
     EXPECT_TRUE(TakeFocusRequest(list));
 
     // Without a selection there is no dialog at all.
     Select(list, -1);
-    DialogDriver driver(CancelDialog, CHANGE_ICON_MARK);
+    DialogScript script({Cancel()}, kChangeIcon);
     ChangeIcon(GetParent(list), CHANGE_FROM_ROW);
     PumpMessages(100);
-    EXPECT_FALSE(driver.Seen());
+    EXPECT_FALSE(script.Seen());
 }
 
 TEST_F(ListCommandsTest, ChangeIconAnchorsAtTheRowOrThePreview)
@@ -392,9 +210,9 @@ TEST_F(ListCommandsTest, ChangeIconAnchorsAtTheRowOrThePreview)
         Select(list, c.row);
         SendMessageA(list, LB_SETTOPINDEX, c.top, 0);
         {
-            DialogDriver driver(CancelDialog, CHANGE_ICON_MARK);
+            DialogScript script({Cancel()}, kChangeIcon);
             ChangeIcon(GetParent(list), c.source);
-            ASSERT_TRUE(driver.Seen());
+            ASSERT_TRUE(script.Seen());
         }
         ASSERT_TRUE(g_lastRequest.HasAnchor);
         POINT anchor = g_lastRequest.Anchor;
@@ -426,7 +244,7 @@ TEST_F(ListCommandsTest, PasteMarksTheRowAgainstItsSavedLocation)
         EXPECT_EQ(0, TakeIconsChanged(list));
     }
     // The flag, once set, stays set until Apply.
-    EXPECT_EQ(1, g_setChangedCount);
+    EXPECT_EQ(1, ListHost::SetChangedCount());
 }
 
 TEST_F(ListCommandsTest, PasteNeedsAClipboardAndASelection)
@@ -441,7 +259,7 @@ TEST_F(ListCommandsTest, PasteNeedsAClipboardAndASelection)
     for (int row = 0; row < 3; ++row)
         EXPECT_EQ(STATE_UNCHANGED, Entry(list, row)->ChangeState);
     EXPECT_EQ(-2, TakeIconsChanged(list));
-    EXPECT_EQ(0, g_setChangedCount);
+    EXPECT_EQ(0, ListHost::SetChangedCount());
 }
 
 TEST_F(ListCommandsTest, CopyThenPasteBetweenRowsAndAnEmptyLocation)
@@ -467,7 +285,7 @@ TEST_F(ListCommandsTest, CopyThenPasteBetweenRowsAndAnEmptyLocation)
     RunListCommand(list, IDM_PASTE, FALSE);
     EXPECT_STREQ("", Entry(list, 1)->CurrentLocation);
     EXPECT_EQ(STATE_CHANGED, Entry(list, 1)->ChangeState);
-    ApplyList(list);
+    CommitChangedRows(list);
     EXPECT_EQ("(absent)", ShellIconsValue("902"));
     EXPECT_EQ(lib_ + ",2", ShellIconsValue("903"));
 }
@@ -486,7 +304,7 @@ TEST_F(ListCommandsTest, UndoBeforeApplyWritesNothing)
     EXPECT_EQ(lib_ + ",1", Entry(list, 0)->CurrentLocation);
     EXPECT_EQ(STATE_UNCHANGED, Entry(list, 0)->ChangeState);
     EXPECT_EQ(0, TakeIconsChanged(list));
-    ApplyList(list);
+    CommitChangedRows(list);
     EXPECT_EQ("(absent)", ShellIconsValue("901"));
 
     // Pending elsewhere: undo on an unchanged row does nothing.
@@ -519,17 +337,17 @@ TEST_F(ListCommandsTest, WholeListAsksFirst)
 {
     struct Case {
         int mode;
-        DialogAction answer;
+        int answer;
         bool withDefaults;
         unsigned question;
         const char *expected[3];    // locations afterwards, by row; "s" saved, "d" default, "p" pasted
         LPARAM posted;
     } cases[] = {
-        {REVERT_DEFAULT, AnswerYes, false, IDS_ASKDEFAULTALL, {"p", "s", "s"}, -1},
-        {REVERT_DEFAULT, AnswerNo, true, IDS_ASKDEFAULTALL, {"p", "s", "s"}, -2},
-        {REVERT_DEFAULT, AnswerYes, true, IDS_ASKDEFAULTALL, {"d", "d", "s"}, -1},
-        {REVERT_UNDO, AnswerYes, true, IDS_ASKUNDOALL, {"s", "s", "s"}, -1},
-        {REVERT_UNDO, AnswerNo, true, IDS_ASKUNDOALL, {"p", "s", "s"}, -2},
+        {REVERT_DEFAULT, IDYES, false, IDS_ASKDEFAULTALL, {"p", "s", "s"}, -1},
+        {REVERT_DEFAULT, IDNO, true, IDS_ASKDEFAULTALL, {"p", "s", "s"}, -2},
+        {REVERT_DEFAULT, IDYES, true, IDS_ASKDEFAULTALL, {"d", "d", "s"}, -1},
+        {REVERT_UNDO, IDYES, true, IDS_ASKUNDOALL, {"s", "s", "s"}, -1},
+        {REVERT_UNDO, IDNO, true, IDS_ASKUNDOALL, {"p", "s", "s"}, -2},
     };
     for (const Case &c : cases) {
         HWND list = CreatePage(TAB_STARTMENU);
@@ -545,9 +363,9 @@ TEST_F(ListCommandsTest, WholeListAsksFirst)
 
         g_boxText.clear();
         {
-            DialogDriver driver(c.answer, MESSAGE_BOX_MARK);
+            DialogScript script({AnswerThisBox(c.answer, &g_boxText)}, kMessageBox);
             RevertRows(list, c.mode, TRUE);
-            EXPECT_TRUE(driver.Seen());
+            EXPECT_TRUE(script.Seen());
         }
         EXPECT_EQ(LoadText(c.question), g_boxText);
         for (int row = 0; row < 3; ++row) {
@@ -562,10 +380,10 @@ TEST_F(ListCommandsTest, WholeListAsksFirst)
 
     // An empty list asks nothing.
     HWND list = CreatePage(TAB_STARTMENU);
-    DialogDriver driver(AnswerYes, MESSAGE_BOX_MARK);
+    DialogScript script({AnswerThisBox(IDYES, &g_boxText)}, kMessageBox);
     RevertRows(list, REVERT_DEFAULT, TRUE);
     PumpMessages(100);
-    EXPECT_FALSE(driver.Seen());
+    EXPECT_FALSE(script.Seen());
 }
 
 // ---- view modes ----
@@ -623,17 +441,6 @@ struct MenuSeen {
 MenuSeen g_menu;
 WNDPROC g_listProc;
 
-BOOL CALLBACK FindMenuWindow(HWND window, LPARAM out)
-{
-    char name[16] = "";
-    GetClassNameA(window, name, sizeof name);
-    if (lstrcmpA(name, "#32768") == 0 && IsWindowVisible(window)) {
-        *reinterpret_cast<HWND *>(out) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 void ReadMenu(HMENU menu)
 {
     g_menu.opened = true;
@@ -686,8 +493,7 @@ LRESULT CALLBACK MenuWatcher(HWND list, UINT message, WPARAM wParam, LPARAM lPar
         break;
     case WM_ENTERIDLE:
         if (!g_menu.keys.empty()) {
-            HWND menu = nullptr;
-            EnumThreadWindows(GetCurrentThreadId(), FindMenuWindow, reinterpret_cast<LPARAM>(&menu));
+            HWND menu = FindPopupMenu();
             if (menu != nullptr)
                 GetWindowRect(menu, &g_menu.window);
             for (UINT key : g_menu.keys)
@@ -750,7 +556,7 @@ TEST_F(ListMenuTest, ItemsFollowSelectionClipboardAndPendingState)
     for (const Case &c : cases) {
         Select(list, c.selection);
         SetCopied(c.copied ? "x.dll,1" : nullptr);
-        Sheet.ChangesPending = c.pending;
+        ListHost::Pending() = c.pending;
         Settings.IconViewMode = static_cast<BYTE>(c.viewMode);
         Open(list, keyboard, c.fromPreview, {VK_ESCAPE});
         ASSERT_TRUE(g_menu.opened);
@@ -809,24 +615,13 @@ TEST_F(ListMenuTest, KeyboardOpensAtTheListCornerAndCopyRunsFromTheMenu)
 // the Change Icon dialog, the mark, Apply, and the value under Shell Icons.
 TEST(ListCommandsEndToEnd, RightClickChangeIconAndApply)
 {
-    std::string dir = MakeTempDir("commands");
-    CopyText(App.SettingsPath, (dir + "\\tilefox.INI").c_str(), MAX_PATH);
-    CopyText(App.Caption, LoadText(IDS_CAPTION), sizeof App.Caption);
-    if (Facts.SystemDirPath != nullptr)
-        GlobalFree(Facts.SystemDirPath);
-    char system[MAX_PATH + 1];
-    GetSystemDirectoryA(system, MAX_PATH);
-    Facts.SystemDirPath = DupString(AddBackslash(system));
-    ClearCopiedIcon();
-    ResetSettings();
-
-    HWND sheet = reinterpret_cast<HWND>(RunPropertySheet(TAB_GENERAL, PSH_MODELESS));
+    SavedRegistry saved;
+    saved.Tree(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY);
+    AppSetup app("commands");
+    HWND sheet = app.OpenSheet(TAB_GENERAL);
     ASSERT_NE(nullptr, sheet);
     HWND list = Lists.TabLists[TAB_GENERAL];
-    for (int wait = 0; wait < 100 && SendMessageA(list, LB_GETCOUNT, 0, 0) <= 0; ++wait)
-        PumpMessages(50);
-    ASSERT_GT(SendMessageA(list, LB_GETCOUNT, 0, 0), 0);
-    PumpMessages(300);
+    ASSERT_GT(Rows(list), 0);
     Settings.AutoRefresh = 0;
     Settings.RefreshLevel = 0;
 
@@ -850,17 +645,15 @@ TEST(ListCommandsEndToEnd, RightClickChangeIconAndApply)
     g_listProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(MenuWatcher)));
     SetTimer(list, 77, 5000, CloseStrayMenu);
-    g_pickFile = lib;
-    g_pickIndex = 7;
     {
-        DialogDriver driver(PickIcon, CHANGE_ICON_MARK);
+        DialogScript script({Pick(lib, 7)}, kChangeIcon);
         // Releasing the button asks for the context menu.
         SendMessageA(list, WM_RBUTTONUP, 0, MAKELPARAM(click.x, click.y));
         if (!g_menu.opened) {
             ClientToScreen(list, &click);
             SendMessageA(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(click.x, click.y));
         }
-        EXPECT_TRUE(driver.Seen());
+        EXPECT_TRUE(script.Seen());
     }
     KillTimer(list, 77);
     SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_listProc));
@@ -870,25 +663,14 @@ TEST(ListCommandsEndToEnd, RightClickChangeIconAndApply)
     EXPECT_EQ(lib + ",7", entry->CurrentLocation);
     EXPECT_EQ(STATE_CHANGED, entry->ChangeState);
     HWND apply = GetDlgItem(sheet, IDC_SHEET_APPLY);
-    EXPECT_TRUE(Sheet.ChangesPending);
+    EXPECT_TRUE(SendMessageA(sheet, UM_QUERYCHANGED, 0, 0));
     EXPECT_TRUE(IsWindowEnabled(apply));
 
     SendMessageA(sheet, WM_COMMAND, IDC_SHEET_APPLY, reinterpret_cast<LPARAM>(apply));
     PumpMessages(200);
-    EXPECT_EQ(lib + ",7", GetRegString(HKEY_LOCAL_MACHINE, kShellIcons, key.c_str()));
+    EXPECT_EQ(lib + ",7", GetRegString(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, key.c_str()));
     EXPECT_EQ(STATE_UNCHANGED, entry->ChangeState);
     EXPECT_FALSE(IsWindowEnabled(apply));
-
-    HKEY shellIcons;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kShellIcons, 0, KEY_WRITE, &shellIcons) == ERROR_SUCCESS) {
-        RegDeleteValueA(shellIcons, key.c_str());
-        RegCloseKey(shellIcons);
-    }
-    DestroyWindow(sheet);
-    PumpMessages(50);
-    for (HWND &each : Lists.TabLists)
-        each = nullptr;
-    RemoveTree(dir);
 }
 
 // ---- measuring and drawing the owner-drawn items ----

@@ -3,19 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "lists/listhost.h"
-#include "support/testing.h"
-
-using namespace listhost;
+#include "support/listhost.h"
+#include "support/probes.h"
 
 namespace {
-
-std::string WindowText(HWND window)
-{
-    char text[128] = {0};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
 
 TEST(ListPage, EveryTabBuildsItsPageFromTheTemplate)
 {

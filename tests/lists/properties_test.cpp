@@ -7,13 +7,13 @@
 #include "ids.h"
 #include "lists/iconentry.h"
 #include "lists/properties.h"
-#include "support/testing.h"
+#include "shellglue/shellkeys.h"
+#include "support/dialogsteps.h"
 
 namespace {
 
 const char kRecycleBin[] = "{645FF040-5081-101B-9F08-00AA002F954E}";
-const char kShellIconsPlace[] =
-    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Icons";
+const char kShellIconsPlace[] = "HKEY_LOCAL_MACHINE\\" SHELL_ICONS_KEY;
 
 IconEntry MakeEntry(const char *name, const char *current, const char *standard, const char *key,
                     BYTE kind)
@@ -78,45 +78,26 @@ struct Shown {
     std::string caption, current, standard, place;
     bool hasIcon = false;
     bool cancelVisible = true;
-    bool close = true;      // press OK, or Escape when false
 };
 Shown g_shown;
 
-std::string ItemText(HWND dialog, int id)
-{
-    char text[400] = "";
-    GetDlgItemTextA(dialog, id, text, sizeof text);
-    return text;
-}
-
-void CALLBACK ReadPropertiesDialog(HWND, UINT, UINT_PTR timer, DWORD)
-{
-    HWND dialog = FindThreadDialog(IDC_PR_REGKEY);
-    if (dialog == nullptr)
-        return;
-    KillTimer(nullptr, timer);
-    g_shown.seen = true;
-    char caption[200] = "";
-    GetWindowTextA(dialog, caption, sizeof caption);
-    g_shown.caption = caption;
-    g_shown.current = ItemText(dialog, IDC_PR_CURRENT);
-    g_shown.standard = ItemText(dialog, IDC_PR_DEFAULT);
-    g_shown.place = ItemText(dialog, IDC_PR_REGKEY);
-    g_shown.hasIcon = SendDlgItemMessageA(dialog, IDC_PR_ICON, STM_GETIMAGE, IMAGE_ICON, 0) != 0;
-    g_shown.cancelVisible = IsWindowVisible(GetDlgItem(dialog, IDCANCEL)) != FALSE;
-    if (g_shown.close)
-        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-    else
-        PostMessageA(dialog, WM_KEYDOWN, VK_ESCAPE, 0);
-}
-
+// Reads the dialog, then closes it with OK, or with Escape.
 INT_PTR RunAndRead(IconEntry *entry, bool pressOk)
 {
     g_shown = Shown();
-    g_shown.close = pressOk;
-    UINT_PTR timer = SetTimer(nullptr, 0, 30, ReadPropertiesDialog);
+    Step escape = [](HWND dialog) { return PostMessageA(dialog, WM_KEYDOWN, VK_ESCAPE, 0) != FALSE; };
+    DialogScript script({Check([](HWND dialog) {
+                             g_shown.caption = WindowText(dialog);
+                             g_shown.current = DlgItemText(dialog, IDC_PR_CURRENT);
+                             g_shown.standard = DlgItemText(dialog, IDC_PR_DEFAULT);
+                             g_shown.place = DlgItemText(dialog, IDC_PR_REGKEY);
+                             g_shown.hasIcon = SendDlgItemMessageA(dialog, IDC_PR_ICON, STM_GETIMAGE, IMAGE_ICON, 0) != 0;
+                             g_shown.cancelVisible = IsWindowVisible(GetDlgItem(dialog, IDCANCEL)) != FALSE;
+                         }),
+                         pressOk ? Press(IDOK) : escape},
+                        DialogWith(IDC_PR_REGKEY));
     INT_PTR result = ShowProperties(nullptr, entry);
-    KillTimer(nullptr, timer);
+    g_shown.seen = script.Seen();
     return result;
 }
 

@@ -5,10 +5,9 @@
 
 #include "lists/catalogues.h"
 #include "lists/classids.h"
-#include "lists/catalogue_support.h"
+#include "support/listhost.h"
+#include "support/listrows.h"
 #include "shellglue/paths.h"
-
-using namespace catalogue_test;
 
 namespace {
 
@@ -77,8 +76,8 @@ TEST(ClassIdText, DesktopClassesFormatAndParseBack)
 
 TEST(ClassIdText, TemplatesExpand)
 {
-    ShellFlags flags;
-    flags.Set(false, false, false, false, kSystemDir);
+    ListHost host;
+    host.SetFacts(false, false, false, false, kSystemDir);
     struct Case {
         const char *templateText;
         bool coolMark;
@@ -101,7 +100,7 @@ TEST(ClassIdText, TemplatesExpand)
 
     // A system folder that leaves no room gives no location rather than a cut one.
     std::string longDir(LOCATION_BUFFER - 5, 'd');
-    flags.Set(false, false, false, false, &longDir[0]);
+    host.SetFacts(false, false, false, false, &longDir[0]);
     char out[LOCATION_BUFFER];
     EXPECT_EQ(0, ExpandIconTemplate("*|,17", true, out, LOCATION_BUFFER));
     EXPECT_STREQ("", out);
@@ -126,8 +125,8 @@ protected:
     void SetUp() override
     {
         for (const char *real : {kHistory, kCache, kFavorites, kMail, kInternet}) {
-            saved_.emplace_back(HKEY_LOCAL_MACHINE, ClassKey(real));
-            saved_.emplace_back(HKEY_CURRENT_USER, ClassKey(real));
+            saved_.Tree(HKEY_LOCAL_MACHINE, ClassKey(real));
+            saved_.Tree(HKEY_CURRENT_USER, ClassKey(real));
             DeleteRegTree(HKEY_LOCAL_MACHINE, ClassKey(real).c_str());
             DeleteRegTree(HKEY_CURRENT_USER, ClassKey(real).c_str());
         }
@@ -138,8 +137,6 @@ protected:
             DeleteRegTree(HKEY_LOCAL_MACHINE, key.c_str());
             DeleteRegTree(HKEY_CURRENT_USER, key.c_str());
         }
-        for (const SavedTree &tree : saved_)
-            tree.Restore();
     }
 
     // A class with the given parts; null leaves a part out.
@@ -155,16 +152,14 @@ protected:
             SetRegString(root, (key + "\\InProcServer32").c_str(), "", server);
     }
 
-    std::vector<Row> Fill(bool newShell, bool integrated = false)
+    std::vector<RowText> Fill(bool newShell, bool integrated = false)
     {
-        flags_.Set(newShell, integrated, false, false, kSystemDir);
-        TestList list;
-        FillShellFolderList(list.Get());
-        return list.Rows();
+        host_.SetFacts(newShell, integrated, false, false, kSystemDir);
+        return FillRows(host_, TAB_SPECIAL, FillShellFolderList);
     }
 
-    ShellFlags flags_;
-    std::vector<SavedTree> saved_;
+    SavedRegistry saved_;
+    ListHost host_;
     std::vector<std::string> seeded_;
 };
 
@@ -188,7 +183,7 @@ TEST_F(ShellFolderDiscovery, KeepsOnlyTitledShellFoldersWithIcons)
     // Folders of the Desktop tab stay off this tab, whatever they carry.
     SeedClass(kInternet, "The Internet", "internet.dll,0", true);
 
-    std::vector<Row> rows = Fill(false);
+    std::vector<RowText> rows = Fill(false);
 
     struct Expect {
         std::string key;
@@ -211,7 +206,7 @@ TEST_F(ShellFolderDiscovery, KeepsOnlyTitledShellFoldersWithIcons)
         {kInternet, nullptr, nullptr},
     };
     for (const Expect &e : expect) {
-        const Row *row = FindRow(rows, e.key);
+        const RowText *row = FindRow(rows, e.key);
         if (e.title == nullptr) {
             EXPECT_EQ(nullptr, row) << e.key << " listed as " << (row ? row->Name : "");
             continue;
@@ -220,13 +215,13 @@ TEST_F(ShellFolderDiscovery, KeepsOnlyTitledShellFoldersWithIcons)
         EXPECT_EQ(e.title, row->Name);
         EXPECT_EQ(e.icon, row->Current);
         EXPECT_EQ(e.icon, row->Saved);
-        EXPECT_EQ(kNull, row->Default) << "an unknown folder has no standard icon";
+        EXPECT_EQ("<null>", row->Default) << "an unknown folder has no standard icon";
         EXPECT_EQ(e.key, row->Key);
         EXPECT_EQ(0, row->Kind);
     }
 
     // No desktop class ever, including the ones Wine registers itself.
-    for (const Row &row : rows) {
+    for (const RowText &row : rows) {
         BYTE bytes[CLASS_ID_BYTES];
         ASSERT_EQ(1, ParseGuidText(row.Key.c_str(), bytes)) << row.Key;
         EXPECT_FALSE(IsDesktopClass(bytes)) << row.Key;
@@ -238,9 +233,9 @@ TEST_F(ShellFolderDiscovery, RowsFollowTheRegistryOrder)
     SeedClass(Seeded(0x23), "C", "c.dll,0", true);
     SeedClass(Seeded(0x21), "A", "a.dll,0", true);
     SeedClass(Seeded(0x22), "B", "b.dll,0", true);
-    std::vector<Row> rows = Fill(true);
+    std::vector<RowText> rows = Fill(true);
     std::string order;
-    for (const Row &row : rows) {
+    for (const RowText &row : rows) {
         if (row.Key.compare(0, 5, "{7F1F") == 0)
             order += row.Name;
     }
@@ -266,11 +261,11 @@ TEST_F(ShellFolderDiscovery, KnownFoldersTakeTheStandardIconOfTheirShell)
         {kFavorites, false, "favorite.dll,0"},
         {kFavorites, true, "X:\\SYS\\shell32.dll,-173"},
         {kMail, false, "X:\\SYS\\mailnews.dll,-2"},
-        {kMail, true, kNull},  // the new shell's rows do not know it
+        {kMail, true, "<null>"},  // the new shell's rows do not know it
     };
     for (const Case &c : cases) {
-        std::vector<Row> rows = Fill(c.newShell);
-        const Row *row = FindRow(rows, c.key);
+        std::vector<RowText> rows = Fill(c.newShell);
+        const RowText *row = FindRow(rows, c.key);
         ASSERT_NE(nullptr, row) << c.key;
         EXPECT_EQ(c.expected, row->Default) << c.key << (c.newShell ? " new shell" : " old shell");
     }
@@ -286,16 +281,16 @@ TEST_F(ShellFolderDiscovery, PerUserIconAndTitleCountOnlyUnderTheIntegratedShell
     SeedClass(Seeded(0x32), "Machine Folder", "machine.dll,2", true);
     SetRegString(HKEY_CURRENT_USER, (ClassKey(Seeded(0x32)) + "\\DefaultIcon").c_str(), "", "");
 
-    std::vector<Row> plain = Fill(true, false);
+    std::vector<RowText> plain = Fill(true, false);
     EXPECT_EQ(nullptr, FindRow(plain, Seeded(0x31)));
     ASSERT_NE(nullptr, FindRow(plain, Seeded(0x32)));
 
-    std::vector<Row> integrated = Fill(true, true);
-    const Row *user = FindRow(integrated, Seeded(0x31));
+    std::vector<RowText> integrated = Fill(true, true);
+    const RowText *user = FindRow(integrated, Seeded(0x31));
     ASSERT_NE(nullptr, user);
     EXPECT_EQ("User Folder", user->Name);
     EXPECT_EQ("user.dll,1", user->Current);
-    const Row *machine = FindRow(integrated, Seeded(0x32));
+    const RowText *machine = FindRow(integrated, Seeded(0x32));
     ASSERT_NE(nullptr, machine);
     EXPECT_EQ("machine.dll,2", machine->Current);
 }
@@ -330,7 +325,7 @@ TEST_F(ShellFolderDiscovery, OverlongNameDoesNotEndTheWalk)
     ASSERT_GE(longAt, 0);
     ASSERT_LT(longAt, seededAt);
 
-    std::vector<Row> rows = Fill(false);
+    std::vector<RowText> rows = Fill(false);
     EXPECT_NE(nullptr, FindRow(rows, Seeded(0x41)));
 }
 
@@ -341,21 +336,13 @@ namespace {
 TEST_F(ShellFolderDiscovery, AppliedChangeWritesTheClassIcon)
 {
     SeedClass(Seeded(0x51), "Folder", "old.dll,0", true);
-    flags_.Set(true, false, false, false, kSystemDir);
-    TestList list;
-    FillShellFolderList(list.Get());
-    std::vector<Row> rows = list.Rows();
-    int index = -1;
-    for (size_t i = 0; i < rows.size(); ++i) {
-        if (rows[i].Key == Seeded(0x51))
-            index = int(i);
-    }
+    host_.SetFacts(true, false, false, false, kSystemDir);
+    HWND list = host_.CreateList(TAB_SPECIAL);
+    FillShellFolderList(list);
+    int index = RowOfKey(list, Seeded(0x51).c_str());
     ASSERT_GE(index, 0);
-    IconEntry change = {};
-    change.CurrentLocation = const_cast<char *>("new.dll,4");
-    change.ChangeState = STATE_CHANGED;
-    ASSERT_EQ(1, UpdateEntry(list.Get(), index, &change, EF_CURRENTLOCATION | EF_CHANGESTATE));
-    CommitEntry(GetEntry(list.Get(), index));
+    ASSERT_EQ(1, ChangeRow(list, index, "new.dll,4"));
+    CommitEntry(GetEntry(list, index));
     EXPECT_EQ("new.dll,4", GetRegString(HKEY_LOCAL_MACHINE, (ClassKey(Seeded(0x51)) + "\\DefaultIcon").c_str(), ""));
 }
 

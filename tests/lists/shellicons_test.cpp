@@ -3,12 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "app/sheetwindow.h"
 #include "lists/catalogues.h"
-#include "lists/listhost.h"
-#include "support/testing.h"
-
-using namespace listhost;
+#include "support/listhost.h"
+#include "support/listrows.h"
 
 namespace {
 
@@ -37,29 +34,16 @@ const Row kStartMenu[] = {
 
 class ShellIconsTest : public testing::Test {
 protected:
-    ShellIconsTest() : values_(HKEY_LOCAL_MACHINE, kShellIconsKey)
+    ShellIconsTest()
     {
         // Every value a test might leave behind is put back as it was.
+        saved_.Tree(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY);
         for (const Row *rows : {kGeneral, kDrive, kStartMenu}) {
             size_t count = rows == kGeneral ? 13 : rows == kDrive ? 8 : 14;
             for (size_t i = 0; i < count; ++i)
-                values_.Keep(rows[i].key);
-        }
-        for (const Row *rows : {kGeneral, kDrive, kStartMenu}) {
-            size_t count = rows == kGeneral ? 13 : rows == kDrive ? 8 : 14;
-            for (size_t i = 0; i < count; ++i)
-                ClearValue(rows[i].key);
+                DeleteRegValue(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, rows[i].key);
         }
         system_ = SystemDir();
-    }
-
-    static void ClearValue(const char *name)
-    {
-        HKEY key;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kShellIconsKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-            RegDeleteValueA(key, name);
-            RegCloseKey(key);
-        }
     }
 
     HWND Fill(int tab)
@@ -70,29 +54,13 @@ protected:
     }
 
     // The row with the given Shell Icons index.
-    static IconEntry *Find(HWND list, const char *key)
-    {
-        for (int row = 0; row < Rows(list); ++row) {
-            IconEntry *entry = GetEntry(list, row);
-            if (lstrcmpA(entry->RegistryKey, key) == 0)
-                return entry;
-        }
-        return nullptr;
-    }
-    static int IndexOf(HWND list, const char *key)
-    {
-        for (int row = 0; row < Rows(list); ++row) {
-            if (lstrcmpA(GetEntry(list, row)->RegistryKey, key) == 0)
-                return row;
-        }
-        return -1;
-    }
+    static IconEntry *Find(HWND list, const char *key) { return GetEntry(list, RowOfKey(list, key)); }
 
     std::string Own(const char *key) const { return system_ + "shell32.dll," + key; }
     std::string Cool(int index) const { return system_ + "cool.dll," + std::to_string(index); }
 
+    SavedRegistry saved_;
     ListHost host_;
-    SavedValues values_;
     std::string system_;
 };
 
@@ -138,9 +106,9 @@ TEST_F(ShellIconsTest, EachTabListsItsRowsInOrder)
 TEST_F(ShellIconsTest, RegistryValuesBecomeTheCurrentLocation)
 {
     std::string library = FixturePath("icons12.dll") + ",2";
-    SetRegString(HKEY_LOCAL_MACHINE, kShellIconsKey, "3", "%SystemRoot%\\x.dll,5", REG_EXPAND_SZ);
-    SetRegString(HKEY_LOCAL_MACHINE, kShellIconsKey, "4", "");
-    SetRegString(HKEY_LOCAL_MACHINE, kShellIconsKey, "36", library.c_str());
+    SetRegString(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, "3", "%SystemRoot%\\x.dll,5", REG_EXPAND_SZ);
+    SetRegString(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, "4", "");
+    SetRegString(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, "36", library.c_str());
     char windows[MAX_PATH];
     ExpandEnvironmentStringsA("%SystemRoot%", windows, MAX_PATH);
 
@@ -204,66 +172,49 @@ TEST_F(ShellIconsTest, RestoringDefaultsRoundTripsThroughTheRegistry)
     ASSERT_TRUE(CopyFileA(FixturePath("cool.dll").c_str(), cool.c_str(), FALSE));
     Facts.CoolIconsAvailable = 1;
     HWND list = Fill(TAB_GENERAL);
-    int row = IndexOf(list, "3");
+    int row = RowOfKey(list, "3");
     IconEntry *entry = GetEntry(list, row);
 
-    IconEntry change = {};
-    change.CurrentLocation = entry->DefaultLocation;
-    change.ChangeState = lstrcmpiA(entry->SavedLocation, entry->DefaultLocation) != 0 ? STATE_CHANGED : STATE_UNCHANGED;
-    ASSERT_EQ(1, UpdateEntry(list, row, &change, EF_CURRENTLOCATION | EF_CHANGESTATE));
+    ASSERT_EQ(1, ChangeRow(list, row, entry->DefaultLocation));
     EXPECT_EQ(STATE_CHANGED, entry->ChangeState);
     EXPECT_NE(nullptr, entry->LargeIcon) << "cool.dll icon 11 loads";
 
-    CommitEntry(entry);
-    IconEntry applied = {};
-    applied.SavedLocation = entry->CurrentLocation;
-    UpdateEntry(list, row, &applied, EF_SAVEDLOCATION | EF_CHANGESTATE);
-    EXPECT_EQ(Cool(11), GetRegString(HKEY_LOCAL_MACHINE, kShellIconsKey, "3"));
+    EXPECT_EQ(1, CommitChangedRows(list));
+    EXPECT_EQ(Cool(11), GetRegString(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, "3"));
     EXPECT_EQ(Cool(11), Text(entry->SavedLocation));
 
     // After the apply the shell's own location is a change, committed by deleting the value.
-    std::string own = Own("3");
-    change.CurrentLocation = const_cast<char *>(own.c_str());
-    change.ChangeState = STATE_CHANGED;
-    UpdateEntry(list, row, &change, EF_CURRENTLOCATION | EF_CHANGESTATE);
+    ChangeRow(list, row, Own("3").c_str());
     CommitEntry(entry);
-    EXPECT_FALSE(RegValueExists(HKEY_LOCAL_MACHINE, kShellIconsKey, "3"));
+    EXPECT_FALSE(RegValueExists(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, "3"));
 
     DestroyWindow(GetParent(list));
     DeleteFileA(cool.c_str());
 }
 
-// Apply of the sheet: every changed row of every list reaches the Shell Icons key, the
-// others are left alone, and every row is unchanged afterwards.
+// Apply's part for each list: every changed row reaches the Shell Icons key, the others are
+// left alone, and every row is unchanged afterwards.
 TEST_F(ShellIconsTest, ApplyCommitsChangedRowsOnly)
 {
-    Settings.AutoRefresh = 0;   // no icon redraw or desktop refresh from a test
-    Settings.RefreshLevel = 0;
-    SetRegString(HKEY_LOCAL_MACHINE, kShellIconsKey, "4", "C:\\old.dll,1");
+    SetRegString(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, "4", "C:\\old.dll,1");
     HWND general = Fill(TAB_GENERAL);
     HWND start = Fill(TAB_STARTMENU);
     std::string chosen = FixturePath("icons12.dll") + ",4";
 
-    auto change = [](HWND list, int row, const std::string &location) {
-        IconEntry source = {};
-        source.CurrentLocation = const_cast<char *>(location.c_str());
-        source.ChangeState = lstrcmpiA(location.c_str(), GetEntry(list, row)->SavedLocation) != 0 ? STATE_CHANGED
-                                                                                                  : STATE_UNCHANGED;
-        UpdateEntry(list, row, &source, EF_CURRENTLOCATION | EF_CHANGESTATE);
-    };
-    change(general, IndexOf(general, "3"), chosen);
-    change(general, IndexOf(general, "4"), Own("4"));   // restore default: the value goes
-    change(start, IndexOf(start, "19"), chosen);
-    change(start, IndexOf(start, "19"), Own("19"));   // and back: nothing to write
-    SetRegString(HKEY_LOCAL_MACHINE, kShellIconsKey, "19", "external,1");
-    ASSERT_TRUE(Sheet.ChangesPending);
+    ChangeRow(general, RowOfKey(general, "3"), chosen.c_str());
+    ChangeRow(general, RowOfKey(general, "4"), Own("4").c_str());   // restore default: the value goes
+    ChangeRow(start, RowOfKey(start, "19"), chosen.c_str());
+    ChangeRow(start, RowOfKey(start, "19"), Own("19").c_str());   // and back: nothing to write
+    SetRegString(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, "19", "external,1");
+    ASSERT_TRUE(ListHost::Pending());
 
-    ApplyAllChanges(host_.Host());
+    EXPECT_EQ(2, CommitChangedRows(general));
+    EXPECT_EQ(0, CommitChangedRows(start));
 
-    EXPECT_EQ(chosen, GetRegString(HKEY_LOCAL_MACHINE, kShellIconsKey, "3"));
-    EXPECT_FALSE(RegValueExists(HKEY_LOCAL_MACHINE, kShellIconsKey, "4"));
-    EXPECT_EQ("external,1", GetRegString(HKEY_LOCAL_MACHINE, kShellIconsKey, "19"));
-    EXPECT_FALSE(RegValueExists(HKEY_LOCAL_MACHINE, kShellIconsKey, "36"));
+    EXPECT_EQ(chosen, GetRegString(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, "3"));
+    EXPECT_FALSE(RegValueExists(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, "4"));
+    EXPECT_EQ("external,1", GetRegString(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, "19"));
+    EXPECT_FALSE(RegValueExists(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, "36"));
     for (HWND list : {general, start}) {
         for (int row = 0; row < Rows(list); ++row) {
             IconEntry *entry = GetEntry(list, row);
@@ -271,7 +222,6 @@ TEST_F(ShellIconsTest, ApplyCommitsChangedRowsOnly)
             EXPECT_EQ(Text(entry->CurrentLocation), Text(entry->SavedLocation)) << row;
         }
     }
-    EXPECT_TRUE(IsWindowEnabled(host_.Host()));
 }
 
 }  // namespace

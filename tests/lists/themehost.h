@@ -11,8 +11,8 @@
 
 #include "common/sheetgdi.h"
 #include "shellglue/startfacts.h"
-#include "listhost.h"
-#include "support/testing.h"
+#include "support/listhost.h"
+#include "support/dialogdriver.h"
 
 namespace themehost {
 
@@ -83,53 +83,29 @@ public:
     const std::vector<int> &Switches() const { return Record().Switches; }
 
 private:
-    listhost::ListHost host_;
+    ListHost host_;
     HWND pages_[LIST_TAB_COUNT] = {};
 };
 
-// ---- modal dialogs and message boxes, answered from a thread timer ----
+// ---- modal dialogs and message boxes: one action on the dialog holding a control ----
 
 using DialogAction = void (*)(HWND dialog);
-
-struct DialogWatch {
-    DialogAction Action = nullptr;
-    int Mark = 0;
-    HWND Seen = nullptr;
-};
-
-inline DialogWatch &Watch()
-{
-    static DialogWatch watch;
-    return watch;
-}
-
-inline void CALLBACK OnDialogTimer(HWND, UINT, UINT_PTR timer, DWORD)
-{
-    HWND dialog = FindThreadDialog(Watch().Mark);
-    if (dialog == nullptr)
-        return;
-    KillTimer(nullptr, timer);
-    Watch().Seen = dialog;
-    Watch().Action(dialog);
-}
 
 // A dialog is recognised by one of its controls: 0xFFFF is a message box's text.
 class DialogDriver {
 public:
     DialogDriver(DialogAction action, int mark)
+        : script_({[action](HWND dialog) {
+                      action(dialog);
+                      return true;
+                  }},
+                  DialogWith(mark))
     {
-        Watch() = DialogWatch();
-        Watch().Action = action;
-        Watch().Mark = mark;
-        timer_ = SetTimer(nullptr, 0, 40, OnDialogTimer);
     }
-    ~DialogDriver() { KillTimer(nullptr, timer_); }
-    DialogDriver(const DialogDriver &) = delete;
-    DialogDriver &operator=(const DialogDriver &) = delete;
-    bool Seen() const { return Watch().Seen != nullptr; }
+    bool Seen() const { return script_.Seen(); }
 
 private:
-    UINT_PTR timer_;
+    DialogScript script_;
 };
 
 enum { MESSAGE_BOX_MARK = 0xFFFF };

@@ -13,9 +13,9 @@
 #include "lists/listcommands.h"
 #include "lists/themeimport.h"
 #include "support/testing.h"
+#include "support/listrows.h"
 #include "themehost.h"
 
-using namespace listhost;
 using namespace themehost;
 
 namespace {
@@ -40,7 +40,7 @@ protected:
         CopyFileA(FixturePath("icons12.dll").c_str(), (themesDir_ + "\\icons\\lib.dll").c_str(), FALSE);
         CopyFileA(FixturePath("one.ico").c_str(), (themeDir_ + "\\a.ico").c_str(), FALSE);
         CopyFileA(FixturePath("noicons.txt").c_str(), (themeDir_ + "\\noicons.txt").c_str(), FALSE);
-        themesPath_.Keep("Path");
+        saved_.Value(HKEY_LOCAL_MACHINE, kThemesKey, "Path");
         SetThemesFolder(themesDir_ + "\\;");
         GetCurrentDirectoryA(MAX_PATH, previousDir_);
     }
@@ -64,7 +64,7 @@ protected:
 
     std::string root_, themeDir_, themesDir_;
     char previousDir_[MAX_PATH] = "";
-    SavedValues themesPath_{HKEY_LOCAL_MACHINE, kThemesKey};
+    SavedRegistry saved_;
 };
 
 struct TokenCase {
@@ -105,7 +105,7 @@ TEST_F(ThemeImportTest, TokensAndResolutionWithAndWithoutThemesFolder)
             {"22", "%windir%" + systemUnderWindows + "shell32.dll,-154", sysdir + "shell32.dll,-154"},
             {"23", themeDir_ + "\\a.ico" + std::string(300, ' ') + "x", ""},
         };
-        std::string text = "[SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Icons]\r\n";
+        std::string text = "[" SHELL_ICONS_KEY "]\r\n";
         for (const TokenCase &c : cases)
             text += std::string(c.key) + "=" + c.value + "\r\n";
         std::string theme = WriteTheme("tokens.theme", text);
@@ -186,12 +186,12 @@ TEST_F(ThemeImportTest, ClassSectionsInBothFormsAndTheClassIdLength)
 TEST_F(ThemeImportTest, ReimportAfterApplyCountsButLeavesRowsUnchanged)
 {
     const char fakeClass[] = "{7F3E51A0-0D1C-4B5E-9A77-0000000000A1}";
-    std::string fakeKey = std::string("Software\\Classes\\CLSID\\") + fakeClass;
-    SavedValues shellIcons(HKEY_LOCAL_MACHINE, kShellIconsKey);
-    shellIcons.Keep("97");
+    std::string fakeKey = ClassKey(fakeClass);
+    SavedRegistry saved;
+    saved.Value(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, "97");
     std::string theme = WriteTheme(
         "again.theme", std::string("[CLSID\\") + fakeClass + "\\DefaultIcon]\r\nDefaultValue=%folder%lib.dll,3\r\n"
-                           "[SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Icons]\r\n"
+                           "[" SHELL_ICONS_KEY "]\r\n"
                            "97=%folder%a.ico\r\n");
     ThemeSheet sheet;
     HWND desktop = sheet.List(TAB_DESKTOP);
@@ -222,7 +222,7 @@ TEST_F(ThemeImportTest, ReimportAfterApplyCountsButLeavesRowsUnchanged)
 TEST_F(ThemeImportTest, SwitchesToTheFirstLoadedTabOnlyAndSelectsFirstRows)
 {
     std::string theme = WriteTheme(
-        "tabs.theme", "[SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Icons]\r\n"
+        "tabs.theme", "[" SHELL_ICONS_KEY "]\r\n"
                       "3=%folder%lib.dll,1\r\n5=%folder%lib.dll,2\r\n8=%folder%missing.ico\r\n"
                       "9=%folder%lib.dll,4\r\n");
     struct TabCase {

@@ -12,83 +12,21 @@
 
 #include "common/appstate.h"
 #include "common/iconclipboard.h"
-#include "app/settings.h"
+#include "common/options.h"
 #include "ids.h"
 #include "shellglue/startfacts.h"
 #include "picker/changeicon.h"
 #include "picker/pickerstate.h"
 #include "shellglue/oldsizes.h"
 #include "shellglue/paths.h"
-#include "support/testing.h"
+#include "support/appsetup.h"
+#include "support/dialogsteps.h"
 
 namespace {
 
-// A step runs on a timer tick inside the dialog's modal loop (or a message box's); it
-// returns false to be tried again on the next tick. Steps that may open a box post their
-// action, so that the next step can find and answer the box.
-using Step = std::function<bool(HWND)>;
-
-struct Script {
-    std::vector<Step> steps;
-    size_t next = 0;
-    DWORD started = 0;
-    bool timedOut = false;
-};
-
-Script *g_script = nullptr;
-
-struct BoxSearch {
-    HWND dialog;
-    HWND found;
-};
-
-BOOL CALLBACK FindOwnedWindow(HWND window, LPARAM lParam)
-{
-    BoxSearch *s = reinterpret_cast<BoxSearch *>(lParam);
-    if (window != s->dialog && GetWindow(window, GW_OWNER) == s->dialog && IsWindowVisible(window)) {
-        s->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND FindMessageBox(HWND dialog)
-{
-    BoxSearch search = {dialog, nullptr};
-    EnumThreadWindows(GetCurrentThreadId(), FindOwnedWindow, LPARAM(&search));
-    return search.found;
-}
-
-std::string BoxText(HWND box)
-{
-    char text[512] = "";
-    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-    return text;
-}
-
-void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
-{
-    static bool running = false;
-    HWND dialog = FindChangeIconDialog();
-    if (g_script == nullptr || running || dialog == nullptr)
-        return;
-    running = true;
-    if (GetTickCount() - g_script->started > 20000) {
-        g_script->timedOut = true;
-        if (HWND box = FindMessageBox(dialog))
-            PostMessageA(box, WM_COMMAND, IDOK, 0);
-        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-    } else if (g_script->next < g_script->steps.size() && g_script->steps[g_script->next](dialog)) {
-        ++g_script->next;
-    }
-    running = false;
-}
-
 std::string FieldText(HWND dialog, int id)
 {
-    char text[300] = "";
-    GetDlgItemTextA(dialog, id, text, sizeof text);
-    return text;
+    return DlgItemText(dialog, id);
 }
 
 int Selection(HWND dialog)
@@ -107,43 +45,6 @@ int ItemCount(HWND dialog)
     return int(SendDlgItemMessageA(dialog, IDC_CI_GRID, LB_GETCOUNT, 0, 0));
 }
 
-Step Press(int id)
-{
-    return [id](HWND dialog) {
-        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(dialog, id)));
-        return true;
-    };
-}
-
-Step Check(std::function<void(HWND)> check)
-{
-    return [check](HWND dialog) {
-        check(dialog);
-        return true;
-    };
-}
-
-// Waits for a warning box, checks its text and answers it.
-Step AnswerBox(std::string expected)
-{
-    return [expected](HWND dialog) {
-        HWND box = FindMessageBox(dialog);
-        if (box == nullptr)
-            return false;
-        EXPECT_EQ(Utf8(expected), Utf8(BoxText(box)));
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-        return true;
-    };
-}
-
-Step Type(std::string text)
-{
-    return [text](HWND dialog) {
-        SetDlgItemTextA(dialog, IDC_CI_FILENAME, text.c_str());
-        return true;
-    };
-}
-
 std::string SystemFile(const char *name)
 {
     char dir[MAX_PATH];
@@ -159,42 +60,26 @@ int FileIconCount(const std::string &file)
 
 class ChangeIconTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        Settings.DialogRows = 4;
-        Settings.DialogAnimation = 0;
-        Settings.HookComDlg = 0;
-        mode_ = PICK_ORDINARY;
-        Facts.SystemDirPath = DupString(SystemFile("").c_str());
-    }
-    void TearDown() override
-    {
-        FreeAppText(&Facts.SystemDirPath);
-        ClearCopiedIcon();
-        PumpMessages(20);
-    }
+    // The built-in options (four rows, the system's own open-file dialog) without the animation.
+    void SetUp() override { Settings.DialogAnimation = 0; }
 
     // Opens the dialog on location with the steps; returns the buffer afterwards.
     std::string Run(const std::string &location, std::vector<Step> steps, const char *suffix = nullptr,
                     const POINT *anchor = nullptr, HWND owner = nullptr)
     {
-        Script script;
-        script.steps = std::move(steps);
-        script.started = GetTickCount();
-        g_script = &script;
-        UINT_PTR timer = SetTimer(nullptr, 0, 30, Tick);
+        size_t count = steps.size();
+        DialogScript script(std::move(steps), FindChangeIconDialog);
         char buffer[LOCATION_BUFFER];
         CopyText(buffer, location.c_str(), sizeof buffer);
         char *result = OpenChangeIconDialog(owner, buffer, suffix, anchor, mode_);
-        KillTimer(nullptr, timer);
-        g_script = nullptr;
         EXPECT_EQ(buffer, result);
-        EXPECT_FALSE(script.timedOut) << "script stuck at step " << script.next;
-        EXPECT_EQ(script.steps.size(), script.next);
+        EXPECT_FALSE(script.TimedOut()) << "script stuck at step " << script.NextStep();
+        EXPECT_EQ(count, script.NextStep());
         EXPECT_EQ(nullptr, FindChangeIconDialog());
         return buffer;
     }
 
+    AppSetup app_{"picker"};
     PickMode mode_ = PICK_ORDINARY;
 };
 
@@ -206,9 +91,7 @@ TEST_F(ChangeIconTest, OpensOnSystemLibraryAndReturnsNameAsTyped)
                                   EXPECT_EQ("3", FieldText(dialog, IDC_CI_INDEX));
                                   EXPECT_EQ(3, Selection(dialog));
                                   EXPECT_EQ(FileIconCount(SystemFile("shell32.dll")), ItemCount(dialog));
-                                  char caption[100];
-                                  GetWindowTextA(dialog, caption, sizeof caption);
-                                  EXPECT_EQ(Ansi(u8"アイコンの変更"), std::string(caption));
+                                  EXPECT_EQ(Ansi(u8"アイコンの変更"), WindowText(dialog));
                                   EXPECT_FALSE(Shown(dialog, IDC_CI_DEFAULT));
                                   EXPECT_FALSE(Shown(dialog, IDC_CI_STATUS));
                               }),
@@ -378,9 +261,7 @@ TEST_F(ChangeIconTest, CaptionWithSuffixIsCut)
     for (const Case &c : cases) {
         std::string caption;
         Run("shell32.dll", {Check([&](HWND dialog) {
-                                char text[200];
-                                GetWindowTextA(dialog, text, sizeof text);
-                                caption = text;
+                                caption = WindowText(dialog);
                             }),
                             Press(IDCANCEL)},
             c.suffix);
@@ -397,9 +278,7 @@ TEST_F(ChangeIconTest, CopyPickMode)
     std::string result = Run(library + ",4",
                              {[](HWND dialog) { return IsWindowVisible(dialog) != FALSE; },
                               Check([&](HWND dialog) {
-                                  char text[200];
-                                  GetWindowTextA(dialog, text, sizeof text);
-                                  EXPECT_EQ(Ansi(u8"アイコンの選択"), std::string(text));
+                                  EXPECT_EQ(Ansi(u8"アイコンの選択"), WindowText(dialog));
                                   EXPECT_EQ(Ansi(u8"コピー"), FieldText(dialog, IDOK));
                                   HWND status = GetDlgItem(dialog, IDC_CI_STATUS);
                                   EXPECT_TRUE(IsWindowVisible(status));
@@ -448,15 +327,9 @@ TEST_F(ChangeIconTest, FolderModesAndRestoreDefault)
     SetUpChangeIconCall(&call, buffer, nullptr, nullptr, PICK_FOLDER);
     EXPECT_STREQ("shell32.dll", buffer);
     EXPECT_EQ(1, call.CurrentIndex);
-    Script script;
-    script.steps = {Check([](HWND dialog) { EXPECT_FALSE(Shown(dialog, IDC_CI_DEFAULT)); }),
-                    Press(IDCANCEL)};
-    script.started = GetTickCount();
-    g_script = &script;
-    UINT_PTR timer = SetTimer(nullptr, 0, 30, Tick);
+    DialogScript script({Check([](HWND dialog) { EXPECT_FALSE(Shown(dialog, IDC_CI_DEFAULT)); }), Press(IDCANCEL)},
+                        FindChangeIconDialog);
     EXPECT_EQ(IDCANCEL, RunChangeIconDialog(nullptr, &call));
-    KillTimer(nullptr, timer);
-    g_script = nullptr;
 }
 
 TEST_F(ChangeIconTest, DroppedFiles)
@@ -464,22 +337,7 @@ TEST_F(ChangeIconTest, DroppedFiles)
     std::string library = FixturePath("icons12.dll");
     std::string dir = MakeTempDir("drop");
     std::string link = dir + "\\cool.lnk";
-    {
-        CoInitialize(nullptr);
-        IShellLinkA *shellLink = nullptr;
-        CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                         reinterpret_cast<void **>(&shellLink));
-        ASSERT_NE(nullptr, shellLink);
-        shellLink->SetPath(FixturePath("cool.dll").c_str());
-        IPersistFile *file = nullptr;
-        shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file));
-        WCHAR wide[MAX_PATH];
-        MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH);
-        file->Save(wide, TRUE);
-        file->Release();
-        shellLink->Release();
-        CoUninitialize();
-    }
+    MakeShortcut(link, FixturePath("cool.dll"));
     auto drop = [](std::string path) {
         return [path](HWND dialog) {
             HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + path.size() + 2);
@@ -530,12 +388,6 @@ TEST_F(ChangeIconTest, OpeningAndClosingAnimationEndInPlace)
     EXPECT_EQ("shell32.dll,2", result);
     int screenWidth = GetSystemMetrics(SM_CXSCREEN);
     EXPECT_EQ((screenWidth - (placed.right - placed.left)) / 2, placed.left);
-}
-
-HWND FindPopupMenu()
-{
-    HWND menu = FindWindowA("#32768", nullptr);
-    return menu != nullptr && IsWindowVisible(menu) ? menu : nullptr;
 }
 
 // Waits for the grid's pop-up menu, checks its entries and picks one by keyboard (0: close it).
@@ -635,12 +487,10 @@ TEST_F(ChangeIconTest, BrowseTakesTheChosenFile)
     wsprintfA(noIconsMessage, Ansi(u8"ﾌｧｲﾙ %s には、利用できるｱｲｺﾝがありません。").c_str(), noIcons.c_str());
     auto choose = [](std::string file) {
         return [file](HWND dialog) {
-            HWND open = FindMessageBox(dialog);
+            HWND open = FindOwnedPopup(dialog);
             if (open == nullptr)
                 return false;
-            char title[100];
-            GetWindowTextA(open, title, sizeof title);
-            EXPECT_EQ(Ansi(u8"アイコンの変更"), std::string(title));
+            EXPECT_EQ(Ansi(u8"アイコンの変更"), WindowText(open));
             SetDlgItemTextA(open, 1152 /* edt1 */, file.c_str());
             SetDlgItemTextA(open, 1148 /* cmb13 */, file.c_str());
             PostMessageA(open, WM_COMMAND, IDOK, 0);

@@ -16,24 +16,10 @@
 #include "ids.h"
 #include "picker/changeicon.h"
 #include "shellglue/paths.h"
-#include "support/testing.h"
+#include "support/appsetup.h"
+#include "support/dialogsteps.h"
 
 namespace {
-
-// Each step runs on a timer tick inside whatever modal loop is current (the Change Icon
-// dialog's, the open-file dialog's, a menu's) with the extension, null while no open-file
-// dialog is up; it returns false to be tried again.
-using Step = std::function<bool(HWND extension)>;
-
-struct Script {
-    std::vector<Step> steps;
-    size_t next = 0;
-    DWORD started = 0;
-    bool timedOut = false;
-    ChangeIconRequest *call = nullptr;
-};
-
-Script *g_script;
 
 BOOL CALLBACK FindExtension(HWND window, LPARAM found)
 {
@@ -52,35 +38,9 @@ HWND OpenExtension()
     return found;
 }
 
-void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
-{
-    static bool running;
-    if (g_script == nullptr || running || g_script->call->Dialog == nullptr)
-        return;
-    running = true;
-    if (GetTickCount() - g_script->started > 20000) {
-        g_script->timedOut = true;
-        EndMenu();
-        if (HWND extension = OpenExtension())
-            PostMessageA(GetParent(extension), WM_COMMAND, IDCANCEL, 0);
-        PostMessageA(g_script->call->Dialog, WM_COMMAND, IDCANCEL, 0);
-    } else if (g_script->next < g_script->steps.size()) {
-        if (g_script->steps[g_script->next](OpenExtension()))
-            ++g_script->next;
-    }
-    running = false;
-}
-
 HWND Strip(HWND extension)
 {
     return GetDlgItem(extension, IDC_OF_STRIP);
-}
-
-std::string Text(HWND window)
-{
-    char text[300] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
 }
 
 // Selects the shell view's item whose name starts with name, as a click would.
@@ -114,7 +74,8 @@ Step SelectInView(std::string name)
     };
 }
 
-Step Check(std::function<void(HWND)> check)
+// Checks the extension once it is up.
+Step CheckOpen(std::function<void(HWND)> check)
 {
     return [check](HWND extension) {
         if (extension == nullptr)
@@ -148,7 +109,7 @@ HWND FileNameEdit(HWND extension)
 // Types a name into the open-file dialog and presses Open: a folder is opened.
 Step TypeAndOpen(std::string name)
 {
-    return Check([name](HWND extension) {
+    return CheckOpen([name](HWND extension) {
         SetWindowTextA(FileNameEdit(extension), name.c_str());
         PostMessageA(GetParent(extension), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                      LPARAM(GetDlgItem(GetParent(extension), IDOK)));
@@ -157,7 +118,7 @@ Step TypeAndOpen(std::string name)
 
 void ExpectEmptyStrip(HWND extension)
 {
-    EXPECT_EQ("", Text(GetDlgItem(extension, IDC_OF_COUNT)));
+    EXPECT_EQ("", WindowText(GetDlgItem(extension, IDC_OF_COUNT)));
     EXPECT_EQ(0, SendMessageA(Strip(extension), LB_GETCOUNT, 0, 0));
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(extension, IDC_OF_SELECT)));
 }
@@ -167,7 +128,7 @@ std::vector<std::string> *g_offers;
 LRESULT CALLBACK RunningSheet(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == UM_TAKECOPIEDICON && g_offers != nullptr)
-        g_offers->push_back(Text(reinterpret_cast<HWND>(lParam)));
+        g_offers->push_back(WindowText(reinterpret_cast<HWND>(lParam)));
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -175,11 +136,9 @@ class OpenFileExtension : public testing::Test {
 protected:
     void SetUp() override
     {
-        saved_ = Settings;
-        Settings.DialogRows = 4;
         Settings.DialogAnimation = 0;
         Settings.HookComDlg = 1;
-        dir_ = MakeTempDir("ofext");
+        dir_ = app_.Dir();
         library_ = dir_ + "\\icons100.dll";
         CopyFileA(FixturePath("icons100.dll").c_str(), library_.c_str(), FALSE);
         CreateDirectoryA((dir_ + "\\sub").c_str(), nullptr);
@@ -187,14 +146,7 @@ protected:
         // Browse starts in the current directory.
         SetCurrentDirectoryA(dir_.c_str());
     }
-    void TearDown() override
-    {
-        SetCurrentDirectoryA(savedDir_);
-        Settings = saved_;
-        ClearCopiedIcon();
-        PumpMessages(20);
-        RemoveTree(dir_);
-    }
+    void TearDown() override { SetCurrentDirectoryA(savedDir_); }
 
     // Runs the Change Icon dialog on icons12.dll through the steps; returns its result.
     INT_PTR Run(std::vector<Step> steps, char *buffer)
@@ -202,17 +154,14 @@ protected:
         ChangeIconRequest call;
         CopyText(buffer, FixturePath("icons12.dll").c_str(), LOCATION_BUFFER);
         SetUpChangeIconCall(&call, buffer, nullptr, nullptr);
-        Script script;
-        script.steps = std::move(steps);
-        script.started = GetTickCount();
-        script.call = &call;
-        g_script = &script;
-        UINT_PTR timer = SetTimer(nullptr, 0, 40, Tick);
+        // Every step gets the extension, null while no open-file dialog is up.
+        size_t count = steps.size();
+        for (Step &step : steps)
+            step = [step](HWND) { return step(OpenExtension()); };
+        DialogScript script(std::move(steps), FindChangeIconDialog);
         INT_PTR result = RunChangeIconDialog(nullptr, &call);
-        KillTimer(nullptr, timer);
-        g_script = nullptr;
-        EXPECT_FALSE(script.timedOut) << "stuck at step " << script.next;
-        EXPECT_EQ(script.steps.size(), script.next);
+        EXPECT_FALSE(script.TimedOut()) << "stuck at step " << script.NextStep();
+        EXPECT_EQ(count, script.NextStep());
         EXPECT_EQ(nullptr, OpenExtension());
         index_ = call.CurrentIndex;
         return result;
@@ -221,12 +170,12 @@ protected:
     static Step Browse()
     {
         return [](HWND) {
-            PostMessageA(g_script->call->Dialog, WM_COMMAND, MAKEWPARAM(IDC_CI_BROWSE, BN_CLICKED), 0);
+            PostMessageA(FindChangeIconDialog(), WM_COMMAND, MAKEWPARAM(IDC_CI_BROWSE, BN_CLICKED), 0);
             return true;
         };
     }
 
-    SettingsState saved_;
+    AppSetup app_{"ofext"};
     std::string dir_;
     std::string library_;
     char savedDir_[MAX_PATH];
@@ -237,9 +186,9 @@ TEST_F(OpenFileExtension, StripFollowsTheSelectionAndTheFifthIconIsAccepted)
 {
     char buffer[LOCATION_BUFFER];
     INT_PTR result = Run(
-        {Browse(), SelectInView("icons100"), Check([](HWND extension) {
+        {Browse(), SelectInView("icons100"), CheckOpen([](HWND extension) {
              HWND strip = Strip(extension);
-             EXPECT_EQ("100", Text(GetDlgItem(extension, IDC_OF_COUNT)));
+             EXPECT_EQ("100", WindowText(GetDlgItem(extension, IDC_OF_COUNT)));
              ASSERT_EQ(100, SendMessageA(strip, LB_GETCOUNT, 0, 0));
              EXPECT_FALSE(IsWindowEnabled(GetDlgItem(extension, IDC_OF_SELECT)));
              RECT client, first, last;
@@ -254,15 +203,15 @@ TEST_F(OpenFileExtension, StripFollowsTheSelectionAndTheFifthIconIsAccepted)
              EXPECT_EQ(99 * 40, last.left - first.left);
              EXPECT_GT(last.left, client.right);
          }),
-         TypeAndOpen("sub"), Check(ExpectEmptyStrip), TypeAndOpen(dir_), SelectInView("icons100"),
-         Check([](HWND extension) { EXPECT_EQ(100, SendMessageA(Strip(extension), LB_GETCOUNT, 0, 0)); }),
+         TypeAndOpen("sub"), CheckOpen(ExpectEmptyStrip), TypeAndOpen(dir_), SelectInView("icons100"),
+         CheckOpen([](HWND extension) { EXPECT_EQ(100, SendMessageA(Strip(extension), LB_GETCOUNT, 0, 0)); }),
          // A typed name that does not exist empties the strip at the next notification.
-         Check([](HWND extension) {
+         CheckOpen([](HWND extension) {
              SetWindowTextA(FileNameEdit(extension), "missing.dll");
              NMHDR header = {GetParent(extension), 0, UINT(CDN_SELCHANGE)};
              SendMessageA(extension, WM_NOTIFY, 0, LPARAM(&header));
          }),
-         Check(ExpectEmptyStrip), SelectInView("icons100"), ClickCell(4), Check([](HWND extension) {
+         CheckOpen(ExpectEmptyStrip), SelectInView("icons100"), ClickCell(4), CheckOpen([](HWND extension) {
              EXPECT_EQ(4, SendMessageA(Strip(extension), LB_GETCURSEL, 0, 0));
              EXPECT_TRUE(IsWindowEnabled(GetDlgItem(extension, IDC_OF_SELECT)));
              PostMessageA(extension, WM_COMMAND, MAKEWPARAM(IDC_OF_SELECT, BN_CLICKED), 0);
@@ -280,7 +229,7 @@ TEST_F(OpenFileExtension, StripMenuCopiesTheIconAndOffersItToTheRunningSheet)
     HWND sheet = CreateHelperWindow(INSTANCE_CLASS, RunningSheet, "Tilefox");
     char buffer[LOCATION_BUFFER];
     INT_PTR result = Run({Browse(), SelectInView("icons100"), ClickCell(2),
-                          Check([](HWND extension) {
+                          CheckOpen([](HWND extension) {
                               RECT cell;
                               SendMessageA(Strip(extension), LB_GETITEMRECT, 2, LPARAM(&cell));
                               POINT point = {cell.left + 5, cell.top + 5};
@@ -289,7 +238,7 @@ TEST_F(OpenFileExtension, StripMenuCopiesTheIconAndOffersItToTheRunningSheet)
                                            MAKELPARAM(point.x, point.y));
                           }),
                           // Inside the menu: the first entry is Copy.
-                          Check([](HWND extension) {
+                          CheckOpen([](HWND extension) {
                               PostMessageA(Strip(extension), WM_KEYDOWN, VK_DOWN, 0);
                               PostMessageA(Strip(extension), WM_KEYDOWN, VK_RETURN, 0);
                           }),
@@ -302,7 +251,7 @@ TEST_F(OpenFileExtension, StripMenuCopiesTheIconAndOffersItToTheRunningSheet)
                               return true;
                           },
                           [](HWND extension) {
-                              PostMessageA(g_script->call->Dialog, WM_COMMAND, IDCANCEL, 0);
+                              PostMessageA(FindChangeIconDialog(), WM_COMMAND, IDCANCEL, 0);
                               return true;
                           }},
                          buffer);

@@ -1,19 +1,17 @@
 #include <gtest/gtest.h>
 
-#include <objbase.h>
-#include <shlobj.h>
-
 #include <string>
 
 #include "common/appstate.h"
 #include "shellglue/iconlocation.h"
 #include "shellglue/paths.h"
+#include "shellglue/shellkeys.h"
 #include "shellglue/startfacts.h"
 #include "support/testing.h"
+#include "support/probes.h"
 
 namespace {
 
-const char kShellIcons[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Icons";
 const char kClassId[] = "{6F1A1C22-7B4E-4D8A-9C1E-2A5B3C4D5E6F}";
 const char kOtherClassId[] = "{6F1A1C22-7B4E-4D8A-9C1E-2A5B3C4D5E70}";
 
@@ -23,23 +21,6 @@ std::string SystemDir()
     GetSystemDirectoryA(dir, MAX_PATH);
     AddBackslash(dir);
     return dir;
-}
-
-void MakeShortcut(const std::string &link, const std::string &target)
-{
-    CoInitialize(nullptr);
-    IShellLinkA *shellLink = nullptr;
-    ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                              reinterpret_cast<void **>(&shellLink)));
-    shellLink->SetPath(target.c_str());
-    IPersistFile *file = nullptr;
-    shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file));
-    WCHAR wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH);
-    EXPECT_HRESULT_SUCCEEDED(file->Save(wide, TRUE));
-    file->Release();
-    shellLink->Release();
-    CoUninitialize();
 }
 
 struct Resolved {
@@ -233,10 +214,12 @@ TEST_F(IconLocationTest, ResultsThatDoNotFitFail)
 
 TEST_F(IconLocationTest, ShellIconOverride)
 {
-    SetRegString(HKEY_LOCAL_MACHINE, kShellIcons, "3", "C:\\icons\\folder.ico,0");
-    SetRegString(HKEY_LOCAL_MACHINE, kShellIcons, "-137", "C:\\icons\\neg.ico,0");
-    SetRegString(HKEY_LOCAL_MACHINE, kShellIcons, "4", "");
-    SetRegString(HKEY_LOCAL_MACHINE, kShellIcons, "6", ("C:\\" + std::string(280, 'o') + ".ico,0").c_str());
+    SavedRegistry saved;
+    saved.Tree(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY);
+    SetRegString(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, "3", "C:\\icons\\folder.ico,0");
+    SetRegString(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, "-137", "C:\\icons\\neg.ico,0");
+    SetRegString(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, "4", "");
+    SetRegString(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, "6", ("C:\\" + std::string(280, 'o') + ".ico,0").c_str());
     std::string shell32 = SystemDir() + "shell32.dll";
     struct Case {
         std::string location;
@@ -255,14 +238,6 @@ TEST_F(IconLocationTest, ShellIconOverride)
         CopyText(buffer, c.location.c_str(), sizeof buffer);
         EXPECT_EQ(buffer, ApplyShellIconOverride(buffer));
         EXPECT_EQ(c.expected, std::string(buffer)) << c.location;
-    }
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kShellIcons, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-        RegDeleteValueA(key, "3");
-        RegDeleteValueA(key, "-137");
-        RegDeleteValueA(key, "4");
-        RegDeleteValueA(key, "6");
-        RegCloseKey(key);
     }
 }
 

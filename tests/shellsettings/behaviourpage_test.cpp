@@ -13,29 +13,9 @@
 #include "ids.h"
 #include "shellglue/paths.h"
 #include "shellsettings/behaviourpage.h"
-#include "support/testing.h"
+#include "support/dialogsteps.h"
 
 namespace {
-
-std::string g_boxText;
-std::string g_boxCaption;
-HWND g_boxOwner;
-
-// Answers the version box as soon as it appears, noting what it showed.
-void CALLBACK CloseBox(HWND, UINT, UINT_PTR timer, DWORD)
-{
-    HWND box = FindThreadDialog(0xFFFF);
-    if (box == nullptr)
-        return;
-    char text[300] = "";
-    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-    g_boxText = text;
-    GetWindowTextA(box, text, sizeof text);
-    g_boxCaption = text;
-    g_boxOwner = GetWindow(box, GW_OWNER);
-    KillTimer(nullptr, timer);
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-}
 
 class BehaviourPageTest : public testing::Test {
 protected:
@@ -133,12 +113,18 @@ TEST_F(BehaviourPageTest, TrackBarEndsAndBoxesChangeTheOptionsAtOnce)
 
 TEST_F(BehaviourPageTest, VersionBoxNamesTheProgramAndItsVersion)
 {
-    g_boxText.clear();
-    SetTimer(nullptr, 0, 50, CloseBox);
+    std::string text, caption;
+    HWND owner = nullptr;
+    DialogScript script({Check([&](HWND box) {
+                             caption = WindowText(box);
+                             owner = GetWindow(box, GW_OWNER);
+                         }),
+                         AnswerThisBox(IDOK, &text)},
+                        DialogWith(0xFFFF));
     SendMessageA(page_, WM_COMMAND, MAKEWPARAM(IDC_BH_VERSION, BN_CLICKED), LPARAM(Item(IDC_BH_VERSION)));
-    EXPECT_EQ(Ansi(u8"ﾊﾞｰｼﾞｮﾝ情報"), g_boxCaption);
-    EXPECT_EQ(Ansi(u8"Tilefox\nWindows 95/98 用 ｱｲｺﾝ変更ﾂｰﾙ\nﾊﾞｰｼﾞｮﾝ 1.00"), g_boxText);
-    EXPECT_EQ(sheet_, g_boxOwner);
+    EXPECT_EQ(Ansi(u8"ﾊﾞｰｼﾞｮﾝ情報"), caption);
+    EXPECT_EQ(Ansi(u8"Tilefox\nWindows 95/98 用 ｱｲｺﾝ変更ﾂｰﾙ\nﾊﾞｰｼﾞｮﾝ 1.00"), text);
+    EXPECT_EQ(sheet_, owner);
 }
 
 }  // namespace

@@ -9,16 +9,10 @@
 #include "common/iconclipboard.h"
 #include "ids.h"
 #include "shellsettings/copynotice.h"
+#include "support/probes.h"
 #include "support/testing.h"
 
 namespace {
-
-std::string WindowText(HWND window)
-{
-    char text[128] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
 
 class CopyNotice : public testing::Test {
 protected:

@@ -8,6 +8,8 @@
 #include "common/appstate.h"
 #include "common/desktoplabels.h"
 #include "shellglue/paths.h"
+#include "support/appsetup.h"
+#include "support/probes.h"
 #include "support/testing.h"
 
 namespace {
@@ -15,53 +17,7 @@ namespace {
 // The project's stand-in desktop, in its own process as Explorer is.
 class DesktopStandIn : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        dir_ = MakeTempDir("labels");
-        CopyText(App.SettingsPath, (dir_ + "\\tilefox.INI").c_str(), MAX_PATH);
-    }
-    void TearDown() override
-    {
-        Stop();
-        WritePrivateProfileStringA(nullptr, nullptr, nullptr, App.SettingsPath);
-        RemoveTree(dir_);
-        App.SettingsPath[0] = '\0';
-    }
-
-    HWND Start()
-    {
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        std::string tool = TestBinDir() + "progman_standin.exe";
-        if (!CreateProcessA(tool.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &tool_))
-            return nullptr;
-        // The top-level window appears before its children: wait for the list view.
-        for (int i = 0; i < 100 && list_ == nullptr; ++i) {
-            PumpMessages(50);
-            HWND found = FindWindowA("Progman", nullptr);
-            DWORD process = 0;
-            if (found != nullptr)
-                GetWindowThreadProcessId(found, &process);
-            if (process == tool_.dwProcessId) {
-                desktop_ = found;
-                list_ = GetWindow(GetWindow(desktop_, GW_CHILD), GW_CHILD);
-            }
-        }
-        return list_;
-    }
-    void Stop()
-    {
-        if (tool_.hProcess == nullptr)
-            return;
-        if (desktop_ != nullptr)
-            PostMessageA(desktop_, WM_CLOSE, 0, 0);
-        if (WaitForSingleObject(tool_.hProcess, 5000) != WAIT_OBJECT_0)
-            TerminateProcess(tool_.hProcess, 0);
-        CloseHandle(tool_.hProcess);
-        CloseHandle(tool_.hThread);
-        tool_ = {};
-        desktop_ = list_ = nullptr;
-    }
+    HWND Start() { return list_ = desktop_.Start(); }
     void Colour(const char *text)
     {
         WritePrivateProfileStringA("Options", "DesktopTextColor", text, App.SettingsPath);
@@ -70,9 +26,8 @@ protected:
     COLORREF Text() { return COLORREF(SendMessageA(list_, LVM_GETTEXTCOLOR, 0, 0)); }
     void Solid() { SendMessageA(list_, LVM_SETTEXTBKCOLOR, 0, RGB(0, 128, 128)); }
 
-    std::string dir_;
-    PROCESS_INFORMATION tool_ = {};
-    HWND desktop_ = nullptr;
+    AppSetup app_{"labels"};
+    StandInDesktop desktop_;
     HWND list_ = nullptr;
 };
 

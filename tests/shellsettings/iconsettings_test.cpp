@@ -19,27 +19,19 @@
 #include "shellglue/startfacts.h"
 #include "shellsettings/iconsettings.h"
 #include "shellsettings/redraw.h"
-#include "support/testing.h"
+#include "support/appsetup.h"
+#include "support/dialogsteps.h"
+#include "support/listhost.h"
 
 namespace {
 
+char kSystemDir[] = "C:\\windows\\system\\";
 const char kMetrics[] = "Control Panel\\desktop\\windowmetrics";
 const char kTestBmpClass[] = "TilefoxTest.Bitmap";
 const char kTestBmpIcon[] = "TilefoxTest.Bitmap\\DefaultIcon";
 const char kPaintServer[] = "CLSID\\{D3E34B21-9D75-101A-8C3D-00AA001A1652}\\LocalServer32";
 const char kCommandKey[] = "Directory\\shell\\tfChangeIcon\\command";
 const char kVerbKey[] = "Directory\\shell\\tfChangeIcon";
-
-// ---- registry values the page reads and writes, put back after each test ----
-
-struct SavedValue {
-    HKEY root;
-    const char *key;
-    const char *name;
-    bool keyExisted;
-    bool valueExisted;
-    std::string text;
-};
 
 bool KeyExists(HKEY root, const char *subkey)
 {
@@ -50,46 +42,16 @@ bool KeyExists(HKEY root, const char *subkey)
     return true;
 }
 
-void DeleteValue(HKEY root, const char *subkey, const char *name)
-{
-    HKEY key;
-    if (RegOpenKeyExA(root, subkey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-        RegDeleteValueA(key, name);
-        RegCloseKey(key);
-    }
-}
-
-// The page's stand-in sheet: counts UM_SETCHANGED and answers UM_QUERYCHANGED.
-int g_setChanged;
-BYTE g_pending;
-
-LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == UM_SETCHANGED) {
-        ++g_setChanged;
-        g_pending = lParam != 0;
-        return 0;
-    }
-    if (message == UM_QUERYCHANGED)
-        return g_pending;
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-// ---- message boxes answered from a thread timer ----
-
+// Message boxes: each answered with the button, its text noted.
 std::vector<std::string> g_boxTexts;
-int g_answer;
 
-void CALLBACK AnswerBox(HWND, UINT, UINT_PTR, DWORD)
+Step Answer(int button)
 {
-    HWND box = FindThreadDialog(0xFFFF);
-    if (box == nullptr)
-        return;
-    char text[400] = "";
-    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-    g_boxTexts.push_back(text);
-    // A box with only OK takes OK whatever the test answers to questions.
-    PostMessageA(box, WM_COMMAND, GetDlgItem(box, IDCANCEL) != nullptr ? g_answer : IDOK, 0);
+    return [button](HWND box) {
+        g_boxTexts.push_back(BoxText(box));
+        PostMessageA(box, WM_COMMAND, button, 0);
+        return true;
+    };
 }
 
 class IconSettingsTest : public testing::Test {
@@ -97,81 +59,38 @@ protected:
     void SetUp() override
     {
         InitCommonControls();
-        const struct {
-            HKEY root;
-            const char *key;
-            const char *name;
-        } places[] = {
-            {HKEY_CURRENT_USER, kMetrics, "Shell Icon Size"},
-            {HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP"},
-            {HKEY_CLASSES_ROOT, "lnkfile", "IsShortcut"},
-            {HKEY_CLASSES_ROOT, "piffile", "IsShortcut"},
-            {HKEY_CLASSES_ROOT, ".bmp", nullptr},
-            {HKEY_CLASSES_ROOT, ".cpl", nullptr},
-            {HKEY_CLASSES_ROOT, "cplfile\\DefaultIcon", nullptr},
-            {HKEY_CLASSES_ROOT, kPaintServer, nullptr},
-        };
-        for (const auto &p : places) {
-            SavedValue saved = {p.root, p.key, p.name, KeyExists(p.root, p.key), RegValueExists(p.root, p.key, p.name),
-                                ""};
-            if (saved.valueExisted)
-                saved.text = GetRegString(p.root, p.key, p.name);
-            saved_.push_back(saved);
-        }
-        verbExisted_ = KeyExists(HKEY_CLASSES_ROOT, kVerbKey);
+        // Every key the page reads or writes comes back as it was.
+        for (const auto &place : {std::make_pair(HKEY_CURRENT_USER, kMetrics), std::make_pair(HKEY_CLASSES_ROOT, "lnkfile"),
+                                  std::make_pair(HKEY_CLASSES_ROOT, "piffile"), std::make_pair(HKEY_CLASSES_ROOT, ".bmp"),
+                                  std::make_pair(HKEY_CLASSES_ROOT, ".cpl"),
+                                  std::make_pair(HKEY_CLASSES_ROOT, "cplfile\\DefaultIcon"),
+                                  std::make_pair(HKEY_CLASSES_ROOT, kPaintServer),
+                                  std::make_pair(HKEY_CLASSES_ROOT, kTestBmpClass),
+                                  std::make_pair(HKEY_CLASSES_ROOT, kVerbKey),
+                                  std::make_pair(HKEY_CLASSES_ROOT, "Directory")})
+            saved_.Tree(place.first, place.second);
         // A prefix fresh from its first boot may not have registered the folder class yet.
-        directoryExisted_ = KeyExists(HKEY_CLASSES_ROOT, "Directory");
-        if (!directoryExisted_)
+        if (!KeyExists(HKEY_CLASSES_ROOT, "Directory"))
             SetRegString(HKEY_CLASSES_ROOT, "Directory", nullptr, "Folder");
-
-        dir_ = MakeTempDir("iconsettings");
-        CopyText(App.SettingsPath, (dir_ + "\\tilefox.INI").c_str(), MAX_PATH);
         CopyText(App.Caption, "Tilefox", sizeof App.Caption);
-        ResetSettings();
-        systemDir_ = DupString("C:\\windows\\system\\");
-        Facts.SystemDirPath = systemDir_;
-        Facts.CoolIconsAvailable = 0;
-        Facts.IntegratedShell = 0;
-        host_ = CreateHelperWindow("TilefoxSettingsHost", HostProc);
-        g_setChanged = 0;
-        g_pending = 0;
+        host_.SetFacts(false, false, false, false, kSystemDir);
     }
 
     void TearDown() override
     {
         ClosePage();
-        DestroyWindow(host_);
-        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-            if (it->valueExisted)
-                SetRegString(it->root, it->key, it->name, it->text.c_str());
-            else if (it->keyExisted)
-                DeleteValue(it->root, it->key, it->name);
-            else
-                DeleteRegTree(it->root, it->key);
-        }
-        DeleteRegTree(HKEY_CLASSES_ROOT, kTestBmpClass);
-        if (!verbExisted_)
-            DeleteRegTree(HKEY_CLASSES_ROOT, kVerbKey);
-        if (!directoryExisted_)
-            DeleteRegTree(HKEY_CLASSES_ROOT, "Directory");
-        Facts.SystemDirPath = nullptr;
-        FreeAppText(&systemDir_);
-        Facts.IntegratedShell = 0;
-        Facts.CoolIconsAvailable = 0;
         Sheet.TabDialogs[TAB_SETTINGS1] = nullptr;
-        ResetSettings();
-        WritePrivateProfileStringA(nullptr, nullptr, nullptr, App.SettingsPath);
-        RemoveTree(dir_);
-        App.SettingsPath[0] = '\0';
     }
 
     HWND OpenPage()
     {
         ClosePage();
-        page_ = CreateDialogParamA(AppInstance(), MAKEINTRESOURCEA(IDD_ICONSETTINGS), host_, IconSettingsPage,
-                                   TAB_SETTINGS1);
-        g_setChanged = 0;
-        g_pending = 0;
+        page_ = CreateDialogParamA(AppInstance(), MAKEINTRESOURCEA(IDD_ICONSETTINGS), host_.Host(),
+                                   IconSettingsPage, TAB_SETTINGS1);
+        // As the sheet does once its lists are filled.
+        SendMessageA(page_, UM_READSETTINGS, 0, 0);
+        ListHost::SetChangedCount() = 0;
+        ListHost::Pending() = 0;
         return page_;
     }
     void ClosePage()
@@ -198,12 +117,9 @@ protected:
         return refresh;
     }
 
-    std::vector<SavedValue> saved_;
-    bool verbExisted_ = false;
-    bool directoryExisted_ = false;
-    std::string dir_;
-    char *systemDir_ = nullptr;
-    HWND host_ = nullptr;
+    SavedRegistry saved_;
+    AppSetup app_{"iconsettings"};
+    ListHost host_;
     HWND page_ = nullptr;
 };
 
@@ -220,7 +136,7 @@ TEST_F(IconSettingsTest, StoredSizeSetsTheFieldAndTheLargeBox)
     };
     for (const auto &c : cases) {
         if (c.stored == nullptr)
-            DeleteValue(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size");
+            DeleteRegValue(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size");
         else
             SetRegString(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size", c.stored);
         ASSERT_NE(nullptr, OpenPage());
@@ -246,7 +162,7 @@ TEST_F(IconSettingsTest, TypingAndClickingKeepSizeAndLargeBoxTogether)
         ASSERT_NE(nullptr, OpenPage());
         SetDlgItemTextA(page_, IDC_IS_SIZE, c.typed);
         EXPECT_EQ(c.large, State(IDC_IS_LARGE)) << c.stored << " -> " << c.typed;
-        EXPECT_EQ(1, g_setChanged) << c.stored << " -> " << c.typed;
+        EXPECT_EQ(1, ListHost::SetChangedCount()) << c.stored << " -> " << c.typed;
     }
 
     // A checked box steps to the indeterminate state first (its own toggling), keeping 48;
@@ -262,18 +178,18 @@ TEST_F(IconSettingsTest, TypingAndClickingKeepSizeAndLargeBoxTogether)
 
     SetRegString(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size", "32");
     ASSERT_NE(nullptr, OpenPage());
-    g_pending = 1;
+    ListHost::Pending() = 1;
     Click(IDC_IS_LARGE);
     EXPECT_EQ(BST_CHECKED, State(IDC_IS_LARGE));
     EXPECT_EQ("48", SizeText());
     // The new size's edit change tells the sheet; the click itself does not while pending.
-    EXPECT_EQ(1, g_setChanged);
+    EXPECT_EQ(1, ListHost::SetChangedCount());
 }
 
 TEST_F(IconSettingsTest, ApplyWritesTouchedSettingsOnce)
 {
     SetRegString(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size", "32");
-    DeleteValue(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP");
+    DeleteRegValue(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP");
     ASSERT_NE(nullptr, OpenPage());
     EXPECT_EQ(BST_UNCHECKED, State(IDC_IS_ALLCOLOURS));
     EXPECT_FALSE(Apply()) << "nothing touched";
@@ -281,14 +197,14 @@ TEST_F(IconSettingsTest, ApplyWritesTouchedSettingsOnce)
 
     SetDlgItemTextA(page_, IDC_IS_SIZE, "40");
     Click(IDC_IS_ALLCOLOURS);
-    EXPECT_EQ(2, g_setChanged);
+    EXPECT_EQ(2, ListHost::SetChangedCount());
     EXPECT_FALSE(Apply());
     EXPECT_EQ("40", GetRegString(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size"));
     EXPECT_EQ("16", GetRegString(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP"));
 
     // A second Apply without changes writes nothing.
     SetRegString(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size", "32");
-    DeleteValue(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP");
+    DeleteRegValue(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP");
     Apply();
     EXPECT_EQ("32", GetRegString(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size"));
     EXPECT_FALSE(RegValueExists(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP"));
@@ -315,7 +231,7 @@ TEST_F(IconSettingsTest, ArrowSettingReachesShortcutsAndDosPrograms)
     Click(IDC_IS_NOARROW);
     Sheet.TabDialogs[TAB_SETTINGS1] = page_;
     Settings.RefreshLevel = 0;
-    ApplyAllChanges(host_);
+    ApplyAllChanges(host_.Host());
     EXPECT_FALSE(RegValueExists(HKEY_CLASSES_ROOT, "lnkfile", "IsShortcut"));
     EXPECT_FALSE(RegValueExists(HKEY_CLASSES_ROOT, "piffile", "IsShortcut"));
 
@@ -337,12 +253,12 @@ TEST_F(IconSettingsTest, BitmapIconBackupSurvivesTheNextRun)
     Click(IDC_IS_BMPIMAGE);
     EXPECT_TRUE(Apply());
     EXPECT_EQ("%1", GetRegString(HKEY_CLASSES_ROOT, kTestBmpIcon, nullptr));
-    SaveSettings(host_);
+    SaveSettings(host_.Host());
     ClosePage();
 
     // Next run: the backup comes back from the settings file only.
     ResetSettings();
-    ReadSheetSettings(host_);
+    ReadSheetSettings(host_.Host());
     ASSERT_NE(nullptr, Settings.BmpIconBackup);
     ASSERT_NE(nullptr, OpenPage());
     EXPECT_EQ(BST_CHECKED, State(IDC_IS_BMPIMAGE));
@@ -369,7 +285,7 @@ TEST_F(IconSettingsTest, ImagesOffWithoutBackupFallBackToStandardIcons)
         if (c.server != nullptr)
             SetRegString(HKEY_CLASSES_ROOT, kPaintServer, nullptr, c.server);
         else
-            DeleteValue(HKEY_CLASSES_ROOT, kPaintServer, nullptr);
+            DeleteRegValue(HKEY_CLASSES_ROOT, kPaintServer, nullptr);
         SetRegString(HKEY_CLASSES_ROOT, kTestBmpIcon, nullptr, "\"%1\"");
         SetRegString(HKEY_CLASSES_ROOT, "cplfile\\DefaultIcon", nullptr, "%1");
         ResetSettings();
@@ -528,19 +444,20 @@ TEST_F(IconSettingsTest, CacheDeletionAsksFirst)
     ASSERT_TRUE(Enabled(IDC_IS_DELETECACHE));
 
     g_boxTexts.clear();
-    g_answer = IDCANCEL;
-    UINT_PTR timer = SetTimer(nullptr, 0, 40, AnswerBox);
-    SendMessageA(page_, WM_COMMAND, MAKEWPARAM(IDC_IS_DELETECACHE, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(page_, IDC_IS_DELETECACHE)));
+    {
+        DialogScript script({Answer(IDCANCEL)}, DialogWith(0xFFFF));
+        SendMessageA(page_, WM_COMMAND, MAKEWPARAM(IDC_IS_DELETECACHE, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(page_, IDC_IS_DELETECACHE)));
+    }
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(path)) << "Cancel deletes nothing";
     EXPECT_TRUE(Enabled(IDC_IS_DELETECACHE));
     ASSERT_EQ(1u, g_boxTexts.size());
     EXPECT_NE(std::string::npos, g_boxTexts[0].find(path));
 
-    g_answer = IDOK;
+    // The question, then the report, which has only OK.
+    DialogScript script({Answer(IDOK), Answer(IDOK)}, DialogWith(0xFFFF));
     SendMessageA(page_, WM_COMMAND, MAKEWPARAM(IDC_IS_DELETECACHE, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(page_, IDC_IS_DELETECACHE)));
-    KillTimer(nullptr, timer);
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(path));
     EXPECT_FALSE(Enabled(IDC_IS_DELETECACHE));
     EXPECT_EQ(3u, g_boxTexts.size()) << "the question, then the report";

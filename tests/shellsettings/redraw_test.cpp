@@ -5,53 +5,23 @@
 
 #include "shellsettings/redraw.h"
 #include "support/testing.h"
+#include "support/probes.h"
 
 namespace {
 
-const char kMetricsKey[] = "Control Panel\\desktop\\windowmetrics";
-const char kIconSize[] = "Shell Icon Size";
-const char kAbsent[] = "<no value>";
-
-std::vector<std::string> *g_seen;
-
-// Every top-level window hears the broadcast; this one notes the value the shell would read.
-LRESULT CALLBACK ListenerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_WININICHANGE && g_seen != nullptr)
-        g_seen->push_back(GetRegString(HKEY_CURRENT_USER, kMetricsKey, kIconSize));
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
 void DeleteIconSize()
 {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kMetricsKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-        RegDeleteValueA(key, kIconSize);
-        RegCloseKey(key);
-    }
+    DeleteRegValue(HKEY_CURRENT_USER, kMetricsKey, kIconSize);
 }
 
+// Every top-level window hears the broadcast; the recorder notes the value the shell would read.
 class Redraw : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        saved_ = GetRegString(HKEY_CURRENT_USER, kMetricsKey, kIconSize);
-        listener_ = CreateHelperWindow("TilefoxRedrawListener", ListenerProc);
-        g_seen = &seen_;
-    }
-    void TearDown() override
-    {
-        g_seen = nullptr;
-        DestroyWindow(listener_);
-        if (saved_ == kAbsent || saved_ == "<no key>")
-            DeleteIconSize();
-        else
-            SetRegString(HKEY_CURRENT_USER, kMetricsKey, kIconSize, saved_.c_str());
-    }
+    Redraw() { saved_.Value(HKEY_CURRENT_USER, kMetricsKey, kIconSize); }
 
-    std::string saved_;
-    HWND listener_ = nullptr;
-    std::vector<std::string> seen_;
+    SavedRegistry saved_;
+    IconSizeRecorder recorder_;
+    std::vector<std::string> &seen_ = recorder_.Seen;
 };
 
 TEST_F(Redraw, StepsTheSizeDownAndBackKeepingTheStoredForm)

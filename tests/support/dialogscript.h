@@ -1,5 +1,6 @@
-// Drives the modal dialogs of this thread from a timer: each step runs on a tick inside the
-// modal loop and returns false to be tried again on the next tick.
+// The dialog driver (support/dialogdriver.h) as the folder tests call it: each step runs on a
+// tick inside the modal loop of the dialog holding controlId, finds what it acts on itself, and
+// returns false to be tried again on the next tick.
 #ifndef TILEFOX_DIALOGSCRIPT_H
 #define TILEFOX_DIALOGSCRIPT_H
 

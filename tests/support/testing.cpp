@@ -149,6 +149,109 @@ std::string GetRegString(HKEY root, const char *subkey, const char *name)
     return result == ERROR_SUCCESS ? std::string(data) : std::string("<no value>");
 }
 
+std::string RegValueOrAbsent(HKEY root, const char *subkey, const char *name)
+{
+    return RegValueExists(root, subkey, name) ? GetRegString(root, subkey, name) : std::string("(absent)");
+}
+
+void DeleteRegValue(HKEY root, const char *subkey, const char *name)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, subkey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return;
+    RegDeleteValueA(key, name);
+    RegCloseKey(key);
+}
+
+void SavedRegistry::Restore() const
+{
+    for (size_t i = saved_.size(); i-- > 0;)
+        RestoreOne(saved_[i]);
+}
+
+void SavedRegistry::Tree(HKEY root, const std::string &path)
+{
+    Saved saved = {root, path, "", true, false};
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        saved.Existed = true;
+        SaveKey(saved, key, "");
+        RegCloseKey(key);
+    }
+    saved_.push_back(saved);
+}
+
+void SavedRegistry::Value(HKEY root, const std::string &path, const char *name)
+{
+    Saved saved = {root, path, name, false, false};
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
+        char data[4096];
+        DWORD size = sizeof data;
+        DWORD type = 0;
+        if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE *>(data), &size) == ERROR_SUCCESS) {
+            saved.Existed = true;
+            saved.ValueKeys.push_back("");
+            saved.Names.push_back(name);
+            saved.Types.push_back(type);
+            saved.Data.push_back(std::string(data, size));
+        }
+        RegCloseKey(key);
+    }
+    saved_.push_back(saved);
+}
+
+void SavedRegistry::SaveKey(Saved &saved, HKEY key, const std::string &sub)
+{
+    saved.Keys.push_back(sub);
+    for (DWORD i = 0;; ++i) {
+        char name[512];
+        DWORD nameLength = sizeof name;
+        char data[4096];
+        DWORD dataLength = sizeof data;
+        DWORD type = 0;
+        if (RegEnumValueA(key, i, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE *>(data), &dataLength) !=
+            ERROR_SUCCESS)
+            break;
+        saved.ValueKeys.push_back(sub);
+        saved.Names.push_back(name);
+        saved.Types.push_back(type);
+        saved.Data.push_back(std::string(data, dataLength));
+    }
+    std::vector<std::string> children;
+    char name[512];
+    for (DWORD i = 0;; ++i) {
+        DWORD nameLength = sizeof name;
+        if (RegEnumKeyExA(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        children.push_back(name);
+    }
+    for (const std::string &child : children) {
+        HKEY childKey;
+        if (RegOpenKeyExA(key, child.c_str(), 0, KEY_READ, &childKey) == ERROR_SUCCESS) {
+            SaveKey(saved, childKey, sub + "\\" + child);
+            RegCloseKey(childKey);
+        }
+    }
+}
+
+void SavedRegistry::RestoreOne(const Saved &saved)
+{
+    if (saved.WholeTree)
+        DeleteRegTree(saved.Root, saved.Path.c_str());
+    else if (!saved.Existed)
+        DeleteRegValue(saved.Root, saved.Path.c_str(), saved.Name.c_str());
+    for (const std::string &sub : saved.Keys) {
+        HKEY key;
+        if (RegCreateKeyExA(saved.Root, (saved.Path + sub).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                            nullptr) == ERROR_SUCCESS)
+            RegCloseKey(key);
+    }
+    for (size_t i = 0; i < saved.Names.size(); ++i)
+        SetRegBinary(saved.Root, (saved.Path + saved.ValueKeys[i]).c_str(), saved.Names[i].c_str(),
+                     saved.Data[i].data(), DWORD(saved.Data[i].size()), saved.Types[i]);
+}
+
 HWND CreateHelperWindow(const char *className, WNDPROC procedure, const char *title)
 {
     WNDCLASSA windowClass = {};

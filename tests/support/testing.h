@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // Folder of the test program (with trailing backslash) and its fixtures folder.
 std::string TestBinDir();
@@ -25,6 +26,38 @@ void SetRegString(HKEY root, const char *subkey, const char *name, const char *t
 void SetRegBinary(HKEY root, const char *subkey, const char *name, const void *data, DWORD size, DWORD type);
 bool RegValueExists(HKEY root, const char *subkey, const char *name);
 std::string GetRegString(HKEY root, const char *subkey, const char *name);
+// The value's text, or "(absent)".
+std::string RegValueOrAbsent(HKEY root, const char *subkey, const char *name);
+void DeleteRegValue(HKEY root, const char *subkey, const char *name);
+
+// Registry subtrees and single values as they were; put back, whatever a test left in their
+// place, when it goes (last saved first).
+class SavedRegistry {
+public:
+    SavedRegistry() = default;
+    ~SavedRegistry() { Restore(); }
+    SavedRegistry(const SavedRegistry &) = delete;
+    SavedRegistry &operator=(const SavedRegistry &) = delete;
+    void Tree(HKEY root, const std::string &path);
+    void Value(HKEY root, const std::string &path, const char *name);
+    void Restore() const;
+
+private:
+    struct Saved {
+        HKEY Root;
+        std::string Path;   // of the key
+        std::string Name;   // of the value, when only one value is kept
+        bool WholeTree;
+        bool Existed;
+        std::vector<std::string> Keys;              // relative, "" first
+        std::vector<std::string> ValueKeys, Names;  // one entry per value
+        std::vector<DWORD> Types;
+        std::vector<std::string> Data;
+    };
+    static void SaveKey(Saved &saved, HKEY key, const std::string &sub);
+    static void RestoreOne(const Saved &saved);
+    std::vector<Saved> saved_;
+};
 
 // A hidden top-level window of the given class (registered on first use) that tests send to
 // or record with.
