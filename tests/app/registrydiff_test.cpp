@@ -8,6 +8,7 @@
 #include <prsht.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,7 @@
 #include "shellglue/paths.h"
 #include "shellglue/shellkeys.h"
 #include "shellglue/startfacts.h"
+#include "support/appsetup.h"
 #include "support/regsnapshot.h"
 #include "support/testing.h"
 
@@ -75,21 +77,11 @@ class RegistryDiffTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        dir_ = MakeTempDir("regdiff");
-        CopyText(App.SettingsPath, (dir_ + "\\tilefox.INI").c_str(), MAX_PATH);
+        app_.reset(new AppSetup("regdiff"));
         WriteFileText(App.SettingsPath, "[Options]\r\nAutoRefresh=0\r\nRefreshLevel=0\r\nDriveIconMsg=0\r\n");
         // X: is the test prefix's throwaway drive (README); without it the drive panel is left out.
         haveDrive_ = GetFileAttributesA("X:\\TILEFOX.TST") != INVALID_FILE_ATTRIBUTES;
         RemoveAutorun();
-        CopyText(App.Caption, LoadText(IDS_CAPTION), sizeof App.Caption);
-        char system[MAX_PATH + 1];
-        GetSystemDirectoryA(system, MAX_PATH);
-        Facts.SystemDirPath = DupString(AddBackslash(system));
-        Facts.PlusMode = 0;
-        ResetSettings();
-        ClearCopiedIcon();
-        App.DefaultBrowseLocation = nullptr;
-        App.InstanceWindow = nullptr;
         SetRegString(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size", "32");
         SetRegString(HKEY_CLASSES_ROOT, "lnkfile", "IsShortcut", "");
         SetRegString(HKEY_CLASSES_ROOT, "piffile", "IsShortcut", "");
@@ -98,21 +90,15 @@ protected:
 
     void TearDown() override
     {
-        if (sheet_ != nullptr && IsWindow(sheet_))
-            DestroyWindow(sheet_);
-        PumpMessages(50);
+        app_.reset();
         snapshot_.Restore();
         EXPECT_EQ("", Join(snapshot_.ChangesSince())) << "the registry is not as it was";
         RemoveAutorun();
-        FreeAppText(&Facts.SystemDirPath);
-        ClearCopiedIcon();
-        ResetSettings();
-        RemoveTree(dir_);
     }
 
     void Open()
     {
-        sheet_ = reinterpret_cast<HWND>(RunPropertySheet(0, PSH_MODELESS, nullptr));
+        sheet_ = app_->OpenSheet(0);
         ASSERT_NE(nullptr, sheet_);
         // The lists fill one after another while the queue is served.
         for (int i = 0; i < 40 && !AllListsFilled(); ++i)
@@ -236,7 +222,7 @@ protected:
         PumpMessages(300);
     }
 
-    std::string dir_;
+    std::unique_ptr<AppSetup> app_;
     HWND sheet_ = nullptr;
     bool haveDrive_ = false;
     std::string driveLocation_;
