@@ -16,6 +16,7 @@
 #include "ids.h"
 #include "lists/catalogues.h"
 #include "lists/iconentry.h"
+#include "lists/themeimport.h"
 #include "shellglue/iconlocation.h"
 #include "shellglue/paths.h"
 #include "shellglue/registry.h"
@@ -199,7 +200,7 @@ const char kTypeName[] = "tfzfuzzfile";
 const char kWindowMetrics[] = "Control Panel\\desktop\\windowmetrics";
 
 // Which of the program's readers a value reaches.
-enum Reader { SHELL_ICONS = 1, DESKTOP = 2, FILE_TYPE = 4, SETTINGS_PAGE = 8 };
+enum Reader { SHELL_ICONS = 1, DESKTOP = 2, FILE_TYPE = 4, SETTINGS_PAGE = 8, THEMES = 16 };
 
 struct Target {
     HKEY root;
@@ -225,6 +226,8 @@ const Target kTargets[] = {
     {HKEY_CLASSES_ROOT, "cplfile\\DefaultIcon", "", SETTINGS_PAGE},
     {HKEY_CLASSES_ROOT, "lnkfile", "IsShortcut", SETTINGS_PAGE},
     {HKEY_CLASSES_ROOT, "Directory\\shell\\Tilefox\\command", "", SETTINGS_PAGE},
+    {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\EXCHNG32.EXE", "", DESKTOP},
+    {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\THEMES.EXE", "", THEMES},
 };
 const int TARGET_COUNT = sizeof kTargets / sizeof kTargets[0];
 
@@ -238,6 +241,7 @@ void RegistrySetUp()
     StartProgramState();
     LocationFiles();
     WriteFileText(g_run.Scratch + "\\x.tfzfuzz", "x");
+    WriteFileText(g_run.Scratch + "\\x.theme", "[" SHELL_ICONS_KEY "]\r\n3=%ThemeDir%a.ico\r\n");
     g_saved = new SavedKeys;
     for (const char *parent : {kMyComputer, kRecycleBin, kNetwork, "tfzfuzzfile", "Directory\\shell\\Tilefox"})
         g_saved->Save(HKEY_CLASSES_ROOT, parent);
@@ -346,6 +350,9 @@ void FeedRegistry(const std::string &input)
         }
         if (target.readers & DESKTOP)
             FillDesktopList(g_list);
+        // No lists here: only the search for the installed themes folder runs.
+        if (target.readers & THEMES)
+            ImportThemeFile((g_run.Scratch + "\\x.theme").c_str());
     }
     CheckListTexts();
     FreeList(g_list);
