@@ -1,0 +1,271 @@
+// Apply writes exactly the changes made on the tabs and nothing else; Cancel and the close box
+// write none of them; OK after Apply writes nothing more. The whole real sheet runs, with the
+// shell never told (AutoRefresh off, RefreshLevel 0), and every key is put back afterwards.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <prsht.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/frame.h"
+#include "app/settings.h"
+#include "app/sheetstate.h"
+#include "common/appstate.h"
+#include "common/iconclipboard.h"
+#include "common/texts.h"
+#include "drives/autorun.h"
+#include "drives/drivepanel.h"
+#include "ids.h"
+#include "lists/iconentry.h"
+#include "lists/listcommands.h"
+#include "lists/listpage.h"
+#include "shellglue/paths.h"
+#include "shellglue/shellkeys.h"
+#include "shellglue/startfacts.h"
+#include "support/appsetup.h"
+#include "support/regsnapshot.h"
+#include "support/testing.h"
+
+namespace {
+
+const char kMetrics[] = "Control Panel\\desktop\\windowmetrics";
+
+// Everything the sheet may write, and the user's whole branch besides.
+std::vector<RegistryScope> WatchedKeys()
+{
+    std::vector<RegistryScope> scope = {
+        {HKEY_CURRENT_USER, "", true},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer", true},
+        {HKEY_LOCAL_MACHINE, "Software\\Classes\\lnkfile", false},
+        {HKEY_LOCAL_MACHINE, "Software\\Classes\\piffile", false},
+        {HKEY_LOCAL_MACHINE, "Software\\Classes\\.bmp", true},
+        {HKEY_LOCAL_MACHINE, "Software\\Classes\\Paint.Picture", true},
+        {HKEY_LOCAL_MACHINE, "Software\\Classes\\cplfile", true},
+        {HKEY_LOCAL_MACHINE, "Software\\Classes\\Directory", true},
+        {HKEY_LOCAL_MACHINE, "Software\\Classes\\Briefcase", true},
+    };
+    // The DefaultIcon keys of every registered class.
+    HKEY classes;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Classes\\CLSID", 0, KEY_READ, &classes) == ERROR_SUCCESS) {
+        for (DWORD i = 0;; ++i) {
+            char name[256];
+            DWORD size = sizeof name;
+            if (RegEnumKeyExA(classes, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+                break;
+            scope.push_back({HKEY_LOCAL_MACHINE, std::string("Software\\Classes\\CLSID\\") + name, false});
+            scope.push_back({HKEY_LOCAL_MACHINE, std::string("Software\\Classes\\CLSID\\") + name + "\\DefaultIcon", true});
+        }
+        RegCloseKey(classes);
+    }
+    return scope;
+}
+
+std::string Join(const std::vector<std::string> &lines)
+{
+    std::string text;
+    for (const std::string &line : lines)
+        text += line + "\n";
+    return text;
+}
+
+class RegistryDiffTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        app_.reset(new AppSetup("regdiff"));
+        WriteFileText(App.SettingsPath, "[Options]\r\nAutoRefresh=0\r\nRefreshLevel=0\r\nDriveIconMsg=0\r\n");
+        // X: is the test prefix's throwaway drive (README); without it the drive panel is left out.
+        haveDrive_ = GetFileAttributesA("X:\\TILEFOX.TST") != INVALID_FILE_ATTRIBUTES;
+        RemoveAutorun();
+        SetRegString(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size", "32");
+        SetRegString(HKEY_CLASSES_ROOT, "lnkfile", "IsShortcut", "");
+        SetRegString(HKEY_CLASSES_ROOT, "piffile", "IsShortcut", "");
+        snapshot_.Take();
+    }
+
+    void TearDown() override
+    {
+        app_.reset();
+        snapshot_.Restore();
+        EXPECT_EQ("", Join(snapshot_.ChangesSince())) << "the registry is not as it was";
+        RemoveAutorun();
+    }
+
+    void Open()
+    {
+        sheet_ = app_->OpenSheet(0);
+        ASSERT_NE(nullptr, sheet_);
+        // The lists fill one after another while the queue is served.
+        for (int i = 0; i < 40 && !AllListsFilled(); ++i)
+            PumpMessages(100);
+        PumpMessages(300);
+        ASSERT_TRUE(AllListsFilled());
+        ASSERT_EQ(0, Settings.AutoRefresh);
+        ASSERT_EQ(0, Settings.RefreshLevel);
+    }
+
+    // The Special list may stay empty: it shows only the shell folders this system has.
+    static bool AllListsFilled()
+    {
+        for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
+            HWND list = ListOfTab(tab);
+            if (list == nullptr || Lists.Filling[tab])
+                return false;
+            if (tab != TAB_SPECIAL && SendMessageA(list, LB_GETCOUNT, 0, 0) <= 0)
+                return false;
+        }
+        return true;
+    }
+
+    // Pastes a location of its own onto one ordinary row of every list, through the list's
+    // paste command, and returns the lines Apply must give.
+    std::vector<std::string> PasteOnEveryList()
+    {
+        std::vector<std::string> expected;
+        for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
+            HWND list = ListOfTab(tab);
+            int count = int(SendMessageA(list, LB_GETCOUNT, 0, 0));
+            int row = 0;
+            while (row < count && GetEntry(list, row)->Kind != KIND_ORDINARY)
+                ++row;
+            if (row == count)
+                continue;
+            std::string location = FixturePath("icons12.dll") + "," + std::to_string(tab + 1);
+            std::string key = GetEntry(list, row)->RegistryKey;
+            bool isClass = key[0] == '{';
+            std::string path = isClass ? "Software\\Classes\\CLSID\\" + key + "\\DefaultIcon" : SHELL_ICONS_KEY;
+            std::string name = isClass ? "" : key;
+            HKEY probe;
+            std::string keyLine = RegistrySnapshot::KeyLine('+', HKEY_LOCAL_MACHINE, path);
+            if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &probe) == ERROR_SUCCESS)
+                RegCloseKey(probe);
+            else if (std::find(expected.begin(), expected.end(), keyLine) == expected.end())
+                expected.push_back(keyLine);
+            char mark = RegValueExists(HKEY_LOCAL_MACHINE, path.c_str(), name.c_str()) ? '~' : '+';
+            expected.push_back(RegistrySnapshot::Line(mark, HKEY_LOCAL_MACHINE, path, name, location));
+
+            EXPECT_TRUE(CopyToClipboard(location.c_str()));
+            SendMessageA(list, LB_SETCURSEL, row, 0);
+            RunListCommand(list, IDM_PASTE, FALSE);
+            const IconEntry *entry = GetEntry(list, row);
+            EXPECT_EQ(location, entry->CurrentLocation) << "tab " << tab;
+            EXPECT_NE(STATE_UNCHANGED, entry->ChangeState) << "tab " << tab;
+        }
+        return expected;
+    }
+
+    // The icon size and the shortcut arrow on the Settings 1 tab.
+    std::vector<std::string> ChangeShellSettings()
+    {
+        HWND page = Sheet.TabDialogs[TAB_SETTINGS1];
+        SetDlgItemTextA(page, IDC_IS_SIZE, "40");
+        EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(page, IDC_IS_NOARROW));
+        SendDlgItemMessageA(page, IDC_IS_NOARROW, BM_CLICK, 0, 0);
+        return {
+            RegistrySnapshot::Line('-', HKEY_LOCAL_MACHINE, "Software\\Classes\\lnkfile", "IsShortcut", ""),
+            RegistrySnapshot::Line('-', HKEY_LOCAL_MACHINE, "Software\\Classes\\piffile", "IsShortcut", ""),
+            RegistrySnapshot::Line('~', HKEY_CURRENT_USER, kMetrics, "Shell Icon Size", "40"),
+        };
+    }
+
+    static void RemoveAutorun()
+    {
+        if (GetFileAttributesA("X:\\TILEFOX.TST") == INVALID_FILE_ATTRIBUTES)
+            return;
+        SetFileAttributesA("X:\\AUTORUN.INF", FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA("X:\\AUTORUN.INF");
+    }
+
+    // X:'s own icon on the drive panel: a file, not the registry.
+    void ChangeDriveIcon()
+    {
+        if (!haveDrive_)
+            return;
+        HWND page = Sheet.TabDialogs[TAB_DRIVE];
+        HWND panel = FindWindowExA(page, nullptr, "#32770", nullptr);
+        while (panel != nullptr && GetDlgItem(panel, IDC_DP_DRIVES) == nullptr)
+            panel = FindWindowExA(page, panel, "#32770", nullptr);
+        ASSERT_NE(nullptr, panel);
+        int index = int(SendDlgItemMessageA(panel, IDC_DP_DRIVES, CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM("X:")));
+        ASSERT_GE(index, 0);
+        driveLocation_ = FixturePath("icons12.dll") + ",9";
+        EXPECT_EQ(1, SetDriveIcon(panel, index, driveLocation_.c_str()));
+    }
+
+    std::string DriveIcon()
+    {
+        char location[LOCATION_BUFFER] = "";
+        if (haveDrive_)
+            ReadDriveIconLocation('X', location);
+        return location;
+    }
+
+    std::vector<std::string> ChangeEveryTab()
+    {
+        ChangeDriveIcon();
+        std::vector<std::string> expected = PasteOnEveryList();
+        std::vector<std::string> settings = ChangeShellSettings();
+        expected.insert(expected.end(), settings.begin(), settings.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(sheet_, IDC_SHEET_APPLY)));
+        return expected;
+    }
+
+    void Press(int button)
+    {
+        PostMessageA(sheet_, WM_COMMAND, button, reinterpret_cast<LPARAM>(GetDlgItem(sheet_, button)));
+        PumpMessages(300);
+    }
+
+    std::unique_ptr<AppSetup> app_;
+    HWND sheet_ = nullptr;
+    bool haveDrive_ = false;
+    std::string driveLocation_;
+    RegistrySnapshot snapshot_{WatchedKeys(), {"HKCU\\Software\\Wine"}};
+};
+
+TEST_F(RegistryDiffTest, ApplyWritesExactlyTheChangesAndOkNothingMore)
+{
+    Open();
+    std::vector<std::string> expected = ChangeEveryTab();
+    ASSERT_GE(expected.size(), 7u) << "every list with rows has one changed";
+    EXPECT_EQ("", Join(snapshot_.ChangesSince())) << "nothing is written before Apply";
+    EXPECT_EQ("", DriveIcon());
+
+    Press(IDC_SHEET_APPLY);
+    std::vector<std::string> applied = snapshot_.ChangesSince();
+    EXPECT_EQ(Join(expected), Join(applied));
+    EXPECT_EQ(driveLocation_, DriveIcon());
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(sheet_, IDC_SHEET_APPLY)));
+
+    Press(IDOK);
+    EXPECT_EQ(Join(applied), Join(snapshot_.ChangesSince())) << "OK after Apply writes nothing more";
+}
+
+TEST_F(RegistryDiffTest, CancelAndTheCloseBoxWriteNothing)
+{
+    for (bool closeBox : {false, true}) {
+        SCOPED_TRACE(closeBox ? "close box" : "Cancel");
+        Open();
+        ChangeEveryTab();
+        if (closeBox) {
+            SendMessageA(sheet_, WM_SYSCOMMAND, SC_CLOSE, 0);
+            PumpMessages(300);
+        } else {
+            Press(IDCANCEL);
+        }
+        EXPECT_FALSE(IsWindowVisible(sheet_));
+        EXPECT_EQ("", Join(snapshot_.ChangesSince()));
+        EXPECT_EQ("", DriveIcon());
+        DestroyWindow(sheet_);
+        sheet_ = nullptr;
+        PumpMessages(50);
+    }
+}
+
+}  // namespace
