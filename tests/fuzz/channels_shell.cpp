@@ -12,7 +12,7 @@
 #include "common/texts.h"
 #include "common/sheetgdi.h"
 #include "fuzz/fuzzchannels.h"
-#include "fuzz/savedkeys.h"
+#include "support/regsnapshot.h"
 #include "ids.h"
 #include "lists/catalogues.h"
 #include "lists/iconentry.h"
@@ -231,7 +231,7 @@ const Target kTargets[] = {
 };
 const int TARGET_COUNT = sizeof kTargets / sizeof kTargets[0];
 
-SavedKeys *g_saved;
+RegistrySnapshot *g_saved;
 HWND g_host;
 HWND g_list;
 HWND g_page;
@@ -242,11 +242,13 @@ void RegistrySetUp()
     LocationFiles();
     WriteFileText(g_run.Scratch + "\\x.tfzfuzz", "x");
     WriteFileText(g_run.Scratch + "\\x.theme", "[" SHELL_ICONS_KEY "]\r\n3=%ThemeDir%a.ico\r\n");
-    g_saved = new SavedKeys;
+    std::vector<RegistryScope> scope;
     for (const char *parent : {kMyComputer, kRecycleBin, kNetwork, "tfzfuzzfile", "Directory\\shell\\Tilefox"})
-        g_saved->Save(HKEY_CLASSES_ROOT, parent);
+        scope.push_back({HKEY_CLASSES_ROOT, parent, false});
     for (const Target &target : kTargets)
-        g_saved->Save(target.root, target.key);
+        scope.push_back({target.root, target.key, false});
+    g_saved = new RegistrySnapshot(scope);
+    g_saved->Take();
     g_host = CreateHelperWindow("TfFuzzHost", DefWindowProcA);
     g_list = CreateWindowExA(0, "LISTBOX", "", WS_CHILD | WS_VSCROLL | LBS_OWNERDRAWFIXED | LBS_NOTIFY, 0, 0, 200,
                              200, g_host, reinterpret_cast<HMENU>(IDC_ICONLIST), GetModuleHandleA(nullptr), nullptr);
@@ -256,7 +258,7 @@ void RegistrySetUp()
 void RegistryRecover()
 {
     FreeList(g_list);
-    g_saved->RestoreAll();
+    g_saved->Restore();
 }
 
 void RegistryTearDown()
@@ -400,7 +402,7 @@ void FeedRegistry(const std::string &input)
     }
     resolved.Check("ResolveIconLocation");
     shell.Check("ApplyShellIconOverride");
-    g_saved->RestoreAll();
+    g_saved->Restore();
 }
 
 Channel g_registry = {"registry", RegistrySetUp, MakeRegistry, FeedRegistry, RegistryRecover, RegistryTearDown, nullptr};
