@@ -19,8 +19,11 @@ enum {
     KEY_BUFFER = 96,
     KNOWN_FOLDERS = 15,
     FIRST_NEW_SHELL_ROW = 8,
-    PUMP_EVERY = 200,       // classes between two looks at the queue: well under 100 ms
     PUMP_LIMIT = 16,
+    WAIT_STEP = 40,         // ms between two looks at the queue while the parts are read
+    PART_CLASSES = 500,     // a thread for each so many classes,
+    MOST_PARTS = 4,         // up to this many
+
 };
 
 struct KnownFolder {
@@ -119,41 +122,119 @@ void KnownDefault(const BYTE *bytes, int first, int last, char *out)
     }
 }
 
+// A class that passed every test, kept until the list can take it.
+struct FoundFolder {
+    char Name[CLASS_ID_LENGTH + 1];
+    char *Icon;
+    char *Title;
+};
+
+// One stretch of the class key, read on a thread of its own: every registry call waits on
+// the system, and stretches that wait side by side finish sooner than one after the other.
+struct ClassPart {
+    ClassRoots Roots;           // Machine is only shared for opens; the part enumerates its own
+    DWORD First;
+    DWORD End;                  // past the last index; the last part reads to the end
+    volatile LONG *Stop;
+    FoundFolder *Found;
+    DWORD Count;
+    DWORD Capacity;
+};
+
 // One enumerated class: the tests stop at the first that fails. Every test only reads, so
 // the ones that need no registry call come first; of the rest, the icon rules out most
 // classes with a single open.
-void ConsiderClass(HWND list, const ClassRoots &roots, const char *name, DWORD length)
+bool TestClass(const ClassRoots &roots, const char *name, DWORD length, GlobalText &icon, GlobalText &title)
 {
     if (length != CLASS_ID_LENGTH)
-        return;
+        return false;
     BYTE bytes[CLASS_ID_BYTES];
     if (!ParseGuidText(name, bytes) || IsDesktopClass(bytes))
-        return;
+        return false;
     char key[KEY_BUFFER];
     ClassSubkey(name, "\\DefaultIcon", key);
-    GlobalText icon(ReadClassString(roots, key));
+    icon.Reset(ReadClassString(roots, key));
     if (icon.Get() == nullptr)
-        return;
+        return false;
     // Classes with a ProgID are objects that documents are made of, not folders.
     ClassSubkey(name, "\\ProgID", key);
     if (SubkeyExists(roots.Machine, key))
-        return;
-    GlobalText title(ReadClassString(roots, name));
-    if (title.Get() == nullptr)
-        return;
-    if (!IsShellFolder(roots.Machine, name))
-        return;
+        return false;
+    title.Reset(ReadClassString(roots, name));
+    return title.Get() != nullptr && IsShellFolder(roots.Machine, name);
+}
 
+// Growing by copy: the blocks are fixed, so no pointer into them is ever moved under a reader.
+bool KeepFound(ClassPart *part, const char *name, GlobalText &icon, GlobalText &title)
+{
+    if (part->Count == part->Capacity) {
+        DWORD capacity = part->Capacity != 0 ? part->Capacity * 2 : 16;
+        FoundFolder *grown = static_cast<FoundFolder *>(GlobalAlloc(GMEM_FIXED, capacity * sizeof(FoundFolder)));
+        if (grown == nullptr)
+            return false;
+        if (part->Found != nullptr) {
+            CopyMemory(grown, part->Found, part->Count * sizeof(FoundFolder));
+            GlobalFree(part->Found);
+        }
+        part->Found = grown;
+        part->Capacity = capacity;
+    }
+    FoundFolder &found = part->Found[part->Count++];
+    CopyText(found.Name, name, sizeof found.Name);
+    found.Icon = icon.Release();
+    found.Title = title.Release();
+    return true;
+}
+
+DWORD WINAPI ReadPart(void *parameter)
+{
+    ClassPart *part = static_cast<ClassPart *>(parameter);
+    // A handle of its own: the system remembers where an enumeration stands per handle.
+    RegKey classes;
+    if (!classes.Open(HKEY_LOCAL_MACHINE, kClassesKey, KEY_READ))
+        return 0;
+    char name[CLASS_NAME_BUFFER];
+    for (DWORD index = part->First; index < part->End && *part->Stop == 0; ++index) {
+        DWORD length = CLASS_NAME_BUFFER;
+        LONG result = RegEnumKeyExA(classes.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
+        // A name too long for the buffer is no class identifier; the walk goes on past it.
+        if (result == ERROR_MORE_DATA)
+            continue;
+        if (result != ERROR_SUCCESS)
+            break;
+        GlobalText icon, title;
+        if (TestClass(part->Roots, name, length, icon, title))
+            KeepFound(part, name, icon, title);
+    }
+    return 0;
+}
+
+void FreePart(ClassPart *part)
+{
+    for (DWORD i = 0; i < part->Count; ++i) {
+        GlobalFree(part->Found[i].Icon);
+        GlobalFree(part->Found[i].Title);
+    }
+    if (part->Found != nullptr)
+        GlobalFree(part->Found);
+    part->Found = nullptr;
+    part->Count = part->Capacity = 0;
+}
+
+void AddFolder(HWND list, const ClassRoots &roots, const FoundFolder &found)
+{
+    BYTE bytes[CLASS_ID_BYTES];
+    ParseGuidText(found.Name, bytes);
     char defaultLocation[LOCATION_BUFFER];
     KnownDefault(bytes, roots.First, roots.Last, defaultLocation);
 
     IconEntry entry = {};
     entry.Kind = KIND_ORDINARY;
-    entry.DisplayName = title.Get();
-    entry.CurrentLocation = icon.Get();
-    entry.SavedLocation = icon.Get();
+    entry.DisplayName = found.Title;
+    entry.CurrentLocation = found.Icon;
+    entry.SavedLocation = found.Icon;
     entry.DefaultLocation = defaultLocation[0] != '\0' ? defaultLocation : nullptr;
-    entry.RegistryKey = const_cast<char *>(name);
+    entry.RegistryKey = const_cast<char *>(found.Name);
     AddEntry(list, &entry);
 }
 
@@ -164,6 +245,23 @@ bool SheetShown(HWND list)
     HWND page = GetParent(list);
     HWND sheet = page != nullptr ? GetParent(page) : nullptr;
     return sheet != nullptr && IsWindowVisible(sheet);
+}
+
+// Waits for the parts' threads, serving the sheet meanwhile. Cancel or the close box may end
+// the sheet in between: the parts are told to stop, and still waited for, since they write
+// into records this function owns.
+bool WaitForParts(HWND list, HANDLE *threads, int count, volatile LONG *stop)
+{
+    for (int i = 0; i < count; ++i) {
+        while (WaitForSingleObject(threads[i], WAIT_STEP) == WAIT_TIMEOUT) {
+            if (*stop == 0 && SheetShown(list)) {
+                PumpWaitingMessages(PUMP_LIMIT);
+                if (!IsWindow(list))
+                    InterlockedExchange(const_cast<LONG *>(stop), 1);
+            }
+        }
+    }
+    return *stop == 0 && IsWindow(list);
 }
 
 }  // namespace
@@ -178,25 +276,48 @@ void FillShellFolderList(HWND list)
         user.Open(HKEY_CURRENT_USER, kClassesKey, KEY_READ);
     ClassRoots roots = {machine.Get(), user.Get(), Facts.NewShell ? FIRST_NEW_SHELL_ROW : 0,
                         Facts.NewShell ? KNOWN_FOLDERS - 1 : FIRST_NEW_SHELL_ROW - 1};
+    DWORD classes = 0;
+    if (RegQueryInfoKeyA(machine.Get(), nullptr, nullptr, nullptr, &classes, nullptr, nullptr, nullptr, nullptr,
+                         nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        classes = 0;
+
+    int parts = int(classes / PART_CLASSES) + 1;
+    if (parts > MOST_PARTS)
+        parts = MOST_PARTS;
+    volatile LONG stop = 0;
+    ClassPart part[MOST_PARTS] = {};
+    HANDLE threads[MOST_PARTS];
+    int started = 0;
+    for (int p = 0; p < parts; ++p) {
+        part[p].Roots = roots;
+        part[p].First = DWORD(ULONGLONG(classes) * p / parts);
+        part[p].End = p == parts - 1 ? MAXDWORD : DWORD(ULONGLONG(classes) * (p + 1) / parts);
+        part[p].Stop = &stop;
+        DWORD id;
+        threads[started] = CreateThread(nullptr, 0, ReadPart, &part[p], 0, &id);
+        // Without a thread the part is read here; it only takes longer.
+        if (threads[started] != nullptr)
+            ++started;
+        else
+            ReadPart(&part[p]);
+    }
+    bool listed = WaitForParts(list, threads, started, &stop);
+    for (int i = 0; i < started; ++i)
+        CloseHandle(threads[i]);
 
     // Many folders name the same few icon files.
     BeginSearchMemo();
-    char name[CLASS_NAME_BUFFER];
-    for (DWORD index = 0;; ++index) {
-        if (index % PUMP_EVERY == PUMP_EVERY - 1 && SheetShown(list)) {
-            PumpWaitingMessages(PUMP_LIMIT);
-            // Cancel or the close box may have ended the sheet meanwhile.
-            if (!IsWindow(list))
-                break;
+    const char *previous = "";
+    for (int p = 0; p < parts; ++p) {
+        for (DWORD i = 0; listed && i < part[p].Count; ++i) {
+            // A class added meanwhile can move a name across the border of two parts.
+            if (lstrcmpA(part[p].Found[i].Name, previous) == 0)
+                continue;
+            AddFolder(list, roots, part[p].Found[i]);
+            previous = part[p].Found[i].Name;
         }
-        DWORD length = CLASS_NAME_BUFFER;
-        LONG result = RegEnumKeyExA(machine.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
-        // A name too long for the buffer is no class identifier; the walk goes on past it.
-        if (result == ERROR_MORE_DATA)
-            continue;
-        if (result != ERROR_SUCCESS)
-            break;
-        ConsiderClass(list, roots, name, length);
     }
     EndSearchMemo();
+    for (int p = 0; p < parts; ++p)
+        FreePart(&part[p]);
 }

@@ -16,7 +16,8 @@ struct GuardHeader {
     SIZE_T Size;
 };
 
-static long g_alive;
+// Counted from every thread that reads the registry for the lists.
+static LONG g_alive;
 
 extern "C" long GuardedBlocksAlive(void)
 {
@@ -42,7 +43,7 @@ extern "C" HGLOBAL WINAPI FuzzGlobalAlloc(UINT flags, SIZE_T size)
     header->Tag = GUARD_TAG;
     header->Block = block;
     header->Size = size;
-    ++g_alive;
+    InterlockedIncrement(&g_alive);
     return block;
 }
 
@@ -56,7 +57,7 @@ extern "C" HGLOBAL WINAPI FuzzGlobalFree(HGLOBAL handle)
         GuardHeader *header = static_cast<GuardHeader *>(info.AllocationBase);
         if (header->Tag == GUARD_TAG && header->Block == handle) {
             header->Tag = 0;
-            --g_alive;
+            InterlockedDecrement(&g_alive);
             // Released, not reused: a later touch of the block faults.
             VirtualFree(info.AllocationBase, 0, MEM_RELEASE);
             return nullptr;

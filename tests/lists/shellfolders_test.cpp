@@ -242,6 +242,45 @@ TEST_F(ShellFolderDiscovery, RowsFollowTheRegistryOrder)
     EXPECT_EQ("ABC", order);
 }
 
+// Large keys are read in several stretches at once; the rows still come once each, in the
+// order the key lists them. Most classes are folders, so a name lost or read twice at a
+// border shows.
+TEST_F(ShellFolderDiscovery, LargeKeyGivesEveryFolderOnceInTheRegistryOrder)
+{
+    enum { CLASSES = 800, EVERY = 8 };
+    for (int i = 0; i < CLASSES; ++i) {
+        bool folder = i % EVERY != 0;
+        SeedClass(Seeded(0x1000 + i), folder ? "F" : "C", folder ? "f.dll,0" : nullptr, folder);
+    }
+    std::vector<std::string> expected;
+    HKEY classes;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Classes\\CLSID", 0, KEY_READ, &classes));
+    char name[256];
+    for (DWORD index = 0;; ++index) {
+        DWORD length = sizeof name;
+        if (RegEnumKeyExA(classes, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        int n = 0;
+        if (lstrlenA(name) == 38 && name[1] == '7' && name[2] == 'F' && name[3] == '1' && name[4] == 'F') {
+            for (int i = 5; i < 9; ++i)
+                n = n * 16 + (name[i] <= '9' ? name[i] - '0' : name[i] - 'A' + 10);
+            if (n >= 0x1000 && (n - 0x1000) % EVERY != 0)
+                expected.push_back(name);
+        }
+    }
+    RegCloseKey(classes);
+    ASSERT_EQ(size_t(CLASSES - CLASSES / EVERY), expected.size());
+
+    for (bool integrated : {false, true}) {
+        std::vector<std::string> listed;
+        for (const RowText &row : Fill(true, integrated)) {
+            if (row.Key.compare(0, 5, "{7F1F") == 0)
+                listed.push_back(row.Key);
+        }
+        EXPECT_EQ(expected, listed) << (integrated ? "integrated shell" : "older shell");
+    }
+}
+
 TEST_F(ShellFolderDiscovery, KnownFoldersTakeTheStandardIconOfTheirShell)
 {
     SeedClass(kCache, "Temporary Internet Files", "cache.dll,0", true);
