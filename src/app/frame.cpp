@@ -380,21 +380,32 @@ static INT_PTR OnShowCurrentTab(HWND page)
     return TRUE;
 }
 
+static void ServeQueue()
+{
+    for (int i = 0; i < FILL_PUMP_COUNT; ++i)
+        PumpOneMessage();
+}
+
 static INT_PTR OnFillOtherLists(HWND page, LPARAM firstTab)
 {
     HWND sheet = GetParent(page);
     HCURSOR previous = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    // Building a tab's content and filling its list each take a while: the queue is served
+    // before each.
     for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
         if (tab == 1)
             SetCursor(previous);
         UpdateWindow(sheet);
-        for (int i = 0; i < FILL_PUMP_COUNT; ++i)
-            PumpOneMessage();
+        ServeQueue();
         HWND content = IsWindow(sheet) ? CreateContent(sheet, tab) : nullptr;
-        if (tab != firstTab && content != nullptr && IsWindow(content))
+        if (tab == firstTab || content == nullptr)
+            continue;
+        ServeQueue();
+        if (IsWindow(content))
             SendMessageA(content, UM_FILLLIST, 0, 0);
     }
     for (int tab = LIST_TAB_COUNT; tab < TAB_COUNT; ++tab) {
+        ServeQueue();
         if (IsWindow(sheet))
             CreateContent(sheet, tab);
     }

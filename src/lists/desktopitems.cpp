@@ -297,6 +297,8 @@ void FillDesktopList(HWND list)
         if (row == ROW_INTERNET && Facts.IntegratedShell)
             continue;
         AddDesktopRow(list, kDesktopRows[row]);
+        if (!ServeSheetEveryFewRows(list, row))
+            return;
     }
     if (Facts.IntegratedShell)
         AddBrowserRow(list);

@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "common/options.h"
+#include "common/pump.h"
 #include "common/sheetgdi.h"
 #include "ids.h"
 #include "lists/catalogues.h"
@@ -11,7 +12,13 @@
 #include "shellglue/paths.h"
 #include "shellglue/startfacts.h"
 
-enum { PREVIEW_SIZE = 36, PREVIEW_ICON = 32, MARK_SIZE = 16 };
+enum {
+    PREVIEW_SIZE = 36,
+    PREVIEW_ICON = 32,
+    MARK_SIZE = 16,
+    SERVE_EVERY_ROWS = 8,   // a row loads its icons: a few milliseconds each
+    SERVE_LIMIT = 16,
+};
 
 int RowIconSize()
 {
@@ -34,13 +41,28 @@ static HWND DrivePanelOf(HWND page)
     return page != nullptr ? FindWindowExA(page, nullptr, "#32770", nullptr) : nullptr;
 }
 
+bool ServeSheetDuringFill(HWND list)
+{
+    // Before the sheet is on screen nothing may run ahead of the first fill.
+    HWND page = GetParent(list);
+    HWND sheet = page != nullptr ? GetParent(page) : nullptr;
+    if (sheet == nullptr || !IsWindowVisible(sheet))
+        return true;
+    PumpWaitingMessages(SERVE_LIMIT);
+    return IsWindow(list) != FALSE;
+}
+
+bool ServeSheetEveryFewRows(HWND list, int row)
+{
+    return row % SERVE_EVERY_ROWS != SERVE_EVERY_ROWS - 1 || ServeSheetDuringFill(list);
+}
+
 void FillList(HWND list)
 {
     int tab = ListTab(list);
     if (tab < 0 || tab >= LIST_TAB_COUNT || Lists.Filling[tab])
         return;
-    // The Special walk serves the queue while it runs: nothing may start the same fill again
-    // meanwhile.
+    // Fills serve the queue while they run: nothing may start the same fill again meanwhile.
     Lists.Filling[tab] = 1;
     BeginSearchMemo();
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);

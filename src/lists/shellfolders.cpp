@@ -1,6 +1,5 @@
 // The Special tab: every registered shell folder with an icon and a title of its own that
 // is not a desktop item. There is no catalogue; only a few folders have a known standard icon.
-#include "common/pump.h"
 #include "shellglue/startfacts.h"
 #include "lists/catalogues.h"
 #include "lists/classids.h"
@@ -19,7 +18,6 @@ enum {
     KEY_BUFFER = 96,
     KNOWN_FOLDERS = 15,
     FIRST_NEW_SHELL_ROW = 8,
-    PUMP_LIMIT = 16,
     WAIT_STEP = 40,         // ms between two looks at the queue while the parts are read
     PART_CLASSES = 500,     // a thread for each so many classes,
     MOST_PARTS = 4,         // up to this many
@@ -238,15 +236,6 @@ void AddFolder(HWND list, const ClassRoots &roots, const FoundFolder &found)
     AddEntry(list, &entry);
 }
 
-// The walk serves the queue now and then once the sheet is on screen; before that nothing
-// may run ahead of the first fill.
-bool SheetShown(HWND list)
-{
-    HWND page = GetParent(list);
-    HWND sheet = page != nullptr ? GetParent(page) : nullptr;
-    return sheet != nullptr && IsWindowVisible(sheet);
-}
-
 // Waits for the parts' threads, serving the sheet meanwhile. Cancel or the close box may end
 // the sheet in between: the parts are told to stop, and still waited for, since they write
 // into records this function owns.
@@ -254,11 +243,8 @@ bool WaitForParts(HWND list, HANDLE *threads, int count, volatile LONG *stop)
 {
     for (int i = 0; i < count; ++i) {
         while (WaitForSingleObject(threads[i], WAIT_STEP) == WAIT_TIMEOUT) {
-            if (*stop == 0 && SheetShown(list)) {
-                PumpWaitingMessages(PUMP_LIMIT);
-                if (!IsWindow(list))
-                    InterlockedExchange(const_cast<LONG *>(stop), 1);
-            }
+            if (*stop == 0 && !ServeSheetDuringFill(list))
+                InterlockedExchange(const_cast<LONG *>(stop), 1);
         }
     }
     return *stop == 0 && IsWindow(list);
@@ -308,6 +294,7 @@ void FillShellFolderList(HWND list)
     // Many folders name the same few icon files.
     BeginSearchMemo();
     const char *previous = "";
+    int added = 0;
     for (int p = 0; p < parts; ++p) {
         for (DWORD i = 0; listed && i < part[p].Count; ++i) {
             // A class added meanwhile can move a name across the border of two parts.
@@ -315,6 +302,7 @@ void FillShellFolderList(HWND list)
                 continue;
             AddFolder(list, roots, part[p].Found[i]);
             previous = part[p].Found[i].Name;
+            listed = ServeSheetEveryFewRows(list, added++);
         }
     }
     EndSearchMemo();

@@ -133,5 +133,7 @@ void FillShellIconsList(HWND list, int tab)
         entry.Kind = KIND_ORDINARY;
         entry.ChangeState = STATE_UNCHANGED;
         AddEntry(list, &entry);
+        if (!ServeSheetEveryFewRows(list, row - range.first))
+            return;
     }
 }
