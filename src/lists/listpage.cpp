@@ -16,7 +16,7 @@ enum {
     PREVIEW_SIZE = 36,
     PREVIEW_ICON = 32,
     MARK_SIZE = 16,
-    SERVE_EVERY_ROWS = 8,   // a row loads its icons: a few milliseconds each
+    SERVE_EVERY_ROWS = 4,   // a row loads its icons: a few milliseconds each
     SERVE_LIMIT = 16,
 };
 

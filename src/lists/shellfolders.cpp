@@ -18,7 +18,7 @@ enum {
     KEY_BUFFER = 96,
     KNOWN_FOLDERS = 15,
     FIRST_NEW_SHELL_ROW = 8,
-    WAIT_STEP = 40,         // ms between two looks at the queue while the parts are read
+    WAIT_STEP = 25,         // ms between two looks at the queue while the parts are read
     PART_CLASSES = 500,     // a thread for each so many classes,
     MOST_PARTS = 4,         // up to this many
 

@@ -24,7 +24,7 @@
 
 namespace {
 
-enum { TICK_MS = 5 };
+enum { TICK_MS = 5, ROUNDS = 3 };
 
 double g_lastServed;
 double g_longestGap;
@@ -99,6 +99,55 @@ bool AllListsFilled()
     return true;
 }
 
+struct SheetRun {
+    double Visible;     // -1: never shown filled
+    double LongestGap;
+    double Filled;
+    int SpecialRows;
+};
+
+// The program's sheet from the call to its first tab shown and filled, then served until
+// every list is filled.
+SheetRun TimeProgramSheet()
+{
+    SheetRun run = {-1, 0, 0, 0};
+    HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, OnMessageTaken, nullptr, GetCurrentThreadId());
+    UINT_PTR timer = SetTimer(nullptr, 0, TICK_MS, nullptr);
+    g_longestGap = 0;
+    double start = Now();
+    HWND sheet = reinterpret_cast<HWND>(RunPropertySheet(TAB_DESKTOP, PSH_MODELESS));
+    while (sheet != nullptr && IsWindow(sheet)) {
+        HWND list = ListOfTab(TAB_DESKTOP);
+        if (run.Visible < 0 && IsWindowVisible(sheet) && list != nullptr && IsWindowVisible(list) &&
+            SendMessageA(list, LB_GETCOUNT, 0, 0) > 0) {
+            run.Visible = Now() - start;
+            g_lastServed = Now();
+            g_longestGap = 0;
+            g_measuring = true;
+        }
+        if (run.Visible >= 0 && AllListsFilled())
+            break;
+        if (Now() - start > 120000)
+            break;
+        MSG msg;
+        if (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    g_measuring = false;
+    run.Filled = Now() - start;
+    run.LongestGap = g_longestGap;
+    HWND special = ListOfTab(TAB_SPECIAL);
+    run.SpecialRows = special != nullptr ? int(SendMessageA(special, LB_GETCOUNT, 0, 0)) : 0;
+    KillTimer(nullptr, timer);
+    UnhookWindowsHookEx(hook);
+    if (sheet != nullptr && IsWindow(sheet))
+        DestroyWindow(sheet);
+    Serve();
+    return run;
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
@@ -126,47 +175,32 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    // The first sheet of a process also loads the common controls: both measure warm.
+    // The first sheet of a process also loads the common controls: both measure warm. Each
+    // kind is timed in every round, alternately, and the best round of each counts; the gap is
+    // the longest of all rounds.
     TimeEmptySheet();
-    double empty = TimeEmptySheet();
-
-    HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, OnMessageTaken, nullptr, GetCurrentThreadId());
-    SetTimer(nullptr, 0, TICK_MS, nullptr);
-    double start = Now();
-    HWND sheet = reinterpret_cast<HWND>(RunPropertySheet(TAB_DESKTOP, PSH_MODELESS));
-    double visible = -1;
-    while (sheet != nullptr && IsWindow(sheet)) {
-        HWND list = ListOfTab(TAB_DESKTOP);
-        if (visible < 0 && IsWindowVisible(sheet) && list != nullptr && IsWindowVisible(list) &&
-            SendMessageA(list, LB_GETCOUNT, 0, 0) > 0) {
-            visible = Now() - start;
-            g_lastServed = Now();
-            g_longestGap = 0;
-            g_measuring = true;
-        }
-        if (visible >= 0 && AllListsFilled())
-            break;
-        if (Now() - start > 120000)
-            break;
-        MSG msg;
-        if (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
+    double empty = 1e30, visible = 1e30, longestGap = 0, filled = 0;
+    int specialRows = 0;
+    for (int round = 0; round < ROUNDS; ++round) {
+        double emptyRound = TimeEmptySheet();
+        SheetRun run = TimeProgramSheet();
+        printf("round %d: visible %.0f ms, empty sheet %.0f ms, longest gap %.0f ms, all lists filled after %.0f ms\n",
+               round + 1, run.Visible, emptyRound, run.LongestGap, run.Filled);
+        if (emptyRound < empty)
+            empty = emptyRound;
+        if (run.Visible >= 0 && run.Visible < visible)
+            visible = run.Visible;
+        if (run.LongestGap > longestGap)
+            longestGap = run.LongestGap;
+        filled = run.Filled;
+        specialRows = run.SpecialRows;
     }
-    g_measuring = false;
-    double filled = Now() - start;
-    int specialRows = ListOfTab(TAB_SPECIAL) != nullptr ? int(SendMessageA(ListOfTab(TAB_SPECIAL), LB_GETCOUNT, 0, 0)) : 0;
-    UnhookWindowsHookEx(hook);
-    if (sheet != nullptr && IsWindow(sheet))
-        DestroyWindow(sheet);
-    Serve();
     Unseed(classes);
     DeleteFileA(App.SettingsPath);
 
     printf("seeded %d classes (%d shell folders); all lists filled after %.0f ms, %d Special rows\n", classes,
            folders, filled, specialRows);
     printf("sheet: visible %.0f ms, empty sheet %.0f ms, ratio %.2f; longest gap %.0f ms\n", visible, empty,
-           visible / (empty > 0 ? empty : 1), g_longestGap);
+           visible / (empty > 0 ? empty : 1), longestGap);
     return 0;
 }
