@@ -21,7 +21,6 @@ enum {
     WAIT_STEP = 25,         // ms between two looks at the queue while the parts are read
     PART_CLASSES = 500,     // a thread for each so many classes,
     MOST_PARTS = 4,         // up to this many
-
 };
 
 struct KnownFolder {
@@ -282,10 +281,13 @@ void FillShellFolderList(HWND list)
         DWORD id;
         threads[started] = CreateThread(nullptr, 0, ReadPart, &part[p], 0, &id);
         // Without a thread the part is read here; it only takes longer.
-        if (threads[started] != nullptr)
-            ++started;
-        else
+        if (threads[started] == nullptr) {
             ReadPart(&part[p]);
+            continue;
+        }
+        // On one processor the sheet still comes first.
+        SetThreadPriority(threads[started], THREAD_PRIORITY_BELOW_NORMAL);
+        ++started;
     }
     bool listed = WaitForParts(list, threads, started, &stop);
     for (int i = 0; i < started; ++i)
