@@ -101,25 +101,12 @@ protected:
         sheet_ = app_->OpenSheet(0);
         ASSERT_NE(nullptr, sheet_);
         // The lists fill one after another while the queue is served.
-        for (int i = 0; i < 40 && !AllListsFilled(); ++i)
+        for (int i = 0; i < 40 && !AllListsFilled(true); ++i)
             PumpMessages(100);
         PumpMessages(300);
-        ASSERT_TRUE(AllListsFilled());
+        ASSERT_TRUE(AllListsFilled(true));
         ASSERT_EQ(0, Settings.AutoRefresh);
         ASSERT_EQ(0, Settings.RefreshLevel);
-    }
-
-    // The Special list may stay empty: it shows only the shell folders this system has.
-    static bool AllListsFilled()
-    {
-        for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
-            HWND list = ListOfTab(tab);
-            if (list == nullptr || Lists.Filling[tab])
-                return false;
-            if (tab != TAB_SPECIAL && SendMessageA(list, LB_GETCOUNT, 0, 0) <= 0)
-                return false;
-        }
-        return true;
     }
 
     // Pastes a location of its own onto one ordinary row of every list, through the list's

@@ -89,15 +89,6 @@ double TimeEmptySheet()
     return took;
 }
 
-bool AllListsFilled()
-{
-    for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
-        HWND list = ListOfTab(tab);
-        if (list == nullptr || Lists.Filling[tab] || SendMessageA(list, LB_GETCOUNT, 0, 0) <= 0)
-            return false;
-    }
-    return true;
-}
 
 struct SheetRun {
     double Visible;     // -1: never shown filled
@@ -125,7 +116,7 @@ SheetRun TimeProgramSheet()
             g_longestGap = 0;
             g_measuring = true;
         }
-        if (run.Visible >= 0 && AllListsFilled())
+        if (run.Visible >= 0 && AllListsFilled(false))
             break;
         if (Now() - start > 120000)
             break;

@@ -127,26 +127,14 @@ void StartState()
     AnswerDialogs();
 }
 
-bool ListsFilled()
-{
-    for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
-        HWND list = ListOfTab(tab);
-        if (list == nullptr || Lists.Filling[tab])
-            return false;
-        if (tab != TAB_SPECIAL && SendMessageA(list, LB_GETCOUNT, 0, 0) <= 0)
-            return false;
-    }
-    return true;
-}
-
 void StartSheet()
 {
     StartState();
     g_sheet = reinterpret_cast<HWND>(RunPropertySheet(0, PSH_MODELESS, nullptr));
-    for (int i = 0; i < 60 && g_sheet != nullptr && !ListsFilled(); ++i)
+    for (int i = 0; i < 60 && g_sheet != nullptr && !AllListsFilled(true); ++i)
         PumpMessages(100);
     PumpMessages(200);
-    if (g_sheet == nullptr || !ListsFilled()) {
+    if (g_sheet == nullptr || !AllListsFilled(true)) {
         fprintf(stderr, "%s: the sheet did not come up with its lists\n", g_run.Channel->Name);
         ExitProcess(2);
     }

@@ -1,6 +1,8 @@
 #include "support/testing.h"
 
+#include "common/tabs.h"
 #include "ids.h"
+#include "lists/iconentry.h"
 #include "picker/changeicon.h"
 
 #include <vector>
@@ -376,4 +378,16 @@ ImportHook::~ImportHook()
 {
     if (slot_ != nullptr)
         WriteSlot(slot_, original_);
+}
+
+bool AllListsFilled(bool specialMayBeEmpty)
+{
+    for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
+        HWND list = ListOfTab(tab);
+        if (list == nullptr || Lists.Filling[tab])
+            return false;
+        if ((tab != TAB_SPECIAL || !specialMayBeEmpty) && SendMessageA(list, LB_GETCOUNT, 0, 0) <= 0)
+            return false;
+    }
+    return true;
 }

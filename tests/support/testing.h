@@ -72,6 +72,10 @@ void FreeAppText(char **text);
 // Dispatches waiting messages for about the given time (Wine's flush_events).
 void PumpMessages(DWORD milliseconds = 50);
 
+// Every list of the sheet exists, none is filling, and each has rows; the Special list may
+// stay empty where asked, since it shows only the shell folders the system has.
+bool AllListsFilled(bool specialMayBeEmpty);
+
 // Redirects this program's import of dll!function (as the program code calls it) to a
 // replacement for the hook's lifetime; Original() calls through. Hooked() is false when the
 // program does not import the function.
