@@ -495,16 +495,18 @@ TEST_F(FrameTest, ControlTabAndItsCompanionsChangeTheTabFromAnyControl)
 
 namespace {
 
-// What the user does while the Special list walks the classes.
+// What the user does while a list fills: the Special list walking the classes, or a list of
+// the shell's own icons loading them.
 enum DuringFill { SWITCH_TAB, CLOSE_SHEET };
 DuringFill g_during;
+int g_duringTab;
 HWND g_fillSheet;
 int g_actedDuringFill;
 
 void CALLBACK ActDuringFill(HWND, UINT, UINT_PTR, DWORD)
 {
     g_fillSheet = Sheet.Window;
-    if (g_actedDuringFill || !Lists.Filling[TAB_SPECIAL] || !IsWindow(g_fillSheet))
+    if (g_actedDuringFill || !Lists.Filling[g_duringTab] || !IsWindow(g_fillSheet))
         return;
     ++g_actedDuringFill;
     if (g_during == SWITCH_TAB) {
@@ -519,7 +521,7 @@ const char kSeedRoot[] = "Software\\Classes\\CLSID\\";
 
 }  // namespace
 
-TEST_F(FrameTest, LongDiscoveryServesTheSheetAndSurvivesWhatTheUserDoes)
+TEST_F(FrameTest, FillsServeTheSheetAndSurviveWhatTheUserDoes)
 {
     // Enough shell folders that the walk serves the queue several times.
     enum { CLASSES = 1200, EVERY = 40 };
@@ -533,8 +535,14 @@ TEST_F(FrameTest, LongDiscoveryServesTheSheetAndSurvivesWhatTheUserDoes)
             SetRegString(HKEY_LOCAL_MACHINE, (std::string(key) + "\\DefaultIcon").c_str(), "", "seed.dll,1");
     }
     int expectedRows = -1;
-    for (DuringFill during : {SWITCH_TAB, CLOSE_SHEET}) {
+    struct Case {
+        DuringFill during;
+        int tab;
+    } cases[] = {{SWITCH_TAB, TAB_SPECIAL}, {CLOSE_SHEET, TAB_SPECIAL}, {CLOSE_SHEET, TAB_GENERAL}};
+    for (const Case &c : cases) {
+        DuringFill during = c.during;
         g_during = during;
+        g_duringTab = c.tab;
         g_actedDuringFill = 0;
         UINT_PTR timer = SetTimer(nullptr, 0, 1, ActDuringFill);
         g_fillSheet = reinterpret_cast<HWND>(RunPropertySheet(0, PSH_MODELESS, nullptr));
@@ -543,8 +551,8 @@ TEST_F(FrameTest, LongDiscoveryServesTheSheetAndSurvivesWhatTheUserDoes)
              SendMessageA(ListOfTab(TAB_SPECIAL), LB_GETCOUNT, 0, 0) <= 0); ++wait)
             PumpMessages(50);
         KillTimer(nullptr, timer);
-        EXPECT_EQ(1, g_actedDuringFill) << during;
-        EXPECT_EQ(0, Lists.Filling[TAB_SPECIAL]) << during;
+        EXPECT_EQ(1, g_actedDuringFill) << during << " on tab " << c.tab;
+        EXPECT_EQ(0, Lists.Filling[c.tab]) << during << " on tab " << c.tab;
         if (during == SWITCH_TAB) {
             // Shown while it filled, and filled once: every seeded folder appears exactly once.
             HWND list = ListOfTab(TAB_SPECIAL);
@@ -558,7 +566,10 @@ TEST_F(FrameTest, LongDiscoveryServesTheSheetAndSurvivesWhatTheUserDoes)
             DestroyWindow(g_fillSheet);
         } else {
             EXPECT_FALSE(IsWindow(g_fillSheet));
-            EXPECT_EQ(nullptr, ListOfTab(TAB_SPECIAL));
+            for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
+                EXPECT_EQ(nullptr, ListOfTab(tab)) << "closed during tab " << c.tab;
+                EXPECT_EQ(0, Lists.Filling[tab]) << "closed during tab " << c.tab;
+            }
         }
         sheet_ = nullptr;
         PumpMessages(50);
