@@ -1,6 +1,7 @@
 // The Desktop tab: the shell's desktop objects, each a class whose icon is its DefaultIcon
 // subkey, with a fallback title and the standard icon of the situation.
 #include "common/appstate.h"
+#include "common/pump.h"
 #include "common/texts.h"
 #include "ids.h"
 #include "shellglue/startfacts.h"
@@ -8,7 +9,6 @@
 #include "lists/catalogues.h"
 #include "lists/classids.h"
 #include "lists/iconentry.h"
-#include "lists/listpage.h"
 #include "shellglue/handles.h"
 #include "shellglue/paths.h"
 #include "shellglue/registry.h"

@@ -3,7 +3,6 @@
 #include <windowsx.h>
 
 #include "common/options.h"
-#include "common/pump.h"
 #include "common/sheetgdi.h"
 #include "ids.h"
 #include "lists/catalogues.h"
@@ -16,8 +15,6 @@ enum {
     PREVIEW_SIZE = 36,
     PREVIEW_ICON = 32,
     MARK_SIZE = 16,
-    SERVE_EVERY_ROWS = 4,   // a row loads its icons: a few milliseconds each
-    SERVE_LIMIT = 16,
 };
 
 int RowIconSize()
@@ -39,22 +36,6 @@ static HWND PageList(HWND page)
 static HWND DrivePanelOf(HWND page)
 {
     return page != nullptr ? FindWindowExA(page, nullptr, "#32770", nullptr) : nullptr;
-}
-
-bool ServeSheetDuringFill(HWND list)
-{
-    // Before the sheet is on screen nothing may run ahead of the first fill.
-    HWND page = GetParent(list);
-    HWND sheet = page != nullptr ? GetParent(page) : nullptr;
-    if (sheet == nullptr || !IsWindowVisible(sheet))
-        return true;
-    PumpWaitingMessages(SERVE_LIMIT);
-    return IsWindow(list) != FALSE;
-}
-
-bool ServeSheetEveryFewRows(HWND list, int row)
-{
-    return row % SERVE_EVERY_ROWS != SERVE_EVERY_ROWS - 1 || ServeSheetDuringFill(list);
 }
 
 void FillList(HWND list)

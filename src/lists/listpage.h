@@ -10,10 +10,6 @@ INT_PTR CALLBACK IconListPage(HWND page, UINT message, WPARAM wParam, LPARAM lPa
 
 int RowIconSize();
 void FillList(HWND list);
-// Fills that run once the sheet is shown serve its waiting messages now and then: between two
-// waits, or every few rows. False once Cancel or the close box has ended the list.
-bool ServeSheetDuringFill(HWND list);
-bool ServeSheetEveryFewRows(HWND list, int row);
 void RefreshPreview(HWND list);
 void ApplyViewMode(HWND list, BOOL scrollToSelection);
 // Tab index (0-4) stored in a list's user data.

@@ -1,10 +1,10 @@
 // The Special tab: every registered shell folder with an icon and a title of its own that
 // is not a desktop item. There is no catalogue; only a few folders have a known standard icon.
+#include "common/pump.h"
 #include "shellglue/startfacts.h"
 #include "lists/catalogues.h"
 #include "lists/classids.h"
 #include "lists/iconentry.h"
-#include "lists/listpage.h"
 #include "shellglue/handles.h"
 #include "shellglue/paths.h"
 #include "shellglue/registry.h"

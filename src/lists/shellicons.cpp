@@ -2,12 +2,12 @@
 #include "lists/catalogues.h"
 
 #include "common/appstate.h"
+#include "common/pump.h"
 #include "common/texts.h"
 #include "ids.h"
 #include "shellglue/startfacts.h"
 #include "common/tabs.h"
 #include "lists/iconentry.h"
-#include "lists/listpage.h"
 #include "shellglue/handles.h"
 #include "shellglue/paths.h"
 #include "shellglue/registry.h"
