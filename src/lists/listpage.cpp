@@ -11,11 +11,7 @@
 #include "shellglue/paths.h"
 #include "shellglue/startfacts.h"
 
-enum {
-    PREVIEW_SIZE = 36,
-    PREVIEW_ICON = 32,
-    MARK_SIZE = 16,
-};
+enum { PREVIEW_SIZE = 36, PREVIEW_ICON = 32, MARK_SIZE = 16 };
 
 int RowIconSize()
 {

@@ -161,7 +161,7 @@ bool TestClass(const ClassRoots &roots, const char *name, DWORD length, GlobalTe
     return title.Get() != nullptr && IsShellFolder(roots.Machine, name);
 }
 
-// Growing by copy: the blocks are fixed, so no pointer into them is ever moved under a reader.
+// A fixed block cannot grow in place: a bigger one takes the finds over.
 bool KeepFound(ClassPart *part, const char *name, GlobalText &icon, GlobalText &title)
 {
     if (part->Count == part->Capacity) {
