@@ -130,31 +130,12 @@ TEST_F(InstanceWindow, OfferIsNotSentToItsOwnProcess)
 
 // Serves this thread while a helper program runs; returns its exit code.
 // Without pumping, a posted offer waits until the helper has ended.
-DWORD RunTool(const std::string &name, const std::string &tail, bool serve = true)
+DWORD RunTool(const char *name, const std::string &tail, bool serve = true)
 {
-    std::string command = "\"" + TestBinDir() + name + "\" " + tail;
-    std::vector<char> line(command.begin(), command.end());
-    line.push_back('\0');
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    if (!StartTestProgram(name, tail, &process))
         return DWORD(-2);
-    DWORD code = DWORD(-1);
-    DWORD end = GetTickCount() + 15000;
-    while (MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 50, serve ? QS_ALLINPUT : 0) != WAIT_OBJECT_0) {
-        if (serve)
-            PumpMessages(0);
-        if (int(end - GetTickCount()) <= 0) {
-            TerminateProcess(process.hProcess, 1);
-            break;
-        }
-    }
-    PumpMessages(0);
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return code;
+    return WaitTestProgram(process, 15000, serve);
 }
 
 TEST_F(InstanceWindow, AnotherProcessHandsOverItsCopiedIcon)

@@ -184,46 +184,12 @@ TEST(SettingsPath, LiesBesideTheProgram)
 
 // --- whole program runs ----------------------------------------------------------------------
 
-bool StartProgram(const std::string &tail, PROCESS_INFORMATION *process)
-{
-    std::string command = "\"" + TestBinDir() + "tilefox.exe\"" + (tail.empty() ? "" : " " + tail);
-    std::vector<char> line(command.begin(), command.end());
-    line.push_back('\0');
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    return CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          process) != FALSE;
-}
-
-// Serves this thread's messages until the program ends. Returns its exit code, or -1 when it
-// did not end in time.
-DWORD WaitProgram(PROCESS_INFORMATION &process, DWORD timeout)
-{
-    DWORD end = GetTickCount() + timeout;
-    DWORD code = DWORD(-1);
-    for (;;) {
-        DWORD wait = MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 100, QS_ALLINPUT);
-        if (wait == WAIT_OBJECT_0) {
-            GetExitCodeProcess(process.hProcess, &code);
-            break;
-        }
-        PumpMessages(0);
-        if (int(end - GetTickCount()) <= 0) {
-            TerminateProcess(process.hProcess, 1);
-            break;
-        }
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return code;
-}
-
 DWORD RunProgram(const std::string &tail, DWORD timeout = 20000)
 {
     PROCESS_INFORMATION process = {};
-    if (!StartProgram(tail, &process))
+    if (!StartTestProgram("tilefox.exe", tail, &process))
         return DWORD(-2);
-    return WaitProgram(process, timeout);
+    return WaitTestProgram(process, timeout);
 }
 
 // The property sheet of the given process, once it is visible.
@@ -286,7 +252,7 @@ TEST_F(ProgramRun, FolderIconStartEndsWithoutSheetOrSettings)
 {
     std::string folder = MakeTempDir("chg icon");
     PROCESS_INFORMATION process = {};
-    ASSERT_TRUE(StartProgram("/ChgIcon \"" + folder + "\"", &process));
+    ASSERT_TRUE(StartTestProgram("tilefox.exe", "/ChgIcon \"" + folder + "\"", &process));
     // Only the folder's Change Icon dialog shows; cancelled, the run ends.
     std::string caption = Ansi(u8"アイコンの変更 - ") + folder.substr(folder.find_last_of('\\') + 1);
     HWND picker = nullptr;
@@ -298,7 +264,7 @@ TEST_F(ProgramRun, FolderIconStartEndsWithoutSheetOrSettings)
     EXPECT_EQ(nullptr, FindWindowA(INSTANCE_CLASS, nullptr));
     if (picker != nullptr)
         PostMessageA(picker, WM_COMMAND, IDCANCEL, 0);
-    EXPECT_EQ(0u, WaitProgram(process, 10000));
+    EXPECT_EQ(0u, WaitTestProgram(process, 10000));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(ProgramSettingsPath().c_str()));
     RemoveTree(folder);
 }
@@ -333,11 +299,11 @@ TEST_F(ProgramRun, SecondStartActivatesTheFirst)
 TEST_F(ProgramRun, SheetRunHandsOverAndSavesOnClose)
 {
     PROCESS_INFORMATION first = {};
-    ASSERT_TRUE(StartProgram("", &first));
+    ASSERT_TRUE(StartTestProgram("tilefox.exe", "", &first));
     HWND sheet = WaitForSheet(first.dwProcessId);
     if (sheet == nullptr) {
         TerminateProcess(first.hProcess, 1);
-        WaitProgram(first, 5000);
+        WaitTestProgram(first, 5000);
         FAIL() << "no sheet";
     }
     HWND instance = FindWindowA(INSTANCE_CLASS, "Tilefox");
@@ -356,7 +322,7 @@ TEST_F(ProgramRun, SheetRunHandsOverAndSavesOnClose)
 
     // The close box is Cancel: the settings are saved and the process ends with 0.
     PostMessageA(sheet, WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_EQ(0u, WaitProgram(first, 20000));
+    EXPECT_EQ(0u, WaitTestProgram(first, 20000));
     EXPECT_EQ(nullptr, FindWindowA(INSTANCE_CLASS, nullptr));
 
     std::string text = ReadFileText(ProgramSettingsPath());

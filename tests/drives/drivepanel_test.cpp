@@ -335,19 +335,6 @@ TEST_F(DrivePanelTest, AFailedWriteIsReportedAndStaysPending)
     EXPECT_FALSE(DriveIconsModified(panel_));
 }
 
-// A DROPFILES block as Explorer posts it; the point is in the panel's client coordinates.
-HDROP MakeDrop(const std::string &file, POINT point)
-{
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + file.size() + 2);
-    DROPFILES *files = static_cast<DROPFILES *>(GlobalLock(block));
-    files->pFiles = sizeof(DROPFILES);
-    files->pt = point;
-    files->fNC = FALSE;
-    files->fWide = FALSE;
-    CopyMemory(reinterpret_cast<char *>(files) + sizeof(DROPFILES), file.c_str(), file.size());
-    GlobalUnlock(block);
-    return static_cast<HDROP>(block);
-}
 
 TEST_F(DrivePanelTest, OnlyDropsInsideTheGroupBoxSetTheIcon)
 {
@@ -359,12 +346,12 @@ TEST_F(DrivePanelTest, OnlyDropsInsideTheGroupBoxSetTheIcon)
     std::string ico = FixturePath("one.ico");
 
     POINT outside = {group.left - 3, group.top + 5};
-    SendMessageA(panel_, WM_DROPFILES, WPARAM(MakeDrop(ico, outside)), 0);
+    SendMessageA(panel_, WM_DROPFILES, WPARAM(MakeDropFiles({ico}, outside)), 0);
     EXPECT_EQ(nullptr, DriveItemOf(panel_, x));
     EXPECT_EQ(0, g_setChanged);
 
     POINT inside = {group.left + 5, group.bottom - 5};
-    SendMessageA(panel_, WM_DROPFILES, WPARAM(MakeDrop(ico, inside)), 0);
+    SendMessageA(panel_, WM_DROPFILES, WPARAM(MakeDropFiles({ico}, inside)), 0);
     DriveIconItem *item = DriveItemOf(panel_, x);
     ASSERT_NE(nullptr, item);
     EXPECT_EQ(0, lstrcmpiA(item->Location, (ico + ",0").c_str())) << item->Location;

@@ -49,26 +49,14 @@ HWND WaitForPicker(DWORD processId)
 // returns its exit code, or -1 when it did not end in time.
 DWORD RunVerb(const std::string &folder, void (*act)(HWND))
 {
-    std::string command = "\"" + TestBinDir() + "tilefox.exe\" /ChgIcon \"" + folder + "\"";
-    std::vector<char> line(command.begin(), command.end());
-    line.push_back('\0');
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    if (!StartTestProgram("tilefox.exe", "/ChgIcon \"" + folder + "\"", &process))
         return DWORD(-2);
     HWND picker = WaitForPicker(process.dwProcessId);
     EXPECT_NE(nullptr, picker);
     if (picker != nullptr)
         act(picker);
-    DWORD code = DWORD(-1);
-    if (WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(process.hProcess, &code);
-    else
-        TerminateProcess(process.hProcess, 1);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return code;
+    return WaitTestProgram(process, 30000, false);
 }
 
 std::string Caption(HWND window)

@@ -350,28 +350,6 @@ std::string MakeDrop(Random &random)
     return input;
 }
 
-HDROP MakeDropBlock(const std::vector<std::string> &names, POINT point, BOOL nonClient)
-{
-    size_t size = sizeof(DROPFILES) + 1;
-    for (const std::string &name : names)
-        size += name.size() + 1;
-    // Moveable, as the shell makes them: the fuzz build leaves those to the system heap.
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
-    if (block == nullptr)
-        return nullptr;
-    DROPFILES *files = static_cast<DROPFILES *>(GlobalLock(block));
-    files->pFiles = sizeof(DROPFILES);
-    files->pt = point;
-    files->fNC = nonClient;
-    files->fWide = FALSE;
-    char *at = reinterpret_cast<char *>(files + 1);
-    for (const std::string &name : names) {
-        CopyMemory(at, name.data(), name.size());
-        at += name.size() + 1;
-    }
-    GlobalUnlock(block);
-    return static_cast<HDROP>(block);
-}
 
 void DropSetUp()
 {
@@ -410,7 +388,7 @@ void FeedDrop(const std::string &input)
     POINT point = {client.right / 2, client.bottom / 2};
     if (input[3] == 'O')
         point = {client.right + 500, -40};
-    HDROP drop = MakeDropBlock(names, point, input[3] == 'N');
+    HDROP drop = MakeDropFiles(names, point, input[3] == 'N');
     if (drop == nullptr)
         return;
 

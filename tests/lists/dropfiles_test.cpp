@@ -19,29 +19,9 @@ using namespace themehost;
 
 namespace {
 
-HDROP MakeDrop(const std::vector<std::string> &files, POINT point, BOOL nonClient = FALSE)
-{
-    SIZE_T size = sizeof(DROPFILES) + 1;
-    for (const std::string &file : files)
-        size += file.size() + 1;
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
-    DROPFILES *drop = static_cast<DROPFILES *>(GlobalLock(memory));
-    drop->pFiles = sizeof(DROPFILES);
-    drop->pt = point;
-    drop->fNC = nonClient;
-    drop->fWide = FALSE;
-    char *name = reinterpret_cast<char *>(drop + 1);
-    for (const std::string &file : files) {
-        CopyMemory(name, file.c_str(), file.size() + 1);
-        name += file.size() + 1;
-    }
-    GlobalUnlock(memory);
-    return static_cast<HDROP>(memory);
-}
-
 void SendDrop(HWND target, const std::vector<std::string> &files, POINT point, BOOL nonClient = FALSE)
 {
-    SendMessageA(target, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(files, point, nonClient)), 0);
+    SendMessageA(target, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDropFiles(files, point, nonClient)), 0);
 }
 
 bool MakeShortcut(const std::string &linkPath, const std::string &target, const char *iconFile, int iconIndex)
@@ -151,7 +131,7 @@ TEST_F(DropFilesTest, OneIconFileChangesTheRowUnderThePoint)
     EXPECT_TRUE(ListHost::Pending());
 
     // Below the last row: the last row. Posted, as Explorer does.
-    PostMessageA(list_, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({ico_}, POINT{60, 1000})), 0);
+    PostMessageA(list_, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDropFiles({ico_}, POINT{60, 1000})), 0);
     PumpMessages(100);
     EXPECT_EQ(ico_ + ",0", Location(2));
     EXPECT_EQ(2, SendMessageA(list_, LB_GETCURSEL, 0, 0));

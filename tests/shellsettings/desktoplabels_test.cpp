@@ -80,21 +80,12 @@ TEST_F(DesktopStandIn, ClearSwitchMakesLabelsTransparent)
     WritePrivateProfileStringA("Options", "DesktopTextColor", "00FF00", settings.c_str());
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, settings.c_str());
 
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
     PROCESS_INFORMATION program = {};
-    std::string line = "\"" + TestBinDir() + "tilefox.exe\" /CLR";
-    ASSERT_TRUE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &program));
-    DWORD waited = WaitForSingleObject(program.hProcess, 10000);
-    DWORD code = 1;
-    GetExitCodeProcess(program.hProcess, &code);
-    if (waited != WAIT_OBJECT_0)
-        TerminateProcess(program.hProcess, 1);
-    CloseHandle(program.hProcess);
-    CloseHandle(program.hThread);
+    ASSERT_TRUE(StartTestProgram("tilefox.exe", "/CLR", &program));
+    DWORD code = WaitTestProgram(program, 10000, false);
     DeleteFileA(settings.c_str());
 
-    EXPECT_EQ(DWORD(WAIT_OBJECT_0), waited);
+    EXPECT_NE(DWORD(-1), code) << "the program did not end in time";
     EXPECT_EQ(0u, code);
     EXPECT_EQ(CLR_NONE, Background());
     EXPECT_EQ(RGB(0, 255, 0), Text());

@@ -1,5 +1,7 @@
 #include "support/testing.h"
 
+#include <shlobj.h>
+
 #include "common/tabs.h"
 #include "ids.h"
 #include "lists/iconentry.h"
@@ -390,4 +392,61 @@ bool AllListsFilled(bool specialMayBeEmpty)
             return false;
     }
     return true;
+}
+
+HDROP MakeDropFiles(const std::vector<std::string> &names, POINT point, BOOL nonClient)
+{
+    SIZE_T size = sizeof(DROPFILES) + 1;
+    for (const std::string &name : names)
+        size += name.size() + 1;
+    // Moveable, as the shell makes them: the fuzz build leaves those to the system heap.
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+    if (block == nullptr)
+        return nullptr;
+    DROPFILES *files = static_cast<DROPFILES *>(GlobalLock(block));
+    files->pFiles = sizeof(DROPFILES);
+    files->pt = point;
+    files->fNC = nonClient;
+    files->fWide = FALSE;
+    char *at = reinterpret_cast<char *>(files + 1);
+    for (const std::string &name : names) {
+        CopyMemory(at, name.data(), name.size());
+        at += name.size() + 1;
+    }
+    GlobalUnlock(block);
+    return static_cast<HDROP>(block);
+}
+
+bool StartTestProgram(const char *name, const std::string &tail, PROCESS_INFORMATION *process)
+{
+    std::string command = "\"" + TestBinDir() + name + "\"" + (tail.empty() ? "" : " " + tail);
+    std::vector<char> line(command.begin(), command.end());
+    line.push_back('\0');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    return CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          process) != FALSE;
+}
+
+DWORD WaitTestProgram(PROCESS_INFORMATION &process, DWORD timeout, bool serve)
+{
+    DWORD end = GetTickCount() + timeout;
+    DWORD code = DWORD(-1);
+    for (;;) {
+        if (MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 50, serve ? QS_ALLINPUT : 0) == WAIT_OBJECT_0) {
+            GetExitCodeProcess(process.hProcess, &code);
+            break;
+        }
+        if (serve)
+            PumpMessages(0);
+        if (int(end - GetTickCount()) <= 0) {
+            TerminateProcess(process.hProcess, 1);
+            break;
+        }
+    }
+    // What the program posted before it ended is served too.
+    PumpMessages(0);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code;
 }

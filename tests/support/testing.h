@@ -4,6 +4,7 @@
 #define TILEFOX_TESTING_H
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <string>
 #include <vector>
@@ -75,6 +76,16 @@ void PumpMessages(DWORD milliseconds = 50);
 // Every list of the sheet exists, none is filling, and each has rows; the Special list may
 // stay empty where asked, since it shows only the shell folders the system has.
 bool AllListsFilled(bool specialMayBeEmpty);
+
+// A DROPFILES block of ANSI names as the shell posts it (moveable; the receiver frees it), or
+// null when it cannot be made.
+HDROP MakeDropFiles(const std::vector<std::string> &names, POINT point, BOOL nonClient = FALSE);
+
+// A program of the test folder run whole: StartTestProgram starts it with the command tail;
+// WaitTestProgram waits for its end, serving this thread's messages meanwhile when serve is
+// set, closes its handles and returns its exit code, or -1 when it was ended after timeout ms.
+bool StartTestProgram(const char *name, const std::string &tail, PROCESS_INFORMATION *process);
+DWORD WaitTestProgram(PROCESS_INFORMATION &process, DWORD timeout, bool serve = true);
 
 // Redirects this program's import of dll!function (as the program code calls it) to a
 // replacement for the hook's lifetime; Original() calls through. Hooked() is false when the
