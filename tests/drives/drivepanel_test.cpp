@@ -428,7 +428,7 @@ TEST_F(DrivePanelTest, MenuGreysWhatTheDriveCannotDo)
         {false, nullptr, {IDM_PASTE, IDM_DEFAULT}},
     };
     for (const Case &c : cases) {
-        SCOPED_TRACE(std::to_string(c.ownIcon) + (c.copied != nullptr ? " copied" : ""));
+        SCOPED_TRACE(std::string(c.ownIcon ? "own icon" : "standard icon") + (c.copied ? ", copied" : ""));
         RemoveAutorun();
         if (c.ownIcon)
             WriteFileText(kAutorun, "[Autorun]\r\nDefaultIcon=" + IconFile(3) + "\r\n");
@@ -438,21 +438,21 @@ TEST_F(DrivePanelTest, MenuGreysWhatTheDriveCannotDo)
             CopyToClipboard(c.copied);
         else
             ClearCopiedIcon();
-        std::vector<UINT> items, greyed;
+        std::vector<UINT> items, greyed;    // a separator's id is 0
         UINT byDefault = 0;
-        DialogScript script({[&](HWND window) {
-                                HMENU menu = reinterpret_cast<HMENU>(SendMessageA(window, 0x01E1 /* MN_GETHMENU */, 0, 0));
-                                for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-                                    UINT id = GetMenuItemID(menu, i);
-                                    items.push_back(id);
-                                    if (id != 0 && (GetMenuState(menu, id, MF_BYCOMMAND) & MF_GRAYED))
-                                        greyed.push_back(id);
-                                }
-                                byDefault = GetMenuDefaultItem(menu, FALSE, 0);
-                                EndMenu();
-                                return true;
-                            }},
-                            FindPopupMenu);
+        Step readMenu = [&](HWND window) {
+            HMENU menu = reinterpret_cast<HMENU>(SendMessageA(window, 0x01E1 /* MN_GETHMENU */, 0, 0));
+            for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+                UINT id = GetMenuItemID(menu, i);
+                items.push_back(id);
+                if (id != 0 && (GetMenuState(menu, id, MF_BYCOMMAND) & MF_GRAYED))
+                    greyed.push_back(id);
+            }
+            byDefault = GetMenuDefaultItem(menu, FALSE, 0);
+            EndMenu();
+            return true;
+        };
+        DialogScript script({readMenu}, FindPopupMenu);
         SendMessageA(panel_, WM_CONTEXTMENU, WPARAM(Box()), -1);
         EXPECT_EQ(1u, script.NextStep());
         EXPECT_EQ(std::vector<UINT>({IDM_COPY, IDM_PASTE, 0, IDM_CHANGEICON, IDM_DEFAULT}), items);
