@@ -20,6 +20,9 @@ BOOL ParseDesktopTextColor(char *text, COLORREF *colour)
     const char *p = text;
     while (*p != '\0' && HexDigitValue(*p) < 0)
         ++p;
+    // "#" or "zz" names no colour; reading nothing as 0 would turn the labels black.
+    if (*p == '\0')
+        return FALSE;
     if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && HexDigitValue(p[2]) >= 0)
         p += 2;
     DWORD rgb = 0;

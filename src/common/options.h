@@ -26,8 +26,8 @@ struct SettingsState {
 extern SettingsState Settings;
 
 // "DesktopTextColor" (RRGGBB in hexadecimal, anything before the first hex digit and a "0x"
-// skipped) as a Windows colour; FALSE when the key is empty or absent or the number has more
-// than six significant digits, meaning the label colour stays.
+// skipped) as a Windows colour; FALSE when the key is empty or absent, holds no hex digit, or
+// the number has more than six significant digits, meaning the label colour stays.
 BOOL ReadDesktopTextColor(COLORREF *colour);
 BOOL ParseDesktopTextColor(char *text, COLORREF *colour);
 

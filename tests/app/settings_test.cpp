@@ -297,7 +297,8 @@ TEST(DesktopTextColor, HexadecimalRrggbbBecomesAColour)
         {" 0000ff ", TRUE, RGB(0, 0, 0xFF)},
         {"ff0000", TRUE, RGB(0xFF, 0, 0)},
         {"RGB: 80", TRUE, RGB(0, 0, 0x0B)},   // "B" is the first hexadecimal digit
-        {"zz", TRUE, 0},
+        {"zz", FALSE, 0},                   // no digit left: no colour, not black
+        {"#", FALSE, 0},
         {"0xFF0000", TRUE, RGB(0xFF, 0, 0)},
         {"#0x00ff00", TRUE, RGB(0, 0xFF, 0)},
         {"000000", TRUE, RGB(0, 0, 0)},

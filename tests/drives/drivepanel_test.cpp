@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/appstate.h"
+#include "common/iconclipboard.h"
 #include "common/options.h"
 #include "common/sheetgdi.h"
 #include "common/tabs.h"
@@ -15,7 +16,7 @@
 #include "ids.h"
 #include "lists/iconentry.h"
 #include "lists/listpage.h"
-#include "support/dialogdriver.h"
+#include "support/dialogsteps.h"
 #include "support/testing.h"
 
 using namespace testdrive;
@@ -67,6 +68,7 @@ protected:
         savedSettings_ = Settings;
         savedGdi_ = Gdi;
         Settings.DriveIconMsg = 0;
+        Settings.DialogAnimation = 0;
         Gdi = SheetGdi();
         Gdi.ListFontLarge = CreateFontA(-13, 0, 0, 0, FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0, "MS UI Gothic");
         ExtractIconExA("shell32.dll", 0, &Gdi.FallbackIconLarge, &Gdi.FallbackIconSmall, 1);
@@ -90,6 +92,7 @@ protected:
         DestroyIcon(Gdi.FallbackIconSmall);
         Gdi = savedGdi_;
         Settings = savedSettings_;
+        ClearCopiedIcon();
         RemoveAutorun();
         for (char letter : FixedDrives()) {
             if (letter != kDrive)
@@ -149,9 +152,9 @@ TEST_F(DrivePanelTest, ListsEveryFixedDriveInLetterOrderWithItsOwnIcon)
         SendMessageA(Box(), CB_GETLBTEXT, i, LPARAM(text));
         EXPECT_EQ(std::string(1, fixed[i]) + ":", text);
     }
-    EXPECT_EQ(DRIVE_ITEM_HEIGHT, SendMessageA(Box(), CB_GETITEMHEIGHT, 0, 0));
-    // Wine counts the field's border in; the icon must fit either way.
-    EXPECT_GE(SendMessageA(Box(), CB_GETITEMHEIGHT, WPARAM(-1), 0), DRIVE_ITEM_HEIGHT);
+    // A whole 32-pixel icon with a pixel above and below; Wine counts the field's border in.
+    EXPECT_EQ(34, SendMessageA(Box(), CB_GETITEMHEIGHT, 0, 0));
+    EXPECT_GE(SendMessageA(Box(), CB_GETITEMHEIGHT, WPARAM(-1), 0), 34);
     EXPECT_EQ(0, SendMessageA(Box(), CB_GETCURSEL, 0, 0));
     EXPECT_TRUE(IsWindowEnabled(Box()));
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(panel_, IDC_DP_CHANGE)));
@@ -194,6 +197,9 @@ TEST_F(DrivePanelTest, ApplyWritesOrRemovesOnlyTheIcon)
         {"[autorun]\r\nopen=setup.exe\r\nDefaultIcon=old.ico,1\r\n", true, "open", nullptr, true},
         {"[Autorun]\r\nDefaultIcon=old.ico,1\r\n", true, nullptr, nullptr, false},
         {"[Autorun]\r\nDefaultIcon=old.ico,1\r\n[Other]\r\nkey=value\r\n", true, nullptr, "value", true},
+        // The shortest other keys still count.
+        {"[autorun]\r\na=1\r\nDefaultIcon=old.ico,1\r\n", true, "a", nullptr, true},
+        {"[autorun]\r\nDefaultIcon=old.ico,1\r\nab=1\r\n", true, "ab", nullptr, true},
         {nullptr, false, "DefaultIcon", nullptr, true},
     };
     for (const Case &c : cases) {
@@ -222,6 +228,7 @@ TEST_F(DrivePanelTest, ApplyWritesOrRemovesOnlyTheIcon)
         char keys[100] = "";
         DWORD length = GetPrivateProfileStringA("Autorun", nullptr, "", keys, sizeof keys, kAutorun);
         EXPECT_EQ(c.autorunKeys != nullptr ? c.autorunKeys : "", std::string(keys, length ? length - 1 : 0));
+        EXPECT_EQ(c.autorunKeys != nullptr, ReadFileText(kAutorun).find("utorun]") != std::string::npos);
         EXPECT_EQ(c.restore ? "<none>" : icon, Profile("Autorun", "DefaultIcon"));
         EXPECT_EQ(c.otherKey != nullptr ? c.otherKey : "<none>", Profile("Other", "key"));
     }
@@ -358,6 +365,100 @@ TEST_F(DrivePanelTest, OnlyDropsInsideTheGroupBoxSetTheIcon)
     EXPECT_NE(nullptr, item->Icon);
     EXPECT_EQ(1, g_setChanged);
     EXPECT_FALSE(Exists(kAutorun));
+}
+
+// Copy, Paste and Change on the selected drive, the Change Icon dialog answered: picking the
+// icon the drive shows already is no change and nothing is written.
+TEST_F(DrivePanelTest, CommandsActOnTheSelectedDrive)
+{
+    const std::string own = IconFile(3);
+    const Step pickSeventh = Check([](HWND dialog) { SendDlgItemMessageA(dialog, IDC_CI_GRID, LB_SETCURSEL, 7, 0); });
+    struct Case {
+        const char *label;
+        bool ownIcon;
+        int command;
+        std::vector<Step> dialog;
+        std::string copied;     // the clipboard afterwards; "" for the first row's location
+        std::string written;    // DefaultIcon after Apply, "<none>" when nothing
+        int marked;             // UM_SETCHANGED sent
+    } cases[] = {
+        {"copy own icon", true, IDM_COPY, {}, own, own, 0},
+        {"copy standard icon", false, IDM_COPY, {}, "", "<none>", 0},
+        {"paste", false, IDM_PASTE, {}, IconFile(9), IconFile(9), 1},
+        {"change to another icon", true, IDM_CHANGEICON, {pickSeventh, Press(IDOK)}, IconFile(9), IconFile(7), 1},
+        {"change to the own icon", true, IDM_CHANGEICON, {Press(IDOK)}, IconFile(9), own, 0},
+        {"change to the standard icon", false, IDM_CHANGEICON, {Press(IDOK)}, IconFile(9), "<none>", 0},
+        {"change cancelled", false, IDM_CHANGEICON, {pickSeventh, Press(IDCANCEL)}, IconFile(9), "<none>", 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.label);
+        RemoveAutorun();
+        if (c.ownIcon)
+            WriteFileText(kAutorun, "[Autorun]\r\nDefaultIcon=" + own + "\r\n");
+        Fill();
+        SelectX();
+        CopyToClipboard(IconFile(9).c_str());
+        g_setChanged = 0;
+        {
+            DialogScript script(c.dialog, FindChangeIconDialog);
+            RunDriveCommand(panel_, c.command);
+            EXPECT_EQ(c.dialog.size(), script.NextStep());
+        }
+        ASSERT_NE(nullptr, CopiedIcon());
+        ASSERT_NE(nullptr, GetEntry(list_, 0)->CurrentLocation);
+        EXPECT_EQ(c.copied.empty() ? GetEntry(list_, 0)->CurrentLocation : c.copied, CopiedIcon());
+        EXPECT_EQ(c.marked, g_setChanged);
+        EXPECT_EQ(c.marked, Apply());
+        EXPECT_EQ(c.written, Profile("Autorun", "DefaultIcon"));
+    }
+}
+
+// The drive box's menu: the list's commands that make sense for one drive, greyed where they
+// cannot act.
+TEST_F(DrivePanelTest, MenuGreysWhatTheDriveCannotDo)
+{
+    struct Case {
+        bool ownIcon;
+        const char *copied;
+        std::vector<UINT> greyed;
+    } cases[] = {
+        {true, "a.ico,1", {}},
+        {false, "a.ico,1", {IDM_DEFAULT}},
+        {true, nullptr, {IDM_PASTE}},
+        {false, nullptr, {IDM_PASTE, IDM_DEFAULT}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.ownIcon ? "own icon" : "standard icon") + (c.copied ? ", copied" : ""));
+        RemoveAutorun();
+        if (c.ownIcon)
+            WriteFileText(kAutorun, "[Autorun]\r\nDefaultIcon=" + IconFile(3) + "\r\n");
+        Fill();
+        SelectX();
+        if (c.copied != nullptr)
+            CopyToClipboard(c.copied);
+        else
+            ClearCopiedIcon();
+        std::vector<UINT> items, greyed;    // a separator's id is 0
+        UINT byDefault = 0;
+        Step readMenu = [&](HWND window) {
+            HMENU menu = reinterpret_cast<HMENU>(SendMessageA(window, 0x01E1 /* MN_GETHMENU */, 0, 0));
+            for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+                UINT id = GetMenuItemID(menu, i);
+                items.push_back(id);
+                if (id != 0 && (GetMenuState(menu, id, MF_BYCOMMAND) & MF_GRAYED))
+                    greyed.push_back(id);
+            }
+            byDefault = GetMenuDefaultItem(menu, FALSE, 0);
+            EndMenu();
+            return true;
+        };
+        DialogScript script({readMenu}, FindPopupMenu);
+        SendMessageA(panel_, WM_CONTEXTMENU, WPARAM(Box()), -1);
+        EXPECT_EQ(1u, script.NextStep());
+        EXPECT_EQ(std::vector<UINT>({IDM_COPY, IDM_PASTE, 0, IDM_CHANGEICON, IDM_DEFAULT}), items);
+        EXPECT_EQ(UINT(IDM_CHANGEICON), byDefault);
+        EXPECT_EQ(c.greyed, greyed);
+    }
 }
 
 }  // namespace

@@ -75,6 +75,7 @@ TEST_F(BrowseSettingTest, OkStoresWhatTheTextNames)
         {dir_ + "\\Icons\\", dir_ + "\\Icons", nullptr},
         {dir_ + "\\Icons/", dir_ + "\\Icons", nullptr},
         {"C:\\", "C:\\", nullptr},
+        {"X:", "X:\\", nullptr},  // "X:" alone would name its current folder
         {library, library, nullptr},
         {dir_ + "\\note.txt", dir_, kNoIcons},
     };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <string>
 #include <vector>
@@ -83,6 +84,15 @@ Step Choose(std::string file, int index)
         SetDlgItemTextA(dialog, IDC_CI_FILENAME, file.c_str());
         SendDlgItemMessageA(dialog, IDC_CI_GRID, LB_SETCURSEL, index, 0);
     });
+}
+
+// The folders the shell was told to draw anew; Explorer keeps an old icon until then.
+std::vector<std::string> g_notified;
+
+void WINAPI RecordNotify(LONG event, UINT flags, LPCVOID item, LPCVOID)
+{
+    if (event == SHCNE_ASSOCCHANGED && (flags & SHCNF_TYPE) == SHCNF_PATHA && item != nullptr)
+        g_notified.push_back(static_cast<const char *>(item));
 }
 
 class FolderIconTest : public testing::Test {
@@ -220,8 +230,11 @@ TEST_F(FolderIconTest, RestoreRemovesTheIconKeysAndWhatTheyLeaveEmpty)
          true},
         {"the Fonts folder", kIconKeys, FILE_ATTRIBUTE_HIDDEN, true, nullptr, "", true},
     };
+    ImportHook notify("shell32.dll", "SHChangeNotify", reinterpret_cast<const void *>(&RecordNotify));
+    ASSERT_TRUE(notify.Hooked());
     for (const Case &c : cases) {
         SCOPED_TRACE(c.label);
+        g_notified.clear();
         if (c.fontsFolder)
             SetRegString(HKEY_CURRENT_USER, kShellFolders, "Fonts", (folder_ + "\\").c_str());
         Seed(c.iniText, c.iniAttributes, c.iniAttributes != 0);
@@ -237,6 +250,7 @@ TEST_F(FolderIconTest, RestoreRemovesTheIconKeysAndWhatTheyLeaveEmpty)
             EXPECT_TRUE(Has(ini_, c.iniAttributes));
         }
         EXPECT_EQ(c.folderStaysSystem, Has(folder_, FILE_ATTRIBUTE_SYSTEM));
+        EXPECT_EQ(std::vector<std::string>{folder_}, g_notified);
         SetFileAttributesA(ini_.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(ini_.c_str());
         if (c.fontsFolder && savedFonts_[0] != '<')

@@ -122,7 +122,10 @@ protected:
 
 TEST_F(DropFilesTest, OneIconFileChangesTheRowUnderThePoint)
 {
+    SetFocus(Preview());
     SendDrop(list_, {ico_, lib_, dir_}, RowPoint(1));
+    PumpMessages(50);
+    EXPECT_EQ(list_, GetFocus());
     EXPECT_EQ(ico_ + ",0", Location(1));
     EXPECT_EQ(STATE_CHANGED, State(1));
     EXPECT_EQ(1, SendMessageA(list_, LB_GETCURSEL, 0, 0));
@@ -204,6 +207,7 @@ TEST_F(DropFilesTest, LibraryOpensThePickerAtTheRightPoint)
         SendMessageA(list_, LB_SETCURSEL, 1, 0);
         g_picker = PickerSeen();
         g_picker.Pick = c.pick;
+        SetFocus(sheet_->List(TAB_DESKTOP));
         POINT expectedAnchor;
         {
             DialogDriver driver(AnswerPicker, IDC_CI_GRID);
@@ -226,6 +230,8 @@ TEST_F(DropFilesTest, LibraryOpensThePickerAtTheRightPoint)
         EXPECT_EQ(expectedAnchor.y, g_picker.Anchor.y);
         EXPECT_EQ("4", g_picker.Title);
         EXPECT_EQ(c.expected, Location(1));
+        PumpMessages(50);
+        EXPECT_EQ(c.pick >= 0, GetFocus() == list_);
         IconEntry undo = {};
         undo.CurrentLocation = const_cast<char *>("old.ico,0");
         UpdateEntry(list_, 1, &undo, EF_CURRENTLOCATION | EF_CHANGESTATE);

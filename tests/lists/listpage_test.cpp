@@ -50,12 +50,13 @@ TEST(ListPage, RowHeightFollowsTheViewMode)
         BYTE mode;
         int large, small;
         int height;
+        int switched;   // after switching between large and small
     } cases[] = {
-        {1, 32, 16, 35},
-        {2, 32, 16, 35},
-        {0, 32, 16, 19},
-        {1, 48, 24, 51},
-        {0, 48, 24, 27},
+        {1, 32, 16, 35, 19},
+        {2, 32, 16, 35, 19},
+        {0, 32, 16, 19, 35},
+        {1, 48, 24, 51, 27},
+        {0, 48, 24, 27, 51},
     };
     for (const Case &c : cases) {
         ListHost host;
@@ -69,7 +70,7 @@ TEST(ListPage, RowHeightFollowsTheViewMode)
         // Switching the mode later re-lays the list out.
         Settings.IconViewMode = c.mode == 0 ? 1 : 0;
         ApplyViewMode(list, TRUE);
-        EXPECT_EQ(RowIconSize() + 3, SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
+        EXPECT_EQ(c.switched, SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
     }
 }
 

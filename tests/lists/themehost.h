@@ -35,6 +35,11 @@ inline LRESULT CALLBACK SheetProc(HWND window, UINT message, WPARAM wParam, LPAR
     SheetRecord &record = Record();
     if (message == PSM_GETTABCONTROL)
         return reinterpret_cast<LRESULT>(record.Tabs);
+    // The property sheet is a dialog: it moves the focus where it is asked to.
+    if (message == WM_NEXTDLGCTL && lParam != 0) {
+        SetFocus(reinterpret_cast<HWND>(wParam));
+        return 0;
+    }
     if (message == PSM_SETCURSEL) {
         record.Switches.push_back(int(wParam));
         SendMessageA(record.Tabs, TCM_SETCURSEL, wParam, 0);

@@ -141,6 +141,7 @@ protected:
         dir_ = app_.Dir();
         library_ = dir_ + "\\icons100.dll";
         CopyFileA(FixturePath("icons100.dll").c_str(), library_.c_str(), FALSE);
+        CopyFileA(FixturePath("verfixture.dll").c_str(), (dir_ + "\\plain.dll").c_str(), FALSE);
         CreateDirectoryA((dir_ + "\\sub").c_str(), nullptr);
         GetCurrentDirectoryA(MAX_PATH, savedDir_);
         // Browse starts in the current directory.
@@ -211,7 +212,15 @@ TEST_F(OpenFileExtension, StripFollowsTheSelectionAndTheFifthIconIsAccepted)
              NMHDR header = {GetParent(extension), 0, UINT(CDN_SELCHANGE)};
              SendMessageA(extension, WM_NOTIFY, 0, LPARAM(&header));
          }),
-         CheckOpen(ExpectEmptyStrip), SelectInView("icons100"), ClickCell(4), CheckOpen([](HWND extension) {
+         CheckOpen(ExpectEmptyStrip), SelectInView("icons100"), ClickCell(4),
+         // A file without icons leaves nothing to accept.
+         CheckOpen([](HWND extension) { EXPECT_TRUE(IsWindowEnabled(GetDlgItem(extension, IDC_OF_SELECT))); }),
+         SelectInView("plain"), CheckOpen([](HWND extension) {
+             EXPECT_EQ("0", WindowText(GetDlgItem(extension, IDC_OF_COUNT)));
+             EXPECT_EQ(0, SendMessageA(Strip(extension), LB_GETCOUNT, 0, 0));
+             EXPECT_FALSE(IsWindowEnabled(GetDlgItem(extension, IDC_OF_SELECT)));
+         }),
+         SelectInView("icons100"), ClickCell(4), CheckOpen([](HWND extension) {
              EXPECT_EQ(4, SendMessageA(Strip(extension), LB_GETCURSEL, 0, 0));
              EXPECT_TRUE(IsWindowEnabled(GetDlgItem(extension, IDC_OF_SELECT)));
              PostMessageA(extension, WM_COMMAND, MAKEWPARAM(IDC_OF_SELECT, BN_CLICKED), 0);
