@@ -5,9 +5,9 @@
 
 #include "common/appstate.h"
 #include "common/iconclipboard.h"
+#include "common/texts.h"
 #include "ids.h"
 #include "picker/changeicon.h"
-#include "common/texts.h"
 #include "shellglue/iconlocation.h"
 #include "shellglue/inifile.h"
 #include "shellglue/paths.h"
