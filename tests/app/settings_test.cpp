@@ -303,6 +303,21 @@ TEST_F(SettingsFile, LongBackupsComeBackWhole)
     }
 }
 
+// One too long for any buffer is not held: nothing cut is written over the file's copy.
+// One too long for any buffer is not held: nothing cut is written over the file's copy.
+TEST_F(SettingsFile, ABackupTooLongToReadStaysInTheFile)
+{
+    std::string line = "cplfile\\DefaultIcon=C:\\" + std::string(70000, 'c') + ".dll,-154";
+    WriteFileText(path_, "[Backup Registry]\r\n" + line + "\r\n");
+    HWND window = MakeWindow(0, 0);
+    ReadSheetSettings(window);
+    EXPECT_EQ(nullptr, Settings.CplIconBackup);
+    SaveSettings(window);
+    DestroyWindow(window);
+    std::vector<std::string> lines = Lines();
+    EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), line));
+}
+
 TEST_F(SettingsFile, DefaultFolderIsCleanedOnReading)
 {
     Write("Options", "DefaultFLdir", "  \"C:\\My Icons\"  ");
