@@ -58,6 +58,7 @@
 #define IDS_COPY                30
 #define IDS_PASTEHINT           31
 #define IDS_DRIVEWRITEFAILED    32
+#define IDS_FOLDERINIFAILED     300     /* the folder verb could not write DESKTOP.INI */
 
 /* Texts that are not messages (listtexts.rc): row titles, suffixes, the browse filter */
 #define IDS_SHELLROW_FIRST      200     /* 200-234: the Shell Icons rows, in list order */

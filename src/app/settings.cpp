@@ -1,6 +1,7 @@
 #include "app/settings.h"
 
 #include "common/appstate.h"
+#include "shellglue/handles.h"
 #include "shellglue/startfacts.h"
 #include "shellglue/paths.h"
 
@@ -22,11 +23,20 @@ enum {
     // "PosX" and "PosY" with any screen width, and a backup key made of a file type name.
     KEY_BUFFER = 32,
     BACKUP_KEY_BUFFER = MAX_PATH + 16,
+    // Leading blanks, a sign and more digits than any int has: still read as too large.
+    INT_TEXT_BUFFER = 64,
+    BACKUP_FIRST_BUFFER = 512,
+    BACKUP_BUFFER_LIMIT = 0x10000,
 };
 
+// The profile reader's own integer wraps around past 32 bits (4294967297 reads as 1); this one
+// stops at the end of the range, which every key then finds out of its range.
 static int ReadInt(const char *section, const char *key, int defaultValue)
 {
-    return int(GetPrivateProfileIntA(section, key, defaultValue, App.SettingsPath));
+    char text[INT_TEXT_BUFFER];
+    if (GetPrivateProfileStringA(section, key, "", text, sizeof text, App.SettingsPath) == 0)
+        return defaultValue;
+    return ParseInt(text);
 }
 
 static void ReadString(const char *section, const char *key, char *buffer)
@@ -66,6 +76,8 @@ void ResetSettings()
     Settings.AutoRefresh = 1;
     Settings.RefreshLevel = DEFAULT_REFRESH_LEVEL;
     Settings.DriveIconMsg = 1;
+    Settings.BmpBackupUnreadable = 0;
+    Settings.CplBackupUnreadable = 0;
     FreeRegistryBackups();
 }
 
@@ -89,13 +101,16 @@ int ReadStartupTab()
     return Settings.StartupTab;
 }
 
+// A stored edge is any number the file holds (2147483647 too): compared so that the sum of
+// edge and size is never formed.
+static int FitEdge(int stored, int size, int screen)
+{
+    return stored >= 0 && stored <= screen - size ? stored : (screen - size) / 2;
+}
+
 POINT FitWindowPosition(int left, int top, int width, int height, int screenWidth, int screenHeight)
 {
-    POINT position = {left, top};
-    if (left < 0 || left + width > screenWidth)
-        position.x = (screenWidth - width) / 2;
-    if (top < 0 || top + height > screenHeight)
-        position.y = (screenHeight - height) / 2;
+    POINT position = {FitEdge(left, width, screenWidth), FitEdge(top, height, screenHeight)};
     return position;
 }
 
@@ -124,11 +139,23 @@ void PlaceSheetWindow(HWND sheet)
     MoveWindow(sheet, position.x, position.y, width, height, FALSE);
 }
 
-static char *ReadBackup(const char *key)
+// A backup is the only copy of a registry value the page replaced, so it is read whole, in a
+// buffer that grows as far as needed. One longer than any buffer is not held at all: a cut
+// copy written back to the file or the registry would be the user's loss.
+static char *ReadBackup(const char *key, BYTE *tooLong)
 {
-    char text[MAX_PATH];
-    ReadString(kBackup, key, text);
-    return text[0] != '\0' ? DupString(text) : nullptr;
+    for (DWORD size = BACKUP_FIRST_BUFFER; size <= BACKUP_BUFFER_LIMIT; size *= 2) {
+        GlobalText text(static_cast<char *>(GlobalAlloc(GMEM_FIXED, size)));
+        if (text.Get() == nullptr)
+            break;
+        DWORD length = GetPrivateProfileStringA(kBackup, key, "", text.Get(), size, App.SettingsPath);
+        // A value that fills the buffer may have been cut.
+        if (length + 1 < size)
+            return length != 0 ? DupString(text.Get()) : nullptr;
+    }
+    if (tooLong != nullptr)
+        *tooLong = 1;
+    return nullptr;
 }
 
 // The backup of the .bmp file type's icon is kept under "<type name>\DefaultIcon".
@@ -153,11 +180,17 @@ void ReadSheetSettings(HWND sheet)
     Settings.DriveIconMsg = ReadInt(kOptions, "DriveIconMsg", 1) != 0;
 
     FreeRegistryBackups();
-    Settings.BmpClassBackup = ReadBackup(kBmpKey);
+    Settings.BmpBackupUnreadable = 0;
+    Settings.CplBackupUnreadable = 0;
+    Settings.BmpClassBackup = ReadBackup(kBmpKey, &Settings.BmpBackupUnreadable);
     char key[BACKUP_KEY_BUFFER];
-    if (Settings.BmpClassBackup != nullptr && FormBmpIconKey(Settings.BmpClassBackup, key))
-        Settings.BmpIconBackup = ReadBackup(key);
-    Settings.CplIconBackup = ReadBackup(kCplKey);
+    if (Settings.BmpClassBackup != nullptr) {
+        if (FormBmpIconKey(Settings.BmpClassBackup, key))
+            Settings.BmpIconBackup = ReadBackup(key, &Settings.BmpBackupUnreadable);
+        else
+            Settings.BmpBackupUnreadable = 1;
+    }
+    Settings.CplIconBackup = ReadBackup(kCplKey, &Settings.CplBackupUnreadable);
 }
 
 void ReadDefaultBrowseSetting(char *buffer)

@@ -21,6 +21,10 @@ struct SettingsState {
     char *BmpClassBackup;
     char *BmpIconBackup;
     char *CplIconBackup;
+    // Set when the file holds a backup too long to be read whole: the page then leaves that
+    // setting as it is, and nothing is written over the file's copy.
+    BYTE BmpBackupUnreadable;
+    BYTE CplBackupUnreadable;
 };
 
 extern SettingsState Settings;

@@ -1,12 +1,10 @@
 #include "drives/autorun.h"
 
+#include "shellglue/inifile.h"
 #include "shellglue/paths.h"
 
 static const char AUTORUN_SECTION[] = "Autorun";
 static const char ICON_KEY[] = "DefaultIcon";
-
-// Name lists are read into small buffers: only "more than our own name" matters.
-enum { NAME_LIST_BUFFER = 30, ONLY_ICON_KEY = sizeof ICON_KEY - 1 + 2, ONLY_AUTORUN = sizeof AUTORUN_SECTION - 1 + 2 };
 
 void AutorunPath(char letter, char *path)
 {
@@ -44,11 +42,16 @@ static bool FileHolds(const char *path, const char *expected)
 
 static int WriteIcon(const char *path, DWORD attributes, const char *location)
 {
-    // Apply rewrites every drive; one that already says so needs no write, so a read-only
-    // AUTORUN.INF of an untouched drive is no failure.
+    // A drive the user set to what its file already says needs no write. The value is
+    // compared as the profile reader gave it, the way the drive list was filled: cleaning it
+    // once more would take "\"x.ico\"" for a change and rewrite the user's file.
     if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-        lstrlenA(location) < LOCATION_BUFFER && FileHolds(path, location))
-        return 1;
+        lstrlenA(location) < LOCATION_BUFFER - 1 && CanOpenIniFile(path, false)) {
+        char present[LOCATION_BUFFER];
+        GetPrivateProfileStringA(AUTORUN_SECTION, ICON_KEY, "", present, LOCATION_BUFFER, path);
+        if (lstrcmpA(present, location) == 0)
+            return 1;
+    }
     // A read-only file is refused before the profile functions could pretend otherwise.
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
         return 0;
@@ -57,33 +60,28 @@ static int WriteIcon(const char *path, DWORD attributes, const char *location)
     return written && FileHolds(path, location);
 }
 
-static int RemoveIcon(const char *path, DWORD attributes)
+static bool IsMissing(DWORD error)
 {
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+static int RemoveIcon(const char *path, DWORD attributes, DWORD error)
+{
+    // No file, nothing to remove; a file that is there but cannot be read is no such answer.
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return IsMissing(error) ? 1 : 0;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
         return 1;
+    if (!CanOpenIniFile(path, false))
+        return 0;
     char present[LOCATION_BUFFER];
     GetPrivateProfileStringA(AUTORUN_SECTION, ICON_KEY, "", present, LOCATION_BUFFER, path);
     if (present[0] == '\0')
         return 1;
-    if (attributes & FILE_ATTRIBUTE_READONLY)
+    if ((attributes & FILE_ATTRIBUTE_READONLY) || !CanOpenIniFile(path, true))
         return 0;
-
-    char names[NAME_LIST_BUFFER];
-    DWORD keys = GetPrivateProfileStringA(AUTORUN_SECTION, nullptr, "", names, sizeof names, path);
-    BOOL done;
-    if (keys > ONLY_ICON_KEY) {
-        done = WritePrivateProfileStringA(AUTORUN_SECTION, ICON_KEY, nullptr, path);
-    } else {
-        DWORD sections = GetPrivateProfileStringA(nullptr, nullptr, "", names, sizeof names, path);
-        if (sections > ONLY_AUTORUN) {
-            done = WritePrivateProfileStringA(AUTORUN_SECTION, nullptr, nullptr, path);
-        } else {
-            FlushProfile(path);
-            return DeleteFileA(path) ? 1 : 0;
-        }
-    }
-    FlushProfile(path);
-    return done && FileHolds(path, "");
+    const char *const keys[] = {ICON_KEY};
+    return RemoveIniKeys(path, AUTORUN_SECTION, keys, 1) != INI_REMOVE_FAILED;
 }
 
 int WriteDriveIconLocation(char letter, const char *location)
@@ -91,5 +89,6 @@ int WriteDriveIconLocation(char letter, const char *location)
     char path[AUTORUN_PATH_BUFFER];
     AutorunPath(letter, path);
     DWORD attributes = GetFileAttributesA(path);
-    return location != nullptr ? WriteIcon(path, attributes, location) : RemoveIcon(path, attributes);
+    DWORD error = attributes == INVALID_FILE_ATTRIBUTES ? GetLastError() : ERROR_SUCCESS;
+    return location != nullptr ? WriteIcon(path, attributes, location) : RemoveIcon(path, attributes, error);
 }

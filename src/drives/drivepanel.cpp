@@ -37,14 +37,27 @@ static HWND DriveBox(HWND panel)
     return GetDlgItem(panel, IDC_DP_DRIVES);
 }
 
-static void SetModified(HWND panel, BOOL modified)
+// The pending mark is the set of drives the user changed, one bit per letter from A: on: Apply
+// writes those and no other, so a drive nobody touched keeps its AUTORUN.INF byte for byte.
+static DWORD ChangedDrives(HWND panel)
 {
-    SetWindowLongA(DriveBox(panel), GWL_USERDATA, modified ? 1 : 0);
+    return DWORD(GetWindowLongA(DriveBox(panel), GWL_USERDATA));
+}
+
+static void SetChangedDrives(HWND panel, DWORD drives)
+{
+    SetWindowLongA(DriveBox(panel), GWL_USERDATA, LONG(drives));
+}
+
+static DWORD DriveBit(char letter)
+{
+    char upper = letter >= 'a' && letter <= 'z' ? char(letter - 'a' + 'A') : letter;
+    return upper >= 'A' && upper <= 'Z' ? DWORD(1) << (upper - 'A') : 0;
 }
 
 BOOL DriveIconsModified(HWND panel)
 {
-    return GetWindowLongA(DriveBox(panel), GWL_USERDATA) != 0;
+    return ChangedDrives(panel) != 0;
 }
 
 static int Selection(HWND panel)
@@ -196,7 +209,7 @@ void FillDriveList(HWND panel)
 
     SendMessageA(box, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(box, nullptr, TRUE);
-    SetModified(panel, FALSE);
+    SetChangedDrives(panel, 0);
 }
 
 int SetDriveIcon(HWND panel, int index, const char *location)
@@ -221,7 +234,9 @@ int SetDriveIcon(HWND panel, int index, const char *location)
     InvalidateRect(box, nullptr, FALSE);
     if (index == Selection(panel))
         EnableWindow(GetDlgItem(panel, IDC_DP_DEFAULT), item != nullptr);
-    SetModified(panel, TRUE);
+    char name[DRIVE_NAME_BUFFER];
+    DriveName(panel, index, name);
+    SetChangedDrives(panel, ChangedDrives(panel) | DriveBit(name[0]));
     TellSheetChanged(panel);
     return 1;
 }
@@ -300,20 +315,24 @@ void RunDriveCommand(HWND panel, int command)
 int WriteDriveIcons(HWND panel)
 {
     char failed[FAILED_LIST_BUFFER] = "";
+    DWORD pending = 0;
+    DWORD changed = ChangedDrives(panel);
     int count = DriveCount(panel);
     for (int index = 0; index < count; ++index) {
         char name[DRIVE_NAME_BUFFER];
         DriveName(panel, index, name);
-        if (name[0] == '\0')
+        DWORD bit = DriveBit(name[0]);
+        if (!(changed & bit))
             continue;
         const DriveIconItem *item = DriveItemOf(panel, index);
         if (WriteDriveIconLocation(name[0], item != nullptr ? item->Location : nullptr))
             continue;
+        pending |= bit;
         if (failed[0] != '\0')
             AppendText(failed, " ", sizeof failed);
         AppendText(failed, name, sizeof failed);
     }
-    SetModified(panel, failed[0] != '\0');
+    SetChangedDrives(panel, pending);
     if (failed[0] == '\0')
         return 1;
 

@@ -25,8 +25,8 @@ int SetDriveIcon(HWND panel, int index, const char *location);
 void ChangeDriveIcon(HWND panel);
 // Carries out one context-menu command (40005-40008) on the selected drive.
 void RunDriveCommand(HWND panel, int command);
-// Writes every listed drive's icon; 1 when all were written. Drives that failed are named to
-// the user and stay pending.
+// Writes the icon of every drive the user changed since the fill; 1 when all were written.
+// Drives that failed are named to the user and stay pending.
 int WriteDriveIcons(HWND panel);
 // The pending-change mark of the panel.
 BOOL DriveIconsModified(HWND panel);

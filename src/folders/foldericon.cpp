@@ -5,9 +5,11 @@
 
 #include "common/appstate.h"
 #include "common/iconclipboard.h"
+#include "common/texts.h"
 #include "ids.h"
 #include "picker/changeicon.h"
 #include "shellglue/iconlocation.h"
+#include "shellglue/inifile.h"
 #include "shellglue/paths.h"
 #include "shellglue/registry.h"
 #include "shellglue/startfacts.h"
@@ -20,29 +22,22 @@ static const char kChannels[] = "\\\x83\x60\x83\x83\x83\x93\x83\x6C\x83\x8B";
 static const char kSoftwareUpdates[] = "\\\x83\x5C\x83\x74\x83\x67\x83\x45\x83\x46\x83\x41\x82\xCC\x8D\x58\x90\x56";
 
 enum {
-    // The folder, a backslash and "DESKTOP.INI" share one location-sized block.
-    FOLDER_PATH_LIMIT = LOCATION_BUFFER - 1 - (sizeof kIniName - 1) - 1,
+    // The profile functions take no path longer than MAX_PATH: the folder, a backslash and
+    // "DESKTOP.INI" must fit in it.
+    FOLDER_PATH_LIMIT = MAX_PATH - 1 - (sizeof kIniName - 1) - 1,
+    MESSAGE_BUFFER = TEXT_BUFFER + LOCATION_BUFFER,
     INI_SETTLE_MS = 10,
     READONLY_SETTLE_MS = 3600,
     WRITTEN_SETTLE_MS = 40,
     REMOVED_SETTLE_MS = 20,
     NOTIFIED_SETTLE_MS = 500,
     FINISHED_MS = 20,
-    KEY_LIST_BUFFER = 30,
-    SECTION_LIST_BUFFER = 1024,
     FASTEST_ANIMATION = 20,
 };
 
 struct FolderPaths {
     char Folder[LOCATION_BUFFER];   // no trailing backslash, except a drive root's own
     char Ini[LOCATION_BUFFER];
-};
-
-// What a DESKTOP.INI still holds once the icon keys are gone.
-enum Leftover {
-    LEFT_NOTHING,
-    LEFT_OTHER_SECTIONS,
-    LEFT_KEYS,
 };
 
 // ---------------------------------------------------------------------------------------
@@ -160,27 +155,44 @@ int IsProtectedFolder(const char *folder)
 // ---------------------------------------------------------------------------------------
 // The folder and its settings file
 
-// Takes the folder over from the icon clipboard. A path too long to name its DESKTOP.INI in
-// the block is refused before anything is touched.
+// One message for every way the folder's DESKTOP.INI could not be written; the folder is
+// left as it was.
+static void TellIniFailed(const char *folder)
+{
+    char format[TEXT_BUFFER];
+    CopyText(format, LoadText(IDS_FOLDERINIFAILED), TEXT_BUFFER);
+    char shown[LOCATION_BUFFER];
+    CopyText(shown, folder, LOCATION_BUFFER);
+    char message[MESSAGE_BUFFER];
+    wsprintfA(message, format, shown);
+    MessageBoxA(nullptr, message, App.Caption, MB_ICONEXCLAMATION | MB_SETFOREGROUND);
+}
+
+// Takes the folder over from the icon clipboard. A path too long to name its DESKTOP.INI is
+// refused, and the user told, before anything is touched.
 static bool TakeFolder(FolderPaths *paths)
 {
     const char *copied = CopiedIcon();
-    bool usable = copied != nullptr && copied[0] != '\0' && lstrlenA(copied) < MAX_PATH;
+    if (copied == nullptr || copied[0] == '\0') {
+        ClearCopiedIcon();
+        return false;
+    }
+    char folder[LOCATION_BUFFER];
+    CopyText(folder, copied, LOCATION_BUFFER);
+    bool usable = lstrlenA(copied) < LOCATION_BUFFER;
+    // "C:\" keeps its backslash: "C:" would name the current folder of drive C.
+    if (usable && lstrlenA(folder) > 3)
+        RemoveTrailingSeparator(folder);
+    usable = usable && lstrlenA(folder) <= FOLDER_PATH_LIMIT;
     if (usable) {
-        char folder[MAX_PATH];
-        CopyText(folder, copied, MAX_PATH);
-        // "C:\" keeps its backslash: "C:" would name the current folder of drive C.
-        if (lstrlenA(folder) > 3)
-            RemoveTrailingSeparator(folder);
-        usable = lstrlenA(folder) <= FOLDER_PATH_LIMIT;
-        if (usable) {
-            CopyText(paths->Folder, folder, LOCATION_BUFFER);
-            CopyText(paths->Ini, folder, LOCATION_BUFFER);
-            AddBackslash(paths->Ini);
-            AppendText(paths->Ini, kIniName, LOCATION_BUFFER);
-        }
+        CopyText(paths->Folder, folder, LOCATION_BUFFER);
+        CopyText(paths->Ini, folder, LOCATION_BUFFER);
+        AddBackslash(paths->Ini);
+        AppendText(paths->Ini, kIniName, LOCATION_BUFFER);
     }
     ClearCopiedIcon();
+    if (!usable)
+        TellIniFailed(folder);
     return usable;
 }
 
@@ -290,14 +302,36 @@ static DWORD UnlockIni(const char *ini)
     return kept;
 }
 
-static void WriteFolderIcon(const FolderPaths *paths, const char *choice, HWND entry)
+// The file as it was, when it was made writable for the write that then failed.
+static void PutBackIniAttributes(const char *ini, DWORD kept)
 {
-    // Explorer reads DESKTOP.INI only for folders with the system attribute.
-    DWORD folderAttributes = GetFileAttributesA(paths->Folder);
-    if (folderAttributes != INVALID_FILE_ATTRIBUTES)
-        SetAttributes(paths->Folder, folderAttributes | FILE_ATTRIBUTE_SYSTEM);
+    if (IsFile(kept) && (kept & FILE_ATTRIBUTE_READONLY))
+        SetAttributes(ini, kept);
+}
 
+static bool IniHoldsIcon(const char *ini, const char *index, const char *file)
+{
+    char value[LOCATION_BUFFER];
+    GetPrivateProfileStringA(kSection, "IconIndex", "", value, LOCATION_BUFFER, ini);
+    if (lstrcmpA(value, index) != 0)
+        return false;
+    GetPrivateProfileStringA(kSection, "IconFile", "", value, LOCATION_BUFFER, ini);
+    // The reader drops the blanks and quotes around a value.
+    char written[LOCATION_BUFFER];
+    CopyText(written, file, LOCATION_BUFFER);
+    CleanPath(written);
+    return lstrcmpiA(value, written) == 0;
+}
+
+// The settings file is written first and read back: only a folder whose DESKTOP.INI names
+// the icon becomes a system folder. The profile functions report no locked file.
+static bool WriteFolderIcon(const FolderPaths *paths, const char *choice, HWND entry)
+{
     DWORD kept = UnlockIni(paths->Ini);
+    if (IsFile(kept) && !CanOpenIniFile(paths->Ini, true)) {
+        PutBackIniAttributes(paths->Ini, kept);
+        return false;
+    }
     char file[LOCATION_BUFFER];
     CopyText(file, choice, LOCATION_BUFFER);
     char index[16];
@@ -305,8 +339,18 @@ static void WriteFolderIcon(const FolderPaths *paths, const char *choice, HWND e
     WritePrivateProfileStringA(kSection, "IconIndex", index, paths->Ini);
     // Explorer does not search for the file: it needs the full path.
     char found[MAX_PATH];
-    WritePrivateProfileStringA(kSection, "IconFile", SearchFile(file, found) ? found : file, paths->Ini);
+    const char *iconFile = SearchFile(file, found) ? found : file;
+    WritePrivateProfileStringA(kSection, "IconFile", iconFile, paths->Ini);
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, paths->Ini);
+    if (!IniHoldsIcon(paths->Ini, index, iconFile)) {
+        PutBackIniAttributes(paths->Ini, kept);
+        return false;
+    }
+
+    // Explorer reads DESKTOP.INI only for folders with the system attribute.
+    DWORD folderAttributes = GetFileAttributesA(paths->Folder);
+    if (folderAttributes != INVALID_FILE_ATTRIBUTES)
+        SetAttributes(paths->Folder, folderAttributes | FILE_ATTRIBUTE_SYSTEM);
 
     // The Fonts folder's own DESKTOP.INI stays visible, as the system keeps it; there only a
     // read-only state taken away is given back.
@@ -314,66 +358,50 @@ static void WriteFolderIcon(const FolderPaths *paths, const char *choice, HWND e
     if (IsFile(attributes)) {
         if (!IsFontsFolder(paths->Folder))
             SetAttributes(paths->Ini, attributes | FILE_ATTRIBUTE_HIDDEN);
-        else if (kept != INVALID_FILE_ATTRIBUTES && (kept & FILE_ATTRIBUTE_READONLY))
-            SetAttributes(paths->Ini, kept);
+        else
+            PutBackIniAttributes(paths->Ini, kept);
     }
     PumpTwice();
     Sleep(WRITTEN_SETTLE_MS);
     RefreshEntryWindow(entry);
+    return true;
 }
 
-static Leftover WhatRemains(const char *ini)
-{
-    char keys[KEY_LIST_BUFFER];
-    if (GetPrivateProfileStringA(kSection, nullptr, "", keys, sizeof keys, ini) > 0)
-        return LEFT_KEYS;
-    char sections[SECTION_LIST_BUFFER];
-    DWORD length = GetPrivateProfileStringA(nullptr, nullptr, "", sections, sizeof sections, ini);
-    for (const char *name = sections; name < sections + length && *name != '\0'; name += lstrlenA(name) + 1) {
-        if (lstrcmpiA(name, kSection) != 0)
-            return LEFT_OTHER_SECTIONS;
-    }
-    return LEFT_NOTHING;
-}
-
-static void RestoreFolderIcon(const FolderPaths *paths)
+static bool RestoreFolderIcon(const FolderPaths *paths)
 {
     DWORD kept = UnlockIni(paths->Ini);
     bool iniExists = IsFile(kept);
-    Leftover leftover = LEFT_NOTHING;
+    IniRemoval removal = INI_FILE_DELETED;
     if (iniExists) {
-        WritePrivateProfileStringA(kSection, "IconIndex", nullptr, paths->Ini);
-        WritePrivateProfileStringA(kSection, "IconFile", nullptr, paths->Ini);
-        WritePrivateProfileStringA(nullptr, nullptr, nullptr, paths->Ini);
+        // A locked file reads as an empty one: the folder would lose its attribute for nothing.
+        if (!CanOpenIniFile(paths->Ini, true)) {
+            PutBackIniAttributes(paths->Ini, kept);
+            return false;
+        }
+        static const char *const kIconKeys[] = {"IconIndex", "IconFile"};
+        removal = RemoveIniKeys(paths->Ini, kSection, kIconKeys, 2);
+        if (removal == INI_REMOVE_FAILED) {
+            PutBackIniAttributes(paths->Ini, kept);
+            return false;
+        }
         PumpTwice();
         Sleep(REMOVED_SETTLE_MS);
-        leftover = WhatRemains(paths->Ini);
     }
 
-    // Whatever the file still holds (a class id, a Web view) works only in a system folder,
-    // and the special folders need the attribute for themselves.
+    // Whatever the file still holds (a class id, a Web view, the user's own lines) works only
+    // in a system folder, and the special folders need the attribute for themselves.
     DWORD folderAttributes = GetFileAttributesA(paths->Folder);
-    if (leftover == LEFT_NOTHING && folderAttributes != INVALID_FILE_ATTRIBUTES &&
+    if (removal == INI_FILE_DELETED && folderAttributes != INVALID_FILE_ATTRIBUTES &&
         (folderAttributes & FILE_ATTRIBUTE_SYSTEM) && !IsProtectedFolder(paths->Folder))
         SetAttributes(paths->Folder, folderAttributes & ~FILE_ATTRIBUTE_SYSTEM);
     if (!iniExists)
-        return;
+        return true;
 
     SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_PATHA | SHCNF_FLUSH, paths->Folder, nullptr);
     Sleep(NOTIFIED_SETTLE_MS);
-    switch (leftover) {
-    case LEFT_NOTHING:
-        DeleteFileA(paths->Ini);
-        return;
-    case LEFT_OTHER_SECTIONS:
-        WritePrivateProfileStringA(kSection, nullptr, nullptr, paths->Ini);
-        WritePrivateProfileStringA(nullptr, nullptr, nullptr, paths->Ini);
-        break;
-    case LEFT_KEYS:
-        break;
-    }
-    if (kept & FILE_ATTRIBUTE_READONLY)
-        SetAttributes(paths->Ini, kept);
+    if (removal != INI_FILE_DELETED)
+        PutBackIniAttributes(paths->Ini, kept);
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -391,10 +419,13 @@ INT_PTR ChangeFolderIcon(const POINT *anchor)
     char choice[LOCATION_BUFFER];
     if (anchor != nullptr)
         result = AskForIcon(&paths, anchor, mode, choice);
+    bool done = true;
     if (result == IDOK)
-        WriteFolderIcon(&paths, choice, entry);
+        done = WriteFolderIcon(&paths, choice, entry);
     else if (result == IDC_CI_DEFAULT && mode == PICK_FOLDER_RESTORE)
-        RestoreFolderIcon(&paths);
+        done = RestoreFolderIcon(&paths);
+    if (!done)
+        TellIniFailed(paths.Folder);
     Sleep(FINISHED_MS);
     return result;
 }

@@ -103,9 +103,13 @@ int ParseInt(const char *text)
     bool negative = false;
     if (*text == '+' || *text == '-')
         negative = *text++ == '-';
+    // Too many digits stop at the end of the range rather than wrap into another number.
+    const unsigned limit = negative ? 0x80000000u : 0x7FFFFFFFu;
     unsigned value = 0;
-    while (*text >= '0' && *text <= '9')
-        value = value * 10u + unsigned(*text++ - '0');
+    for (; *text >= '0' && *text <= '9'; ++text) {
+        unsigned digit = unsigned(*text - '0');
+        value = value > (limit - digit) / 10u ? limit : value * 10u + digit;
+    }
     return negative ? int(0u - value) : int(value);
 }
 

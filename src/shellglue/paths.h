@@ -33,7 +33,8 @@ char *CopyText(char *destination, const char *source, int size);
 // Appends source while the whole stays within size bytes; returns 0 when it would not fit
 // (destination then unchanged).
 int AppendText(char *destination, const char *source, int size);
-// Signed decimal: leading white space, optional sign, digits up to the first non-digit.
+// Signed decimal: leading white space, optional sign, digits up to the first non-digit; a
+// number beyond the range of int gives the nearest end of the range.
 int ParseInt(const char *text);
 // 0-15 for a hexadecimal digit of either case, -1 for anything else.
 int HexDigitValue(char ch);

@@ -253,6 +253,9 @@ static void ReadBitmapImages(HWND page)
 {
     CheckDlgButton(page, IDC_IS_BMPIMAGE, BST_UNCHECKED);
     EnableControl(page, IDC_IS_BMPIMAGE, false);
+    // Without the whole backup, switching the images off could not put the old icon back.
+    if (Settings.BmpBackupUnreadable)
+        return;
     GlobalText className(ReadRegString(HKEY_CLASSES_ROOT, kBmpExtension, nullptr));
     char key[KEY_BUFFER];
     if (className.Get() != nullptr && className.Get()[0] != '\0' && FormIconKey(className.Get(), key))
@@ -408,6 +411,9 @@ static void ApplyOwnImageSetting(const char *iconKey, bool ownImage, char **back
 
 static void ApplyBitmapImages(HWND page)
 {
+    // Without the whole backup, switching the images off could not put the old icon back.
+    if (Settings.BmpBackupUnreadable)
+        return;
     GlobalText className(ReadRegString(HKEY_CLASSES_ROOT, kBmpExtension, nullptr));
     if (className.Get() == nullptr || className.Get()[0] == '\0')
         return;
@@ -419,6 +425,8 @@ static void ApplyBitmapImages(HWND page)
 
 static void ApplyControlPanelIcons(HWND page)
 {
+    if (Settings.CplBackupUnreadable)
+        return;
     ApplyOwnImageSetting(kCplIconKey, IsChecked(page, IDC_IS_CPLICONS), &Settings.CplIconBackup,
                          ControlPanelFallback);
 }

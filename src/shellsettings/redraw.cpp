@@ -5,13 +5,14 @@
 #include "common/appstate.h"
 #include "common/texts.h"
 #include "ids.h"
+#include "shellglue/handles.h"
 #include "shellglue/paths.h"
 #include "shellglue/registry.h"
 
 static const char kWindowMetrics[] = "Control Panel\\desktop\\windowmetrics";
 static const char kIconSize[] = "Shell Icon Size";
 
-enum { DEFAULT_ICON_SIZE = 32, QUESTION_BUFFER = TEXT_BUFFER + MAX_PATH };
+enum { DEFAULT_ICON_SIZE = 32, MAX_STORED_ICON_SIZE = 199, QUESTION_BUFFER = TEXT_BUFFER + MAX_PATH };
 
 static void WriteIconSize(const char *text)
 {
@@ -24,19 +25,75 @@ static void AnnounceMetricsChange()
     SendMessageA(HWND_BROADCAST, WM_WININICHANGE, 0, 0);
 }
 
+// "Shell Icon Size" exactly as stored: its type and bytes, put back unchanged afterwards.
+struct StoredIconSize {
+    DWORD Type;
+    DWORD Size;
+    BYTE *Data;     // global heap, one byte more than Size and that byte 0; null: no value
+};
+
+static void ReadStoredIconSize(StoredIconSize *stored)
+{
+    stored->Type = REG_NONE;
+    stored->Size = 0;
+    stored->Data = nullptr;
+    RegKey key;
+    if (!key.Open(HKEY_CURRENT_USER, kWindowMetrics, KEY_QUERY_VALUE))
+        return;
+    DWORD size = 0;
+    if (RegQueryValueExA(key.Get(), kIconSize, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
+        return;
+    BYTE *data = static_cast<BYTE *>(GlobalAlloc(GMEM_FIXED, size + 1));
+    if (data == nullptr)
+        return;
+    DWORD type = REG_NONE;
+    DWORD read = size;
+    if (RegQueryValueExA(key.Get(), kIconSize, nullptr, &type, data, &read) != ERROR_SUCCESS || read > size) {
+        GlobalFree(data);
+        return;
+    }
+    data[read] = 0;
+    stored->Type = type;
+    stored->Size = read;
+    stored->Data = data;
+}
+
+// The size the shell uses now: a number from 1 to 199 as text (the shell reads a binary value
+// as text too) or as a DWORD; anything else counts as the standard 32.
+static int IconSizeOfStoredValue(DWORD type, const BYTE *data, DWORD size)
+{
+    int value = 0;
+    if (type == REG_DWORD) {
+        if (size == sizeof(DWORD)) {
+            DWORD number = *reinterpret_cast<const DWORD *>(data);
+            value = number <= DWORD(MAX_STORED_ICON_SIZE) ? int(number) : 0;
+        }
+    } else if (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_BINARY) {
+        value = ParseInt(reinterpret_cast<const char *>(data));
+    }
+    return value >= 1 && value <= MAX_STORED_ICON_SIZE ? value : DEFAULT_ICON_SIZE;
+}
+
+// The value is left as it was found, with its type, unless it already holds exactly the text
+// written last.
+static void PutBackIconSize(const StoredIconSize *stored, const char *written)
+{
+    DWORD writtenSize = DWORD(lstrlenA(written)) + 1;
+    if (stored->Type == REG_SZ && stored->Size == writtenSize &&
+        lstrcmpA(reinterpret_cast<const char *>(stored->Data), written) == 0)
+        return;
+    RegKey key;
+    if (key.Open(HKEY_CURRENT_USER, kWindowMetrics, KEY_SET_VALUE))
+        RegSetValueExA(key.Get(), kIconSize, 0, stored->Type, stored->Data, stored->Size);
+}
+
 // The shell only redraws its icons when their size changes: step it down by one and back.
 void RedrawShellIcons()
 {
-    char *stored = ReadRegString(HKEY_CURRENT_USER, kWindowMetrics, kIconSize);
-    int size = DEFAULT_ICON_SIZE;
-    if (stored != nullptr) {
-        TrimLeadingSpaces(TrimTrailingSpaces(stored));
-        if (stored[0] != '\0') {
-            int value = ParseInt(stored);
-            if (value >= 1)
-                size = value;
-        }
-    }
+    StoredIconSize stored;
+    ReadStoredIconSize(&stored);
+    int size = stored.Data != nullptr ? IconSizeOfStoredValue(stored.Type, stored.Data, stored.Size)
+                                      : DEFAULT_ICON_SIZE;
 
     char text[16];
     wsprintfA(text, "%u", unsigned(size - 1));
@@ -47,11 +104,10 @@ void RedrawShellIcons()
     WriteIconSize(text);
     AnnounceMetricsChange();
 
-    // Keep the value's stored form ("048", or whatever the user typed).
-    if (stored != nullptr) {
-        if (lstrcmpA(stored, text) != 0)
-            WriteIconSize(stored);
-        GlobalFree(stored);
+    // A missing value stays as written: the standard size.
+    if (stored.Data != nullptr) {
+        PutBackIconSize(&stored, text);
+        GlobalFree(stored.Data);
     }
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -108,6 +109,8 @@ TEST_F(SettingsFile, ValuesOutsideTheirRangeFallBack)
         {"RefreshLevel", "0", 0},      {"RefreshLevel", "1", 1},      {"RefreshLevel", "-3", 0},
         {"RefreshLevel", "258", 2},    {"StartupTab", "65542", 6},    {"StartupTab", "65543", 0},
         {"StartupTab", "-1", 0},       {"StartupTab", "7", 0},        {"StartupTab", "5", 5},
+        // Numbers past 32 bits are too large, not the remainder.
+        {"DialogRows", "4294967297", 4}, {"IconSizeL", "4294967344", 32}, {"StartupTab", "4294967298", 0},
     };
     HWND window = MakeWindow(0, 0);
     for (const RangeCase &c : cases) {
@@ -144,6 +147,8 @@ TEST(SheetPosition, StoredEdgesOffTheScreenAreCentred)
         {725, 20, 362, 20},     // right edge one pixel off a 1024 screen
         {724, 568, 724, 568},   // exactly touching the corner
         {0, 569, 0, 284},
+        {2147483647, 2147483647, 362, 284},
+        {0, -2147483647 - 1, 0, 284},
     };
     for (const auto &c : cases) {
         POINT p = FitWindowPosition(c.left, c.top, 300, 200, 1024, 768);
@@ -273,6 +278,44 @@ TEST_F(SettingsFile, BackupsAreHeldAsFoundAndWrittenBack)
     EXPECT_EQ("cplfile\\DefaultIcon=shell32.dll,21", lines[lines.size() - 1]);
     EXPECT_EQ("Paint.Picture\\DefaultIcon=x.dll,3", lines[lines.size() - 2]);
     EXPECT_EQ(".bmp=Paint.Picture", lines[lines.size() - 3]);
+}
+
+// A backup is the only copy of the value it holds: read and written back whole, however long.
+TEST_F(SettingsFile, LongBackupsComeBackWhole)
+{
+    std::string type = "Paint." + std::string(240, 'P');
+    std::string icon = "C:\\" + std::string(600, 'i') + ".dll,3";
+    std::string cpl = "C:\\" + Ansi(u8"表") + std::string(300, 'c') + Ansi(u8"表") + ".dll,-154";
+    Write("Backup Registry", ".bmp", type.c_str());
+    Write("Backup Registry", (type + "\\DefaultIcon").c_str(), icon.c_str());
+    Write("Backup Registry", "cplfile\\DefaultIcon", cpl.c_str());
+    HWND window = MakeWindow(0, 0);
+    ReadSheetSettings(window);
+    ASSERT_NE(nullptr, Settings.BmpIconBackup);
+    EXPECT_EQ(icon, Settings.BmpIconBackup);
+    DeleteFileA(path_.c_str());
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, path_.c_str());
+    SaveSettings(window);
+    DestroyWindow(window);
+    for (const std::string &line : {".bmp=" + type, type + "\\DefaultIcon=" + icon, "cplfile\\DefaultIcon=" + cpl}) {
+        std::vector<std::string> lines = Lines();
+        EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), line)) << line.substr(0, 40);
+    }
+}
+
+// One too long for any buffer is not held: nothing cut is written over the file's copy.
+// One too long for any buffer is not held: nothing cut is written over the file's copy.
+TEST_F(SettingsFile, ABackupTooLongToReadStaysInTheFile)
+{
+    std::string line = "cplfile\\DefaultIcon=C:\\" + std::string(70000, 'c') + ".dll,-154";
+    WriteFileText(path_, "[Backup Registry]\r\n" + line + "\r\n");
+    HWND window = MakeWindow(0, 0);
+    ReadSheetSettings(window);
+    EXPECT_EQ(nullptr, Settings.CplIconBackup);
+    SaveSettings(window);
+    DestroyWindow(window);
+    std::vector<std::string> lines = Lines();
+    EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), line));
 }
 
 TEST_F(SettingsFile, DefaultFolderIsCleanedOnReading)

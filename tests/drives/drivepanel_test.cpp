@@ -287,7 +287,7 @@ TEST_F(DrivePanelTest, AnUnloadableLocationIsKeptAndDrawnAsTheStandardIcon)
     DeleteObject(bitmap);
     DeleteDC(dc);
 
-    // Another drive's change makes Apply write every drive: this one keeps its text.
+    // Given back as it was, the location is written back as it was.
     EXPECT_EQ(1, SetDriveIcon(panel_, x, item->Location));
     Settings.DriveIconMsg = 1;
     EXPECT_EQ(1, Apply());
@@ -342,6 +342,82 @@ TEST_F(DrivePanelTest, AFailedWriteIsReportedAndStaysPending)
     EXPECT_FALSE(DriveIconsModified(panel_));
 }
 
+
+// The drive list holds the value as the profile reader gave it; the same value given back is
+// no change, whatever quotes and blanks the file has around it.
+TEST_F(DrivePanelTest, TheValueItHoldsIsNotWrittenAgain)
+{
+    const char *const forms[] = {
+        "DefaultIcon=\"\"C:\\x\\one.ico\"\"",  "DefaultIcon=\"C:\\x\\one.ico \"",
+        "DefaultIcon=\" C:\\x\\one.ico\"",       "DefaultIcon =  C:\\x\\one.ico ,2  ",
+        "DefaultIcon=\"C:\\x y\\one.ico\",2",
+    };
+    for (const char *form : forms) {
+        SCOPED_TRACE(form);
+        const std::string before = std::string("; mine\r\n[autorun]\r\n") + form + "\r\nopen=setup.exe\r\n";
+        WriteFileText(kAutorun, before);
+        Fill();
+        int x = SelectX();
+        ASSERT_NE(nullptr, DriveItemOf(panel_, x));
+        std::string held = DriveItemOf(panel_, x)->Location;
+        EXPECT_EQ(1, SetDriveIcon(panel_, x, held.c_str()));
+        EXPECT_EQ(1, Apply());
+        EXPECT_TRUE(g_boxes.empty());
+        EXPECT_EQ(before, ReadFileText(kAutorun));
+    }
+}
+
+std::vector<std::string> g_writes;
+BOOL WINAPI RecordProfileWrite(LPCSTR, LPCSTR, LPCSTR, LPCSTR file)
+{
+    g_writes.push_back(file != nullptr ? file : "");
+    return TRUE;
+}
+
+// Apply writes the drives the user changed and no other: X:'s file, edited since the list was
+// filled, stays as it is now.
+TEST_F(DrivePanelTest, OnlyTheChangedDrivesAreWritten)
+{
+    char other = 0;
+    for (char letter : FixedDrives())
+        other = other == 0 && letter != kDrive ? letter : other;
+    if (other == 0)
+        GTEST_SKIP() << "no second fixed drive";
+    WriteFileText(kAutorun, "[Autorun]\r\nDefaultIcon=old.ico,0\r\n");
+    Fill();
+    WriteFileText(kAutorun, "[Autorun]\r\nDefaultIcon=new.ico,3\r\n");
+    char name[] = {other, ':', '\0'};
+    int index = int(SendMessageA(Box(), CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM(name)));
+    // The other drive's write goes nowhere.
+    g_writes.clear();
+    ImportHook hook("kernel32.dll", "WritePrivateProfileStringA", reinterpret_cast<const void *>(RecordProfileWrite));
+    ASSERT_TRUE(hook.Hooked());
+    EXPECT_EQ(1, SetDriveIcon(panel_, index, IconFile(2).c_str()));
+    Apply();
+    EXPECT_FALSE(g_writes.empty());
+    for (const std::string &file : g_writes)
+        EXPECT_NE(0, lstrcmpiA(file.c_str(), kAutorun)) << "X: was written";
+}
+
+// A file the profile functions cannot read looks like one without an icon: the restore must
+// not pass for done.
+TEST_F(DrivePanelTest, ARestoreOnALockedFileIsReportedAndStaysPending)
+{
+    const std::string before = "[Autorun]\r\nDefaultIcon=old.ico,0\r\n";
+    WriteFileText(kAutorun, before);
+    Fill();
+    int x = SelectX();
+    HANDLE lock = CreateFileA(kAutorun, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, lock);
+    EXPECT_EQ(1, SetDriveIcon(panel_, x, nullptr));
+    Settings.DriveIconMsg = 1;
+    EXPECT_EQ(0, Apply());
+    CloseHandle(lock);
+    ASSERT_EQ(1u, g_boxes.size());
+    EXPECT_NE(std::string::npos, g_boxes[0].find("X:")) << Utf8(g_boxes[0]);
+    EXPECT_TRUE(DriveIconsModified(panel_));
+    EXPECT_EQ(before, ReadFileText(kAutorun));
+}
 
 TEST_F(DrivePanelTest, OnlyDropsInsideTheGroupBoxSetTheIcon)
 {

@@ -12,6 +12,7 @@
 #include "common/iconclipboard.h"
 #include "common/options.h"
 #include "support/appsetup.h"
+#include "support/dialogdriver.h"
 #include "support/dialogscript.h"
 #include "folders/foldericon.h"
 #include "ids.h"
@@ -296,17 +297,75 @@ TEST_F(FolderIconTest, ProtectedFolders)
 
 TEST_F(FolderIconTest, PathTooLongForItsSettingsFileIsRefused)
 {
-    // 257 characters leave room for "\DESKTOP.INI" in the 270-byte block; 258 do not.
+    // 247 characters leave room for "\DESKTOP.INI" in a path of MAX_PATH; 248 do not.
     std::string base = folder_ + "\\";
-    std::string fits = base + std::string(257 - base.size(), 'a');
-    std::string tooLong = fits + "a";
-    EXPECT_EQ(0, Change(tooLong, {}));
+    std::string fits = base + std::string(247 - base.size(), 'a');
     EXPECT_EQ(IDCANCEL, Change(fits, {Press(IDCANCEL)}));
     // A drive root has no name to show.
     EXPECT_EQ(IDCANCEL, Change("C:\\", {OnPicker([](HWND dialog) {
                                             EXPECT_EQ(Ansi(u8"アイコンの変更"), Caption(dialog));
                                         }),
                                         Press(IDCANCEL)}));
+}
+
+// The folder verb where DESKTOP.INI cannot be written: one message naming the folder, and
+// neither the folder nor the file changed.
+TEST_F(FolderIconTest, AnUnwritableSettingsFileIsToldAndChangesNothing)
+{
+    std::string library = FixturePath("icons12.dll");
+    std::string tooLong = folder_ + "\\" + std::string(247 - folder_.size(), 'a');
+    CreateDirectoryA(tooLong.c_str(), nullptr);
+    const struct {
+        const char *label;
+        std::string folder;
+        bool lock;
+        bool restore;       // Shift held on a folder with an icon
+        bool system;        // the folder before and after
+    } cases[] = {
+        {"path too long for DESKTOP.INI", tooLong, false, false, false},
+        {"locked file, OK", folder_, true, false, false},
+        {"locked file, restore", folder_, true, true, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.label);
+        std::string ini = c.folder + "\\DESKTOP.INI";
+        const std::string before = c.restore ? kIconKeys : "[.ShellClassInfo]\r\nInfoTip=mine\r\n";
+        if (c.folder == folder_)
+            Seed(before, FILE_ATTRIBUTE_HIDDEN, c.system);
+        HANDLE lock = c.lock ? CreateFileA(ini.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)
+                             : INVALID_HANDLE_VALUE;
+        std::vector<std::string> boxes;
+        {
+            DialogScript script({[&](HWND dialog) {
+                                    if (GetDlgItem(dialog, IDC_CI_GRID) != nullptr) {
+                                        SetDlgItemTextA(dialog, IDC_CI_FILENAME, library.c_str());
+                                        SendDlgItemMessageA(dialog, IDC_CI_GRID, LB_SETCURSEL, 1, 0);
+                                        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+                                        return false;
+                                    }
+                                    boxes.push_back(BoxText(dialog));
+                                    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+                                    return false;
+                                }},
+                                [] {
+                                    HWND picker = FindThreadDialog(IDC_CI_GRID);
+                                    return picker != nullptr ? picker : FindThreadDialog(0xFFFF);
+                                });
+            CopyToClipboard(c.folder.c_str());
+            POINT anchor = {200, 200};
+            ChangeFolderIcon(c.restore ? nullptr : &anchor);
+            PumpMessages(50);
+        }
+        if (lock != INVALID_HANDLE_VALUE)
+            CloseHandle(lock);
+        ASSERT_EQ(1u, boxes.size());
+        EXPECT_NE(std::string::npos, boxes[0].find(c.folder)) << Utf8(boxes[0]);
+        EXPECT_EQ(c.system, Has(c.folder, FILE_ATTRIBUTE_SYSTEM));
+        if (c.folder == folder_)
+            EXPECT_EQ(before, ReadFileText(ini));
+        else
+            EXPECT_FALSE(Exists(ini));
+    }
 }
 
 TEST_F(FolderIconTest, DefaultBrowseLocationIsOfferedAndBrowsedFrom)

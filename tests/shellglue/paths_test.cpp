@@ -105,6 +105,9 @@ TEST(IconLocation, SplitsAtTheLastComma)
         {"x.dll,", "x.dll", 0},
         {"x.dll, \t-3junk", "x.dll", -3},
         {",5", ",5", 0},
+        // Past the range of int: its end, never a number wrapped around into it.
+        {"x.dll,4294967299", "x.dll", 2147483647},
+        {"x.dll,-99999999999", "x.dll", -2147483647 - 1},
     };
     for (const SplitCase &c : cases) {
         char buffer[LOCATION_BUFFER];

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -24,42 +25,67 @@ protected:
     std::vector<std::string> &seen_ = recorder_.Seen;
 };
 
-TEST_F(Redraw, StepsTheSizeDownAndBackKeepingTheStoredForm)
+// The stored value's type and bytes, terminators included.
+std::string StoredSize()
 {
-    const struct {
-        const char *stored;     // null: no value
-        std::vector<std::string> broadcasts;
-        std::string final;
-    } cases[] = {
-        {nullptr, {"31", "32"}, "32"},
-        {"48", {"47", "48"}, "48"},
-        {"048", {"47", "48"}, "048"},
-        {"0", {"31", "32"}, "0"},
-        {"-5", {"31", "32"}, "-5"},
-        {"big", {"31", "32"}, "big"},
-        {"1", {"0", "1"}, "1"},
-        {"  40 ", {"39", "40"}, "40"},
-    };
-    for (const auto &c : cases) {
-        if (c.stored == nullptr)
-            DeleteIconSize();
-        else
-            SetRegString(HKEY_CURRENT_USER, kMetricsKey, kIconSize, c.stored);
-        seen_.clear();
-        RedrawShellIcons();
-        const char *label = c.stored != nullptr ? c.stored : "(absent)";
-        EXPECT_EQ(c.broadcasts, seen_) << label;
-        EXPECT_EQ(c.final, GetRegString(HKEY_CURRENT_USER, kMetricsKey, kIconSize)) << label;
-    }
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kMetricsKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return "(absent)";
+    char data[512];
+    DWORD type = REG_NONE, size = sizeof data;
+    LONG result = RegQueryValueExA(key, kIconSize, nullptr, &type, reinterpret_cast<BYTE *>(data), &size);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS ? std::to_string(type) + ":" + std::string(data, size) : "(absent)";
 }
 
-TEST_F(Redraw, ANumberStoredAsDwordIsReplacedByText)
+std::string Text(const char *text)
 {
-    DWORD value = 48;
-    SetRegBinary(HKEY_CURRENT_USER, kMetricsKey, kIconSize, &value, sizeof value, REG_DWORD);
-    RedrawShellIcons();
-    EXPECT_EQ((std::vector<std::string>{"31", "32"}), seen_);
-    EXPECT_EQ("32", GetRegString(HKEY_CURRENT_USER, kMetricsKey, kIconSize));
+    return std::string(text, strlen(text) + 1);
+}
+
+std::string Dword(DWORD number)
+{
+    return std::string(reinterpret_cast<const char *>(&number), sizeof number);
+}
+
+TEST_F(Redraw, StepsTheSizeDownAndBackKeepingTheStoredValue)
+{
+    const struct {
+        DWORD type;             // REG_NONE: no value
+        std::string stored;
+        std::vector<std::string> broadcasts;
+    } cases[] = {
+        {REG_NONE, "", {"31", "32"}},
+        {REG_SZ, Text("48"), {"47", "48"}},
+        {REG_SZ, Text("048"), {"47", "48"}},
+        {REG_SZ, Text("0"), {"31", "32"}},
+        {REG_SZ, Text("-5"), {"31", "32"}},
+        {REG_SZ, Text("big"), {"31", "32"}},
+        {REG_SZ, Text("1"), {"0", "1"}},
+        {REG_SZ, Text("199"), {"198", "199"}},
+        {REG_SZ, Text("200"), {"31", "32"}},
+        {REG_SZ, Text("  40 "), {"39", "40"}},
+        {REG_SZ, Text("99999999999"), {"31", "32"}},
+        {REG_SZ, Text("4294967344"), {"31", "32"}},
+        {REG_EXPAND_SZ, Text("48"), {"47", "48"}},
+        {REG_DWORD, Dword(48), {"47", "48"}},
+        {REG_DWORD, Dword(0xFFFFFFFF), {"31", "32"}},
+        {REG_BINARY, Text("48"), {"47", "48"}},
+        {REG_BINARY, std::string("\x30\x00\x00", 3), {"31", "32"}},
+    };
+    for (const auto &c : cases) {
+        if (c.type == REG_NONE)
+            DeleteIconSize();
+        else
+            SetRegBinary(HKEY_CURRENT_USER, kMetricsKey, kIconSize, c.stored.data(), DWORD(c.stored.size()), c.type);
+        seen_.clear();
+        RedrawShellIcons();
+        std::string label = std::to_string(c.type) + ":" + c.stored;
+        EXPECT_EQ(c.broadcasts, seen_) << label;
+        // A missing size is created with the standard one.
+        std::string expected = c.type == REG_NONE ? "1:" + Text("32") : std::to_string(c.type) + ":" + c.stored;
+        EXPECT_EQ(expected, StoredSize()) << label;
+    }
 }
 
 }  // namespace

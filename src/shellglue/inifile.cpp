@@ -1,0 +1,122 @@
+#include "shellglue/inifile.h"
+
+#include "shellglue/paths.h"
+
+// The program's own content is a header and two keys, a few hundred bytes; a file larger than
+// this holds more than that.
+enum { INI_TEXT_LIMIT = 4096, SECTION_NAME_BUFFER = 64, KEY_VALUE_BUFFER = 8 };
+
+static bool IsBlank(char ch)
+{
+    return ch == ' ' || ch == '\t';
+}
+
+// The name between "[" and "]", trimmed; false when the line is no header.
+static bool HeaderName(const char *line, const char *end, char *name)
+{
+    while (line < end && IsBlank(*line))
+        ++line;
+    if (line >= end || *line != '[')
+        return false;
+    const char *first = ++line;
+    while (line < end && *line != ']')
+        ++line;
+    int length = int(line - first);
+    if (length >= SECTION_NAME_BUFFER)
+        length = SECTION_NAME_BUFFER - 1;
+    CopyMemory(name, first, length);
+    name[length] = '\0';
+    TrimLeadingSpaces(TrimTrailingSpaces(name));
+    return true;
+}
+
+static bool IsBlankLine(const char *line, const char *end)
+{
+    for (; line < end; ++line) {
+        if (!IsBlank(*line) && *line != '\r' && *line != '\x1A')
+            return false;
+    }
+    return true;
+}
+
+IniContent ClassifyIniText(const char *text, int length, const char *section)
+{
+    bool otherText = false;
+    bool inSection = false;
+    const char *end = text + length;
+    for (const char *line = text; line < end;) {
+        const char *lineEnd = line;
+        while (lineEnd < end && *lineEnd != '\n')
+            ++lineEnd;
+        char name[SECTION_NAME_BUFFER];
+        if (HeaderName(line, lineEnd, name)) {
+            inSection = lstrcmpiA(name, section) == 0;
+            otherText = otherText || !inSection;
+        } else if (!IsBlankLine(line, lineEnd)) {
+            // A comment or a loose line is the user's as much as a key is.
+            if (inSection)
+                return INI_SECTION_HOLDS_MORE;
+            otherText = true;
+        }
+        line = lineEnd + 1;
+    }
+    return otherText ? INI_SECTION_EMPTY : INI_ONLY_EMPTY_SECTION;
+}
+
+bool CanOpenIniFile(const char *path, bool forWriting)
+{
+    DWORD access = GENERIC_READ | (forWriting ? GENERIC_WRITE : 0);
+    HANDLE file = CreateFileA(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(file);
+    return true;
+}
+
+// The file's text as it is on disk, or -1 when it cannot be read or is larger than the buffer.
+static int ReadIniText(const char *path, char *text)
+{
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return -1;
+    DWORD read = 0;
+    BOOL ok = ReadFile(file, text, INI_TEXT_LIMIT, &read, nullptr);
+    DWORD size = GetFileSize(file, nullptr);
+    CloseHandle(file);
+    return ok && size == read && read < INI_TEXT_LIMIT ? int(read) : -1;
+}
+
+// Windows 95 keeps profile writes in a cache until this flush.
+static void FlushProfile(const char *path)
+{
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, path);
+}
+
+IniRemoval RemoveIniKeys(const char *path, const char *section, const char *const *keys, int count)
+{
+    for (int i = 0; i < count; ++i)
+        WritePrivateProfileStringA(section, keys[i], nullptr, path);
+    FlushProfile(path);
+    for (int i = 0; i < count; ++i) {
+        char value[KEY_VALUE_BUFFER];
+        if (GetPrivateProfileStringA(section, keys[i], "", value, sizeof value, path) != 0)
+            return INI_REMOVE_FAILED;
+    }
+
+    char text[INI_TEXT_LIMIT];
+    int length = ReadIniText(path, text);
+    IniContent content = length >= 0 ? ClassifyIniText(text, length, section) : INI_SECTION_HOLDS_MORE;
+    switch (content) {
+    case INI_ONLY_EMPTY_SECTION:
+        return DeleteFileA(path) ? INI_FILE_DELETED : INI_KEYS_REMOVED;
+    case INI_SECTION_EMPTY:
+        WritePrivateProfileStringA(section, nullptr, nullptr, path);
+        FlushProfile(path);
+        return INI_SECTION_REMOVED;
+    case INI_SECTION_HOLDS_MORE:
+        break;
+    }
+    return INI_KEYS_REMOVED;
+}

@@ -1,0 +1,30 @@
+// Taking the program's own keys out of a DESKTOP.INI or AUTORUN.INF without losing anything
+// else the file holds: text before the first section, comments, other sections.
+#ifndef TILEFOX_INIFILE_H
+#define TILEFOX_INIFILE_H
+
+#include <windows.h>
+
+// What a profile file holds besides its sections named section.
+enum IniContent {
+    INI_ONLY_EMPTY_SECTION,     // nothing but blank lines and empty headers of section
+    INI_SECTION_EMPTY,          // section is empty, but the file holds other text
+    INI_SECTION_HOLDS_MORE,     // a line in section, or a file too large to judge
+};
+IniContent ClassifyIniText(const char *text, int length, const char *section);
+
+// Whether the file can be opened for reading (and for writing too); false also for a file
+// another program holds locked, which the profile functions would take for an empty one.
+bool CanOpenIniFile(const char *path, bool forWriting);
+
+enum IniRemoval {
+    INI_REMOVE_FAILED,          // a key is still there
+    INI_KEYS_REMOVED,
+    INI_SECTION_REMOVED,
+    INI_FILE_DELETED,
+};
+// Deletes the keys of section, then the section when it is left empty, then the file when
+// nothing but that empty section is left.
+IniRemoval RemoveIniKeys(const char *path, const char *section, const char *const *keys, int count);
+
+#endif
