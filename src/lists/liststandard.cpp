@@ -44,10 +44,11 @@ int MarkListsStandard()
         int rows = int(SendMessageA(list, LB_GETCOUNT, 0, 0));
         for (int row = 0; row < rows; ++row) {
             const IconEntry *entry = GetEntry(list, row);
-            // A value that already names the standard icon in other words stays as it is:
-            // the shell reads it the same, and what Windows wrote is kept.
-            if (entry == nullptr || entry->DefaultLocation == nullptr || entry->DefaultLocation[0] == '\0' ||
-                ShowsStandard(entry))
+            // A row without an icon of its own already shows the shell's standard, and a value
+            // that names the standard icon in other words is read the same: what Windows
+            // wrote, or left out, is kept.
+            if (entry == nullptr || entry->CurrentLocation[0] == '\0' || entry->DefaultLocation == nullptr ||
+                entry->DefaultLocation[0] == '\0' || ShowsStandard(entry))
                 continue;
             if (ChangeEntryLocation(list, row, entry->DefaultLocation, STATE_CHANGED))
                 ++changed;

@@ -12,8 +12,8 @@
 BOOL SameIconLocation(const char *a, const char *b);
 // The row shows its standard icon; false for a row without a known standard.
 BOOL ShowsStandard(const IconEntry *entry);
-// Gives every row of the five lists that has a known standard and shows another icon its
-// standard as a pending change. Returns how many rows were changed.
+// Gives every row of the five lists that has an icon of its own and a known standard, and
+// shows another icon, its standard as a pending change. Returns how many rows were changed.
 int MarkListsStandard();
 
 #endif
