@@ -88,7 +88,9 @@ bool AskAllToStandard(HWND owner, bool now)
     CopyText(when, LoadText(now ? IDS_STANDARDNOW : IDS_STANDARDONAPPLY), TEXT_BUFFER);
     char question[QUESTION_BUFFER + TEXT_BUFFER];
     wsprintfA(question, format, when);
-    return MessageBoxA(owner, question, App.Caption, MB_ICONQUESTION | MB_YESNO | MB_DEFBUTTON2) == IDYES;
+    // From the command line the box has no owner to bring it to the front.
+    UINT style = MB_ICONQUESTION | MB_YESNO | MB_DEFBUTTON2 | (owner == nullptr ? MB_SETFOREGROUND : 0);
+    return MessageBoxA(owner, question, App.Caption, style) == IDYES;
 }
 
 void MarkEverythingStandard(HWND sheet)
@@ -108,6 +110,7 @@ void MarkEverythingStandard(HWND sheet)
 
 void SetUpSheetCommands(HWND sheet)
 {
+    Commands.Waiting = 0;
     HMENU systemMenu = GetSystemMenu(sheet, FALSE);
     AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(systemMenu, MF_STRING, IDM_SYS_SAVETHEME, LoadText(IDS_SYSMENU_SAVETHEME));

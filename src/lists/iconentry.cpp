@@ -306,20 +306,8 @@ static void CommitShellIconEntry(const IconEntry *entry)
     if (lstrcmpiA(current, own) == 0 || (systemFits && lstrcmpiA(current, ownInSystem) == 0)) {
         // Back at the shell's own picture: no override at all rather than one naming it.
         RegKey key;
-        if (!key.Open(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, KEY_READ | KEY_WRITE))
-            return;
-        RegDeleteValueA(key.Get(), index);
-        // The key came with the first override; without any it goes too, as before that.
-        // Only an empty key: Windows 95 deletes a key with all its subkeys.
-        DWORD subkeys = 1;
-        DWORD values = 1;
-        if (RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
-                             nullptr, nullptr, nullptr) != ERROR_SUCCESS || subkeys != 0 || values != 0)
-            return;
-        key.Close();
-        RegKey parent;
-        if (parent.Open(HKEY_LOCAL_MACHINE, SHELL_ICONS_PARENT_KEY, KEY_WRITE))
-            RegDeleteKeyA(parent.Get(), SHELL_ICONS_NAME);
+        if (key.Open(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, KEY_WRITE))
+            RegDeleteValueA(key.Get(), index);
         return;
     }
     WriteRegString(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, index, current);

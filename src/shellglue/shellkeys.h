@@ -3,9 +3,7 @@
 #define TILEFOX_SHELLKEYS_H
 
 // Overrides of shell32.dll's pictures, value name = icon index (HKEY_LOCAL_MACHINE).
-#define SHELL_ICONS_PARENT_KEY "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer"
-#define SHELL_ICONS_NAME "Shell Icons"
-#define SHELL_ICONS_KEY SHELL_ICONS_PARENT_KEY "\\" SHELL_ICONS_NAME
+#define SHELL_ICONS_KEY "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Icons"
 
 enum {
     CLASS_ID_LENGTH = 38,   // "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}"

@@ -277,8 +277,8 @@ TEST_F(SheetCommandsTest, ResetSwitchLeavesTheRegistryAndDriveAsBeforeTheFirstRu
     EXPECT_FALSE(IsWindow(Sheet.Window)) << "the hidden sheet is gone";
 
     // What Windows itself has for a desktop item the program changed: its standard icon,
-    // where this prefix had no value.
-    std::vector<std::string> windowsOwn;
+    // where this prefix had no value. The shell-icon overrides' key may stay, empty.
+    std::vector<std::string> windowsOwn = {RegistrySnapshot::KeyLine('+', HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY)};
     for (const Pasted &p : pasted_) {
         if (p.Key[0] != '{')
             continue;
