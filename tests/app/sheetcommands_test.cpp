@@ -266,6 +266,8 @@ TEST_F(SheetCommandsTest, ResetSwitchLeavesTheRegistryAndDriveAsBeforeTheFirstRu
     ASSERT_GE(changed.size(), pasted_.size() + 2);
     EXPECT_EQ(haveDrive_, Exists("X:\\AUTORUN.INF"));
 
+    // A run of the program of its own: the sheet that went took the system folder with it.
+    app_->UseSystemDir(nullptr);
     int code = -1;
     std::string declined = Answered(IDNO, [&] { code = RunSheetSwitch(SWITCH_RESET, ""); });
     EXPECT_EQ(1, code);

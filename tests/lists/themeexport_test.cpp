@@ -67,6 +67,7 @@ TEST_F(ThemeExportTest, RowsAwayFromTheirStandardAreWrittenInTheEarlierSections)
         {TAB_GENERAL, "4", KIND_ORDINARY, sys + "SHELL32.dll,4", "shell32.dll,4"},
         {TAB_SPECIAL, kFolderClass, KIND_ORDINARY, "mine.dll,1", ""},
         {TAB_STARTMENU, "20", KIND_ORDINARY, "", "shell32.dll,20"},
+        {TAB_STARTMENU, "21", KIND_ORDINARY, sys + "shell32.dll,5", "shell32.dll,21"},
         {TAB_DRIVE, "8", KIND_ORDINARY, "  " + lib + ",2", "shell32.dll,8"},
     };
     ThemeSheet sheet;
@@ -76,8 +77,8 @@ TEST_F(ThemeExportTest, RowsAwayFromTheirStandardAreWrittenInTheEarlierSections)
 
     std::string path = dir_ + "\\saved.theme";
     ASSERT_EQ(1, WriteThemeFile(path.c_str()));
-    // The standard shell32.dll icon (in other words) and the empty row are left out; the
-    // recycle bin's two rows share one section.
+    // The standard shell32.dll icon (in other words) and the empty row are left out, another
+    // icon of the same file is not; the recycle bin's two rows share one section.
     std::string expected = std::string("[CLSID\\") + kMyComputer + "\\DefaultIcon]\r\n" +
                            "DefaultValue=" + lib + ",4\r\n\r\n" +
                            "[CLSID\\" + kRecycleBin + "\\DefaultIcon]\r\n" +
@@ -87,6 +88,7 @@ TEST_F(ThemeExportTest, RowsAwayFromTheirStandardAreWrittenInTheEarlierSections)
                            "DefaultValue=mine.dll,1\r\n\r\n" +
                            "[SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Icons]\r\n" +
                            "3=" + lib + ",7\r\n" +
+                           "21=%SysDir%\\shell32.dll,5\r\n" +
                            "8=  " + lib + ",2\r\n";
     EXPECT_EQ(expected, ReadFileText(path));
 
