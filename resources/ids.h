@@ -60,6 +60,15 @@
 #define IDS_DRIVEWRITEFAILED    32
 #define IDS_FOLDERINIFAILED     300     /* the folder verb could not write DESKTOP.INI */
 
+/* The sheet's own commands: saving a theme, everything back to the standard */
+#define IDS_SYSMENU_SAVETHEME   330
+#define IDS_SYSMENU_ALLSTANDARD 331
+#define IDS_THEMEFILTER         332     /* label of the save dialog's one filter */
+#define IDS_THEMESAVEFAILED     333     /* %s: the theme file */
+#define IDS_ASKALLSTANDARD      334     /* longer than LoadText's buffer; %s: when it is written */
+#define IDS_STANDARDONAPPLY     335
+#define IDS_STANDARDNOW         336
+
 /* Texts that are not messages (listtexts.rc): row titles, suffixes, the browse filter */
 #define IDS_SHELLROW_FIRST      200     /* 200-234: the Shell Icons rows, in list order */
 #define IDS_DESKTOPROW_FIRST    240     /* 240-252: desktop rows without a class title */
@@ -168,6 +177,11 @@
 #define UM_ROWUPDATED           1464    /* to a list page: wParam = row, lParam = row now changed */
 #define UM_DRIVESPENDING        1465    /* drive panel to itself, after Apply: a failed write still waits */
 #define UM_READSETTINGS         1466    /* to the settings page: read the shell's settings now */
+#define UM_LISTSFILLED          1470    /* frame to the sheet: every list filled, the settings read */
+
+/* Commands the sheet adds to its system menu (the low four bits stay clear) */
+#define IDM_SYS_SAVETHEME       0x0E20
+#define IDM_SYS_ALLSTANDARD     0x0E30
 #define UM_ACTIVATEINSTANCE     2025
 #define UM_TAKECOPIEDICON       2026
 

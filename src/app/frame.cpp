@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include "app/settings.h"
+#include "app/sheetcommands.h"
 #include "app/sheetwindow.h"
 #include "common/appstate.h"
 #include "common/iconclipboard.h"
@@ -140,6 +141,7 @@ void InitSheet(HWND sheet)
     DeleteMenu(systemMenu, SC_SIZE, MF_BYCOMMAND);
 
     ReadSheetSettings(sheet);
+    SetUpSheetCommands(sheet);
 
     LoadSheetIcons();
     if (Facts.PlusMode) {
@@ -268,7 +270,8 @@ static void OnSetActive(HWND page)
     if (Sheet.CurrentTab < LIST_TAB_COUNT && ContentOf(Sheet.CurrentTab) != nullptr)
         SendMessageA(ContentOf(Sheet.CurrentTab), UM_FILLLIST, 0, 0);
     PostMessageA(page, UM_FILLOTHERLISTS, 0, Sheet.CurrentTab);
-    ShowWindow(sheet, SW_SHOWDEFAULT);
+    if (!SheetRunsHidden())
+        ShowWindow(sheet, SW_SHOWDEFAULT);
 }
 
 static INT_PTR OnNotify(HWND page, const NMHDR *header)
@@ -413,6 +416,9 @@ static INT_PTR OnFillOtherLists(HWND page, LPARAM firstTab)
     HWND settings = ContentOf(TAB_SETTINGS1);
     if (settings != nullptr && IsWindow(settings))
         SendMessageA(settings, UM_READSETTINGS, 0, 0);
+    Sheet.ListsFilled = 1;
+    if (IsWindow(sheet))
+        PostMessageA(sheet, UM_LISTSFILLED, 0, 0);
     if (CopiedIcon() != nullptr)
         PostMessageA(page, UM_IMPORTSTARTUPTHEME, 0, 0);
     return TRUE;

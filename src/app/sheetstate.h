@@ -26,6 +26,7 @@ struct SheetState {
     BYTE FirstSizeDone;
     BYTE FirstActivationDone;
     BYTE ChangesPending;
+    BYTE ListsFilled;           // every list filled and the settings page read
     WNDPROC PreviousSheetProc;
     HWND Window;                // the sheet window while it lives
     HHOOK KeyFilter;            // the tab keys (Ctrl+Tab and its companions)

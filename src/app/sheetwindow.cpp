@@ -4,6 +4,7 @@
 
 #include "app/frame.h"
 #include "app/settings.h"
+#include "app/sheetcommands.h"
 #include "app/sheetstate.h"
 #include "common/appstate.h"
 #include "common/iconclipboard.h"
@@ -207,6 +208,8 @@ LRESULT CALLBACK SheetWindowProc(HWND sheet, UINT message, WPARAM wParam, LPARAM
             PostMessageA(sheet, WM_COMMAND, IDCANCEL, reinterpret_cast<LPARAM>(GetDlgItem(sheet, IDCANCEL)));
             return 0;
         }
+        if (OnSheetSysCommand(sheet, wParam))
+            return 0;
         break;
     case WM_SIZE:
         OnSize(sheet, wParam);
@@ -226,6 +229,9 @@ LRESULT CALLBACK SheetWindowProc(HWND sheet, UINT message, WPARAM wParam, LPARAM
         return 0;
     case UM_QUERYCHANGED:
         return Sheet.ChangesPending;
+    case UM_LISTSFILLED:
+        OnListsFilled(sheet);
+        return 0;
     case WM_DESTROY:
         OnDestroy(sheet);
         break;

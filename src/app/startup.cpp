@@ -4,6 +4,7 @@
 #include "app/frame.h"
 #include "app/instance.h"
 #include "app/settings.h"
+#include "app/sheetcommands.h"
 #include "common/desktoplabels.h"
 #include "common/iconclipboard.h"
 #include "common/texts.h"
@@ -203,7 +204,9 @@ int RunTilefox(HINSTANCE instance, const char *tail)
     ReadStartSettings();
     Facts.PlusMode = 0;
 
-    int action = ReadCommandTail(tail);
+    char themePath[MAX_PATH];
+    int sheetSwitch = ReadSheetSwitch(tail, themePath);
+    int action = sheetSwitch != SWITCH_NONE ? START_SHEET : ReadCommandTail(tail);
     switch (action) {
     case START_REBUILD:
         RedrawShellIcons();
@@ -224,6 +227,13 @@ int RunTilefox(HINSTANCE instance, const char *tail)
         return 0;
 
     DetectShell();
+
+    // Scripted runs: the sheet's work without the sheet, beside a running copy if need be.
+    if (sheetSwitch != SWITCH_NONE) {
+        int code = RunSheetSwitch(sheetSwitch, themePath);
+        FreeText(&Facts.SystemDirPath);
+        return code;
+    }
 
     // Only one sheet at a time: a second start brings the first to the front and ends.
     HWND running = FindWindowA(INSTANCE_CLASS, App.Caption);

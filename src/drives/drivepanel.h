@@ -32,6 +32,10 @@ int WriteDriveIcons(HWND panel);
 BOOL DriveIconsModified(HWND panel);
 // The entry's record, or null when the drive has no icon of its own.
 DriveIconItem *DriveItemOf(HWND panel, int index);
+// Every drive with an icon of its own loses it, as a pending change; returns how many.
+int DrivesToStandard(HWND panel);
+// The drive panel inside the Drive tab's content dialog, or null.
+HWND FindDrivePanel(HWND page);
 // One entry of the drive box (WM_DRAWITEM); draws on any DC.
 void DrawDriveItem(HWND panel, const DRAWITEMSTRUCT *item);
 

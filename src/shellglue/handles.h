@@ -64,4 +64,28 @@ private:
     char *text_;
 };
 
+// A file opened with CreateFileA.
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE file = INVALID_HANDLE_VALUE) : file_(file) {}
+    ~FileHandle() { Close(); }
+    FileHandle(const FileHandle &) = delete;
+    FileHandle &operator=(const FileHandle &) = delete;
+
+    HANDLE Get() const { return file_; }
+    bool IsOpen() const { return file_ != INVALID_HANDLE_VALUE; }
+    // False when the system could not finish the file (its last write failed).
+    bool Close()
+    {
+        bool closed = true;
+        if (file_ != INVALID_HANDLE_VALUE)
+            closed = CloseHandle(file_) != FALSE;
+        file_ = INVALID_HANDLE_VALUE;
+        return closed;
+    }
+
+private:
+    HANDLE file_;
+};
+
 #endif

@@ -626,6 +626,47 @@ static void OnCommand(HWND page, int control, int code)
     }
 }
 
+// A setting put back through the page's own reaction to a click, so that Apply writes it
+// like any change of the user's.
+static void SetSettingTo(HWND page, int control, UINT state)
+{
+    CheckDlgButton(page, control, state);
+    OnSettingClicked(page, control);
+}
+
+void IconSettingsToStandard(HWND page)
+{
+    EnsureRead(page);
+    LRESULT position = SendDlgItemMessageA(page, IDC_IS_SIZESPIN, UDM_GETPOS, 0, 0);
+    if (HIWORD(position) != 0 || LOWORD(position) != DEFAULT_ICON_SIZE ||
+        IsDlgButtonChecked(page, IDC_IS_LARGE) != BST_UNCHECKED) {
+        CheckDlgButton(page, IDC_IS_LARGE, BST_UNCHECKED);
+        SendDlgItemMessageA(page, IDC_IS_SIZESPIN, UDM_SETPOS, 0, MAKELONG(DEFAULT_ICON_SIZE, 0));
+        NotifyChanged(page);
+        MarkModified(page, IDC_IS_SIZE);
+    }
+    if (IsChecked(page, IDC_IS_ALLCOLOURS))
+        SetSettingTo(page, IDC_IS_ALLCOLOURS, BST_UNCHECKED);
+    if (IsChecked(page, IDC_IS_NOARROW))
+        SetSettingTo(page, IDC_IS_NOARROW, BST_UNCHECKED);
+    // Only a value this program replaced has a way back; a "%1" that Windows or another
+    // program set stays.
+    if (IsChecked(page, IDC_IS_BMPIMAGE) && Settings.BmpIconBackup != nullptr)
+        SetSettingTo(page, IDC_IS_BMPIMAGE, BST_UNCHECKED);
+    if (IsChecked(page, IDC_IS_CPLICONS) && Settings.CplIconBackup != nullptr)
+        SetSettingTo(page, IDC_IS_CPLICONS, BST_UNCHECKED);
+    // The shortcut may outlive the transparency the box shows (another shell, an old
+    // COMCTL32): it goes whenever it is there.
+    char link[MAX_PATH];
+    FormLabelShortcutPath(link);
+    DWORD attributes = link[0] != '\0' ? GetFileAttributesA(link) : INVALID_FILE_ATTRIBUTES;
+    if (IsChecked(page, IDC_IS_TRANSPARENT) ||
+        (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)))
+        SetSettingTo(page, IDC_IS_TRANSPARENT, BST_UNCHECKED);
+    if (IsChecked(page, IDC_IS_FOLDERVERB))
+        SetSettingTo(page, IDC_IS_FOLDERVERB, BST_UNCHECKED);
+}
+
 static INT_PTR OnInitDialog(HWND page)
 {
     LONG style = GetWindowLongA(page, GWL_STYLE);

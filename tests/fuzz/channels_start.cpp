@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/settings.h"
+#include "app/sheetcommands.h"
 #include "app/startup.h"
 #include "common/appstate.h"
 #include "common/iconclipboard.h"
@@ -238,7 +239,7 @@ void CommandTearDown()
 std::string MakeCommand(Random &random)
 {
     static const std::vector<std::string> words = {"/REBUILD", "/CLR", "/PLUS", "/ChgIcon ", "/chgicon", "\"", " ",
-                                                   "\t", "$S$\\", "$S$\\folder", "$S$\\My Icons\\b.ico",
+                                                   "/SAVETHEME ", "/RESET", "\t", "$S$\\", "$S$\\folder", "$S$\\My Icons\\b.ico",
                                                    "My Icons\\b.ico", "a.ico", "\x95\x5C\x8E\xA6.ico",
                                                    "\x83\x5C\x83\x74\x83\x67\\c.ico", "theme.theme", ",3"};
     std::string program = random.Chance(50) ? "\"C:\\Program Files\\Tilefox\\TILEFOX.EXE\"" : "TILEFOX.EXE";
@@ -277,6 +278,19 @@ void FeedCommand(const std::string &input)
     }
     if (action < START_SHEET || action > START_CHANGEFOLDER)
         Fail("unknown start action");
+    char themePath[MAX_PATH + 1];
+    themePath[MAX_PATH] = '\x5A';
+    int sheetSwitch;
+    {
+        Armed watch;
+        sheetSwitch = ReadSheetSwitch(tail, themePath);
+    }
+    if (sheetSwitch < SWITCH_NONE || sheetSwitch > SWITCH_RESET)
+        Fail("unknown sheet switch");
+    if (themePath[MAX_PATH] != '\x5A' || lstrlenA(themePath) >= MAX_PATH)
+        Fail("theme path not terminated inside its buffer");
+    if (sheetSwitch != SWITCH_SAVETHEME && themePath[0] != '\0')
+        Fail("a theme path without /SAVETHEME");
     const char *copied = CopiedIcon();
     if (copied != nullptr) {
         if (lstrlenA(copied) >= LOCATION_BUFFER)

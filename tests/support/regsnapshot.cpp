@@ -174,3 +174,8 @@ void RegistrySnapshot::Restore() const
         RegCloseKey(key);
     }
 }
+
+std::vector<RegistryScope> WholeRegistry()
+{
+    return {{HKEY_LOCAL_MACHINE, "", true}, {HKEY_CURRENT_USER, "", true}};
+}

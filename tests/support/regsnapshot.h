@@ -59,6 +59,9 @@ private:
     std::map<std::string, Key> keys_;
 };
 
+// Both roots whole, for the snapshots that must find every write of a run.
+std::vector<RegistryScope> WholeRegistry();
+
 // The default value's name in lines.
 #define DEFAULT_VALUE_NAME "(default)"
 

@@ -1,0 +1,234 @@
+#include "app/sheetcommands.h"
+
+#include <commdlg.h>
+#include <prsht.h>
+
+#include "app/frame.h"
+#include "app/sheetstate.h"
+#include "app/sheetwindow.h"
+#include "common/appstate.h"
+#include "common/options.h"
+#include "common/texts.h"
+#include "drives/drivepanel.h"
+#include "ids.h"
+#include "lists/iconentry.h"
+#include "lists/liststandard.h"
+#include "lists/themeexport.h"
+#include "shellglue/oldsizes.h"
+#include "shellglue/paths.h"
+#include "shellsettings/iconsettings.h"
+
+enum { QUESTION_BUFFER = 512, FILTER_BUFFER = TEXT_BUFFER + 16, OFFSCREEN = -32000 };
+
+static const char kSaveThemeSwitch[] = "/SAVETHEME";
+static const char kResetSwitch[] = "/RESET";
+static const char kThemePattern[] = "*.theme";
+
+struct SheetCommandState {
+    BYTE Hidden;
+    WPARAM Waiting;     // a command chosen before the lists were filled, or 0
+};
+
+static SheetCommandState Commands;
+
+bool SheetRunsHidden()
+{
+    return Commands.Hidden != 0;
+}
+
+// --- saving a theme -------------------------------------------------------------------------
+
+static void ReportSaveFailure(HWND sheet, const char *path)
+{
+    char format[TEXT_BUFFER];
+    CopyText(format, LoadText(IDS_THEMESAVEFAILED), TEXT_BUFFER);
+    char message[TEXT_BUFFER + MAX_PATH];
+    wsprintfA(message, format, path);
+    MessageBoxA(sheet, message, App.Caption, MB_ICONEXCLAMATION);
+}
+
+static void SaveThemeAs(HWND sheet)
+{
+    // "label\0*.theme\0\0"
+    char filter[FILTER_BUFFER];
+    ZeroMemory(filter, sizeof filter);
+    CopyText(filter, LoadText(IDS_THEMEFILTER), TEXT_BUFFER);
+    CopyText(filter + lstrlenA(filter) + 1, kThemePattern, sizeof kThemePattern);
+
+    char path[MAX_PATH] = "";
+    OPENFILENAMEA save;
+    ZeroMemory(&save, sizeof save);
+    save.lStructSize = OPENFILENAMEA_SIZE_95;
+    save.hwndOwner = sheet;
+    save.hInstance = AppInstance();
+    save.lpstrFilter = filter;
+    save.lpstrFile = path;
+    save.nMaxFile = MAX_PATH;
+    save.lpstrDefExt = "theme";
+    save.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOREADONLYRETURN;
+    if (!GetSaveFileNameA(&save))
+        return;
+    UpdateWindow(sheet);
+    HCURSOR previous = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    int written = WriteThemeFile(path);
+    SetCursor(previous);
+    if (!written)
+        ReportSaveFailure(sheet, path);
+}
+
+// --- everything to the standard -------------------------------------------------------------
+
+bool AskAllToStandard(HWND owner, bool now)
+{
+    // Longer than LoadText's buffer.
+    char format[QUESTION_BUFFER];
+    if (LoadStringA(AppInstance(), IDS_ASKALLSTANDARD, format, sizeof format) <= 0)
+        return false;
+    char when[TEXT_BUFFER];
+    CopyText(when, LoadText(now ? IDS_STANDARDNOW : IDS_STANDARDONAPPLY), TEXT_BUFFER);
+    char question[QUESTION_BUFFER + TEXT_BUFFER];
+    wsprintfA(question, format, when);
+    // From the command line the box has no owner to bring it to the front.
+    UINT style = MB_ICONQUESTION | MB_YESNO | MB_DEFBUTTON2 | (owner == nullptr ? MB_SETFOREGROUND : 0);
+    return MessageBoxA(owner, question, App.Caption, style) == IDYES;
+}
+
+void MarkEverythingStandard(HWND sheet)
+{
+    HCURSOR previous = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    MarkListsStandard();
+    HWND driveList = ListOfTab(TAB_DRIVE);
+    DrivesToStandard(FindDrivePanel(driveList != nullptr ? GetParent(driveList) : nullptr));
+    HWND settings = Sheet.TabDialogs[TAB_SETTINGS1];
+    if (settings != nullptr && IsWindow(settings))
+        IconSettingsToStandard(settings);
+    SetCursor(previous);
+    UpdateWindow(sheet);
+}
+
+// --- the system menu ------------------------------------------------------------------------
+
+void SetUpSheetCommands(HWND sheet)
+{
+    Commands.Waiting = 0;
+    HMENU systemMenu = GetSystemMenu(sheet, FALSE);
+    AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(systemMenu, MF_STRING, IDM_SYS_SAVETHEME, LoadText(IDS_SYSMENU_SAVETHEME));
+    AppendMenuA(systemMenu, MF_STRING, IDM_SYS_ALLSTANDARD, LoadText(IDS_SYSMENU_ALLSTANDARD));
+    if (!Commands.Hidden)
+        return;
+    SetWindowPos(sheet, nullptr, OFFSCREEN, OFFSCREEN, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    LONG exStyle = GetWindowLongA(sheet, GWL_EXSTYLE);
+    SetWindowLongA(sheet, GWL_EXSTYLE, (exStyle & ~WS_EX_APPWINDOW) | WS_EX_TOOLWINDOW);
+}
+
+static void RunCommand(HWND sheet, WPARAM command)
+{
+    if (command == IDM_SYS_SAVETHEME)
+        SaveThemeAs(sheet);
+    else if (AskAllToStandard(sheet, false))
+        MarkEverythingStandard(sheet);
+}
+
+bool OnSheetSysCommand(HWND sheet, WPARAM command)
+{
+    command &= 0xFFF0;
+    if (command != IDM_SYS_SAVETHEME && command != IDM_SYS_ALLSTANDARD)
+        return false;
+    // Half-filled lists would save, or put back, only part of the icons; a list filled later
+    // would drop the marks made now.
+    if (!Sheet.ListsFilled) {
+        Commands.Waiting = command;
+        return true;
+    }
+    RunCommand(sheet, command);
+    return true;
+}
+
+void OnListsFilled(HWND sheet)
+{
+    WPARAM command = Commands.Waiting;
+    Commands.Waiting = 0;
+    if (command != 0 && Sheet.ListsFilled && IsWindowVisible(sheet))
+        RunCommand(sheet, command);
+}
+
+// --- the switches ---------------------------------------------------------------------------
+
+int ReadSheetSwitch(const char *tail, char *path)
+{
+    path[0] = '\0';
+    if (lstrcmpiA(tail, kResetSwitch) == 0)
+        return SWITCH_RESET;
+    const int length = sizeof kSaveThemeSwitch - 1;
+    char head[sizeof kSaveThemeSwitch];
+    CopyText(head, tail, sizeof head);
+    if (lstrcmpiA(head, kSaveThemeSwitch) != 0 || (tail[length] != ' ' && tail[length] != '\0'))
+        return SWITCH_NONE;
+    // A path cut to the buffer would name another file: none is taken instead.
+    const char *rest = tail + length;
+    if (lstrlenA(rest) < MAX_PATH) {
+        CopyText(path, rest, MAX_PATH);
+        CleanPath(path);
+    }
+    return SWITCH_SAVETHEME;
+}
+
+// Serves the hidden sheet until its lists are filled and its settings page has read the
+// shell's settings. False when the sheet went or the program is told to end.
+static bool WaitForLists(HWND sheet)
+{
+    MSG msg;
+    while (IsWindow(sheet) && !Sheet.ListsFilled) {
+        BOOL result = GetMessageA(&msg, nullptr, 0, 0);
+        if (result == 0) {
+            PostQuitMessage(int(msg.wParam));
+            return false;
+        }
+        if (result == -1)
+            return false;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return IsWindow(sheet) && Sheet.ListsFilled;
+}
+
+static void ResetAtOnce(HWND sheet)
+{
+    MarkEverythingStandard(sheet);
+    if (!Sheet.ChangesPending)
+        return;
+    // Nobody looks at the hidden sheet: the hint to refresh My Computer has no reader.
+    BYTE driveHint = Settings.DriveIconMsg;
+    Settings.DriveIconMsg = 0;
+    ApplyAllChanges(sheet);
+    Settings.DriveIconMsg = driveHint;
+    Sheet.ChangesPending = 0;
+}
+
+int RunSheetSwitch(int which, const char *path)
+{
+    if (which == SWITCH_SAVETHEME && path[0] == '\0')
+        return 1;
+    if (which == SWITCH_RESET && !AskAllToStandard(nullptr, true))
+        return 1;
+    Commands.Hidden = 1;
+    Commands.Waiting = 0;
+    HWND sheet = reinterpret_cast<HWND>(RunPropertySheet(TAB_DESKTOP, PSH_MODELESS));
+    int code = 1;
+    if (sheet != nullptr && sheet != reinterpret_cast<HWND>(-1)) {
+        ShowWindow(sheet, SW_HIDE);
+        if (WaitForLists(sheet)) {
+            if (which == SWITCH_SAVETHEME) {
+                code = WriteThemeFile(path) ? 0 : 1;
+            } else {
+                ResetAtOnce(sheet);
+                code = 0;
+            }
+        }
+        if (IsWindow(sheet))
+            DestroyWindow(sheet);
+    }
+    Commands.Hidden = 0;
+    return code;
+}

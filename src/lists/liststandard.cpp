@@ -1,0 +1,59 @@
+#include "lists/liststandard.h"
+
+#include "ids.h"
+#include "shellglue/paths.h"
+
+// File part found by the system's search (or kept as written) and the index.
+static int FindIconFile(const char *location, char *file)
+{
+    char work[LOCATION_BUFFER];
+    CopyText(work, location, LOCATION_BUFFER);
+    TrimTrailingSpaces(work);
+    TrimLeadingSpaces(work);
+    int index = SplitIconLocation(work);
+    char found[MAX_PATH];
+    CopyText(file, SearchFile(work, found) ? found : work, LOCATION_BUFFER);
+    return index;
+}
+
+BOOL SameIconLocation(const char *a, const char *b)
+{
+    if (a == nullptr || b == nullptr || a[0] == '\0' || b[0] == '\0')
+        return FALSE;
+    if (lstrcmpiA(a, b) == 0)
+        return TRUE;
+    char fileA[LOCATION_BUFFER];
+    char fileB[LOCATION_BUFFER];
+    if (FindIconFile(a, fileA) != FindIconFile(b, fileB))
+        return FALSE;
+    return lstrcmpiA(fileA, fileB) == 0;
+}
+
+BOOL ShowsStandard(const IconEntry *entry)
+{
+    return entry != nullptr && SameIconLocation(entry->CurrentLocation, entry->DefaultLocation);
+}
+
+int MarkListsStandard()
+{
+    int changed = 0;
+    for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
+        HWND list = ListOfTab(tab);
+        if (list == nullptr || !IsWindow(list))
+            continue;
+        int rows = int(SendMessageA(list, LB_GETCOUNT, 0, 0));
+        for (int row = 0; row < rows; ++row) {
+            const IconEntry *entry = GetEntry(list, row);
+            // A row without an icon of its own already shows the shell's standard, and a value
+            // that names the standard icon in other words is read the same: what Windows
+            // wrote, or left out, is kept.
+            if (entry == nullptr || entry->CurrentLocation[0] == '\0' || entry->DefaultLocation == nullptr ||
+                entry->DefaultLocation[0] == '\0' || ShowsStandard(entry))
+                continue;
+            if (ChangeEntryLocation(list, row, entry->DefaultLocation, STATE_CHANGED))
+                ++changed;
+        }
+        PostMessageA(GetParent(list), UM_ICONSCHANGED, 0, -1);
+    }
+    return changed;
+}

@@ -1,0 +1,326 @@
+// The sheet's own commands on the real sheet: saving the icons as a theme and everything back
+// to the standard, from the system menu and as the switches /SAVETHEME and /RESET. Whole-
+// registry snapshots; the shell is never told (AutoRefresh off, RefreshLevel 0); drive X:
+// only.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/sheetcommands.h"
+#include "app/sheetstate.h"
+#include "common/iconclipboard.h"
+#include "common/texts.h"
+#include "drives/autorun.h"
+#include "drives/drivepanel.h"
+#include "ids.h"
+#include "lists/iconentry.h"
+#include "lists/listcommands.h"
+#include "lists/themeimport.h"
+#include "shellglue/shellkeys.h"
+#include "support/appsetup.h"
+#include "support/dialogsteps.h"
+#include "support/regsnapshot.h"
+#include "support/testing.h"
+
+namespace {
+
+const char kMetrics[] = "Control Panel\\desktop\\windowmetrics";
+const char kClsid[] = "Software\\Classes\\CLSID\\";
+// The system's own bookkeeping: Wine's, and the file dialog's last folders.
+const std::vector<std::string> kBookkeeping = {"HKCU\\Software\\Wine",
+                                               "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32"};
+
+std::string Join(const std::vector<std::string> &lines)
+{
+    std::string text;
+    for (const std::string &line : lines)
+        text += line + "\n";
+    return text;
+}
+
+std::string StartupShortcut()
+{
+    char path[MAX_PATH] = "";
+    LPITEMIDLIST folder = nullptr;
+    if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_STARTUP, &folder)) || folder == nullptr)
+        return "";
+    BOOL found = SHGetPathFromIDListA(folder, path);
+    CoTaskMemFree(folder);
+    return found ? std::string(path) + "\\" + LoadText(IDS_LABELSHORTCUT) + ".lnk" : "";
+}
+
+bool Exists(const std::string &path)
+{
+    return !path.empty() && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+struct Pasted {
+    int Tab;
+    int Row;
+    std::string Key, Standard;
+};
+
+class SheetCommandsTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        app_.reset(new AppSetup("sheetcmd"));
+        WriteFileText(App.SettingsPath, "[Options]\r\nAutoRefresh=0\r\nRefreshLevel=0\r\nDriveIconMsg=0\r\n");
+        haveDrive_ = Exists("X:\\TILEFOX.TST");
+        RemoveAutorun();
+        link_ = StartupShortcut();
+        // Windows as it comes: the icon size and the shortcut arrow stored, all colours off.
+        windows_.Value(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size");
+        windows_.Value(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP");
+        windows_.Value(HKEY_CLASSES_ROOT, "lnkfile", "IsShortcut");
+        windows_.Value(HKEY_CLASSES_ROOT, "piffile", "IsShortcut");
+        SetRegString(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size", "32");
+        DeleteRegValue(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP");
+        SetRegString(HKEY_CLASSES_ROOT, "lnkfile", "IsShortcut", "");
+        SetRegString(HKEY_CLASSES_ROOT, "piffile", "IsShortcut", "");
+        before_.Take();
+    }
+
+    void TearDown() override
+    {
+        app_.reset();
+        before_.Restore();
+        RemoveAutorun();
+        if (Exists(link_))
+            DeleteFileA(link_.c_str());
+    }
+
+    void Open()
+    {
+        sheet_ = app_->OpenSheet(0);
+        ASSERT_NE(nullptr, sheet_);
+        for (int i = 0; i < 40 && !(AllListsFilled(true) && Sheet.ListsFilled); ++i)
+            PumpMessages(100);
+        ASSERT_TRUE(AllListsFilled(true) && Sheet.ListsFilled);
+    }
+
+    // Pastes an icon of the fixtures on the first row of every list that has a standard.
+    void PasteOnEveryList()
+    {
+        for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
+            HWND list = ListOfTab(tab);
+            for (int row = 0; row < int(SendMessageA(list, LB_GETCOUNT, 0, 0)); ++row) {
+                const IconEntry *entry = GetEntry(list, row);
+                if (entry->Kind != KIND_ORDINARY || entry->DefaultLocation == nullptr)
+                    continue;
+                std::string location = FixturePath("icons12.dll") + "," + std::to_string(tab + 1);
+                pasted_.push_back({tab, row, entry->RegistryKey, entry->DefaultLocation});
+                EXPECT_TRUE(CopyToClipboard(location.c_str()));
+                SendMessageA(list, LB_SETCURSEL, row, 0);
+                RunListCommand(list, IDM_PASTE, FALSE);
+                break;
+            }
+        }
+    }
+
+    void ChangeDriveAndSettings()
+    {
+        HWND page = Sheet.TabDialogs[TAB_SETTINGS1];
+        SetDlgItemTextA(page, IDC_IS_SIZE, "40");
+        for (int box : {IDC_IS_NOARROW, IDC_IS_ALLCOLOURS, IDC_IS_TRANSPARENT})
+            if (IsWindowEnabled(GetDlgItem(page, box)) && (box != IDC_IS_TRANSPARENT || !link_.empty()))
+                SendDlgItemMessageA(page, box, BM_CLICK, 0, 0);
+        if (!haveDrive_)
+            return;
+        HWND panel = FindDrivePanel(GetParent(ListOfTab(TAB_DRIVE)));
+        int index = int(SendDlgItemMessageA(panel, IDC_DP_DRIVES, CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM("X:")));
+        EXPECT_EQ(1, SetDriveIcon(panel, index, (FixturePath("icons12.dll") + ",9").c_str()));
+    }
+
+    void Press(int button)
+    {
+        PostMessageA(sheet_, WM_COMMAND, button, reinterpret_cast<LPARAM>(GetDlgItem(sheet_, button)));
+        PumpMessages(300);
+    }
+
+    // The question of everything-to-the-standard, answered; its text is kept.
+    std::string Answered(int button, std::function<void()> run)
+    {
+        std::string text;
+        DialogScript script({AnswerThisBox(button, &text)}, DialogWith(0xFFFF));
+        run();
+        EXPECT_TRUE(script.Finished());
+        return text;
+    }
+
+    static void RemoveAutorun()
+    {
+        if (!Exists("X:\\TILEFOX.TST"))
+            return;
+        SetFileAttributesA("X:\\AUTORUN.INF", FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA("X:\\AUTORUN.INF");
+    }
+
+    std::unique_ptr<AppSetup> app_;
+    HWND sheet_ = nullptr;
+    bool haveDrive_ = false;
+    std::string link_;
+    std::vector<Pasted> pasted_;
+    SavedRegistry windows_;
+    RegistrySnapshot before_{WholeRegistry(), kBookkeeping};
+};
+
+TEST_F(SheetCommandsTest, SwitchesAreTakenOnlyWhole)
+{
+    const struct {
+        const char *tail;
+        int which;
+        const char *path;
+    } cases[] = {
+        {"/RESET", SWITCH_RESET, ""},
+        {"/reset", SWITCH_RESET, ""},
+        {"/RESET now", SWITCH_NONE, ""},
+        {"/SAVETHEME X:\\a.theme", SWITCH_SAVETHEME, "X:\\a.theme"},
+        {"/savetheme  \"C:\\my themes\\a.theme\" ", SWITCH_SAVETHEME, "C:\\my themes\\a.theme"},
+        {"/SAVETHEME", SWITCH_SAVETHEME, ""},
+        {"/SAVETHEMES a.theme", SWITCH_NONE, ""},
+        {"C:\\a.theme", SWITCH_NONE, ""},
+    };
+    for (const auto &c : cases) {
+        char path[MAX_PATH];
+        EXPECT_EQ(c.which, ReadSheetSwitch(c.tail, path)) << c.tail;
+        EXPECT_STREQ(c.path, path) << c.tail;
+    }
+    std::string tooLong = "/SAVETHEME X:\\" + std::string(300, 'a');
+    char path[MAX_PATH];
+    EXPECT_EQ(SWITCH_SAVETHEME, ReadSheetSwitch(tooLong.c_str(), path));
+    EXPECT_EQ(1, RunSheetSwitch(SWITCH_SAVETHEME, path)) << "no path, nothing written";
+}
+
+TEST_F(SheetCommandsTest, SystemMenuEndsWithBothCommandsAfterASeparator)
+{
+    Open();
+    HMENU menu = GetSystemMenu(sheet_, FALSE);
+    int count = GetMenuItemCount(menu);
+    int save = -1;
+    for (int i = 0; i < count; ++i)
+        if (GetMenuItemID(menu, i) == 0x0E20)
+            save = i;
+    ASSERT_GT(save, 0);
+    ASSERT_LT(save + 1, count);
+    EXPECT_NE(0u, GetMenuState(menu, save - 1, MF_BYPOSITION) & MF_SEPARATOR);
+    EXPECT_EQ(0x0E30u, GetMenuItemID(menu, save + 1));
+    char text[80];
+    GetMenuStringA(menu, save, text, sizeof text, MF_BYPOSITION);
+    EXPECT_EQ(Ansi(u8"ﾃｰﾏとして保存(&S)..."), text);
+    GetMenuStringA(menu, save + 1, text, sizeof text, MF_BYPOSITION);
+    EXPECT_EQ(Ansi(u8"すべて標準に戻す(&R)"), text);
+}
+
+TEST_F(SheetCommandsTest, SavedThemeBringsBackTheIconsAfterEverythingWentToTheStandard)
+{
+    Open();
+    PasteOnEveryList();
+    ASSERT_GE(pasted_.size(), 3u);
+    Press(IDC_SHEET_APPLY);
+    RegistrySnapshot applied(WholeRegistry(), kBookkeeping);
+    applied.Take();
+
+    std::string theme = app_->Dir() + "\\mine.theme";
+    DialogScript save({[&](HWND dialog) {
+                          SetDlgItemTextA(dialog, 1152 /* edt1 */, theme.c_str());
+                          SetDlgItemTextA(dialog, 1148 /* cmb13 */, theme.c_str());
+                          PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+                          return true;
+                      }},
+                      [this] { return FindOwnedPopup(sheet_); });
+    SendMessageA(sheet_, WM_SYSCOMMAND, IDM_SYS_SAVETHEME, 0);
+    ASSERT_TRUE(Exists(theme));
+
+    std::string question = Answered(IDYES, [&] { SendMessageA(sheet_, WM_SYSCOMMAND, IDM_SYS_ALLSTANDARD, 0); });
+    EXPECT_NE("", question);
+    for (const Pasted &p : pasted_) {
+        const IconEntry *entry = GetEntry(ListOfTab(p.Tab), p.Row);
+        EXPECT_EQ(p.Standard, entry->CurrentLocation) << "tab " << p.Tab;
+        EXPECT_NE(STATE_UNCHANGED, entry->ChangeState);
+    }
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(sheet_, IDC_SHEET_APPLY)));
+    EXPECT_EQ("", Join(applied.ChangesSince())) << "nothing is written before Apply";
+
+    EXPECT_EQ(DWORD(pasted_.size()), ImportThemeFile(theme.c_str()));
+    Press(IDC_SHEET_APPLY);
+    EXPECT_EQ("", Join(applied.ChangesSince()));
+}
+
+TEST_F(SheetCommandsTest, ResetSwitchLeavesTheRegistryAndDriveAsBeforeTheFirstRun)
+{
+    Open();
+    PasteOnEveryList();
+    ChangeDriveAndSettings();
+    Press(IDC_SHEET_APPLY);
+    Press(IDOK);
+    DestroyWindow(sheet_);
+    PumpMessages(50);
+    std::vector<std::string> changed = before_.ChangesSince();
+    ASSERT_GE(changed.size(), pasted_.size() + 2);
+    EXPECT_EQ(haveDrive_, Exists("X:\\AUTORUN.INF"));
+
+    // A run of the program of its own: the sheet that went took the system folder with it.
+    app_->UseSystemDir(nullptr);
+    int code = -1;
+    std::string declined = Answered(IDNO, [&] { code = RunSheetSwitch(SWITCH_RESET, ""); });
+    EXPECT_EQ(1, code);
+    EXPECT_EQ(Join(changed), Join(before_.ChangesSince())) << "No leaves everything";
+
+    std::string question = Answered(IDYES, [&] { code = RunSheetSwitch(SWITCH_RESET, ""); });
+    EXPECT_EQ(0, code);
+    EXPECT_EQ(declined, question);
+    EXPECT_FALSE(IsWindow(Sheet.Window)) << "the hidden sheet is gone";
+
+    // What Windows itself has for a desktop item the program changed: its standard icon,
+    // where this prefix had no value. The shell-icon overrides' key may stay, empty.
+    std::vector<std::string> windowsOwn = {RegistrySnapshot::KeyLine('+', HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY)};
+    for (const Pasted &p : pasted_) {
+        if (p.Key[0] != '{')
+            continue;
+        std::string key = kClsid + p.Key + "\\DefaultIcon";
+        windowsOwn.push_back(RegistrySnapshot::KeyLine('+', HKEY_LOCAL_MACHINE, key));
+        windowsOwn.push_back(RegistrySnapshot::Line('+', HKEY_LOCAL_MACHINE, key, "", p.Standard));
+    }
+    std::vector<std::string> left;
+    for (const std::string &line : before_.ChangesSince())
+        if (std::find(windowsOwn.begin(), windowsOwn.end(), line) == windowsOwn.end())
+            left.push_back(line);
+    EXPECT_EQ("", Join(left));
+    EXPECT_FALSE(Exists("X:\\AUTORUN.INF"));
+    EXPECT_FALSE(Exists(link_));
+}
+
+TEST_F(SheetCommandsTest, SaveThemeSwitchWritesWhatIsInForceAndNothingElse)
+{
+    SavedRegistry saved;
+    saved.Value(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, "3");
+    std::string location = FixturePath("icons12.dll") + ",5";
+    SetRegString(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, "3", location.c_str());
+    RegistrySnapshot start(WholeRegistry(), kBookkeeping);
+    start.Take();
+
+    std::string theme = app_->Dir() + "\\in force.theme";
+    std::string nowhere = app_->Dir() + "\\missing\\a.theme";
+    const struct {
+        std::string tail;
+        DWORD code;
+    } runs[] = {{"/SAVETHEME \"" + theme + "\"", 0}, {"/SAVETHEME " + nowhere, 1}, {"/SAVETHEME", 1}};
+    for (const auto &run : runs) {
+        PROCESS_INFORMATION process;
+        ASSERT_TRUE(StartTestProgram("tilefox.exe", run.tail, &process));
+        EXPECT_EQ(run.code, WaitTestProgram(process, 60000)) << run.tail;
+    }
+    std::string text = ReadFileText(theme);
+    EXPECT_NE(std::string::npos, text.find("\r\n3=" + location + "\r\n")) << text;
+    EXPECT_FALSE(Exists(nowhere));
+    EXPECT_EQ("", Join(start.ChangesSince()));
+}
+
+}  // namespace
