@@ -1,31 +1,45 @@
 #!/usr/bin/env bash
-# Builds Tilefox and runs it under Wine in a prepared Japanese Windows 98 prefix (kept in
-# build/wineprefix-run). Without a display it runs under Xvfb and saves a screenshot.
+# Builds the program (only tilefox.exe and the sample icons) and runs it under Wine in a prepared
+# Japanese Windows 98 prefix, kept in build/wineprefix-run (scripts/runprefix.sh says what is in
+# it). Without a display it runs under Xvfb, saves a screenshot and prints its path.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/build.sh
-. scripts/winebed.sh
 build=${TILEFOX_BUILD:-build}
-prefix=$PWD/$build/wineprefix-run
+bash scripts/build.sh tilefox sample_icons
+. scripts/winebed.sh
+. scripts/runprefix.sh
 had_display=${DISPLAY:-}
-winebed_start "$prefix" "$PWD/scripts/win98-seed.reg"
+runprefix_start "$PWD/$build/wineprefix-run" "$build"
 trap winebed_stop EXIT
-exe=$build/bin/tilefox.exe
 # The program itself may see MSHTML.DLL: it reads its version to recognise the shell
 # (only the boot needs it kept away, so that no browser engine is offered for install).
 export WINEDLLOVERRIDES="mscoree=;winemenubuilder.exe=d"
+exe='C:\Tilefox\tilefox.exe'
+shot=$PWD/$build/tilefox-screenshot.png
+# Started from its own folder: the machine's folders are no drive of the prefix.
+cd "$WINEPREFIX/drive_c/Tilefox"
 if [ -n "$had_display" ]; then
   wine "$exe" "$@"
-else
-  # Wine draws the title bars itself: under Xvfb there is no window manager to do it.
-  for value in Decorated Managed; do
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v $value /d N /f </dev/null >/dev/null 2>&1
-  done
-  shot=$PWD/$build/tilefox-screenshot.png
-  wine "$exe" "$@" </dev/null >/dev/null 2>&1 &
-  pid=$!
-  sleep "${TILEFOX_SHOT_DELAY:-6}"
-  import -display "$DISPLAY" -window root "$shot" 2>/dev/null || xwd -root -silent -display "$DISPLAY" | convert xwd:- "$shot"
-  echo "screenshot: $shot"
-  kill "$pid" 2>/dev/null || true
+  exit
 fi
+
+# Wine draws the title bars itself: under Xvfb there is no window manager to do it. Those two
+# values are put back afterwards, so that a later run on a desktop still gets its frames.
+x11='HKCU\Software\Wine\X11 Driver'
+x11_get() { { wine reg query "$x11" /v "$1" </dev/null 2>/dev/null || true; } | awk -v v="$1" '$1 == v { print $3 }'; }
+x11_set() {
+  if [ -n "$2" ]; then wine reg add "$x11" /v "$1" /d "$2" /f; else wine reg delete "$x11" /v "$1" /f; fi \
+    </dev/null >/dev/null 2>&1 || true
+}
+decorated=$(x11_get Decorated)
+managed=$(x11_get Managed)
+trap 'x11_set Decorated "$decorated"; x11_set Managed "$managed"; winebed_stop' EXIT
+x11_set Decorated N
+x11_set Managed N
+
+wine "$exe" "$@" </dev/null >/dev/null 2>&1 &
+pid=$!
+sleep "${TILEFOX_SHOT_DELAY:-6}"
+import -display "$DISPLAY" -window root "$shot" 2>/dev/null || xwd -root -silent -display "$DISPLAY" | convert xwd:- "$shot"
+echo "screenshot: $shot"
+kill "$pid" 2>/dev/null || true

@@ -1,6 +1,6 @@
 # Sourced by test.sh and run.sh: a throwaway Wine prefix that looks like a Japanese Windows 98.
 #   winebed_start PREFIX [SEED.reg]   start Xvfb (when there is no display), wineserver and boot the
-#                          prefix; a new prefix gets SEED.reg imported once
+#                          prefix; SEED.reg is imported into a new prefix and whenever it changed
 #   winebed_stop           end wineserver and Xvfb again
 # WINEBED_UNMANAGED=1 leaves every window unmanaged: without a window manager Wine otherwise
 # waits about two seconds for one each time a top-level window is hidden.
@@ -40,9 +40,12 @@ winebed_start() {
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
   fi
   winebed_fonts
-  # Only a new prefix: later runs keep whatever the user changed in it.
-  if [ $fresh = 1 ] && [ -n "${2:-}" ]; then
-    wine regedit /S "$(winepath -w "$2" 2>/dev/null)" </dev/null >"$WINEPREFIX/seed.log" 2>&1 || true
+  # A new prefix, or a seed changed since it was imported (a copy is kept in the prefix); other
+  # runs keep whatever the user changed. regedit reads it from C:, the one drive sure to exist.
+  if [ -n "${2:-}" ] && ! cmp -s "$2" "$WINEPREFIX/seed.reg"; then
+    cp "$2" "$WINEPREFIX/drive_c/windows/temp/seed.reg"
+    wine regedit /S 'C:\windows\temp\seed.reg' </dev/null >"$WINEPREFIX/seed.log" 2>&1 || true
+    mv "$WINEPREFIX/drive_c/windows/temp/seed.reg" "$WINEPREFIX/seed.reg"
   fi
 }
 
@@ -85,8 +88,12 @@ winebed_isolate_drives() {
   ln -s "$bindir" "$devices/z:"
   ln -s "$drive" "$devices/x:"
   wine reg add 'HKLM\Software\Wine\Drives' /v x: /d hd /f </dev/null >/dev/null 2>&1
-  # The server reads the drive mappings when it starts. Its service processes are started
-  # again here, with no pipes to inherit, as winebed_start does.
+  winebed_restart
+}
+
+# The server reads the drive mappings when it starts. Its service processes are started
+# again here, with no pipes to inherit, as winebed_start does.
+winebed_restart() {
   wineserver -k </dev/null >/dev/null 2>&1 || true
   wineserver -w </dev/null >/dev/null 2>&1 || true
   wineserver -p </dev/null >/dev/null 2>&1

@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Makes the guide's pictures, docs/images/*.png: the program in a fresh run prefix of its own
+# (build/wineprefix-shots, removed afterwards), driven by tests/tools/shotdriver.cpp, each
+# picture cropped to the window shown.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${TILEFOX_BUILD:-build}
+out=$PWD/docs/images
+bash scripts/build.sh tilefox sample_icons shotdriver
+. scripts/winebed.sh
+. scripts/runprefix.sh
+prefix=$PWD/$build/wineprefix-shots
+rm -rf "$prefix" "$prefix-d"
+WINEBED_OWN_DISPLAY=1 WINEBED_UNMANAGED=1 runprefix_start "$prefix" "$build"
+trap 'winebed_stop; rm -rf "$prefix" "$prefix-d"' EXIT
+# Wine's own frames, as on Windows 98, a folder to give an icon, and the sample library as the
+# place a folder's icon is first looked for.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f </dev/null >/dev/null 2>&1
+mkdir -p "$prefix-d/Photos" "$out"
+printf '[Options]\r\nDefaultFLdir=C:\\Icons\\samples.dll\r\n' >"$WINEPREFIX/drive_c/Tilefox/tilefox.INI"
+cp "$build/bin/shotdriver.exe" "$WINEPREFIX/drive_c/windows/temp/"
+export WINEDLLOVERRIDES="mscoree=;winemenubuilder.exe=d"
+cd "$WINEPREFIX/drive_c/Tilefox"
+
+drive() { wine 'C:\windows\temp\shotdriver.exe' "$@" </dev/null 2>/dev/null; sleep 1.5; }
+ended() { for _ in $(seq 20); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.5; done; return 1; }
+shot() {
+  local area
+  area=$(wine 'C:\windows\temp\shotdriver.exe' rect </dev/null 2>/dev/null | tr -d '\r')
+  import -window root -crop "$area" +repage "$out/$1.png"
+  echo "$out/$1.png"
+}
+
+wine tilefox.exe </dev/null >/dev/null 2>&1 &
+sheet=$!
+sleep 8
+tab=0
+for name in desktop general special startmenu drive settings1 settings2; do
+  drive tab $tab
+  shot "tab-$name"
+  tab=$((tab + 1))
+done
+
+drive tab 1
+drive row 0
+drive menu
+shot context-menu
+drive key 27
+drive click 1006                 # the Change Icon button above the list
+shot change-icon
+drive cancel
+drive menu
+drive key 38 13                  # Properties, the menu's last item
+shot properties
+drive cancel
+
+drive tab 5
+drive click 1026                 # the folder verb: its settings button is enabled with it
+drive click 1031
+shot browse-location
+drive cancel
+drive tab 6
+drive click 1035                 # the version box
+shot version
+drive cancel
+drive cancel                     # the sheet: nothing applied
+ended $sheet
+
+# Explorer's folder verb starts the program like this.
+wine tilefox.exe /ChgIcon 'D:\Photos' </dev/null >/dev/null 2>&1 &
+folder=$!
+sleep 5
+shot folder-icon
+drive cancel
+ended $folder
