@@ -98,9 +98,10 @@ template <typename T> void InRange(const char *name, T value, int low, int high)
     }
 }
 
+// Backups are kept whole now, but never beyond what the settings reader will hold.
 void CheckBackup(const char *name, const char *text)
 {
-    if (text != nullptr && lstrlenA(text) >= MAX_PATH) {
+    if (text != nullptr && lstrlenA(text) >= 0x10000) {
         char note[64];
         wsprintfA(note, "%s backup of %d bytes", name, lstrlenA(text));
         Fail(note);
