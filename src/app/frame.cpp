@@ -5,6 +5,7 @@
 #include <prsht.h>
 #include <shellapi.h>
 
+#include "app/restoreapply.h"
 #include "app/settings.h"
 #include "app/sheetwindow.h"
 #include "common/appstate.h"
@@ -138,6 +139,7 @@ void InitSheet(HWND sheet)
     EnableMenuItem(systemMenu, SC_RESTORE, MF_BYCOMMAND | MF_GRAYED);
     DeleteMenu(systemMenu, SC_MAXIMIZE, MF_BYCOMMAND);
     DeleteMenu(systemMenu, SC_SIZE, MF_BYCOMMAND);
+    AddTakeBackMenuItem(systemMenu);
 
     ReadSheetSettings(sheet);
 

@@ -3,10 +3,12 @@
 #include <shlobj.h>
 
 #include "app/frame.h"
+#include "app/restoreapply.h"
 #include "app/settings.h"
 #include "app/sheetstate.h"
 #include "common/appstate.h"
 #include "common/iconclipboard.h"
+#include "common/restorepoint.h"
 #include "common/sheetgdi.h"
 #include "ids.h"
 #include "lists/iconentry.h"
@@ -62,8 +64,12 @@ void RefreshShell(HWND sheet, BYTE desktopRefresh, BYTE iconRedraw)
     UpdateWindow(sheet);
 }
 
-void ApplyAllChanges(HWND sheet)
+BOOL ApplyAllChanges(HWND sheet)
 {
+    // What the writes replace is on disk before the first of them.
+    RestorePoint point;
+    if (!RecordBeforeApply(sheet, &point))
+        return FALSE;
     BYTE desktopRefresh = 0;
     BYTE iconRedraw = 0;
     // The shell settings go first: a changed arrow or class icon is seen by the refresh below.
@@ -92,14 +98,21 @@ void ApplyAllChanges(HWND sheet)
     HWND drivePage = driveList != nullptr ? GetParent(driveList) : nullptr;
     if (drivePage != nullptr)
         SendMessageA(drivePage, UM_APPLYDRIVEICONS, 0, 0);
+    point.Finish();
+    return TRUE;
 }
 
-static void ApplyPending(HWND sheet)
+// False when the changes stay pending: the user would not apply without a restore point.
+static bool ApplyPending(HWND sheet)
 {
     if (!Sheet.ChangesPending)
-        return;
-    ApplyAllChanges(sheet);
+        return true;
+    if (!ApplyAllChanges(sheet)) {
+        SetApplyEnabled(sheet, TRUE);
+        return false;
+    }
     Sheet.ChangesPending = 0;
+    return true;
 }
 
 // Returns 1 when the message is consumed.
@@ -109,7 +122,10 @@ static int OnCommand(HWND sheet, WPARAM wParam)
     case IDOK:
         ShowWindow(sheet, SW_HIDE);
         PumpOneMessage();
-        ApplyPending(sheet);
+        if (!ApplyPending(sheet)) {
+            ShowWindow(sheet, SW_SHOW);
+            return 1;
+        }
         SaveSettings(sheet);
         return 0;
     case IDCANCEL:
@@ -207,6 +223,14 @@ LRESULT CALLBACK SheetWindowProc(HWND sheet, UINT message, WPARAM wParam, LPARAM
             PostMessageA(sheet, WM_COMMAND, IDCANCEL, reinterpret_cast<LPARAM>(GetDlgItem(sheet, IDCANCEL)));
             return 0;
         }
+        if ((wParam & 0xFFF0) == IDM_SYS_TAKEBACK) {
+            TakeBackFromSheet(sheet);
+            return 0;
+        }
+        break;
+    case WM_INITMENUPOPUP:
+        if (HIWORD(lParam))
+            UpdateTakeBackMenuItem(sheet);
         break;
     case WM_SIZE:
         OnSize(sheet, wParam);

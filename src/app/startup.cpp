@@ -3,6 +3,7 @@
 #include "common/appstate.h"
 #include "app/frame.h"
 #include "app/instance.h"
+#include "app/restoreapply.h"
 #include "app/settings.h"
 #include "common/desktoplabels.h"
 #include "common/iconclipboard.h"
@@ -50,6 +51,8 @@ int ReadCommandTail(const char *tail)
         return START_REBUILD;
     if (lstrcmpiA(switchText, "/CLR") == 0)
         return START_CLEARLABELS;
+    if (lstrcmpiA(switchText, "/UNDO") == 0)
+        return START_UNDO;
     if (lstrcmpiA(switchText, "/PLUS") == 0) {
         Facts.PlusMode = 1;
         return START_SHEET;
@@ -224,6 +227,13 @@ int RunTilefox(HINSTANCE instance, const char *tail)
         return 0;
 
     DetectShell();
+
+    // Like the other switches, without any window; the shell is refreshed as after Apply.
+    if (action == START_UNDO) {
+        TakeBackFromCommandLine();
+        FreeText(&Facts.SystemDirPath);
+        return 0;
+    }
 
     // Only one sheet at a time: a second start brings the first to the front and ends.
     HWND running = FindWindowA(INSTANCE_CLASS, App.Caption);

@@ -464,6 +464,10 @@ INT_PTR CALLBACK IconListPage(HWND page, UINT message, WPARAM wParam, LPARAM lPa
         return OnFillList(page);
     case UM_APPLYDRIVEICONS:
         return OnApplyDriveIcons(page);
+    case UM_PLANDRIVEICONS:
+        if (DrivePanelOf(page) != nullptr)
+            SendMessageA(DrivePanelOf(page), UM_PLANDRIVEICONS, wParam, lParam);
+        return TRUE;
     case UM_ICONSCHANGED:
         return OnIconsChanged(page, lParam);
     case UM_ROWUPDATED:

@@ -14,6 +14,9 @@ void ReadIconSettings(HWND page);
 // the arrow, bitmap or control-panel setting was touched, written or not.
 void ApplyIconSettings(HWND page, BOOL *iconsNeedRefresh);
 
+// Records in point everything ApplyIconSettings would write or delete now.
+void RecordIconSettings(HWND page, class RestorePoint *point);
+
 // Wraps a non-empty text that does not start with a quote in double quotes (size bytes).
 void QuotePath(char *text, int size);
 // The folder verb's command for the program at programPath (command of COMMAND_BUFFER bytes).

@@ -275,7 +275,7 @@ void FeedCommand(const std::string &input)
         Armed watch;
         action = ReadCommandTail(tail);
     }
-    if (action < START_SHEET || action > START_CHANGEFOLDER)
+    if (action < START_SHEET || action > START_UNDO)
         Fail("unknown start action");
     const char *copied = CopiedIcon();
     if (copied != nullptr) {
