@@ -194,22 +194,27 @@ TEST_F(RestorePointTest, WhatOthersChangedSinceIsLeftAndNamed)
 {
     SetRegString(HKEY_CURRENT_USER, Key("a").c_str(), "mine", "1");
     SetRegString(HKEY_CURRENT_USER, Key("a").c_str(), "theirs", "1");
+    SetRegString(HKEY_CURRENT_USER, Key("a").c_str(), "retyped", "1");
     ForceFile(file_, "before", FILE_ATTRIBUTE_NORMAL);
     Point(
         [&](RestorePoint &p) {
             p.Value(HKEY_CURRENT_USER, Key("a").c_str(), "mine");
             p.Value(HKEY_CURRENT_USER, Key("a").c_str(), "theirs");
+            p.Value(HKEY_CURRENT_USER, Key("a").c_str(), "retyped");
             p.Value(HKEY_CURRENT_USER, Key("created").c_str(), "v");
             p.File(file_.c_str());
         },
         [&] {
             SetRegString(HKEY_CURRENT_USER, Key("a").c_str(), "mine", "2");
             SetRegString(HKEY_CURRENT_USER, Key("a").c_str(), "theirs", "2");
+            SetRegString(HKEY_CURRENT_USER, Key("a").c_str(), "retyped", "2");
             SetRegString(HKEY_CURRENT_USER, Key("created").c_str(), "v", "2");
             ForceFile(file_, "applied", FILE_ATTRIBUTE_NORMAL);
         });
-    // By hand, after the Apply: another value in the key it created, another value, the file.
+    // By hand, after the Apply: a value, the same text as another type, another value in the
+    // key the Apply created, the file.
     SetRegString(HKEY_CURRENT_USER, Key("a").c_str(), "theirs", "by hand");
+    SetRegString(HKEY_CURRENT_USER, Key("a").c_str(), "retyped", "2", REG_EXPAND_SZ);
     SetRegString(HKEY_CURRENT_USER, Key("created").c_str(), "other", "by hand");
     ForceFile(file_, "by hand", FILE_ATTRIBUTE_NORMAL);
 
@@ -223,6 +228,7 @@ TEST_F(RestorePointTest, WhatOthersChangedSinceIsLeftAndNamed)
     ASSERT_EQ(1u, boxes.Texts.size());
     const std::string &text = boxes.Texts[0];
     EXPECT_NE(std::string::npos, text.find("HKCU\\" + Key("a") + "\\theirs")) << text;
+    EXPECT_NE(std::string::npos, text.find("HKCU\\" + Key("a") + "\\retyped")) << text;
     EXPECT_NE(std::string::npos, text.find("HKCU\\" + Key("created"))) << text;
     EXPECT_EQ(std::string::npos, text.find(Key("created") + "\\v")) << text;
     EXPECT_NE(std::string::npos, text.find(file_)) << text;
