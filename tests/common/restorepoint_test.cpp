@@ -348,4 +348,22 @@ TEST_F(RestorePointTest, WritesCutShortAreTakenBackAsFarAsTheyWent)
     EXPECT_EQ(before, State());
 }
 
+// The shell refresh after a take-back may write itself (the icon redraw creates a missing icon
+// size): what it disturbed of the restored items is put back once more.
+TEST_F(RestorePointTest, WhatTheRefreshDisturbsIsPutBackAgain)
+{
+    snapshot_.Take();
+    Point([&](RestorePoint &p) { p.Value(HKEY_CURRENT_USER, Key("metrics").c_str(), "size"); },
+          [&] { SetRegString(HKEY_CURRENT_USER, Key("metrics").c_str(), "size", "40"); });
+    static int refreshes;
+    refreshes = 0;
+    BoxRecorder boxes;
+    EXPECT_EQ(TAKEBACK_DONE, TakeBackRestorePoint(nullptr, [](HWND) {
+                  ++refreshes;
+                  SetRegString(HKEY_CURRENT_USER, Key("metrics").c_str(), "size", "32");
+              }));
+    EXPECT_EQ(1, refreshes);
+    EXPECT_EQ("", Join(snapshot_.ChangesSince()));
+}
+
 }  // namespace
