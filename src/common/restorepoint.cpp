@@ -228,6 +228,10 @@ void RestorePoint::KeyTree(HKEY root, const char *key)
 
 void RestorePoint::File(const char *path)
 {
+    // A folder of that name cannot be written over: there is nothing to take back.
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return;
     Item(ITEM_FILE, nullptr, path, nullptr);
 }
 
