@@ -146,6 +146,22 @@ static int OnCommand(HWND sheet, WPARAM wParam)
     }
 }
 
+// Returns 1 when the command is consumed.
+static int OnSysCommand(HWND sheet, WPARAM wParam)
+{
+    switch (wParam & 0xFFF0) {
+    case SC_CLOSE:
+        // Closing is Cancel.
+        PostMessageA(sheet, WM_COMMAND, IDCANCEL, reinterpret_cast<LPARAM>(GetDlgItem(sheet, IDCANCEL)));
+        return 1;
+    case IDM_SYS_TAKEBACK:
+        TakeBackFromSheet(sheet);
+        return 1;
+    default:
+        return 0;
+    }
+}
+
 static void OnSize(HWND sheet, WPARAM wParam)
 {
     if (wParam > SIZE_MAXIMIZED)
@@ -219,14 +235,8 @@ LRESULT CALLBACK SheetWindowProc(HWND sheet, UINT message, WPARAM wParam, LPARAM
             return 0;
         break;
     case WM_SYSCOMMAND:
-        if ((wParam & 0xFFF0) == SC_CLOSE) {
-            PostMessageA(sheet, WM_COMMAND, IDCANCEL, reinterpret_cast<LPARAM>(GetDlgItem(sheet, IDCANCEL)));
+        if (OnSysCommand(sheet, wParam))
             return 0;
-        }
-        if ((wParam & 0xFFF0) == IDM_SYS_TAKEBACK) {
-            TakeBackFromSheet(sheet);
-            return 0;
-        }
         break;
     case WM_INITMENUPOPUP:
         if (HIWORD(lParam))
