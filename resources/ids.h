@@ -69,6 +69,19 @@
 #define IDS_STANDARDONAPPLY     335
 #define IDS_STANDARDNOW         336
 
+/* Restore points: taking back the last Apply or folder-icon change */
+#define IDS_UNDO_MENU           310
+#define IDS_UNDO_NOPOINT        311
+#define IDS_UNDO_DONE           312
+#define IDS_UNDO_PARTLY         313
+#define IDS_UNDO_LEFTALONE      314
+#define IDS_UNDO_NOTPUTBACK     315
+#define IDS_UNDO_DAMAGED        316
+#define IDS_UNDO_NOMEMORY       317
+#define IDS_UNDO_ASKPENDING     318
+#define IDS_UNDO_ASKAPPLY       319
+#define IDS_UNDO_ASKFOLDER      320
+
 /* Texts that are not messages (listtexts.rc): row titles, suffixes, the browse filter */
 #define IDS_SHELLROW_FIRST      200     /* 200-234: the Shell Icons rows, in list order */
 #define IDS_DESKTOPROW_FIRST    240     /* 240-252: desktop rows without a class title */
@@ -93,6 +106,11 @@
 
 /* Sheet */
 #define IDC_SHEET_APPLY         12321
+/* Sheet's system menu (below 0xF000, where the system's own commands begin; the low four
+   bits stay clear) */
+#define IDM_SYS_TAKEBACK        0x0E10
+#define IDM_SYS_SAVETHEME       0x0E20
+#define IDM_SYS_ALLSTANDARD     0x0E30
 
 /* Template 105: icon list page */
 #define IDC_ICONLIST            2001
@@ -177,11 +195,9 @@
 #define UM_ROWUPDATED           1464    /* to a list page: wParam = row, lParam = row now changed */
 #define UM_DRIVESPENDING        1465    /* drive panel to itself, after Apply: a failed write still waits */
 #define UM_READSETTINGS         1466    /* to the settings page: read the shell's settings now */
+#define UM_SHELLRESTORED        1467    /* to the settings page: settings were put back, read them again */
+#define UM_PLANDRIVEICONS       1468    /* to the Drive page and its panel: lParam = RestorePoint to record in */
 #define UM_LISTSFILLED          1470    /* frame to the sheet: every list filled, the settings read */
-
-/* Commands the sheet adds to its system menu (the low four bits stay clear) */
-#define IDM_SYS_SAVETHEME       0x0E20
-#define IDM_SYS_ALLSTANDARD     0x0E30
 #define UM_ACTIVATEINSTANCE     2025
 #define UM_TAKECOPIEDICON       2026
 

@@ -5,6 +5,7 @@
 #include <prsht.h>
 #include <shellapi.h>
 
+#include "app/restoreapply.h"
 #include "app/settings.h"
 #include "app/sheetcommands.h"
 #include "app/sheetwindow.h"
@@ -141,7 +142,9 @@ void InitSheet(HWND sheet)
     DeleteMenu(systemMenu, SC_SIZE, MF_BYCOMMAND);
 
     ReadSheetSettings(sheet);
+    // Saving and resetting come first with their separator; taking back stays last.
     SetUpSheetCommands(sheet);
+    AddTakeBackMenuItem(systemMenu);
 
     LoadSheetIcons();
     if (Facts.PlusMode) {

@@ -165,6 +165,13 @@ static bool FormBmpIconKey(const char *className, char *key)
     return AppendText(key, kIconSuffix, BACKUP_KEY_BUFFER) != 0;
 }
 
+void ReadRefreshSettings()
+{
+    Settings.AutoRefresh = ReadInt(kOptions, "AutoRefresh", 1) != 0;
+    int refreshLevel = ReadInt(kOptions, "RefreshLevel", DEFAULT_REFRESH_LEVEL);
+    Settings.RefreshLevel = BYTE(refreshLevel >= 0 ? refreshLevel : 0);
+}
+
 void ReadSheetSettings(HWND sheet)
 {
     PlaceSheetWindow(sheet);
@@ -174,9 +181,7 @@ void ReadSheetSettings(HWND sheet)
     Settings.IconSizeL = InRange(ReadInt(kOptions, "IconSizeL", 0), 4, 128, DEFAULT_SIZE_LARGE);
     Settings.IconSizeS = InRange(ReadInt(kOptions, "IconSizeS", 0), 4, 128, DEFAULT_SIZE_SMALL);
     Settings.IconLeftMargin = InRange(ReadInt(kOptions, "IconLeftMargin", -1), 0, 160, DEFAULT_LEFT_MARGIN);
-    Settings.AutoRefresh = ReadInt(kOptions, "AutoRefresh", 1) != 0;
-    int refreshLevel = ReadInt(kOptions, "RefreshLevel", DEFAULT_REFRESH_LEVEL);
-    Settings.RefreshLevel = BYTE(refreshLevel >= 0 ? refreshLevel : 0);
+    ReadRefreshSettings();
     Settings.DriveIconMsg = ReadInt(kOptions, "DriveIconMsg", 1) != 0;
 
     FreeRegistryBackups();

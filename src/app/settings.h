@@ -17,6 +17,8 @@ void ReadStartSettings();
 int ReadStartupTab();
 // Only the low 16 bits count, as a signed number; anything but 1..6 is the first tab.
 int StartupTabFromValue(int value);
+// AutoRefresh and RefreshLevel: how the shell is told of changes.
+void ReadRefreshSettings();
 // At sheet set-up: window position, view and behaviour options, the registry backups.
 void ReadSheetSettings(HWND sheet);
 // Moves the sheet to its stored place for this screen width, or centres it.

@@ -3,11 +3,13 @@
 #include <shlobj.h>
 
 #include "app/frame.h"
+#include "app/restoreapply.h"
 #include "app/settings.h"
 #include "app/sheetcommands.h"
 #include "app/sheetstate.h"
 #include "common/appstate.h"
 #include "common/iconclipboard.h"
+#include "common/restorepoint.h"
 #include "common/sheetgdi.h"
 #include "ids.h"
 #include "lists/iconentry.h"
@@ -63,8 +65,12 @@ void RefreshShell(HWND sheet, BYTE desktopRefresh, BYTE iconRedraw)
     UpdateWindow(sheet);
 }
 
-void ApplyAllChanges(HWND sheet)
+BOOL ApplyAllChanges(HWND sheet)
 {
+    // What the writes replace is on disk before the first of them.
+    RestorePoint point;
+    if (!RecordBeforeApply(sheet, &point))
+        return FALSE;
     BYTE desktopRefresh = 0;
     BYTE iconRedraw = 0;
     // The shell settings go first: a changed arrow or class icon is seen by the refresh below.
@@ -93,14 +99,21 @@ void ApplyAllChanges(HWND sheet)
     HWND drivePage = driveList != nullptr ? GetParent(driveList) : nullptr;
     if (drivePage != nullptr)
         SendMessageA(drivePage, UM_APPLYDRIVEICONS, 0, 0);
+    point.Finish();
+    return TRUE;
 }
 
-static void ApplyPending(HWND sheet)
+// False when the changes stay pending: the user would not apply without a restore point.
+static bool ApplyPending(HWND sheet)
 {
     if (!Sheet.ChangesPending)
-        return;
-    ApplyAllChanges(sheet);
+        return true;
+    if (!ApplyAllChanges(sheet)) {
+        SetApplyEnabled(sheet, TRUE);
+        return false;
+    }
     Sheet.ChangesPending = 0;
+    return true;
 }
 
 // Returns 1 when the message is consumed.
@@ -110,7 +123,10 @@ static int OnCommand(HWND sheet, WPARAM wParam)
     case IDOK:
         ShowWindow(sheet, SW_HIDE);
         PumpOneMessage();
-        ApplyPending(sheet);
+        if (!ApplyPending(sheet)) {
+            ShowWindow(sheet, SW_SHOW);
+            return 1;
+        }
         SaveSettings(sheet);
         return 0;
     case IDCANCEL:
@@ -125,6 +141,22 @@ static int OnCommand(HWND sheet, WPARAM wParam)
         SetApplyEnabled(sheet, FALSE);
         UpdateWindow(sheet);
         ApplyPending(sheet);
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+// Returns 1 when the command is consumed.
+static int OnSysCommand(HWND sheet, WPARAM wParam)
+{
+    switch (wParam & 0xFFF0) {
+    case SC_CLOSE:
+        // Closing is Cancel.
+        PostMessageA(sheet, WM_COMMAND, IDCANCEL, reinterpret_cast<LPARAM>(GetDlgItem(sheet, IDCANCEL)));
+        return 1;
+    case IDM_SYS_TAKEBACK:
+        TakeBackFromSheet(sheet);
         return 1;
     default:
         return 0;
@@ -204,12 +236,14 @@ LRESULT CALLBACK SheetWindowProc(HWND sheet, UINT message, WPARAM wParam, LPARAM
             return 0;
         break;
     case WM_SYSCOMMAND:
-        if ((wParam & 0xFFF0) == SC_CLOSE) {
-            PostMessageA(sheet, WM_COMMAND, IDCANCEL, reinterpret_cast<LPARAM>(GetDlgItem(sheet, IDCANCEL)));
+        if (OnSysCommand(sheet, wParam))
             return 0;
-        }
         if (OnSheetSysCommand(sheet, wParam))
             return 0;
+        break;
+    case WM_INITMENUPOPUP:
+        if (HIWORD(lParam))
+            UpdateTakeBackMenuItem(sheet);
         break;
     case WM_SIZE:
         OnSize(sheet, wParam);

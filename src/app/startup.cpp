@@ -3,6 +3,7 @@
 #include "common/appstate.h"
 #include "app/frame.h"
 #include "app/instance.h"
+#include "app/restoreapply.h"
 #include "app/settings.h"
 #include "app/sheetcommands.h"
 #include "common/desktoplabels.h"
@@ -51,6 +52,8 @@ int ReadCommandTail(const char *tail)
         return START_REBUILD;
     if (lstrcmpiA(switchText, "/CLR") == 0)
         return START_CLEARLABELS;
+    if (lstrcmpiA(switchText, "/UNDO") == 0)
+        return START_UNDO;
     if (lstrcmpiA(switchText, "/PLUS") == 0) {
         Facts.PlusMode = 1;
         return START_SHEET;
@@ -228,11 +231,19 @@ int RunTilefox(HINSTANCE instance, const char *tail)
 
     DetectShell();
 
+<<<<<<< HEAD
     // Scripted runs: the sheet's work without the sheet, beside a running copy if need be.
     if (sheetSwitch != SWITCH_NONE) {
         int code = RunSheetSwitch(sheetSwitch, themePath);
         FreeText(&Facts.SystemDirPath);
         return code;
+=======
+    // Like the other switches, without any window; the shell is refreshed as after Apply.
+    if (action == START_UNDO) {
+        TakeBackFromCommandLine();
+        FreeText(&Facts.SystemDirPath);
+        return 0;
+>>>>>>> i28
     }
 
     // Only one sheet at a time: a second start brings the first to the front and ends.

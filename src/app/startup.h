@@ -4,9 +4,9 @@
 
 #include <windows.h>
 
-enum StartAction { START_SHEET = 0, START_REBUILD = 1, START_CLEARLABELS = 2, START_CHANGEFOLDER = 3 };
+enum StartAction { START_SHEET = 0, START_REBUILD = 1, START_CLEARLABELS = 2, START_CHANGEFOLDER = 3, START_UNDO = 4 };
 
-// Reads the command tail: a one-shot switch, "/PLUS", or a path that becomes the pending
+// Reads the command tail: a one-shot switch ("/REBUILD", "/CLR", "/UNDO"), "/PLUS", or a path that becomes the pending
 // start-up file in CopiedIcon. Returns a StartAction: START_CHANGEFOLDER when "/ChgIcon "
 // named a path that exists.
 int ReadCommandTail(const char *tail);

@@ -6,6 +6,7 @@
 #include "common/appstate.h"
 #include "common/iconclipboard.h"
 #include "common/options.h"
+#include "common/restorepoint.h"
 #include "common/sheetgdi.h"
 #include "common/tabs.h"
 #include "common/texts.h"
@@ -349,6 +350,23 @@ int WriteDriveIcons(HWND panel)
     return 0;
 }
 
+// Apply rewrites the AUTORUN.INF of every listed drive, changed or not.
+static void RecordDriveIcons(HWND panel, RestorePoint *point)
+{
+    if (point == nullptr || !DriveIconsModified(panel))
+        return;
+    int count = DriveCount(panel);
+    for (int index = 0; index < count; ++index) {
+        char name[DRIVE_NAME_BUFFER];
+        DriveName(panel, index, name);
+        if (name[0] == '\0')
+            continue;
+        char path[AUTORUN_PATH_BUFFER];
+        AutorunPath(name[0], path);
+        point->File(path);
+    }
+}
+
 static LRESULT OnApplyDriveIcons(HWND panel)
 {
     if (!DriveIconsModified(panel))
@@ -592,6 +610,9 @@ INT_PTR CALLBACK DrivePanel(HWND panel, UINT message, WPARAM wParam, LPARAM lPar
         return Result(panel, OnApplyDriveIcons(panel));
     case UM_DRIVESPENDING:
         OnDrivesPending(panel);
+        return TRUE;
+    case UM_PLANDRIVEICONS:
+        RecordDriveIcons(panel, reinterpret_cast<RestorePoint *>(lParam));
         return TRUE;
     case WM_COMMAND:
         return OnCommand(panel, LOWORD(wParam), HIWORD(wParam));

@@ -5,6 +5,7 @@
 
 #include "common/appstate.h"
 #include "common/iconclipboard.h"
+#include "common/restorepoint.h"
 #include "common/texts.h"
 #include "ids.h"
 #include "picker/changeicon.h"
@@ -404,6 +405,20 @@ static bool RestoreFolderIcon(const FolderPaths *paths)
     return true;
 }
 
+// The folder's attributes and its DESKTOP.INI are on disk before either changes. Without a
+// record the user decides.
+static bool RecordFolderChange(const FolderPaths *paths, RestorePoint *point)
+{
+    if (point->Begin()) {
+        point->Folder(paths->Folder);
+        point->File(paths->Ini);
+        if (point->Seal())
+            return true;
+    }
+    return MessageBoxA(nullptr, LoadText(IDS_UNDO_ASKFOLDER), App.Caption,
+                       MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2 | MB_SETFOREGROUND) == IDYES;
+}
+
 // ---------------------------------------------------------------------------------------
 
 INT_PTR ChangeFolderIcon(const POINT *anchor)
@@ -419,11 +434,16 @@ INT_PTR ChangeFolderIcon(const POINT *anchor)
     char choice[LOCATION_BUFFER];
     if (anchor != nullptr)
         result = AskForIcon(&paths, anchor, mode, choice);
+    bool restore = result == IDC_CI_DEFAULT && mode == PICK_FOLDER_RESTORE;
+    RestorePoint point;
     bool done = true;
-    if (result == IDOK)
+    if ((result == IDOK || restore) && !RecordFolderChange(&paths, &point))
+        result = IDCANCEL;
+    else if (result == IDOK)
         done = WriteFolderIcon(&paths, choice, entry);
-    else if (result == IDC_CI_DEFAULT && mode == PICK_FOLDER_RESTORE)
+    else if (restore)
         done = RestoreFolderIcon(&paths);
+    point.Finish();
     if (!done)
         TellIniFailed(paths.Folder);
     Sleep(FINISHED_MS);

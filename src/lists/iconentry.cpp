@@ -1,5 +1,6 @@
 #include "lists/iconentry.h"
 
+#include "common/restorepoint.h"
 #include "ids.h"
 #include "shellglue/handles.h"
 #include "shellglue/paths.h"
@@ -341,4 +342,56 @@ int CommitChangedRows(HWND list)
         ++committed;
     }
     return committed;
+}
+
+// --- what Apply will replace ------------------------------------------------------------------
+
+// Every value CommitEntry may write or delete for the entry; values it leaves as they are
+// cost a line of the record and nothing more.
+static void RecordEntry(const IconEntry *entry, RestorePoint *point)
+{
+    if (entry->RegistryKey == nullptr || entry->CurrentLocation == nullptr || entry->CurrentLocation[0] == '\0')
+        return;
+    if (entry->RegistryKey[0] != '{') {
+        int length = lstrlenA(entry->RegistryKey);
+        if (length != 0 && length <= SHELL_INDEX_MAX)
+            point->Value(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, entry->RegistryKey);
+        return;
+    }
+    if (lstrlenA(entry->RegistryKey) != CLASS_ID_LENGTH)
+        return;
+    char classPath[MAX_PATH];
+    CopyText(classPath, kClsidPrefix, MAX_PATH);
+    AppendText(classPath, entry->RegistryKey, MAX_PATH);
+    char keyPath[MAX_PATH];
+    CopyText(keyPath, classPath, MAX_PATH);
+    AppendText(keyPath, "\\DefaultIcon", MAX_PATH);
+
+    if (entry->Kind == KIND_BROWSER) {
+        // Back at its standard the row's DefaultIcon key goes under both roots.
+        point->KeyTree(HKEY_CURRENT_USER, keyPath);
+        point->KeyTree(HKEY_LOCAL_MACHINE, keyPath);
+    }
+    if (entry->Kind == KIND_BRIEFCASE)
+        point->Value(HKEY_CLASSES_ROOT, "Briefcase\\DefaultIcon", "");
+    const char *names[] = {"", entry->Kind == KIND_RECYCLE_EMPTY ? "empty" : entry->Kind == KIND_RECYCLE_FULL ? "full" : nullptr};
+    RegKey userKey;
+    bool mirror = userKey.Open(HKEY_CURRENT_USER, keyPath, KEY_QUERY_VALUE);
+    for (const char *name : names) {
+        if (name == nullptr)
+            continue;
+        point->Value(HKEY_LOCAL_MACHINE, keyPath, name);
+        if (mirror)
+            point->Value(HKEY_CURRENT_USER, keyPath, name);
+    }
+}
+
+void RecordChangedRows(HWND list, RestorePoint *point)
+{
+    int count = int(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    for (int row = 0; row < count; ++row) {
+        const IconEntry *entry = GetEntry(list, row);
+        if (entry != nullptr && entry->ChangeState != STATE_UNCHANGED)
+            RecordEntry(entry, point);
+    }
 }

@@ -415,6 +415,14 @@ static BOOL OnApplyDriveIcons(HWND page)
     return TRUE;
 }
 
+static BOOL OnPlanDriveIcons(HWND page, LPARAM point)
+{
+    HWND panel = DrivePanelOf(page);
+    if (panel != nullptr)
+        SendMessageA(panel, UM_PLANDRIVEICONS, 0, point);
+    return TRUE;
+}
+
 // Icons changed on this page: the drive panel shows the first row's icon for drives without
 // their own. Only the shown Drive tab has a panel to redraw.
 static BOOL OnIconsChanged(HWND page, LPARAM row)
@@ -464,6 +472,8 @@ INT_PTR CALLBACK IconListPage(HWND page, UINT message, WPARAM wParam, LPARAM lPa
         return OnFillList(page);
     case UM_APPLYDRIVEICONS:
         return OnApplyDriveIcons(page);
+    case UM_PLANDRIVEICONS:
+        return OnPlanDriveIcons(page, lParam);
     case UM_ICONSCHANGED:
         return OnIconsChanged(page, lParam);
     case UM_ROWUPDATED:

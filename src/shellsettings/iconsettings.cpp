@@ -5,6 +5,7 @@
 
 #include "common/desktoplabels.h"
 #include "common/options.h"
+#include "common/restorepoint.h"
 #include "common/texts.h"
 #include "folders/browsesetting.h"
 #include "ids.h"
@@ -533,6 +534,39 @@ void ApplyIconSettings(HWND page, BOOL *iconsNeedRefresh)
     ClearModified(page);
 }
 
+// Every value and file ApplyIconSettings may write or delete, for what the user touched.
+void RecordIconSettings(HWND page, RestorePoint *point)
+{
+    if (IsModified(page, IDC_IS_SIZE))
+        point->Value(HKEY_CURRENT_USER, kWindowMetrics, kIconSize);
+    if (IsModified(page, IDC_IS_ALLCOLOURS))
+        point->Value(HKEY_CURRENT_USER, kWindowMetrics, kIconBpp);
+    if (IsModified(page, IDC_IS_NOARROW)) {
+        for (const char *className : kShortcutClasses)
+            point->Value(HKEY_CLASSES_ROOT, className, kIsShortcut);
+    }
+    if (IsModified(page, IDC_IS_BMPIMAGE)) {
+        GlobalText className(ReadRegString(HKEY_CLASSES_ROOT, kBmpExtension, nullptr));
+        char key[KEY_BUFFER];
+        if (className.Get() != nullptr && className.Get()[0] != '\0' && FormIconKey(className.Get(), key))
+            point->Value(HKEY_CLASSES_ROOT, key, "");
+    }
+    if (IsModified(page, IDC_IS_CPLICONS))
+        point->Value(HKEY_CLASSES_ROOT, kCplIconKey, "");
+    if (IsModified(page, IDC_IS_TRANSPARENT)) {
+        char link[MAX_PATH];
+        if (FormLabelShortcutPath(link))
+            point->File(link);
+        point->Value(HKEY_CURRENT_USER, kDesktopKey, "Wallpaper");
+    }
+    if (IsModified(page, IDC_IS_FOLDERVERB)) {
+        // Removed, the verb takes its whole key along; added, it creates both keys.
+        point->KeyTree(HKEY_CLASSES_ROOT, kVerbKey);
+        point->Value(HKEY_CLASSES_ROOT, kVerbKey, "");
+        point->Value(HKEY_CLASSES_ROOT, kCommandKey, "");
+    }
+}
+
 // --- the page ---------------------------------------------------------------------------------
 
 static int SizePosition(HWND page)
@@ -585,6 +619,15 @@ static void EnsureRead(HWND page)
     EnableControl(page, IDC_IS_DELETECACHE, IconCacheExists() != 0);
     ReadIconSettings(page);
     SetWindowLongA(page, DWL_USER, PAGE_READ);
+}
+
+// Earlier settings were put back: the controls show what is in force again, untouched.
+static void OnShellRestored(HWND page)
+{
+    if (GetWindowLongA(page, DWL_USER) == PAGE_READING)
+        return;
+    SetWindowLongA(page, DWL_USER, PAGE_UNREAD);
+    EnsureRead(page);
 }
 
 static void OnCommand(HWND page, int control, int code)
@@ -691,6 +734,9 @@ INT_PTR CALLBACK IconSettingsPage(HWND page, UINT message, WPARAM wParam, LPARAM
         return FALSE;
     case UM_READSETTINGS:
         EnsureRead(page);
+        return TRUE;
+    case UM_SHELLRESTORED:
+        OnShellRestored(page);
         return TRUE;
     default:
         return FALSE;

@@ -18,6 +18,9 @@ void ApplyIconSettings(HWND page, BOOL *iconsNeedRefresh);
 // icons this program replaced, no transparent labels or their Startup shortcut, no folder verb.
 void IconSettingsToStandard(HWND page);
 
+// Records in point everything ApplyIconSettings would write or delete now.
+void RecordIconSettings(HWND page, class RestorePoint *point);
+
 // Wraps a non-empty text that does not start with a quote in double quotes (size bytes).
 void QuotePath(char *text, int size);
 // The folder verb's command for the program at programPath (command of COMMAND_BUFFER bytes).

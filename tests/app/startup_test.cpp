@@ -53,6 +53,7 @@ TEST_F(CommandTail, SwitchesActOnlyWhenTheyAreTheWholeTail)
         {"/REBUILD", START_REBUILD, 0}, {"/rebuild", START_REBUILD, 0}, {"/ReBuild", START_REBUILD, 0},
         {"/CLR", START_CLEARLABELS, 0}, {"/clr", START_CLEARLABELS, 0}, {"/PLUS", START_SHEET, 1},
         {"/plus", START_SHEET, 1},      {"", START_SHEET, 0},
+        {"/UNDO", START_UNDO, 0},       {"/undo", START_UNDO, 0},       {"/UNDO 1", START_SHEET, 0},
         // Anything after a switch makes the whole tail a path, which is not found.
         {"/REBUILD ", START_SHEET, 0},  {"/rebuild now", START_SHEET, 0}, {"/CLR x", START_SHEET, 0},
         {"/PLUS ", START_SHEET, 0},     {"/REBUILDX", START_SHEET, 0},

@@ -11,6 +11,8 @@
 #include "common/appstate.h"
 #include "common/iconclipboard.h"
 #include "common/options.h"
+#include "common/restorepoint.h"
+#include "support/boxrecorder.h"
 #include "support/appsetup.h"
 #include "support/dialogdriver.h"
 #include "support/dialogscript.h"
@@ -416,6 +418,47 @@ TEST_F(FolderIconTest, OpeningAnimationAsksWhetherDesktopLabelsAreTransparent)
     }
     EXPECT_EQ(5, Settings.DialogAnimation) << "the faster animation is not kept";
     DestroyWindow(desktop);
+}
+
+// The folder's attributes and its DESKTOP.INI, byte for byte, are as before the change once it
+// is taken back, also after another program's run.
+TEST_F(FolderIconTest, AChangeOrARestoreIsTakenBack)
+{
+    std::string library = FixturePath("icons12.dll");
+    struct Case {
+        const char *label;
+        std::string iniText;    // empty: no file
+        DWORD iniAttributes;
+        bool system;
+        bool restore;
+    } cases[] = {
+        {"an icon for a plain folder", "", 0, false, false},
+        {"another icon for a read-only settings file", kIconKeys + "InfoTip=kept\r\n",
+         FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN, true, false},
+        {"the standard icon again", kIconKeys, FILE_ATTRIBUTE_HIDDEN, true, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.label);
+        if (!c.iniText.empty())
+            Seed(c.iniText, c.iniAttributes, c.system);
+        DWORD folderBefore = GetFileAttributesA(folder_.c_str());
+        std::string iniBefore = Exists(ini_) ? ReadFileText(ini_) : "absent";
+        DWORD iniAttributesBefore = GetFileAttributesA(ini_.c_str());
+        if (c.restore)
+            Change(folder_, {Press(IDC_CI_DEFAULT)});
+        else
+            Change(folder_, {Choose(library, 3), Press(IDOK)});
+        ASSERT_NE(iniBefore, Exists(ini_) ? ReadFileText(ini_) : "absent");
+
+        BoxRecorder boxes;
+        EXPECT_EQ(TAKEBACK_DONE, TakeBackRestorePoint(nullptr, nullptr));
+        EXPECT_EQ(folderBefore, GetFileAttributesA(folder_.c_str()));
+        EXPECT_EQ(iniBefore, Exists(ini_) ? ReadFileText(ini_) : "absent");
+        EXPECT_EQ(iniAttributesBefore, GetFileAttributesA(ini_.c_str()));
+        SetFileAttributesA(ini_.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(ini_.c_str());
+        SetFileAttributesA(folder_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
 }
 
 }  // namespace

@@ -47,10 +47,10 @@ HWND WaitForPicker(DWORD processId)
 
 // Starts the program with "/ChgIcon", lets act answer its dialog and waits for its end;
 // returns its exit code, or -1 when it did not end in time.
-DWORD RunVerb(const std::string &folder, void (*act)(HWND))
+DWORD RunVerb(const std::string &program, const std::string &folder, void (*act)(HWND))
 {
     PROCESS_INFORMATION process = {};
-    if (!StartTestProgram("tilefox.exe", "/ChgIcon \"" + folder + "\"", &process))
+    if (!StartTestProgram(program.c_str(), "/ChgIcon \"" + folder + "\"", &process))
         return DWORD(-2);
     HWND picker = WaitForPicker(process.dwProcessId);
     EXPECT_NE(nullptr, picker);
@@ -79,7 +79,10 @@ TEST(FolderVerb, GivesTheFolderAnIconAndTakesItBack)
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
     std::string ini = folder + "\\DESKTOP.INI";
 
-    EXPECT_EQ(0u, RunVerb(folder, [](HWND picker) {
+    // A copy of the program: its restore points go beside it, not into the test folder.
+    std::string program = parent + "\\tilefox.exe";
+    ASSERT_TRUE(CopyFileA((TestBinDir() + "tilefox.exe").c_str(), program.c_str(), FALSE));
+    EXPECT_EQ(0u, RunVerb(program, folder, [](HWND picker) {
                   EXPECT_EQ(Ansi(u8"アイコンの変更 - My Icons"), Caption(picker));
                   EXPECT_FALSE(IsWindowVisible(GetDlgItem(picker, IDC_CI_DEFAULT)));
                   SetDlgItemTextA(picker, IDC_CI_FILENAME, FixturePath("icons12.dll").c_str());
@@ -95,12 +98,15 @@ TEST(FolderVerb, GivesTheFolderAnIconAndTakesItBack)
     EXPECT_TRUE(Has(folder, FILE_ATTRIBUTE_SYSTEM));
 
     // The second run offers the way back.
-    EXPECT_EQ(0u, RunVerb(folder, [](HWND picker) {
+    EXPECT_EQ(0u, RunVerb(program, folder, [](HWND picker) {
                   EXPECT_TRUE(IsWindowVisible(GetDlgItem(picker, IDC_CI_DEFAULT)));
                   PostMessageA(picker, WM_COMMAND, IDC_CI_DEFAULT, 0);
               }));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(ini.c_str()));
     EXPECT_FALSE(Has(folder, FILE_ATTRIBUTE_SYSTEM));
+    // Each change recorded first what it replaced.
+    for (const char *name : {"TFRP0001.TXT", "TFRP0002.TXT"})
+        EXPECT_NE(std::string::npos, ReadFileText(parent + "\\" + name).find("FILE ")) << name;
     RemoveTree(parent);
 }
 

@@ -277,7 +277,7 @@ void FeedCommand(const std::string &input)
         Armed watch;
         action = ReadCommandTail(tail);
     }
-    if (action < START_SHEET || action > START_CHANGEFOLDER)
+    if (action < START_SHEET || action > START_UNDO)
         Fail("unknown start action");
     char themePath[MAX_PATH + 1];
     themePath[MAX_PATH] = '\x5A';

@@ -12,6 +12,7 @@
 #include "app/sheetwindow.h"
 #include "common/appstate.h"
 #include "common/options.h"
+#include "common/restorepoint.h"
 #include "common/tabs.h"
 #include "common/texts.h"
 #include "ids.h"
@@ -20,8 +21,10 @@
 #include "shellsettings/iconsettings.h"
 #include "shellsettings/redraw.h"
 #include "support/appsetup.h"
+#include "support/boxrecorder.h"
 #include "support/dialogsteps.h"
 #include "support/listhost.h"
+#include "support/regsnapshot.h"
 
 namespace {
 
@@ -486,6 +489,56 @@ TEST_F(IconSettingsTest, CacheDeletionAsksFirst)
     EXPECT_EQ(3u, g_boxTexts.size()) << "the question, then the report";
     SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(path);
+}
+
+// Whatever the page writes, in either direction, its restore point takes back: the keys and
+// values as they were, the verb's keys gone again, the Startup shortcut as before.
+TEST_F(IconSettingsTest, EverySettingAppliedIsTakenBack)
+{
+    std::string link = StartupShortcutPath();
+    SetRegString(HKEY_CLASSES_ROOT, ".bmp", nullptr, kTestBmpClass);
+    SetRegString(HKEY_CLASSES_ROOT, kTestBmpIcon, nullptr, "C:\\Paint\\pbrush.exe,3");
+    SetRegString(HKEY_CLASSES_ROOT, ".cpl", nullptr, "cplfile");
+    SetRegString(HKEY_CLASSES_ROOT, "cplfile\\DefaultIcon", nullptr, "%1");
+    SetRegString(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size", "32");
+    DeleteRegTree(HKEY_CLASSES_ROOT, kVerbKey);
+    Facts.IntegratedShell = 1;
+    RegistrySnapshot snapshot({{HKEY_CURRENT_USER, "Control Panel", true},
+                               {HKEY_LOCAL_MACHINE, "Software\\Classes\\lnkfile", false},
+                               {HKEY_LOCAL_MACHINE, "Software\\Classes\\piffile", false},
+                               {HKEY_LOCAL_MACHINE, "Software\\Classes\\TilefoxTest.Bitmap", true},
+                               {HKEY_LOCAL_MACHINE, "Software\\Classes\\cplfile", true},
+                               {HKEY_LOCAL_MACHINE, "Software\\Classes\\Directory", true}});
+    snapshot.Take();
+    std::string linkBefore = link.empty() ? "" : ReadFileText(link);
+
+    ASSERT_NE(nullptr, OpenPage());
+    SetDlgItemTextA(page_, IDC_IS_SIZE, "48");
+    for (int control : {IDC_IS_ALLCOLOURS, IDC_IS_NOARROW, IDC_IS_BMPIMAGE, IDC_IS_CPLICONS, IDC_IS_TRANSPARENT,
+                        IDC_IS_FOLDERVERB})
+        Click(control);
+    {
+        RestorePoint point;
+        ASSERT_TRUE(point.Begin());
+        RecordIconSettings(page_, &point);
+        ASSERT_TRUE(point.Seal());
+        Apply();
+        point.Finish();
+    }
+    ASSERT_LE(6u, snapshot.ChangesSince().size());
+    ASSERT_NE(linkBefore, link.empty() ? "" : ReadFileText(link));
+
+    BoxRecorder boxes;
+    EXPECT_EQ(TAKEBACK_DONE, TakeBackRestorePoint(nullptr, nullptr));
+    std::string left;
+    for (const std::string &line : snapshot.ChangesSince())
+        left += line + "\n";
+    EXPECT_EQ("", left);
+    EXPECT_EQ(linkBefore, link.empty() ? "" : ReadFileText(link));
+    EXPECT_EQ(1u, boxes.Texts.size()) << boxes.All();
+    Facts.IntegratedShell = 0;
+    if (linkBefore.empty() && !link.empty())
+        DeleteFileA(link.c_str());
 }
 
 }  // namespace

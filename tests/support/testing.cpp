@@ -419,7 +419,8 @@ HDROP MakeDropFiles(const std::vector<std::string> &names, POINT point, BOOL non
 
 bool StartTestProgram(const char *name, const std::string &tail, PROCESS_INFORMATION *process)
 {
-    std::string command = "\"" + TestBinDir() + name + "\"" + (tail.empty() ? "" : " " + tail);
+    std::string program = name[0] != '\0' && name[1] == ':' ? name : TestBinDir() + name;
+    std::string command = "\"" + program + "\"" + (tail.empty() ? "" : " " + tail);
     std::vector<char> line(command.begin(), command.end());
     line.push_back('\0');
     STARTUPINFOA startup = {};

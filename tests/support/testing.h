@@ -81,7 +81,7 @@ bool AllListsFilled(bool specialMayBeEmpty);
 // null when it cannot be made.
 HDROP MakeDropFiles(const std::vector<std::string> &names, POINT point, BOOL nonClient = FALSE);
 
-// A program of the test folder run whole: StartTestProgram starts it with the command tail;
+// A program of the test folder (or a full path) run whole: StartTestProgram starts it with the command tail;
 // WaitTestProgram waits for its end, serving this thread's messages meanwhile when serve is
 // set, closes its handles and returns its exit code, or -1 when it was ended after timeout ms.
 bool StartTestProgram(const char *name, const std::string &tail, PROCESS_INFORMATION *process);
