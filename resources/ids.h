@@ -58,6 +58,7 @@
 #define IDS_COPY                30
 #define IDS_PASTEHINT           31
 #define IDS_DRIVEWRITEFAILED    32
+#define IDS_ICONSIZERANGE       350     /* the icon size to type: %d to %d */
 
 /* Texts that are not messages (listtexts.rc): row titles, suffixes, the browse filter */
 #define IDS_SHELLROW_FIRST      200     /* 200-234: the Shell Icons rows, in list order */
@@ -167,7 +168,11 @@
 #define UM_ROWUPDATED           1464    /* to a list page: wParam = row, lParam = row now changed */
 #define UM_DRIVESPENDING        1465    /* drive panel to itself, after Apply: a failed write still waits */
 #define UM_READSETTINGS         1466    /* to the settings page: read the shell's settings now */
+#define UM_IMPORTHANDEDTHEME    1473    /* instance window to itself: import the theme another copy handed over */
 #define UM_ACTIVATEINSTANCE     2025
 #define UM_TAKECOPIEDICON       2026
+/* wParam of 2026: -1 the text is a copied icon; -2 the text is a theme file to import */
+#define TAKE_COPIEDICON         (-1)
+#define TAKE_THEMEFILE          (-2)
 
 #endif

@@ -415,6 +415,10 @@ static INT_PTR OnFillOtherLists(HWND page, LPARAM firstTab)
         SendMessageA(settings, UM_READSETTINGS, 0, 0);
     if (CopiedIcon() != nullptr)
         PostMessageA(page, UM_IMPORTSTARTUPTHEME, 0, 0);
+    // A theme handed over by another copy meanwhile has waited for the lists.
+    Sheet.ListsFilled = 1;
+    if (App.InstanceWindow != nullptr)
+        PostMessageA(App.InstanceWindow, UM_IMPORTHANDEDTHEME, 0, 0);
     return TRUE;
 }
 

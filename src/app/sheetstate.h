@@ -25,6 +25,7 @@ struct SheetState {
     BYTE FirstMoveDone;
     BYTE FirstSizeDone;
     BYTE FirstActivationDone;
+    BYTE ListsFilled;           // the fill after the first show has ended
     BYTE ChangesPending;
     WNDPROC PreviousSheetProc;
     HWND Window;                // the sheet window while it lives

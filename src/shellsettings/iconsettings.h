@@ -13,6 +13,10 @@ void ReadIconSettings(HWND page);
 // Writes what the user touched since the last read or apply. iconsNeedRefresh is set when
 // the arrow, bitmap or control-panel setting was touched, written or not.
 void ApplyIconSettings(HWND page, BOOL *iconsNeedRefresh);
+// Asked before anything of an Apply is written: a touched size that is no number from 8 to
+// 96 is shown to the user on this tab, with the focus in its field. Returns 1 then, and the
+// whole Apply must wait.
+int RefuseUnwritableIconSize(HWND page);
 
 // Wraps a non-empty text that does not start with a quote in double quotes (size bytes).
 void QuotePath(char *text, int size);
