@@ -417,7 +417,8 @@ TEST(IconSizeApply, SizeOutsideTheRangeStopsTheWholeApply)
         std::string label = std::string("\"") + c.typed + (c.otherChange ? "\" and colours" : "\"");
         SetRegString(HKEY_CURRENT_USER, metrics, "Shell Icon Size", "32");
         DeleteRegValue(HKEY_CURRENT_USER, metrics, "Shell Icon BPP");
-        PropSheet_SetCurSel(sheet, nullptr, TAB_GENERAL);
+        // Apply pressed from another tab, and from the Settings 1 tab itself.
+        PropSheet_SetCurSel(sheet, nullptr, c.otherChange ? TAB_SETTINGS1 : TAB_GENERAL);
         PumpMessages(50);
         SetWindowTextA(field, c.typed);
         if (c.otherChange)
