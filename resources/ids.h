@@ -82,6 +82,8 @@
 #define IDS_UNDO_ASKAPPLY       319
 #define IDS_UNDO_ASKFOLDER      320
 
+#define IDS_ICONSIZERANGE       350     /* the icon size to type: %d to %d */
+
 /* Texts that are not messages (listtexts.rc): row titles, suffixes, the browse filter */
 #define IDS_SHELLROW_FIRST      200     /* 200-234: the Shell Icons rows, in list order */
 #define IDS_DESKTOPROW_FIRST    240     /* 240-252: desktop rows without a class title */
@@ -198,7 +200,11 @@
 #define UM_SHELLRESTORED        1467    /* to the settings page: settings were put back, read them again */
 #define UM_PLANDRIVEICONS       1468    /* to the Drive page and its panel: lParam = RestorePoint to record in */
 #define UM_LISTSFILLED          1470    /* frame to the sheet: every list filled, the settings read */
+#define UM_IMPORTHANDEDTHEME    1473    /* instance window to itself: import the theme another copy handed over */
 #define UM_ACTIVATEINSTANCE     2025
 #define UM_TAKECOPIEDICON       2026
+/* wParam of 2026: -1 the text is a copied icon; -2 the text is a theme file to import */
+#define TAKE_COPIEDICON         (-1)
+#define TAKE_THEMEFILE          (-2)
 
 #endif

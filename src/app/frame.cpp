@@ -424,6 +424,9 @@ static INT_PTR OnFillOtherLists(HWND page, LPARAM firstTab)
         PostMessageA(sheet, UM_LISTSFILLED, 0, 0);
     if (CopiedIcon() != nullptr)
         PostMessageA(page, UM_IMPORTSTARTUPTHEME, 0, 0);
+    // A theme handed over by another copy meanwhile has waited for the lists.
+    if (App.InstanceWindow != nullptr)
+        PostMessageA(App.InstanceWindow, UM_IMPORTHANDEDTHEME, 0, 0);
     return TRUE;
 }
 

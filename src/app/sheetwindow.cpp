@@ -116,11 +116,22 @@ static bool ApplyPending(HWND sheet)
     return true;
 }
 
+// A size the shell cannot take stops Apply and OK before anything is written: the user would
+// believe it saved. Every change stays pending.
+static bool SettingsRefuseApply()
+{
+    HWND settingsPage = Sheet.TabDialogs[TAB_SETTINGS1];
+    return Sheet.ChangesPending && settingsPage != nullptr && IsWindow(settingsPage) &&
+           RefuseUnwritableIconSize(settingsPage);
+}
+
 // Returns 1 when the message is consumed.
 static int OnCommand(HWND sheet, WPARAM wParam)
 {
     switch (LOWORD(wParam)) {
     case IDOK:
+        if (SettingsRefuseApply())
+            return 1;
         ShowWindow(sheet, SW_HIDE);
         PumpOneMessage();
         if (!ApplyPending(sheet)) {
@@ -135,6 +146,8 @@ static int OnCommand(HWND sheet, WPARAM wParam)
         SaveSettings(sheet);
         return 0;
     case IDC_SHEET_APPLY:
+        if (SettingsRefuseApply())
+            return 1;
         // The pages never see Apply: the lists are committed here, all at once.
         PostMessageA(sheet, WM_NEXTDLGCTL, 0, 0);
         PumpOneMessage();
@@ -257,6 +270,11 @@ LRESULT CALLBACK SheetWindowProc(HWND sheet, UINT message, WPARAM wParam, LPARAM
         break;
     case WM_WININICHANGE:
         OnWinIniChange(wParam);
+        break;
+    case WM_ENABLE:
+        // A theme handed over by another copy waits while a box or dialog of the sheet is open.
+        if (wParam && App.InstanceWindow != nullptr)
+            PostMessageA(App.InstanceWindow, UM_IMPORTHANDEDTHEME, 0, 0);
         break;
     case UM_SETCHANGED:
         OnSetChanged(sheet, lParam);

@@ -11,6 +11,7 @@
 #include "common/texts.h"
 #include "folders/foldericon.h"
 #include "ids.h"
+#include "lists/themeimport.h"
 #include "shellglue/paths.h"
 #include "shellglue/registry.h"
 #include "shellglue/startfacts.h"
@@ -22,6 +23,7 @@ enum {
     FOLDER_ANCHOR_LIFT = 80,
     REBUILD_SETTLE_MS = 200,
     CLEAR_SETTLE_MS = 100,
+    HANDOVER_WAIT_MS = 10000,
 };
 
 static const DWORD kNewShellHigh = 0x00040047;  // 4.71
@@ -153,6 +155,22 @@ static bool RunFolderIconMode()
     return true;
 }
 
+// A theme file opened while the sheet runs is imported there, as if named at its start. The
+// running copy reads the path from a window of this process before it answers.
+static void HandThemeToRunningCopy(HWND running)
+{
+    if (!IsThemeFile(CopiedIcon()))
+        return;
+    HWND carrier = CreateWindowExA(0, "STATIC", CopiedIcon(), WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                   AppInstance(), nullptr);
+    if (carrier == nullptr)
+        return;
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutA(running, UM_TAKECOPIEDICON, WPARAM(TAKE_THEMEFILE), reinterpret_cast<LPARAM>(carrier),
+                        SMTO_ABORTIFHUNG, HANDOVER_WAIT_MS, &answer);
+    DestroyWindow(carrier);
+}
+
 static int ShutDown()
 {
     PostMessageA(App.InstanceWindow, WM_CLOSE, 0, 0);
@@ -231,25 +249,26 @@ int RunTilefox(HINSTANCE instance, const char *tail)
 
     DetectShell();
 
-<<<<<<< HEAD
     // Scripted runs: the sheet's work without the sheet, beside a running copy if need be.
     if (sheetSwitch != SWITCH_NONE) {
         int code = RunSheetSwitch(sheetSwitch, themePath);
         FreeText(&Facts.SystemDirPath);
         return code;
-=======
+    }
+
     // Like the other switches, without any window; the shell is refreshed as after Apply.
     if (action == START_UNDO) {
         TakeBackFromCommandLine();
         FreeText(&Facts.SystemDirPath);
         return 0;
->>>>>>> i28
     }
 
-    // Only one sheet at a time: a second start brings the first to the front and ends.
+    // Only one sheet at a time: a second start brings the first to the front, hands it a theme
+    // file and ends. The activation is posted first, so the sheet is restored before it imports.
     HWND running = FindWindowA(INSTANCE_CLASS, App.Caption);
     if (running != nullptr) {
         PostMessageA(running, UM_ACTIVATEINSTANCE, 0, 0);
+        HandThemeToRunningCopy(running);
         ClearCopiedIcon();
         FreeText(&Facts.SystemDirPath);
         return 0;

@@ -43,7 +43,7 @@ void OfferCopiedIcon(HWND window)
     if (running == nullptr || running == App.InstanceWindow)
         return;
     if (SetWindowTextA(window, Copied))
-        PostMessageA(running, UM_TAKECOPIEDICON, WPARAM(-1), reinterpret_cast<LPARAM>(window));
+        PostMessageA(running, UM_TAKECOPIEDICON, WPARAM(TAKE_COPIEDICON), reinterpret_cast<LPARAM>(window));
 }
 
 // The text comes from a control of another process; it is read while that control's dialog
@@ -51,7 +51,7 @@ void OfferCopiedIcon(HWND window)
 void TakeOfferedIcon(WPARAM wParam, LPARAM lParam)
 {
     HWND source = reinterpret_cast<HWND>(lParam);
-    if (wParam != WPARAM(-1) || !IsWindow(source))
+    if (wParam != WPARAM(TAKE_COPIEDICON) || !IsWindow(source))
         return;
     char text[LOCATION_BUFFER];
     ZeroMemory(text, sizeof text);

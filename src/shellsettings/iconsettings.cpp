@@ -1,11 +1,14 @@
 #include "shellsettings/iconsettings.h"
 
 #include <commctrl.h>
+#include <prsht.h>
 #include <shlobj.h>
 
+#include "common/appstate.h"
 #include "common/desktoplabels.h"
 #include "common/options.h"
 #include "common/restorepoint.h"
+#include "common/tabs.h"
 #include "common/texts.h"
 #include "folders/browsesetting.h"
 #include "ids.h"
@@ -565,6 +568,55 @@ void RecordIconSettings(HWND page, RestorePoint *point)
         point->Value(HKEY_CLASSES_ROOT, kVerbKey, "");
         point->Value(HKEY_CLASSES_ROOT, kCommandKey, "");
     }
+}
+
+// The number the field shows, blanks around it aside; -1 when it shows none.
+static int TypedIconSize(HWND page)
+{
+    char text[16];
+    if (GetDlgItemTextA(page, IDC_IS_SIZE, text, sizeof text) >= int(sizeof text) - 1)
+        return -1;
+    const char *digit = TrimLeadingSpaces(TrimTrailingSpaces(text));
+    if (*digit == '\0')
+        return -1;
+    int size = 0;
+    for (; *digit != '\0'; ++digit) {
+        if (*digit < '0' || *digit > '9')
+            return -1;
+        if (size <= ICON_SIZE_READ_MAX)
+            size = size * 10 + (*digit - '0');
+    }
+    return size;
+}
+
+static void ShowSizeRange(HWND page)
+{
+    HWND sheet = GetParent(page);
+    HWND tabs = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
+    if (tabs != nullptr && SendMessageA(tabs, TCM_GETCURSEL, 0, 0) != TAB_SETTINGS1)
+        SendMessageA(sheet, PSM_SETCURSEL, TAB_SETTINGS1, 0);
+    char format[TEXT_BUFFER];
+    CopyText(format, LoadText(IDS_ICONSIZERANGE), TEXT_BUFFER);
+    char message[TEXT_BUFFER + 32];
+    wsprintfA(message, format, int(ICON_SIZE_MIN), int(ICON_SIZE_MAX));
+    MessageBoxA(sheet, message, App.Caption, MB_ICONWARNING);
+    // After the box: closing it gives the focus back to where it was before.
+    HWND field = GetDlgItem(page, IDC_IS_SIZE);
+    SetFocus(field);
+    SendMessageA(field, EM_SETSEL, 0, -1);
+}
+
+int RefuseUnwritableIconSize(HWND page)
+{
+    if (!IsModified(page, IDC_IS_SIZE))
+        return 0;
+    // Both must agree: an up-down control may also take a typed 200 for its nearest end.
+    LRESULT position = SendDlgItemMessageA(page, IDC_IS_SIZESPIN, UDM_GETPOS, 0, 0);
+    int typed = TypedIconSize(page);
+    if (typed >= ICON_SIZE_MIN && typed <= ICON_SIZE_MAX && position == typed)
+        return 0;
+    ShowSizeRange(page);
+    return 1;
 }
 
 // --- the page ---------------------------------------------------------------------------------

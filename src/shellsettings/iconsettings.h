@@ -21,6 +21,11 @@ void IconSettingsToStandard(HWND page);
 // Records in point everything ApplyIconSettings would write or delete now.
 void RecordIconSettings(HWND page, class RestorePoint *point);
 
+// Asked before anything of an Apply is written: a touched size that is no number from 8 to
+// 96 is shown to the user on this tab, with the focus in its field. Returns 1 then, and the
+// whole Apply must wait.
+int RefuseUnwritableIconSize(HWND page);
+
 // Wraps a non-empty text that does not start with a quote in double quotes (size bytes).
 void QuotePath(char *text, int size);
 // The folder verb's command for the program at programPath (command of COMMAND_BUFFER bytes).

@@ -5,10 +5,15 @@
 
 #include "common/appstate.h"
 #include "common/iconclipboard.h"
+#include "common/texts.h"
 #include "app/instance.h"
+#include "app/sheetstate.h"
 #include "ids.h"
+#include "lists/iconentry.h"
 #include "shellglue/paths.h"
 #include "support/appsetup.h"
+#include "support/dialogsteps.h"
+#include "support/listrows.h"
 #include "support/testing.h"
 
 namespace {
@@ -152,6 +157,62 @@ TEST_F(InstanceWindow, AnOfferWhoseWindowIsGoneIsDropped)
     EXPECT_EQ(0u, RunTool("offer_icon.exe", "-quick C:\\x.ico,1", false));
     PumpMessages(100);
     EXPECT_EQ("old", Copied());
+}
+
+// A theme file opened while the sheet runs: the second start hands its path over and ends, and
+// this sheet imports it as at its own start. Anything else handed so is refused with a message.
+TEST_F(InstanceWindow, ThemeFileHandedOverIsImportedByTheRunningSheet)
+{
+    HWND sheet = app_.OpenSheet(TAB_DESKTOP);
+    ASSERT_NE(nullptr, sheet);
+    for (int wait = 0; wait < 400 && !Sheet.ListsFilled; ++wait)
+        PumpMessages(50);
+    const char computer[] = "{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
+    HWND desktop = Lists.TabLists[TAB_DESKTOP];
+    int row = RowOfKey(desktop, computer);
+    ASSERT_GE(row, 0);
+    const std::string before = GetEntry(desktop, row)->CurrentLocation;
+    const std::string icon = FixturePath("icons12.dll") + ",3";
+    const std::string theme = app_.Dir() + "\\" + Ansi(u8"表 示.theme");
+    WriteFileText(theme, std::string("[CLSID\\") + computer + "\\DefaultIcon]\r\nDefaultValue=" + icon + "\r\n");
+    const std::string tooLong = app_.Dir() + "\\" + std::string(300, 'a') + ".theme";
+    const std::string ico = FixturePath("one.ico");
+    char imported[200], notFound[400], noIcons[400];
+    wsprintfA(imported, LoadText(IDS_THEMEREAD), 1u, 0u);
+    wsprintfA(notFound, LoadText(IDS_FILENOTFOUND), tooLong.substr(0, MAX_PATH).c_str());
+    wsprintfA(noIcons, LoadText(IDS_NOUSABLEICONS), ico.c_str());
+
+    const struct {
+        bool secondStart;   // else the message straight from a window of this process
+        std::string path;
+        std::string box;
+        std::string location;
+    } cases[] = {
+        // An icon file on a second start only brings the sheet forward, as before.
+        {true, ico, "", before},
+        {false, tooLong, notFound, before},
+        {false, ico, noIcons, before},
+        {true, theme, imported, icon},
+    };
+    for (const auto &c : cases) {
+        SetCopied("old");
+        std::string box;
+        {
+            DialogScript script({AnswerThisBox(IDOK, &box)}, DialogWith(0xFFFF));
+            if (c.secondStart) {
+                EXPECT_EQ(0u, RunTool("tilefox.exe", c.path)) << c.path;
+            } else {
+                SendMessageA(App.InstanceWindow, UM_TAKECOPIEDICON, WPARAM(TAKE_THEMEFILE),
+                             reinterpret_cast<LPARAM>(Label(c.path)));
+            }
+            for (int wait = 0; wait < 40 && box.empty(); ++wait)
+                PumpMessages(50);
+        }
+        EXPECT_EQ(c.box, box) << c.path;
+        EXPECT_EQ(c.location, std::string(GetEntry(desktop, row)->CurrentLocation)) << c.path;
+        EXPECT_EQ(c.location != before, IsWindowEnabled(GetDlgItem(sheet, IDC_SHEET_APPLY)) != FALSE) << c.path;
+        EXPECT_EQ("old", Copied()) << c.path;
+    }
 }
 
 }  // namespace

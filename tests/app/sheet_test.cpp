@@ -12,9 +12,11 @@
 #include "app/frame.h"
 #include "app/sheetstate.h"
 #include "app/sheetwindow.h"
+#include "common/texts.h"
 #include "ids.h"
 #include "lists/iconentry.h"
 #include "support/appsetup.h"
+#include "support/dialogsteps.h"
 #include "support/listhost.h"
 #include "support/probes.h"
 #include "support/listrows.h"
@@ -368,6 +370,93 @@ TEST_F(ShellRefreshTest, ApplyChoosesTheRefreshByTheTabsItWrote)
         }
     }
     DestroyWindow(sheet);
+}
+
+// A size the shell cannot take stops Apply and OK before anything is written: the user reads
+// the range on the Settings 1 tab, the focus waits in the field, and every change stays pending.
+TEST(IconSizeApply, SizeOutsideTheRangeStopsTheWholeApply)
+{
+    const char metrics[] = "Control Panel\\desktop\\windowmetrics";
+    SavedRegistry saved;
+    saved.Value(HKEY_CURRENT_USER, metrics, "Shell Icon Size");
+    saved.Value(HKEY_CURRENT_USER, metrics, "Shell Icon BPP");
+    SetRegString(HKEY_CURRENT_USER, metrics, "Shell Icon Size", "32");
+    DeleteRegValue(HKEY_CURRENT_USER, metrics, "Shell Icon BPP");
+    AppSetup app("sizeapply");
+    Settings.AutoRefresh = 0;
+    Settings.RefreshLevel = 0;
+    HWND sheet = app.OpenSheet(TAB_DESKTOP);
+    ASSERT_NE(nullptr, sheet);
+    for (int wait = 0; wait < 400 && !Sheet.ListsFilled; ++wait)
+        PumpMessages(50);
+    HWND page = Sheet.TabDialogs[TAB_SETTINGS1];
+    ASSERT_NE(nullptr, page);
+    HWND field = GetDlgItem(page, IDC_IS_SIZE);
+    HWND apply = GetDlgItem(sheet, IDC_SHEET_APPLY);
+    HWND tabs = PropSheet_GetTabControl(sheet);
+    char range[200];
+    wsprintfA(range, LoadText(IDS_ICONSIZERANGE), 8, 96);
+
+    auto press = [&](int button) {
+        std::string box;
+        DialogScript script({AnswerThisBox(IDOK, &box)}, DialogWith(0xFFFF));
+        SendMessageA(sheet, WM_COMMAND, button, reinterpret_cast<LPARAM>(GetDlgItem(sheet, button)));
+        PumpMessages(100);
+        return box;
+    };
+    const struct {
+        const char *typed;
+        bool otherChange;   // the all-colours box too
+        bool refused;
+    } cases[] = {
+        {"7", false, true},  {"7", true, true},   {"8", false, false},  {"8", true, false},
+        {"96", false, false}, {"96", true, false}, {"97", false, true}, {"97", true, true},
+        {"", false, true},   {"", true, true},    {"abc", false, true}, {"abc", true, true},
+    };
+    for (const auto &c : cases) {
+        std::string label = std::string("\"") + c.typed + (c.otherChange ? "\" and colours" : "\"");
+        SetRegString(HKEY_CURRENT_USER, metrics, "Shell Icon Size", "32");
+        DeleteRegValue(HKEY_CURRENT_USER, metrics, "Shell Icon BPP");
+        // Apply pressed from another tab, and from the Settings 1 tab itself.
+        PropSheet_SetCurSel(sheet, nullptr, c.otherChange ? TAB_SETTINGS1 : TAB_GENERAL);
+        PumpMessages(50);
+        SetWindowTextA(field, c.typed);
+        if (c.otherChange)
+            SendDlgItemMessageA(page, IDC_IS_ALLCOLOURS, BM_CLICK, 0, 0);
+
+        std::string box = press(IDC_SHEET_APPLY);
+        std::string size = c.refused ? "32" : c.typed;
+        EXPECT_EQ(size, GetRegString(HKEY_CURRENT_USER, metrics, "Shell Icon Size")) << label;
+        EXPECT_EQ(c.otherChange && !c.refused, RegValueExists(HKEY_CURRENT_USER, metrics, "Shell Icon BPP")) << label;
+        EXPECT_EQ(c.refused ? std::string(range) : "", box) << label;
+        EXPECT_EQ(c.refused, IsWindowEnabled(apply) != FALSE) << label;
+        if (c.refused) {
+            EXPECT_EQ(TAB_SETTINGS1, TabCtrl_GetCurSel(tabs)) << label;
+            EXPECT_EQ(field, GetFocus()) << label;
+            EXPECT_EQ(c.typed, WindowText(field)) << label;
+            // Put right, the same changes are applied at last.
+            SetWindowTextA(field, "40");
+            EXPECT_EQ("", press(IDC_SHEET_APPLY)) << label;
+            EXPECT_EQ("40", GetRegString(HKEY_CURRENT_USER, metrics, "Shell Icon Size")) << label;
+            EXPECT_EQ(c.otherChange, RegValueExists(HKEY_CURRENT_USER, metrics, "Shell Icon BPP")) << label;
+        }
+        if (IsDlgButtonChecked(page, IDC_IS_ALLCOLOURS) == BST_CHECKED) {
+            SendDlgItemMessageA(page, IDC_IS_ALLCOLOURS, BM_CLICK, 0, 0);
+            press(IDC_SHEET_APPLY);
+        }
+    }
+
+    // OK with such a size keeps the sheet open with its changes.
+    SetRegString(HKEY_CURRENT_USER, metrics, "Shell Icon Size", "32");
+    PropSheet_SetCurSel(sheet, nullptr, TAB_DESKTOP);
+    PumpMessages(50);
+    SetWindowTextA(field, "200");
+    EXPECT_EQ(std::string(range), press(IDOK));
+    EXPECT_TRUE(IsWindowVisible(sheet));
+    EXPECT_NE(nullptr, PropSheet_GetCurrentPageHwnd(sheet));
+    EXPECT_TRUE(IsWindowEnabled(apply));
+    EXPECT_EQ(field, GetFocus());
+    EXPECT_EQ("32", GetRegString(HKEY_CURRENT_USER, metrics, "Shell Icon Size"));
 }
 
 }  // namespace
