@@ -437,7 +437,10 @@ INT_PTR ChangeFolderIcon(const POINT *anchor)
     bool restore = result == IDC_CI_DEFAULT && mode == PICK_FOLDER_RESTORE;
     RestorePoint point;
     bool done = true;
-    if ((result == IDOK || restore) && !RecordFolderChange(&paths, &point))
+    // A locked file can be neither recorded nor written: that is the message the user needs.
+    if ((result == IDOK || restore) && IsFile(GetFileAttributesA(paths.Ini)) && !CanOpenIniFile(paths.Ini, false))
+        done = false;
+    else if ((result == IDOK || restore) && !RecordFolderChange(&paths, &point))
         result = IDCANCEL;
     else if (result == IDOK)
         done = WriteFolderIcon(&paths, choice, entry);
