@@ -2,7 +2,7 @@
 
 #include "app/settings.h"
 #include "app/sheetstate.h"
-#include "app/sheetwindow.h"
+#include "app/applychanges.h"
 #include "common/appstate.h"
 #include "common/restorepoint.h"
 #include "common/texts.h"
@@ -10,34 +10,9 @@
 #include "lists/iconentry.h"
 #include "shellsettings/iconsettings.h"
 
-static const char kWindowMetrics[] = "Control Panel\\desktop\\windowmetrics";
-
 static bool Ask(HWND owner, unsigned text)
 {
     return MessageBoxA(owner, LoadText(text), App.Caption, MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) == IDYES;
-}
-
-bool RecordBeforeApply(HWND sheet, RestorePoint *point)
-{
-    if (point->Begin()) {
-        HWND settingsPage = Sheet.TabDialogs[TAB_SETTINGS1];
-        if (settingsPage != nullptr && IsWindow(settingsPage))
-            RecordIconSettings(settingsPage, point);
-        for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
-            HWND list = ListOfTab(tab);
-            if (list != nullptr && IsWindow(list))
-                RecordChangedRows(list, point);
-        }
-        HWND driveList = ListOfTab(TAB_DRIVE);
-        if (driveList != nullptr && IsWindow(driveList))
-            SendMessageA(GetParent(driveList), UM_PLANDRIVEICONS, 0, reinterpret_cast<LPARAM>(point));
-        // The icon redraw after Apply puts the size back as it was, but creates it when missing.
-        if (Settings.AutoRefresh)
-            point->Value(HKEY_CURRENT_USER, kWindowMetrics, "Shell Icon Size");
-        if (point->Seal())
-            return true;
-    }
-    return Ask(sheet, IDS_UNDO_ASKAPPLY);
 }
 
 void AddTakeBackMenuItem(HMENU systemMenu)

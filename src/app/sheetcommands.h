@@ -1,21 +1,13 @@
-// The sheet's own commands in its system menu (save the icons as a theme, everything back to
-// the standard) and the switches that run them on a sheet that is never shown.
+// The sheet's own commands in its system menu: save the icons as a theme, everything back to
+// the standard.
 #ifndef TILEFOX_SHEETCOMMANDS_H
 #define TILEFOX_SHEETCOMMANDS_H
 
 #include <windows.h>
 
-enum SheetSwitch { SWITCH_NONE = 0, SWITCH_SAVETHEME = 1, SWITCH_RESET = 2 };
-
-// "/SAVETHEME PATH" (path cleaned into MAX_PATH bytes; empty when none was given or it was
-// too long) or "/RESET" as the whole tail; SWITCH_NONE for anything else.
-int ReadSheetSwitch(const char *tail, char *path);
-// Runs a switch on a hidden sheet filled as usual; returns the exit code: 0 done, 1 when
-// nothing was written (declined, no path, a write that failed).
-int RunSheetSwitch(int which, const char *path);
-
 // True while the sheet is built for a switch and must never appear.
 bool SheetRunsHidden();
+void SetSheetRunsHidden(bool hidden);
 // Part of the sheet's set-up: the two menu items; a hidden sheet also leaves the screen and
 // the task bar.
 void SetUpSheetCommands(HWND sheet);

@@ -1,7 +1,6 @@
 #include "app/sheetwindow.h"
 
-#include <shlobj.h>
-
+#include "app/applychanges.h"
 #include "app/frame.h"
 #include "app/restoreapply.h"
 #include "app/settings.h"
@@ -9,7 +8,6 @@
 #include "app/sheetstate.h"
 #include "common/appstate.h"
 #include "common/iconclipboard.h"
-#include "common/restorepoint.h"
 #include "common/sheetgdi.h"
 #include "ids.h"
 #include "lists/iconentry.h"
@@ -17,90 +15,12 @@
 #include "shellglue/paths.h"
 #include "shellglue/startfacts.h"
 #include "shellsettings/iconsettings.h"
-#include "shellsettings/redraw.h"
 
 enum { BAND = 6 };
 
 static void SetApplyEnabled(HWND sheet, BOOL enabled)
 {
     EnableWindow(GetDlgItem(sheet, IDC_SHEET_APPLY), enabled);
-}
-
-// Explorer of the integrated shell takes F5 on its desktop window; the older one only in
-// the list view inside it.
-static void SendF5ToDesktop()
-{
-    HWND desktop = FindWindowA("Progman", nullptr);
-    HWND target = desktop;
-    if (target != nullptr && !Facts.NewShell)
-        target = GetWindow(GetWindow(target, GW_CHILD), GW_CHILD);
-    if (target == nullptr)
-        return;
-    HWND foreground = GetForegroundWindow();
-    // Some systems refuse the foreground to a child window; the desktop window then hands
-    // the focus, and so the key, to its list itself.
-    if (!SetForegroundWindow(target) && (target == desktop || !SetForegroundWindow(desktop)))
-        return;
-    PumpOneMessage();
-    keybd_event(VK_F5, 0, 0, 0);
-    keybd_event(VK_F5, 0, KEYEVENTF_KEYUP, 0);
-    if (foreground != nullptr)
-        SetForegroundWindow(foreground);
-}
-
-void RefreshShell(HWND sheet, BYTE desktopRefresh, BYTE iconRedraw)
-{
-    if (iconRedraw && Settings.AutoRefresh) {
-        RedrawShellIcons();
-        UpdateWindow(sheet);
-        return;
-    }
-    if (!desktopRefresh || Settings.RefreshLevel == 0)
-        return;
-    if (Settings.RefreshLevel == 1) {
-        SendF5ToDesktop();
-        return;
-    }
-    SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSH, nullptr, nullptr);
-    UpdateWindow(sheet);
-}
-
-BOOL ApplyAllChanges(HWND sheet)
-{
-    // What the writes replace is on disk before the first of them.
-    RestorePoint point;
-    if (!RecordBeforeApply(sheet, &point))
-        return FALSE;
-    BYTE desktopRefresh = 0;
-    BYTE iconRedraw = 0;
-    // The shell settings go first: a changed arrow or class icon is seen by the refresh below.
-    HWND settingsPage = Sheet.TabDialogs[TAB_SETTINGS1];
-    if (settingsPage != nullptr && IsWindow(settingsPage)) {
-        BOOL iconsNeedRefresh = FALSE;
-        ApplyIconSettings(settingsPage, &iconsNeedRefresh);
-        if (iconsNeedRefresh)
-            desktopRefresh = 1;
-    }
-    // No input may reach the sheet while rows are half written.
-    EnableWindow(sheet, FALSE);
-    for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
-        HWND list = ListOfTab(tab);
-        if (list == nullptr || !IsWindow(list) || CommitChangedRows(list) == 0)
-            continue;
-        if (tab == TAB_DESKTOP || tab == TAB_SPECIAL)
-            desktopRefresh = 1;
-        else
-            iconRedraw = 1;
-    }
-    EnableWindow(sheet, TRUE);
-    RefreshShell(sheet, desktopRefresh, iconRedraw);
-
-    HWND driveList = ListOfTab(TAB_DRIVE);
-    HWND drivePage = driveList != nullptr ? GetParent(driveList) : nullptr;
-    if (drivePage != nullptr)
-        SendMessageA(drivePage, UM_APPLYDRIVEICONS, 0, 0);
-    point.Finish();
-    return TRUE;
 }
 
 // False when the changes stay pending: the user would not apply without a restore point.

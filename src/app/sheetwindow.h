@@ -1,16 +1,9 @@
-// The sheet window's own procedure (OK, Cancel, Apply, closing, clean-up) and Apply.
+// The sheet window's own procedure (OK, Cancel, Apply, closing, clean-up).
 #ifndef TILEFOX_SHEETWINDOW_H
 #define TILEFOX_SHEETWINDOW_H
 
 #include <windows.h>
 
 LRESULT CALLBACK SheetWindowProc(HWND sheet, UINT message, WPARAM wParam, LPARAM lParam);
-// Records a restore point, commits every changed row of the five lists and makes the shell
-// show the new icons. FALSE when nothing was written: no restore point could be made and the
-// user chose not to apply without one.
-BOOL ApplyAllChanges(HWND sheet);
-// How the shell learns of applied changes: icons of the shell's own pictures need a redraw,
-// desktop items a refresh of the desktop.
-void RefreshShell(HWND sheet, BYTE desktopRefresh, BYTE iconRedraw);
 
 #endif

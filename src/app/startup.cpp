@@ -5,7 +5,7 @@
 #include "app/instance.h"
 #include "app/restoreapply.h"
 #include "app/settings.h"
-#include "app/sheetcommands.h"
+#include "app/sheetswitch.h"
 #include "common/desktoplabels.h"
 #include "common/iconclipboard.h"
 #include "common/texts.h"

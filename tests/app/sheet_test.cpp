@@ -11,6 +11,7 @@
 
 #include "app/frame.h"
 #include "app/sheetstate.h"
+#include "app/applychanges.h"
 #include "app/sheetwindow.h"
 #include "common/texts.h"
 #include "ids.h"

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/sheetcommands.h"
+#include "app/sheetswitch.h"
 #include "app/sheetstate.h"
 #include "common/iconclipboard.h"
 #include "common/texts.h"

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/settings.h"
-#include "app/sheetcommands.h"
+#include "app/sheetswitch.h"
 #include "app/startup.h"
 #include "common/appstate.h"
 #include "common/iconclipboard.h"

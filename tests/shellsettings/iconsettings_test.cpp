@@ -9,7 +9,7 @@
 
 #include "app/settings.h"
 #include "app/sheetstate.h"
-#include "app/sheetwindow.h"
+#include "app/applychanges.h"
 #include "common/appstate.h"
 #include "common/options.h"
 #include "common/restorepoint.h"

@@ -1,0 +1,120 @@
+#include "app/applychanges.h"
+
+#include <shlobj.h>
+
+#include "app/sheetstate.h"
+#include "common/appstate.h"
+#include "common/options.h"
+#include "common/pump.h"
+#include "common/restorepoint.h"
+#include "common/texts.h"
+#include "ids.h"
+#include "lists/iconentry.h"
+#include "shellglue/startfacts.h"
+#include "shellsettings/iconsettings.h"
+#include "shellsettings/redraw.h"
+
+static const char kWindowMetrics[] = "Control Panel\\desktop\\windowmetrics";
+
+// Explorer of the integrated shell takes F5 on its desktop window; the older one only in
+// the list view inside it.
+static void SendF5ToDesktop()
+{
+    HWND desktop = FindWindowA("Progman", nullptr);
+    HWND target = desktop;
+    if (target != nullptr && !Facts.NewShell)
+        target = GetWindow(GetWindow(target, GW_CHILD), GW_CHILD);
+    if (target == nullptr)
+        return;
+    HWND foreground = GetForegroundWindow();
+    // Some systems refuse the foreground to a child window; the desktop window then hands
+    // the focus, and so the key, to its list itself.
+    if (!SetForegroundWindow(target) && (target == desktop || !SetForegroundWindow(desktop)))
+        return;
+    PumpOneMessage();
+    keybd_event(VK_F5, 0, 0, 0);
+    keybd_event(VK_F5, 0, KEYEVENTF_KEYUP, 0);
+    if (foreground != nullptr)
+        SetForegroundWindow(foreground);
+}
+
+void RefreshShell(HWND sheet, BYTE desktopRefresh, BYTE iconRedraw)
+{
+    if (iconRedraw && Settings.AutoRefresh) {
+        RedrawShellIcons();
+        UpdateWindow(sheet);
+        return;
+    }
+    if (!desktopRefresh || Settings.RefreshLevel == 0)
+        return;
+    if (Settings.RefreshLevel == 1) {
+        SendF5ToDesktop();
+        return;
+    }
+    SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSH, nullptr, nullptr);
+    UpdateWindow(sheet);
+}
+
+// Records everything the coming Apply may replace and puts it on disk. False when no record
+// could be made and the user would rather not apply without one.
+static bool RecordBeforeApply(HWND sheet, RestorePoint *point)
+{
+    if (point->Begin()) {
+        HWND settingsPage = Sheet.TabDialogs[TAB_SETTINGS1];
+        if (settingsPage != nullptr && IsWindow(settingsPage))
+            RecordIconSettings(settingsPage, point);
+        for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
+            HWND list = ListOfTab(tab);
+            if (list != nullptr && IsWindow(list))
+                RecordChangedRows(list, point);
+        }
+        HWND driveList = ListOfTab(TAB_DRIVE);
+        if (driveList != nullptr && IsWindow(driveList))
+            SendMessageA(GetParent(driveList), UM_PLANDRIVEICONS, 0, reinterpret_cast<LPARAM>(point));
+        // The icon redraw after Apply puts the size back as it was, but creates it when missing.
+        if (Settings.AutoRefresh)
+            point->Value(HKEY_CURRENT_USER, kWindowMetrics, "Shell Icon Size");
+        if (point->Seal())
+            return true;
+    }
+    return MessageBoxA(sheet, LoadText(IDS_UNDO_ASKAPPLY), App.Caption,
+                       MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) == IDYES;
+}
+
+BOOL ApplyAllChanges(HWND sheet)
+{
+    // What the writes replace is on disk before the first of them.
+    RestorePoint point;
+    if (!RecordBeforeApply(sheet, &point))
+        return FALSE;
+    BYTE desktopRefresh = 0;
+    BYTE iconRedraw = 0;
+    // The shell settings go first: a changed arrow or class icon is seen by the refresh below.
+    HWND settingsPage = Sheet.TabDialogs[TAB_SETTINGS1];
+    if (settingsPage != nullptr && IsWindow(settingsPage)) {
+        BOOL iconsNeedRefresh = FALSE;
+        ApplyIconSettings(settingsPage, &iconsNeedRefresh);
+        if (iconsNeedRefresh)
+            desktopRefresh = 1;
+    }
+    // No input may reach the sheet while rows are half written.
+    EnableWindow(sheet, FALSE);
+    for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
+        HWND list = ListOfTab(tab);
+        if (list == nullptr || !IsWindow(list) || CommitChangedRows(list) == 0)
+            continue;
+        if (tab == TAB_DESKTOP || tab == TAB_SPECIAL)
+            desktopRefresh = 1;
+        else
+            iconRedraw = 1;
+    }
+    EnableWindow(sheet, TRUE);
+    RefreshShell(sheet, desktopRefresh, iconRedraw);
+
+    HWND driveList = ListOfTab(TAB_DRIVE);
+    HWND drivePage = driveList != nullptr ? GetParent(driveList) : nullptr;
+    if (drivePage != nullptr)
+        SendMessageA(drivePage, UM_APPLYDRIVEICONS, 0, 0);
+    point.Finish();
+    return TRUE;
+}
