@@ -19,6 +19,7 @@
 #include "shellglue/shellkeys.h"
 #include "support/appsetup.h"
 #include "support/boxrecorder.h"
+#include "support/probes.h"
 #include "support/regsnapshot.h"
 #include "support/sheetchanges.h"
 #include "support/testing.h"
@@ -138,13 +139,6 @@ protected:
         EXPECT_EQ("32", DlgItemText(Sheet.TabDialogs[TAB_SETTINGS1], IDC_IS_SIZE));
         EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(Sheet.TabDialogs[TAB_SETTINGS1], IDC_IS_NOARROW));
         EXPECT_FALSE(ApplyEnabled());
-    }
-
-    static std::string DlgItemText(HWND dialog, int id)
-    {
-        char text[64] = "";
-        GetDlgItemTextA(dialog, id, text, sizeof text);
-        return text;
     }
 
     std::unique_ptr<AppSetup> app_;
