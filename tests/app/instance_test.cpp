@@ -7,7 +7,6 @@
 #include "common/iconclipboard.h"
 #include "common/texts.h"
 #include "app/instance.h"
-#include "app/sheetstate.h"
 #include "ids.h"
 #include "lists/iconentry.h"
 #include "shellglue/paths.h"
@@ -163,10 +162,8 @@ TEST_F(InstanceWindow, AnOfferWhoseWindowIsGoneIsDropped)
 // this sheet imports it as at its own start. Anything else handed so is refused with a message.
 TEST_F(InstanceWindow, ThemeFileHandedOverIsImportedByTheRunningSheet)
 {
-    HWND sheet = app_.OpenSheet(TAB_DESKTOP);
+    HWND sheet = app_.OpenFilledSheet(TAB_DESKTOP);
     ASSERT_NE(nullptr, sheet);
-    for (int wait = 0; wait < 400 && !Sheet.ListsFilled; ++wait)
-        PumpMessages(50);
     const char computer[] = "{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
     HWND desktop = Lists.TabLists[TAB_DESKTOP];
     int row = RowOfKey(desktop, computer);

@@ -16,19 +16,17 @@
 #include "app/settings.h"
 #include "app/sheetstate.h"
 #include "common/appstate.h"
-#include "common/iconclipboard.h"
 #include "common/texts.h"
 #include "drives/autorun.h"
-#include "drives/drivepanel.h"
 #include "ids.h"
 #include "lists/iconentry.h"
-#include "lists/listcommands.h"
 #include "lists/listpage.h"
 #include "shellglue/paths.h"
 #include "shellglue/shellkeys.h"
 #include "shellglue/startfacts.h"
 #include "support/appsetup.h"
 #include "support/regsnapshot.h"
+#include "support/sheetchanges.h"
 #include "support/testing.h"
 
 namespace {
@@ -65,26 +63,16 @@ std::vector<RegistryScope> WatchedKeys()
     return scope;
 }
 
-std::string Join(const std::vector<std::string> &lines)
-{
-    std::string text;
-    for (const std::string &line : lines)
-        text += line + "\n";
-    return text;
-}
-
 class RegistryDiffTest : public testing::Test {
 protected:
     void SetUp() override
     {
         app_.reset(new AppSetup("regdiff"));
-        WriteFileText(App.SettingsPath, "[Options]\r\nAutoRefresh=0\r\nRefreshLevel=0\r\nDriveIconMsg=0\r\n");
-        // X: is the test prefix's throwaway drive (README); without it the drive panel is left out.
-        haveDrive_ = GetFileAttributesA("X:\\TILEFOX.TST") != INVALID_FILE_ATTRIBUTES;
-        RemoveAutorun();
-        SetRegString(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size", "32");
-        SetRegString(HKEY_CLASSES_ROOT, "lnkfile", "IsShortcut", "");
-        SetRegString(HKEY_CLASSES_ROOT, "piffile", "IsShortcut", "");
+        app_->KeepShellUntold();
+        // Without the throwaway drive the drive panel is left out.
+        haveDrive_ = HaveThrowawayDrive();
+        RemoveThrowawayAutorun();
+        SetShellSettingsToStart();
         snapshot_.Take();
     }
 
@@ -92,18 +80,14 @@ protected:
     {
         app_.reset();
         snapshot_.Restore();
-        EXPECT_EQ("", Join(snapshot_.ChangesSince())) << "the registry is not as it was";
-        RemoveAutorun();
+        EXPECT_EQ("", JoinLines(snapshot_.ChangesSince())) << "the registry is not as it was";
+        RemoveThrowawayAutorun();
     }
 
     void Open()
     {
-        sheet_ = app_->OpenSheet(0);
+        sheet_ = app_->OpenFilledSheet();
         ASSERT_NE(nullptr, sheet_);
-        // The lists fill one after another while the queue is served.
-        for (int i = 0; i < 40 && !AllListsFilled(true); ++i)
-            PumpMessages(100);
-        PumpMessages(300);
         ASSERT_TRUE(AllListsFilled(true));
         ASSERT_EQ(0, Settings.AutoRefresh);
         ASSERT_EQ(0, Settings.RefreshLevel);
@@ -116,11 +100,8 @@ protected:
         std::vector<std::string> expected;
         for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
             HWND list = ListOfTab(tab);
-            int count = int(SendMessageA(list, LB_GETCOUNT, 0, 0));
-            int row = 0;
-            while (row < count && GetEntry(list, row)->Kind != KIND_ORDINARY)
-                ++row;
-            if (row == count)
+            int row = FirstOrdinaryRow(list);
+            if (row < 0)
                 continue;
             std::string location = FixturePath("icons12.dll") + "," + std::to_string(tab + 1);
             std::string key = GetEntry(list, row)->RegistryKey;
@@ -136,9 +117,7 @@ protected:
             char mark = RegValueExists(HKEY_LOCAL_MACHINE, path.c_str(), name.c_str()) ? '~' : '+';
             expected.push_back(RegistrySnapshot::Line(mark, HKEY_LOCAL_MACHINE, path, name, location));
 
-            EXPECT_TRUE(CopyToClipboard(location.c_str()));
-            SendMessageA(list, LB_SETCURSEL, row, 0);
-            RunListCommand(list, IDM_PASTE, FALSE);
+            EXPECT_TRUE(PasteOnRow(list, row, location));
             const IconEntry *entry = GetEntry(list, row);
             EXPECT_EQ(location, entry->CurrentLocation) << "tab " << tab;
             EXPECT_NE(STATE_UNCHANGED, entry->ChangeState) << "tab " << tab;
@@ -160,28 +139,13 @@ protected:
         };
     }
 
-    static void RemoveAutorun()
-    {
-        if (GetFileAttributesA("X:\\TILEFOX.TST") == INVALID_FILE_ATTRIBUTES)
-            return;
-        SetFileAttributesA("X:\\AUTORUN.INF", FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA("X:\\AUTORUN.INF");
-    }
-
     // X:'s own icon on the drive panel: a file, not the registry.
     void ChangeDriveIcon()
     {
         if (!haveDrive_)
             return;
-        HWND page = Sheet.TabDialogs[TAB_DRIVE];
-        HWND panel = FindWindowExA(page, nullptr, "#32770", nullptr);
-        while (panel != nullptr && GetDlgItem(panel, IDC_DP_DRIVES) == nullptr)
-            panel = FindWindowExA(page, panel, "#32770", nullptr);
-        ASSERT_NE(nullptr, panel);
-        int index = int(SendDlgItemMessageA(panel, IDC_DP_DRIVES, CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM("X:")));
-        ASSERT_GE(index, 0);
         driveLocation_ = FixturePath("icons12.dll") + ",9";
-        EXPECT_EQ(1, SetDriveIcon(panel, index, driveLocation_.c_str()));
+        SetThrowawayDriveIcon(driveLocation_);
     }
 
     std::string DriveIcon()
@@ -203,11 +167,7 @@ protected:
         return expected;
     }
 
-    void Press(int button)
-    {
-        PostMessageA(sheet_, WM_COMMAND, button, reinterpret_cast<LPARAM>(GetDlgItem(sheet_, button)));
-        PumpMessages(300);
-    }
+    void Press(int button) { PressSheetButton(sheet_, button); }
 
     std::unique_ptr<AppSetup> app_;
     HWND sheet_ = nullptr;
@@ -221,17 +181,17 @@ TEST_F(RegistryDiffTest, ApplyWritesExactlyTheChangesAndOkNothingMore)
     Open();
     std::vector<std::string> expected = ChangeEveryTab();
     ASSERT_GE(expected.size(), 7u) << "every list with rows has one changed";
-    EXPECT_EQ("", Join(snapshot_.ChangesSince())) << "nothing is written before Apply";
+    EXPECT_EQ("", JoinLines(snapshot_.ChangesSince())) << "nothing is written before Apply";
     EXPECT_EQ("", DriveIcon());
 
     Press(IDC_SHEET_APPLY);
     std::vector<std::string> applied = snapshot_.ChangesSince();
-    EXPECT_EQ(Join(expected), Join(applied));
+    EXPECT_EQ(JoinLines(expected), JoinLines(applied));
     EXPECT_EQ(driveLocation_, DriveIcon());
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(sheet_, IDC_SHEET_APPLY)));
 
     Press(IDOK);
-    EXPECT_EQ(Join(applied), Join(snapshot_.ChangesSince())) << "OK after Apply writes nothing more";
+    EXPECT_EQ(JoinLines(applied), JoinLines(snapshot_.ChangesSince())) << "OK after Apply writes nothing more";
 }
 
 TEST_F(RegistryDiffTest, CancelAndTheCloseBoxWriteNothing)
@@ -247,7 +207,7 @@ TEST_F(RegistryDiffTest, CancelAndTheCloseBoxWriteNothing)
             Press(IDCANCEL);
         }
         EXPECT_FALSE(IsWindowVisible(sheet_));
-        EXPECT_EQ("", Join(snapshot_.ChangesSince()));
+        EXPECT_EQ("", JoinLines(snapshot_.ChangesSince()));
         EXPECT_EQ("", DriveIcon());
         DestroyWindow(sheet_);
         sheet_ = nullptr;

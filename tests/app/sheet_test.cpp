@@ -386,10 +386,8 @@ TEST(IconSizeApply, SizeOutsideTheRangeStopsTheWholeApply)
     AppSetup app("sizeapply");
     Settings.AutoRefresh = 0;
     Settings.RefreshLevel = 0;
-    HWND sheet = app.OpenSheet(TAB_DESKTOP);
+    HWND sheet = app.OpenFilledSheet(TAB_DESKTOP);
     ASSERT_NE(nullptr, sheet);
-    for (int wait = 0; wait < 400 && !Sheet.ListsFilled; ++wait)
-        PumpMessages(50);
     HWND page = Sheet.TabDialogs[TAB_SETTINGS1];
     ASSERT_NE(nullptr, page);
     HWND field = GetDlgItem(page, IDC_IS_SIZE);

@@ -15,18 +15,16 @@
 #include "app/sheetcommands.h"
 #include "app/sheetswitch.h"
 #include "app/sheetstate.h"
-#include "common/iconclipboard.h"
 #include "common/texts.h"
 #include "drives/autorun.h"
-#include "drives/drivepanel.h"
 #include "ids.h"
 #include "lists/iconentry.h"
-#include "lists/listcommands.h"
 #include "lists/themeimport.h"
 #include "shellglue/shellkeys.h"
 #include "support/appsetup.h"
 #include "support/dialogsteps.h"
 #include "support/regsnapshot.h"
+#include "support/sheetchanges.h"
 #include "support/testing.h"
 
 namespace {
@@ -36,14 +34,6 @@ const char kClsid[] = "Software\\Classes\\CLSID\\";
 // The system's own bookkeeping: Wine's, and the file dialog's last folders.
 const std::vector<std::string> kBookkeeping = {"HKCU\\Software\\Wine",
                                                "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32"};
-
-std::string Join(const std::vector<std::string> &lines)
-{
-    std::string text;
-    for (const std::string &line : lines)
-        text += line + "\n";
-    return text;
-}
 
 std::string StartupShortcut()
 {
@@ -72,19 +62,17 @@ protected:
     void SetUp() override
     {
         app_.reset(new AppSetup("sheetcmd"));
-        WriteFileText(App.SettingsPath, "[Options]\r\nAutoRefresh=0\r\nRefreshLevel=0\r\nDriveIconMsg=0\r\n");
-        haveDrive_ = Exists("X:\\TILEFOX.TST");
-        RemoveAutorun();
+        app_->KeepShellUntold();
+        haveDrive_ = HaveThrowawayDrive();
+        RemoveThrowawayAutorun();
         link_ = StartupShortcut();
         // Windows as it comes: the icon size and the shortcut arrow stored, all colours off.
         windows_.Value(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size");
         windows_.Value(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP");
         windows_.Value(HKEY_CLASSES_ROOT, "lnkfile", "IsShortcut");
         windows_.Value(HKEY_CLASSES_ROOT, "piffile", "IsShortcut");
-        SetRegString(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size", "32");
+        SetShellSettingsToStart();
         DeleteRegValue(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP");
-        SetRegString(HKEY_CLASSES_ROOT, "lnkfile", "IsShortcut", "");
-        SetRegString(HKEY_CLASSES_ROOT, "piffile", "IsShortcut", "");
         before_.Take();
     }
 
@@ -92,17 +80,15 @@ protected:
     {
         app_.reset();
         before_.Restore();
-        RemoveAutorun();
+        RemoveThrowawayAutorun();
         if (Exists(link_))
             DeleteFileA(link_.c_str());
     }
 
     void Open()
     {
-        sheet_ = app_->OpenSheet(0);
+        sheet_ = app_->OpenFilledSheet();
         ASSERT_NE(nullptr, sheet_);
-        for (int i = 0; i < 40 && !(AllListsFilled(true) && Sheet.ListsFilled); ++i)
-            PumpMessages(100);
         ASSERT_TRUE(AllListsFilled(true) && Sheet.ListsFilled);
     }
 
@@ -117,9 +103,7 @@ protected:
                     continue;
                 std::string location = FixturePath("icons12.dll") + "," + std::to_string(tab + 1);
                 pasted_.push_back({tab, row, entry->RegistryKey, entry->DefaultLocation});
-                EXPECT_TRUE(CopyToClipboard(location.c_str()));
-                SendMessageA(list, LB_SETCURSEL, row, 0);
-                RunListCommand(list, IDM_PASTE, FALSE);
+                EXPECT_TRUE(PasteOnRow(list, row, location));
                 break;
             }
         }
@@ -134,16 +118,10 @@ protected:
                 SendDlgItemMessageA(page, box, BM_CLICK, 0, 0);
         if (!haveDrive_)
             return;
-        HWND panel = FindDrivePanel(GetParent(ListOfTab(TAB_DRIVE)));
-        int index = int(SendDlgItemMessageA(panel, IDC_DP_DRIVES, CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM("X:")));
-        EXPECT_EQ(1, SetDriveIcon(panel, index, (FixturePath("icons12.dll") + ",9").c_str()));
+        SetThrowawayDriveIcon(FixturePath("icons12.dll") + ",9");
     }
 
-    void Press(int button)
-    {
-        PostMessageA(sheet_, WM_COMMAND, button, reinterpret_cast<LPARAM>(GetDlgItem(sheet_, button)));
-        PumpMessages(300);
-    }
+    void Press(int button) { PressSheetButton(sheet_, button); }
 
     // The question of everything-to-the-standard, answered; its text is kept.
     std::string Answered(int button, std::function<void()> run)
@@ -153,14 +131,6 @@ protected:
         run();
         EXPECT_TRUE(script.Finished());
         return text;
-    }
-
-    static void RemoveAutorun()
-    {
-        if (!Exists("X:\\TILEFOX.TST"))
-            return;
-        SetFileAttributesA("X:\\AUTORUN.INF", FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA("X:\\AUTORUN.INF");
     }
 
     std::unique_ptr<AppSetup> app_;
@@ -247,11 +217,11 @@ TEST_F(SheetCommandsTest, SavedThemeBringsBackTheIconsAfterEverythingWentToTheSt
         EXPECT_NE(STATE_UNCHANGED, entry->ChangeState);
     }
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(sheet_, IDC_SHEET_APPLY)));
-    EXPECT_EQ("", Join(applied.ChangesSince())) << "nothing is written before Apply";
+    EXPECT_EQ("", JoinLines(applied.ChangesSince())) << "nothing is written before Apply";
 
     EXPECT_EQ(DWORD(pasted_.size()), ImportThemeFile(theme.c_str()));
     Press(IDC_SHEET_APPLY);
-    EXPECT_EQ("", Join(applied.ChangesSince()));
+    EXPECT_EQ("", JoinLines(applied.ChangesSince()));
 }
 
 TEST_F(SheetCommandsTest, ResetSwitchLeavesTheRegistryAndDriveAsBeforeTheFirstRun)
@@ -272,7 +242,7 @@ TEST_F(SheetCommandsTest, ResetSwitchLeavesTheRegistryAndDriveAsBeforeTheFirstRu
     int code = -1;
     std::string declined = Answered(IDNO, [&] { code = RunSheetSwitch(SWITCH_RESET, ""); });
     EXPECT_EQ(1, code);
-    EXPECT_EQ(Join(changed), Join(before_.ChangesSince())) << "No leaves everything";
+    EXPECT_EQ(JoinLines(changed), JoinLines(before_.ChangesSince())) << "No leaves everything";
 
     std::string question = Answered(IDYES, [&] { code = RunSheetSwitch(SWITCH_RESET, ""); });
     EXPECT_EQ(0, code);
@@ -293,7 +263,7 @@ TEST_F(SheetCommandsTest, ResetSwitchLeavesTheRegistryAndDriveAsBeforeTheFirstRu
     for (const std::string &line : before_.ChangesSince())
         if (std::find(windowsOwn.begin(), windowsOwn.end(), line) == windowsOwn.end())
             left.push_back(line);
-    EXPECT_EQ("", Join(left));
+    EXPECT_EQ("", JoinLines(left));
     EXPECT_FALSE(Exists("X:\\AUTORUN.INF"));
     EXPECT_FALSE(Exists(link_));
 }
@@ -321,7 +291,7 @@ TEST_F(SheetCommandsTest, SaveThemeSwitchWritesWhatIsInForceAndNothingElse)
     std::string text = ReadFileText(theme);
     EXPECT_NE(std::string::npos, text.find("\r\n3=" + location + "\r\n")) << text;
     EXPECT_FALSE(Exists(nowhere));
-    EXPECT_EQ("", Join(start.ChangesSince()));
+    EXPECT_EQ("", JoinLines(start.ChangesSince()));
 }
 
 }  // namespace

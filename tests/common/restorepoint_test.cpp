@@ -103,15 +103,7 @@ protected:
         return TakeBackRestorePoint(nullptr, nullptr);
     }
 
-    std::string State() { return Join(snapshot_.ChangesSince()) + FileState(file_) + "|" + FileState(files_); }
-
-    static std::string Join(const std::vector<std::string> &lines)
-    {
-        std::string text;
-        for (const std::string &line : lines)
-            text += line + "\n";
-        return text;
-    }
+    std::string State() { return JoinLines(snapshot_.ChangesSince()) + FileState(file_) + "|" + FileState(files_); }
 
     AppSetup app_{"restore"};
     std::string files_;
@@ -339,7 +331,7 @@ TEST_F(RestorePointTest, WhatTheRefreshDisturbsIsPutBackAgain)
                   SetRegString(HKEY_CURRENT_USER, Key("metrics").c_str(), "size", "32");
               }));
     EXPECT_EQ(1, refreshes);
-    EXPECT_EQ("", Join(snapshot_.ChangesSince()));
+    EXPECT_EQ("", JoinLines(snapshot_.ChangesSince()));
 }
 
 }  // namespace

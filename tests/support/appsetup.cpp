@@ -4,6 +4,7 @@
 
 #include "app/frame.h"
 #include "app/settings.h"
+#include "app/sheetstate.h"
 #include "common/iconclipboard.h"
 #include "common/texts.h"
 #include "ids.h"
@@ -68,4 +69,19 @@ HWND AppSetup::OpenSheet(int startTab, const ContentPage *pages)
         PumpMessages(50);
     PumpMessages(400);
     return sheet_;
+}
+
+HWND AppSetup::OpenFilledSheet(int startTab)
+{
+    if (OpenSheet(startTab) == nullptr)
+        return nullptr;
+    for (int wait = 0; wait < 400 && !(AllListsFilled(true) && ::Sheet.ListsFilled); ++wait)
+        PumpMessages(50);
+    PumpMessages(300);
+    return sheet_;
+}
+
+void AppSetup::KeepShellUntold()
+{
+    WriteFileText(App.SettingsPath, "[Options]\r\nAutoRefresh=0\r\nRefreshLevel=0\r\nDriveIconMsg=0\r\n");
 }

@@ -26,6 +26,11 @@ public:
     // the given ones. It is destroyed, if still there, when the set-up goes.
     HWND OpenSheet(int startTab, const struct ContentPage *pages = nullptr);
     HWND Sheet() const { return sheet_; }
+    // OpenSheet, then the time for every other list to fill and the settings page to be read:
+    // they follow one another while the queue is served.
+    HWND OpenFilledSheet(int startTab = 0);
+    // A settings file that keeps the shell untold of Apply and the drive message away.
+    void KeepShellUntold();
 
 private:
     std::string dir_;

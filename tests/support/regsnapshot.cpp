@@ -179,3 +179,11 @@ std::vector<RegistryScope> WholeRegistry()
 {
     return {{HKEY_LOCAL_MACHINE, "", true}, {HKEY_CURRENT_USER, "", true}};
 }
+
+std::string JoinLines(const std::vector<std::string> &lines)
+{
+    std::string text;
+    for (const std::string &line : lines)
+        text += line + "\n";
+    return text;
+}

@@ -62,6 +62,9 @@ private:
 // Both roots whole, for the snapshots that must find every write of a run.
 std::vector<RegistryScope> WholeRegistry();
 
+// ChangesSince's lines as one text, each ended by a newline, for comparisons that show them.
+std::string JoinLines(const std::vector<std::string> &lines);
+
 // The default value's name in lines.
 #define DEFAULT_VALUE_NAME "(default)"
 

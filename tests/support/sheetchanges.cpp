@@ -1,0 +1,74 @@
+#include "support/sheetchanges.h"
+
+#include <gtest/gtest.h>
+
+#include "app/sheetstate.h"
+#include "common/iconclipboard.h"
+#include "drives/drivepanel.h"
+#include "ids.h"
+#include "lists/iconentry.h"
+#include "lists/listcommands.h"
+#include "support/testing.h"
+
+namespace {
+
+const char kMarker[] = "X:\\TILEFOX.TST";
+const char kAutorun[] = "X:\\AUTORUN.INF";
+
+}  // namespace
+
+void PressSheetButton(HWND sheet, int button)
+{
+    PostMessageA(sheet, WM_COMMAND, button, reinterpret_cast<LPARAM>(GetDlgItem(sheet, button)));
+    PumpMessages(300);
+}
+
+int FirstOrdinaryRow(HWND list)
+{
+    int count = int(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    for (int row = 0; row < count; ++row) {
+        if (GetEntry(list, row)->Kind == KIND_ORDINARY)
+            return row;
+    }
+    return -1;
+}
+
+bool PasteOnRow(HWND list, int row, const std::string &location)
+{
+    bool copied = CopyToClipboard(location.c_str()) != 0;
+    SendMessageA(list, LB_SETCURSEL, row, 0);
+    RunListCommand(list, IDM_PASTE, FALSE);
+    return copied;
+}
+
+bool HaveThrowawayDrive()
+{
+    return GetFileAttributesA(kMarker) != INVALID_FILE_ATTRIBUTES;
+}
+
+void RemoveThrowawayAutorun()
+{
+    if (!HaveThrowawayDrive())
+        return;
+    SetFileAttributesA(kAutorun, FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(kAutorun);
+}
+
+void SetThrowawayDriveIcon(const std::string &location)
+{
+    HWND page = Sheet.TabDialogs[TAB_DRIVE];
+    HWND panel = FindWindowExA(page, nullptr, "#32770", nullptr);
+    while (panel != nullptr && GetDlgItem(panel, IDC_DP_DRIVES) == nullptr)
+        panel = FindWindowExA(page, panel, "#32770", nullptr);
+    ASSERT_NE(nullptr, panel);
+    int index = int(SendDlgItemMessageA(panel, IDC_DP_DRIVES, CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM("X:")));
+    ASSERT_GE(index, 0);
+    EXPECT_EQ(1, SetDriveIcon(panel, index, location.c_str()));
+}
+
+void SetShellSettingsToStart()
+{
+    SetRegString(HKEY_CURRENT_USER, "Control Panel\\desktop\\windowmetrics", "Shell Icon Size", "32");
+    SetRegString(HKEY_CLASSES_ROOT, "lnkfile", "IsShortcut", "");
+    SetRegString(HKEY_CLASSES_ROOT, "piffile", "IsShortcut", "");
+}

@@ -1,0 +1,29 @@
+// Changes made on the whole real sheet as the user makes them, for the tests that compare the
+// registry and drive X: before and after.
+#ifndef TILEFOX_TESTS_SUPPORT_SHEETCHANGES_H
+#define TILEFOX_TESTS_SUPPORT_SHEETCHANGES_H
+
+#include <windows.h>
+
+#include <string>
+
+// A sheet button pressed as a click posts it, with the time to act on it.
+void PressSheetButton(HWND sheet, int button);
+
+// The first row of the list that is an ordinary item, or -1.
+int FirstOrdinaryRow(HWND list);
+
+// The location put on the clipboard and pasted onto the row by the list's own command; false
+// when the clipboard refused it.
+bool PasteOnRow(HWND list, int row, const std::string &location);
+
+// X: is the test prefix's throwaway drive only when marked so (README); else it is never written.
+bool HaveThrowawayDrive();
+void RemoveThrowawayAutorun();
+// X:'s own icon set on the drive panel of the running sheet.
+void SetThrowawayDriveIcon(const std::string &location);
+
+// The icon size and both shortcut arrows as a fresh Windows has them.
+void SetShellSettingsToStart();
+
+#endif
