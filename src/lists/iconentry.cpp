@@ -231,17 +231,26 @@ static void DeleteDefaultIconKey(HKEY root, const char *classPath)
         RegDeleteKeyA(key.Get(), "DefaultIcon");
 }
 
-static void CommitClassEntry(const IconEntry *entry)
+// The class key of a row and its DefaultIcon key (MAX_PATH bytes each); false for a key
+// that is no class id.
+static bool FormClassKeyPaths(const char *registryKey, char *classPath, char *keyPath)
 {
-    if (lstrlenA(entry->RegistryKey) != CLASS_ID_LENGTH)
-        return;
-
-    char classPath[MAX_PATH];
+    if (lstrlenA(registryKey) != CLASS_ID_LENGTH)
+        return false;
     CopyText(classPath, kClsidPrefix, MAX_PATH);
-    AppendText(classPath, entry->RegistryKey, MAX_PATH);
-    char keyPath[MAX_PATH];
+    AppendText(classPath, registryKey, MAX_PATH);
     CopyText(keyPath, classPath, MAX_PATH);
     AppendText(keyPath, "\\DefaultIcon", MAX_PATH);
+    return true;
+}
+
+static void CommitClassEntry(const IconEntry *entry)
+{
+    char classPath[MAX_PATH];
+    char keyPath[MAX_PATH];
+    if (!FormClassKeyPaths(entry->RegistryKey, classPath, keyPath))
+        return;
+
 
     // The integrated shell reads a per-user copy of the class first; keep it in step, but
     // only where the user already has one.
@@ -358,14 +367,10 @@ static void RecordEntry(const IconEntry *entry, RestorePoint *point)
             point->Value(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, entry->RegistryKey);
         return;
     }
-    if (lstrlenA(entry->RegistryKey) != CLASS_ID_LENGTH)
-        return;
     char classPath[MAX_PATH];
-    CopyText(classPath, kClsidPrefix, MAX_PATH);
-    AppendText(classPath, entry->RegistryKey, MAX_PATH);
     char keyPath[MAX_PATH];
-    CopyText(keyPath, classPath, MAX_PATH);
-    AppendText(keyPath, "\\DefaultIcon", MAX_PATH);
+    if (!FormClassKeyPaths(entry->RegistryKey, classPath, keyPath))
+        return;
 
     if (entry->Kind == KIND_BROWSER) {
         // Back at its standard the row's DefaultIcon key goes under both roots.
