@@ -81,6 +81,7 @@
 #define IDS_UNDO_ASKPENDING     318
 #define IDS_UNDO_ASKAPPLY       319
 #define IDS_UNDO_ASKFOLDER      320
+#define IDS_UNDO_UNSEALED       321     /* %s: a record removed unsealed */
 
 #define IDS_ICONSIZERANGE       350     /* the icon size to type: %d to %d */
 

@@ -8,6 +8,7 @@
 #include "common/pump.h"
 #include "common/restorepoint.h"
 #include "common/texts.h"
+#include "drives/drivepanel.h"
 #include "ids.h"
 #include "lists/iconentry.h"
 #include "shellglue/startfacts.h"
@@ -55,6 +56,13 @@ void RefreshShell(HWND sheet, BYTE desktopRefresh, BYTE iconRedraw)
     UpdateWindow(sheet);
 }
 
+// The shell's own pictures show anew only after an icon redraw; desktop items after a refresh
+// of the desktop.
+static bool NeedsIconRedraw(int tab)
+{
+    return tab != TAB_DESKTOP && tab != TAB_SPECIAL;
+}
+
 // Records everything the coming Apply may replace and puts it on disk. False when no record
 // could be made and the user would rather not apply without one.
 static bool RecordBeforeApply(HWND sheet, RestorePoint *point)
@@ -63,16 +71,18 @@ static bool RecordBeforeApply(HWND sheet, RestorePoint *point)
         HWND settingsPage = Sheet.TabDialogs[TAB_SETTINGS1];
         if (settingsPage != nullptr && IsWindow(settingsPage))
             RecordIconSettings(settingsPage, point);
+        bool redraw = false;
         for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
             HWND list = ListOfTab(tab);
-            if (list != nullptr && IsWindow(list))
-                RecordChangedRows(list, point);
+            if (list != nullptr && IsWindow(list) && RecordChangedRows(list, point) != 0 &&
+                NeedsIconRedraw(tab))
+                redraw = true;
         }
         HWND driveList = ListOfTab(TAB_DRIVE);
         if (driveList != nullptr && IsWindow(driveList))
             SendMessageA(GetParent(driveList), UM_PLANDRIVEICONS, 0, reinterpret_cast<LPARAM>(point));
         // The icon redraw after Apply puts the size back as it was, but creates it when missing.
-        if (Settings.AutoRefresh)
+        if (redraw && Settings.AutoRefresh)
             point->Value(HKEY_CURRENT_USER, kWindowMetrics, "Shell Icon Size");
         if (point->Seal())
             return true;
@@ -81,12 +91,12 @@ static bool RecordBeforeApply(HWND sheet, RestorePoint *point)
                        MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) == IDYES;
 }
 
-BOOL ApplyAllChanges(HWND sheet)
+int ApplyAllChanges(HWND sheet)
 {
     // What the writes replace is on disk before the first of them.
     RestorePoint point;
     if (!RecordBeforeApply(sheet, &point))
-        return FALSE;
+        return APPLY_DECLINED;
     BYTE desktopRefresh = 0;
     BYTE iconRedraw = 0;
     // The shell settings go first: a changed arrow or class icon is seen by the refresh below.
@@ -103,10 +113,10 @@ BOOL ApplyAllChanges(HWND sheet)
         HWND list = ListOfTab(tab);
         if (list == nullptr || !IsWindow(list) || CommitChangedRows(list) == 0)
             continue;
-        if (tab == TAB_DESKTOP || tab == TAB_SPECIAL)
-            desktopRefresh = 1;
-        else
+        if (NeedsIconRedraw(tab))
             iconRedraw = 1;
+        else
+            desktopRefresh = 1;
     }
     EnableWindow(sheet, TRUE);
     RefreshShell(sheet, desktopRefresh, iconRedraw);
@@ -116,5 +126,6 @@ BOOL ApplyAllChanges(HWND sheet)
     if (drivePage != nullptr)
         SendMessageA(drivePage, UM_APPLYDRIVEICONS, 0, 0);
     point.Finish();
-    return TRUE;
+    // The drives that could not be written are still marked.
+    return DriveIconsModified(FindDrivePanel(drivePage)) ? APPLY_DRIVEFAILED : APPLY_DONE;
 }

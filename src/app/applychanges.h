@@ -4,10 +4,15 @@
 
 #include <windows.h>
 
+enum ApplyOutcome {
+    APPLY_DECLINED = 0,     // nothing written: no restore point, and the user would not go on
+    APPLY_DONE = 1,
+    APPLY_DRIVEFAILED = 2,  // written, but a drive kept its old icon; it stays pending
+};
+
 // Records a restore point, commits every changed row of the five lists and makes the shell
-// show the new icons. FALSE when nothing was written: no restore point could be made and the
-// user chose not to apply without one.
-BOOL ApplyAllChanges(HWND sheet);
+// show the new icons; an ApplyOutcome.
+int ApplyAllChanges(HWND sheet);
 // How the shell learns of applied changes: icons of the shell's own pictures need a redraw,
 // desktop items a refresh of the desktop.
 void RefreshShell(HWND sheet, BYTE desktopRefresh, BYTE iconRedraw);

@@ -55,8 +55,17 @@ static void RefreshShellOnly(HWND owner)
     RefreshShell(owner, 1, 1);
 }
 
-void TakeBackFromCommandLine()
+int TakeBackFromCommandLine()
 {
     ReadRefreshSettings();
-    TakeBackRestorePoint(nullptr, RefreshShellOnly);
+    switch (TakeBackRestorePoint(nullptr, RefreshShellOnly)) {
+    case TAKEBACK_DONE:
+        return 0;
+    case TAKEBACK_NONE:
+        return 1;
+    case TAKEBACK_REFUSED:
+        return 2;
+    default:
+        return 3;
+    }
 }

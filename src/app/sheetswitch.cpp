@@ -52,17 +52,20 @@ static bool WaitForLists(HWND sheet)
     return IsWindow(sheet) && Sheet.ListsFilled;
 }
 
-static void ResetAtOnce(HWND sheet)
+// The exit code: 0 when everything is at the standard, 1 when nothing was written, 2 when a
+// drive kept its icon.
+static int ResetAtOnce(HWND sheet)
 {
     MarkEverythingStandard(sheet);
     if (!Sheet.ChangesPending)
-        return;
+        return 0;
     // Nobody looks at the hidden sheet: the hint to refresh My Computer has no reader.
     BYTE driveHint = Settings.DriveIconMsg;
     Settings.DriveIconMsg = 0;
-    ApplyAllChanges(sheet);
+    int outcome = ApplyAllChanges(sheet);
     Settings.DriveIconMsg = driveHint;
     Sheet.ChangesPending = 0;
+    return outcome == APPLY_DONE ? 0 : outcome == APPLY_DECLINED ? 1 : 2;
 }
 
 int RunSheetSwitch(int which, const char *path)
@@ -80,8 +83,7 @@ int RunSheetSwitch(int which, const char *path)
             if (which == SWITCH_SAVETHEME) {
                 code = WriteThemeFile(path) ? 0 : 1;
             } else {
-                ResetAtOnce(sheet);
-                code = 0;
+                code = ResetAtOnce(sheet);
             }
         }
         if (IsWindow(sheet))

@@ -10,7 +10,8 @@ enum SheetSwitch { SWITCH_NONE = 0, SWITCH_SAVETHEME = 1, SWITCH_RESET = 2 };
 // too long) or "/RESET" as the whole tail; SWITCH_NONE for anything else.
 int ReadSheetSwitch(const char *tail, char *path);
 // Runs a switch on a hidden sheet filled as usual; returns the exit code: 0 done, 1 when
-// nothing was written (declined, no path, a write that failed).
+// nothing was written (declined, no path, a write that failed), 2 when "/RESET" wrote all but
+// a drive.
 int RunSheetSwitch(int which, const char *path);
 
 #endif

@@ -258,9 +258,9 @@ int RunTilefox(HINSTANCE instance, const char *tail)
 
     // Like the other switches, without any window; the shell is refreshed as after Apply.
     if (action == START_UNDO) {
-        TakeBackFromCommandLine();
+        int code = TakeBackFromCommandLine();
         FreeText(&Facts.SystemDirPath);
-        return 0;
+        return code;
     }
 
     // Only one sheet at a time: a second start brings the first to the front, hands it a theme

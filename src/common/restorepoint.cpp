@@ -62,7 +62,8 @@ bool RestorePoint::Begin()
 }
 
 // The remark after an item: what a person needs to recognise it. Control characters would
-// break the line and become '?'; a character is never cut in half.
+// break the line and become '?', also where a lead byte would take one as its trail byte
+// ("\x83\n" in a value); a character is never cut in half.
 static void PutReadable(RecordWriter *writer, const char *text, int limit)
 {
     int length = 0;
@@ -70,10 +71,15 @@ static void PutReadable(RecordWriter *writer, const char *text, int limit)
         const char *next = CharNextA(p);
         if (next == p)
             break;
-        if (BYTE(*p) < ' ')
+        bool control = false;
+        for (const char *q = p; q < next; ++q)
+            control = control || BYTE(*q) < ' ';
+        if (control) {
             WriterPut(writer, "?");
-        else
+            next = p + 1;
+        } else {
             WriterPutBytes(writer, p, int(next - p));
+        }
         length += int(next - p);
         p = next;
     }
@@ -247,9 +253,13 @@ bool RestorePoint::Seal()
     WriterPut(&writer_, "END ");
     WriterPutNumber(&writer_, DWORD(items_));
     WriterPut(&writer_, "\r\n");
-    if (WriterFlush(&writer_))
-        return true;
-    // An incomplete record would stand in the way of the older ones.
+    // Read back once: a record that would be refused later is as good as none, and it would
+    // stand in the way of the older ones.
+    if (WriterFlush(&writer_)) {
+        LoadedRecord check;
+        if (check.Load(path_) && check.Count() == items_ && !check.HasAfter())
+            return true;
+    }
     Abandon();
     return false;
 }

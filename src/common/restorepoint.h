@@ -31,8 +31,8 @@ public:
     void File(const char *path);
     // A folder whose attributes may change.
     void Folder(const char *path);
-    // Ends the list and puts it on disk; false when the record is incomplete (the caller asks
-    // before writing without it).
+    // Ends the list, puts it on disk and reads it back; false, and no record left, when it
+    // is incomplete or does not read back (the caller asks before writing without it).
     bool Seal();
     // After the writes: appends what each item holds now. A point that changed nothing is
     // removed; the oldest beyond KEPT_RESTORE_POINTS go.
@@ -58,8 +58,9 @@ BOOL HasRestorePoint();
 
 enum TakeBackResult {
     TAKEBACK_NONE = 0,      // no restore point
-    TAKEBACK_REFUSED = 1,   // unreadable, damaged or cut short: nothing was written
+    TAKEBACK_REFUSED = 1,   // unreadable or damaged: nothing was written
     TAKEBACK_DONE = 2,
+    TAKEBACK_PARTLY = 3,    // some items could not be put back; the point stays
 };
 
 // Takes back the newest restore point: each item that still holds what the writes left (or,
@@ -67,7 +68,8 @@ enum TakeBackResult {
 // back exactly; an item changed since by someone else is left and named in the closing
 // message. refresh runs after the items are back (shell refresh, refilled views); items it
 // disturbed are put back once more. Messages are owned by owner; the point is removed when
-// all went back.
+// all went back. Newer records that were never sealed describe no write: they are removed,
+// with a note, and the next older one is taken.
 int TakeBackRestorePoint(HWND owner, void (*refresh)(HWND owner));
 
 #endif

@@ -356,7 +356,10 @@ bool LoadedRecord::Load(const char *path)
     text_[size] = '\0';
     length_ = size;
     items_ = static_cast<RecordItem *>(GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, RESTORE_ITEMS_MAX * sizeof(RecordItem)));
-    return items_ != nullptr && Parse();
+    if (items_ == nullptr)
+        return false;
+    status_ = Parse();
+    return status_ == RECORD_USABLE;
 }
 
 namespace {
@@ -479,7 +482,10 @@ bool ReadItem(LineReader *line, const TextSpan &word, RecordItem *item)
 
 }  // namespace
 
-bool LoadedRecord::Parse()
+// A process ended while it recorded leaves a record cut anywhere before the end of its END
+// line; one ended while it wrote the after-state, the AFTER lines cut anywhere. Lines that
+// are whole but wrong are damage, never a cut.
+int LoadedRecord::Parse()
 {
     enum Stage { HEADER, ITEMS, AFTER, FINISHED };
     Stage stage = HEADER;
@@ -490,41 +496,48 @@ bool LoadedRecord::Parse()
         const char *lineEnd = p;
         while (lineEnd < end && *lineEnd != '\n')
             ++lineEnd;
-        // Every line, the last included, ends with its line break: one without is cut short.
-        if (lineEnd == end)
-            return false;
         int length = int(lineEnd - p);
+        // Every line, the last included, ends with its line break: one without was cut.
+        bool cut = lineEnd == end;
         if (length > 0 && p[length - 1] == '\r')
             --length;
         const char *line = p;
         p = lineEnd + 1;
 
         if (stage == HEADER) {
-            if (length != lstrlenA(kHeader) || CompareStringA(LOCALE_SYSTEM_DEFAULT, 0, line, length, kHeader,
-                                                              length) != CSTR_EQUAL)
-                return false;
+            int whole = lstrlenA(kHeader);
+            if ((cut ? length > whole : length != whole) ||
+                CompareStringA(LOCALE_SYSTEM_DEFAULT, 0, line, length, kHeader, length) != CSTR_EQUAL)
+                return RECORD_DAMAGED;
+            if (cut)
+                return RECORD_UNSEALED;
             stage = ITEMS;
             continue;
+        }
+        if (cut) {
+            if (stage == FINISHED)
+                return RECORD_DAMAGED;
+            break;
         }
         if (length == 0 || line[0] == ';')
             continue;
         if (stage == FINISHED)
-            return false;
+            return RECORD_DAMAGED;
         LineReader reader(line, length);
         TextSpan word;
         TextSpan number;
         DWORD count = 0;
         if (!reader.Next(&word))
-            return false;
+            return RECORD_DAMAGED;
         if (stage == ITEMS) {
             if (Is(word, "END")) {
                 if (!reader.Next(&number) || !ReadNumber(number, &count) || count != DWORD(count_) || !reader.Ended())
-                    return false;
+                    return RECORD_DAMAGED;
                 stage = AFTER;
                 continue;
             }
             if (count_ >= RESTORE_ITEMS_MAX || !ReadItem(&reader, word, &items_[count_]))
-                return false;
+                return RECORD_DAMAGED;
             ++count_;
             continue;
         }
@@ -532,22 +545,25 @@ bool LoadedRecord::Parse()
         if (Is(word, "DONE")) {
             if (afters != count_ || !reader.Next(&number) || !ReadNumber(number, &count) ||
                 count != DWORD(count_) || !reader.Ended())
-                return false;
+                return RECORD_DAMAGED;
             stage = FINISHED;
             continue;
         }
         if (!Is(word, "AFTER") || afters >= count_)
-            return false;
+            return RECORD_DAMAGED;
         RecordItem &item = items_[afters];
         if (!ReadState(&reader, item.Kind, &item.After) || !reader.Ended())
-            return false;
+            return RECORD_DAMAGED;
         item.HasAfter = 1;
         ++afters;
     }
-    // No END: the list is incomplete. AFTER lines without DONE: cut short while they were
-    // written.
-    if (stage == ITEMS || stage == HEADER || (stage == AFTER && afters != 0))
-        return false;
+    // Without END the list was never sealed, so nothing was written after it.
+    if (stage == HEADER || stage == ITEMS)
+        return RECORD_UNSEALED;
     hasAfter_ = stage == FINISHED;
-    return true;
+    // A cut after-state: the writes were made, but what they left is not known whole; the
+    // record counts as one whose writes were cut short.
+    for (int i = 0; !hasAfter_ && i < count_; ++i)
+        items_[i].HasAfter = 0;
+    return RECORD_USABLE;
 }

@@ -11,8 +11,8 @@
 //   AFTER <state>                                   one per item, in order, once written
 //   DONE <item count>
 // Hex of nothing is ".". An item line may end in " ; " and a readable form of itself; lines
-// starting with ";" are remarks. Without END the record is incomplete; with END but no AFTER
-// the writes were cut short.
+// starting with ";" are remarks. Without END the record is unsealed: nothing was written
+// after it. With END but no AFTER, or part of them, the writes were cut short.
 #ifndef TILEFOX_RESTORERECORD_H
 #define TILEFOX_RESTORERECORD_H
 
@@ -94,14 +94,18 @@ public:
     LoadedRecord(const LoadedRecord &) = delete;
     LoadedRecord &operator=(const LoadedRecord &) = delete;
 
-    // False for a record that cannot be read, is damaged or cut short.
+    // False for a record that cannot be read, is damaged or unsealed.
     bool Load(const char *path);
+    // Read, but cut before its END line: the process ended while it recorded.
+    bool Unsealed() const { return status_ == RECORD_UNSEALED; }
     int Count() const { return count_; }
     bool HasAfter() const { return hasAfter_; }
     const RecordItem &Item(int index) const { return items_[index]; }
 
 private:
-    bool Parse();
+    enum { RECORD_USABLE, RECORD_UNSEALED, RECORD_DAMAGED };
+    int Parse();
+    int status_ = RECORD_DAMAGED;
     char *text_ = nullptr;
     DWORD length_ = 0;
     RecordItem *items_ = nullptr;

@@ -289,7 +289,17 @@ void Say(HWND owner, const char *text, UINT icon)
     MessageBoxA(owner, text, App.Caption, MB_OK | icon);
 }
 
-void SayEnd(HWND owner, const Work &work)
+// The message with the note on removed records, if any, after it.
+void SayWithNote(HWND owner, char *message, int size, const char *note, UINT icon)
+{
+    if (note[0] != '\0') {
+        AppendText(message, "\n\n", size);
+        AppendText(message, note, size);
+    }
+    Say(owner, message, icon);
+}
+
+void SayEnd(HWND owner, const Work &work, const char *note)
 {
     char message[MESSAGE_BUFFER];
     CopyText(message, LoadText(work.Failed.Count != 0 ? IDS_UNDO_PARTLY : IDS_UNDO_DONE), sizeof message);
@@ -305,7 +315,32 @@ void SayEnd(HWND owner, const Work &work)
         AppendText(message, "\n", sizeof message);
         AppendText(message, work.Failed.Text, sizeof message);
     }
-    Say(owner, message, work.Left.Count != 0 || work.Failed.Count != 0 ? MB_ICONEXCLAMATION : MB_ICONINFORMATION);
+    SayWithNote(owner, message, sizeof message, note,
+                work.Left.Count != 0 || work.Failed.Count != 0 ? MB_ICONEXCLAMATION : MB_ICONINFORMATION);
+}
+
+// The newest record that was sealed; the path is set for it. Records the process never
+// sealed (it ended while it recorded) go, and note says so. 0 when none is left.
+int NewestSealed(char *path, char *note)
+{
+    for (;;) {
+        int number = NewestRestorePoint();
+        if (number == 0 || !RestorePointPath(number, path))
+            return 0;
+        {
+            LoadedRecord probe;
+            if (probe.Load(path) || !probe.Unsealed())
+                return number;
+        }
+        // One that cannot go is still being written by another copy: it is refused as it is.
+        if (!DeleteFileA(path))
+            return number;
+        if (note[0] == '\0') {
+            char format[TEXT_BUFFER];
+            CopyText(format, LoadText(IDS_UNDO_UNSEALED), sizeof format);
+            wsprintfA(note, format, path);
+        }
+    }
 }
 
 }  // namespace
@@ -318,9 +353,11 @@ BOOL HasRestorePoint()
 int TakeBackRestorePoint(HWND owner, void (*refresh)(HWND owner))
 {
     char path[MAX_PATH];
-    int number = NewestRestorePoint();
-    if (number == 0 || !RestorePointPath(number, path)) {
-        Say(owner, LoadText(IDS_UNDO_NOPOINT), MB_ICONINFORMATION);
+    char note[TEXT_BUFFER + MAX_PATH] = "";
+    char message[MESSAGE_BUFFER];
+    if (NewestSealed(path, note) == 0) {
+        CopyText(message, LoadText(IDS_UNDO_NOPOINT), sizeof message);
+        SayWithNote(owner, message, sizeof message, note, MB_ICONINFORMATION);
         return TAKEBACK_NONE;
     }
     // The whole record is read and checked before anything is written.
@@ -340,9 +377,8 @@ int TakeBackRestorePoint(HWND owner, void (*refresh)(HWND owner))
     if (!usable || work.Now == nullptr || work.Before == nullptr || work.Restored == nullptr) {
         char format[TEXT_BUFFER];
         CopyText(format, LoadText(usable ? IDS_UNDO_NOMEMORY : IDS_UNDO_DAMAGED), sizeof format);
-        char message[TEXT_BUFFER + MAX_PATH];
         wsprintfA(message, format, path);
-        Say(owner, message, MB_ICONEXCLAMATION);
+        SayWithNote(owner, message, sizeof message, note, MB_ICONEXCLAMATION);
         return TAKEBACK_REFUSED;
     }
 
@@ -353,6 +389,6 @@ int TakeBackRestorePoint(HWND owner, void (*refresh)(HWND owner))
     // A point that could not be put back whole stays, so that it can be tried again.
     if (work.Failed.Count == 0)
         DeleteFileA(path);
-    SayEnd(owner, work);
-    return TAKEBACK_DONE;
+    SayEnd(owner, work, note);
+    return work.Failed.Count == 0 ? TAKEBACK_DONE : TAKEBACK_PARTLY;
 }

@@ -350,16 +350,18 @@ int WriteDriveIcons(HWND panel)
     return 0;
 }
 
-// Apply rewrites the AUTORUN.INF of every listed drive, changed or not.
+// Apply writes the AUTORUN.INF of the changed drives only: a drive nobody touched is not the
+// record's to put back.
 static void RecordDriveIcons(HWND panel, RestorePoint *point)
 {
-    if (point == nullptr || !DriveIconsModified(panel))
+    DWORD changed = ChangedDrives(panel);
+    if (point == nullptr || changed == 0)
         return;
     int count = DriveCount(panel);
     for (int index = 0; index < count; ++index) {
         char name[DRIVE_NAME_BUFFER];
         DriveName(panel, index, name);
-        if (name[0] == '\0')
+        if (name[0] == '\0' || !(changed & DriveBit(name[0])))
             continue;
         char path[AUTORUN_PATH_BUFFER];
         AutorunPath(name[0], path);

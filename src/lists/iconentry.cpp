@@ -391,12 +391,16 @@ static void RecordEntry(const IconEntry *entry, RestorePoint *point)
     }
 }
 
-void RecordChangedRows(HWND list, RestorePoint *point)
+int RecordChangedRows(HWND list, RestorePoint *point)
 {
+    int changed = 0;
     int count = int(SendMessageA(list, LB_GETCOUNT, 0, 0));
     for (int row = 0; row < count; ++row) {
         const IconEntry *entry = GetEntry(list, row);
-        if (entry != nullptr && entry->ChangeState != STATE_UNCHANGED)
+        if (entry != nullptr && entry->ChangeState != STATE_UNCHANGED) {
             RecordEntry(entry, point);
+            ++changed;
+        }
     }
+    return changed;
 }

@@ -66,8 +66,9 @@ void CommitEntry(const IconEntry *entry);
 // Apply's part for one list: commits every changed row and marks it unchanged; returns how
 // many rows were written.
 int CommitChangedRows(HWND list);
-// Records in point every value that CommitChangedRows would write or delete for the list.
-void RecordChangedRows(HWND list, class RestorePoint *point);
+// Records in point every value that CommitChangedRows would write or delete for the list;
+// returns how many rows it will commit.
+int RecordChangedRows(HWND list, class RestorePoint *point);
 // Loads the large and small icon of a location; both null on any failure.
 void LoadEntryIcons(const char *location, HICON *large, HICON *small);
 

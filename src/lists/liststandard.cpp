@@ -2,6 +2,7 @@
 
 #include "ids.h"
 #include "shellglue/paths.h"
+#include "shellglue/startfacts.h"
 
 // File part found by the system's search (or kept as written) and the index.
 static int FindIconFile(const char *location, char *file)
@@ -34,6 +35,27 @@ BOOL ShowsStandard(const IconEntry *entry)
     return entry != nullptr && SameIconLocation(entry->CurrentLocation, entry->DefaultLocation);
 }
 
+// Where everything goes back to the standard: a Shell Icons row to no override at all, which
+// is the shell's own picture whatever standard the list offers (cool.dll's under Plus!);
+// other rows to their standard. Null for a row left as it is.
+static const char *AllStandardTarget(const IconEntry *entry, char *own)
+{
+    // A row without an icon of its own already shows the shell's standard.
+    if (entry == nullptr || entry->CurrentLocation[0] == '\0' || entry->RegistryKey == nullptr)
+        return nullptr;
+    if (entry->RegistryKey[0] != '{') {
+        CopyText(own, Facts.SystemDirPath != nullptr ? Facts.SystemDirPath : "", LOCATION_BUFFER);
+        if (!AppendText(own, "shell32.dll,", LOCATION_BUFFER) || !AppendText(own, entry->RegistryKey, LOCATION_BUFFER))
+            return nullptr;
+        return lstrcmpiA(entry->CurrentLocation, own) != 0 ? own : nullptr;
+    }
+    // A value that names the standard icon in other words is read the same: what Windows
+    // wrote is kept.
+    if (entry->DefaultLocation == nullptr || entry->DefaultLocation[0] == '\0' || ShowsStandard(entry))
+        return nullptr;
+    return entry->DefaultLocation;
+}
+
 int MarkListsStandard()
 {
     int changed = 0;
@@ -43,14 +65,9 @@ int MarkListsStandard()
             continue;
         int rows = int(SendMessageA(list, LB_GETCOUNT, 0, 0));
         for (int row = 0; row < rows; ++row) {
-            const IconEntry *entry = GetEntry(list, row);
-            // A row without an icon of its own already shows the shell's standard, and a value
-            // that names the standard icon in other words is read the same: what Windows
-            // wrote, or left out, is kept.
-            if (entry == nullptr || entry->CurrentLocation[0] == '\0' || entry->DefaultLocation == nullptr ||
-                entry->DefaultLocation[0] == '\0' || ShowsStandard(entry))
-                continue;
-            if (ChangeEntryLocation(list, row, entry->DefaultLocation, STATE_CHANGED))
+            char own[LOCATION_BUFFER];
+            const char *target = AllStandardTarget(GetEntry(list, row), own);
+            if (target != nullptr && ChangeEntryLocation(list, row, target, STATE_CHANGED))
                 ++changed;
         }
         PostMessageA(GetParent(list), UM_ICONSCHANGED, 0, -1);

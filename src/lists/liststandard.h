@@ -12,8 +12,10 @@
 BOOL SameIconLocation(const char *a, const char *b);
 // The row shows its standard icon; false for a row without a known standard.
 BOOL ShowsStandard(const IconEntry *entry);
-// Gives every row of the five lists that has an icon of its own and a known standard, and
-// shows another icon, its standard as a pending change. Returns how many rows were changed.
+// Everything as Windows has it without the program, as pending changes: a Shell Icons row
+// with an override loses it (none is made for a row without one); any other row with an icon
+// of its own and a known standard, showing another icon, gets that standard. Returns how
+// many rows were changed.
 int MarkListsStandard();
 
 #endif

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "lists/catalogues.h"
+#include "lists/liststandard.h"
 #include "support/listhost.h"
 #include "support/listrows.h"
 
@@ -222,6 +223,21 @@ TEST_F(ShellIconsTest, ApplyCommitsChangedRowsOnly)
             EXPECT_EQ(Text(entry->CurrentLocation), Text(entry->SavedLocation)) << row;
         }
     }
+}
+
+// Everything to the standard under the cool.dll rule: overrides go, whatever they name, and
+// rows that had none get none.
+TEST_F(ShellIconsTest, EverythingToTheStandardRemovesOverridesAndMakesNone)
+{
+    Facts.CoolIconsAvailable = 1;
+    SetRegString(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, "3", (FixturePath("icons12.dll") + ",4").c_str());
+    SetRegString(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, "4", Cool(18).c_str());
+    HWND lists[] = {Fill(TAB_GENERAL), Fill(TAB_STARTMENU), Fill(TAB_DRIVE)};
+    EXPECT_EQ(2, MarkListsStandard());
+    for (HWND list : lists)
+        CommitChangedRows(list);
+    for (const char *key : {"3", "4", "0", "19", "8"})
+        EXPECT_FALSE(RegValueExists(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, key)) << key;
 }
 
 }  // namespace
