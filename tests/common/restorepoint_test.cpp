@@ -225,7 +225,7 @@ TEST_F(RestorePointTest, WhatOthersChangedSinceIsLeftAndNamed)
     EXPECT_EQ(std::string::npos, text.find("\\mine")) << text;
 }
 
-TEST_F(RestorePointTest, ADamagedOrCutShortRecordIsRefusedWithoutAWrite)
+TEST_F(RestorePointTest, ADamagedRecordIsRefusedAndAnUnsealedOneSkippedWithoutAWrite)
 {
     SetRegString(HKEY_CURRENT_USER, Key("a").c_str(), "v", "before");
     auto plan = [&](RestorePoint &p) {
@@ -246,11 +246,11 @@ TEST_F(RestorePointTest, ADamagedOrCutShortRecordIsRefusedWithoutAWrite)
     std::string applied = State();
 
     // Every place a record can be cut: at each line break and inside each line; and a few
-    // damaged ones. Only a record cut right after its END line is usable: the writes were cut
-    // short there.
+    // damaged ones. Cut before the end of its END line, the record describes no write: it
+    // goes, with a note. Cut after it, the writes were made, or cut short: it is taken back.
     struct Cut {
         std::string text;
-        bool usable;
+        int result;
     };
     std::vector<Cut> cuts;
     size_t end = whole.find("END ");
@@ -258,20 +258,22 @@ TEST_F(RestorePointTest, ADamagedOrCutShortRecordIsRefusedWithoutAWrite)
     size_t afterEnd = whole.find('\n', end) + 1;
     for (size_t at = 0; at < whole.size(); at = whole.find('\n', at) + 1) {
         size_t lineEnd = whole.find('\n', at);
-        cuts.push_back({whole.substr(0, at), at == afterEnd});
-        cuts.push_back({whole.substr(0, at + (lineEnd - at) / 2), false});
-        cuts.push_back({whole.substr(0, lineEnd), false});
+        int result = at >= afterEnd ? TAKEBACK_DONE : TAKEBACK_NONE;
+        cuts.push_back({whole.substr(0, at), at == afterEnd ? TAKEBACK_DONE : result});
+        cuts.push_back({whole.substr(0, at + (lineEnd - at) / 2), result});
+        cuts.push_back({whole.substr(0, lineEnd), result});
     }
     std::string damaged = whole;
     damaged[whole.find("VALUE HKCU ") + 12] = 'G';
-    cuts.push_back({damaged, false});
+    cuts.push_back({damaged, TAKEBACK_REFUSED});
     damaged = whole;
     damaged.replace(whole.find("VALUE HKCU"), 10, "VALUE HKXX");
-    cuts.push_back({damaged, false});
+    cuts.push_back({damaged, TAKEBACK_REFUSED});
     damaged = whole;
     damaged.replace(end, 5, "END 9");
-    cuts.push_back({damaged, false});
-    cuts.push_back({whole + "AFTER -\r\n", false});
+    cuts.push_back({damaged, TAKEBACK_REFUSED});
+    cuts.push_back({whole + "AFTER -\r\n", TAKEBACK_REFUSED});
+    cuts.push_back({whole.substr(0, end) + "AFTER -\r\n", TAKEBACK_REFUSED});
 
     for (const Cut &cut : cuts) {
         SCOPED_TRACE("record of " + std::to_string(cut.text.size()) + " bytes:\n" + cut.text);
@@ -279,18 +281,60 @@ TEST_F(RestorePointTest, ADamagedOrCutShortRecordIsRefusedWithoutAWrite)
         BoxRecorder boxes;
         int result = TakeBack();
         ASSERT_EQ(1u, boxes.Texts.size());
-        if (!cut.usable) {
-            EXPECT_EQ(TAKEBACK_REFUSED, result);
+        EXPECT_EQ(cut.result, result);
+        if (cut.result != TAKEBACK_DONE) {
             EXPECT_EQ(applied, State()) << "nothing is written";
             EXPECT_NE(std::string::npos, boxes.Texts[0].find(record)) << boxes.Texts[0];
-            EXPECT_EQ(cut.text, ReadFileText(record)) << "the record stays for the user to see";
+            // A damaged record stays for the user to see; an unsealed one goes.
+            if (cut.result == TAKEBACK_REFUSED)
+                EXPECT_EQ(cut.text, ReadFileText(record));
+            else
+                EXPECT_EQ(0u, Records().size());
             continue;
         }
-        EXPECT_EQ(TAKEBACK_DONE, result);
         EXPECT_EQ("before", GetRegString(HKEY_CURRENT_USER, Key("a").c_str(), "v"));
         EXPECT_EQ("absent", FileState(file_));
         change();
     }
+}
+
+TEST_F(RestorePointTest, AnUnsealedRecordIsSkippedForTheOlderOne)
+{
+    SetRegString(HKEY_CURRENT_USER, Key("a").c_str(), "v", "before");
+    Point([&](RestorePoint &p) { p.Value(HKEY_CURRENT_USER, Key("a").c_str(), "v"); },
+          [&] { SetRegString(HKEY_CURRENT_USER, Key("a").c_str(), "v", "after"); });
+    // A newer one cut while it was recorded: its header and part of an item.
+    std::string older = ReadFileText(Records()[0]);
+    std::string newer = Records()[0].substr(0, Records()[0].size() - 5) + "2.TXT";
+    WriteFileText(newer, older.substr(0, older.find("VALUE") + 12));
+    BoxRecorder boxes;
+    EXPECT_EQ(TAKEBACK_DONE, TakeBack());
+    EXPECT_EQ("before", GetRegString(HKEY_CURRENT_USER, Key("a").c_str(), "v"));
+    EXPECT_NE(std::string::npos, boxes.All().find(newer)) << boxes.All();
+    EXPECT_EQ(0u, Records().size());
+}
+
+// A record is sealed only when it reads back whole: a line feed after a lead byte in a text
+// value stays out of its remark; a record too large to read is not kept.
+TEST_F(RestorePointTest, ASealedRecordReadsBack)
+{
+    SetRegString(HKEY_CURRENT_USER, Key("a").c_str(), "v", "\x83\n\x83");
+    Point([&](RestorePoint &p) { p.Value(HKEY_CURRENT_USER, Key("a").c_str(), "v"); },
+          [&] { SetRegString(HKEY_CURRENT_USER, Key("a").c_str(), "v", "after"); });
+    BoxRecorder boxes;
+    EXPECT_EQ(TAKEBACK_DONE, TakeBack());
+    EXPECT_EQ("\x83\n\x83", GetRegString(HKEY_CURRENT_USER, Key("a").c_str(), "v"));
+
+    std::string large(60000, 'x');
+    RestorePoint point;
+    ASSERT_TRUE(point.Begin());
+    for (int i = 0; i < 40; ++i) {
+        std::string name = std::to_string(i);
+        SetRegBinary(HKEY_CURRENT_USER, Key("large").c_str(), name.c_str(), large.data(), DWORD(large.size()), REG_BINARY);
+        point.Value(HKEY_CURRENT_USER, Key("large").c_str(), name.c_str());
+    }
+    EXPECT_FALSE(point.Seal());
+    EXPECT_EQ(0u, Records().size());
 }
 
 TEST_F(RestorePointTest, PointsStepBackInTurnTenKept)
