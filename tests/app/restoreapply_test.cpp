@@ -12,6 +12,8 @@
 
 #include "app/restoreapply.h"
 #include "app/sheetstate.h"
+#include "app/startup.h"
+#include "common/restorepoint.h"
 #include "common/appstate.h"
 #include "ids.h"
 #include "lists/iconentry.h"
@@ -48,6 +50,22 @@ std::string AutorunState()
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, kAutorun);
     return std::to_string(attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY)) + " " +
            ReadFileText(kAutorun);
+}
+
+// The newest record's items, one "path [name]" a line.
+std::string RecordedItems()
+{
+    char path[MAX_PATH];
+    LoadedRecord record;
+    if (!RestorePointPath(NewestRestorePoint(), path) || !record.Load(path))
+        return "<none>";
+    std::string items;
+    for (int i = 0; i < record.Count(); ++i) {
+        char text[RESTORE_NAME_MAX];
+        items += DecodeText(record.Item(i).Path, text, sizeof text) ? text : "?";
+        items += std::string(" [") + (DecodeText(record.Item(i).Name, text, sizeof text) ? text : "?") + "]\n";
+    }
+    return items;
 }
 
 class RestoreApplyTest : public testing::Test {
@@ -240,11 +258,35 @@ TEST_F(RestoreApplyTest, WithoutARecordNothingIsAppliedUnlessTheUserSaysSo)
     CopyText(App.SettingsPath, settings.c_str(), MAX_PATH);
 }
 
+// A record holds what the coming writes may change and no more: the drives changed, the icon
+// size only when the icon redraw will run.
+TEST_F(RestoreApplyTest, TheRecordHoldsOnlyWhatTheWritesMayChange)
+{
+    Open();
+    Settings.AutoRefresh = 1;
+    const struct {
+        int tab;
+        bool redraw;
+    } cases[] = {{TAB_DESKTOP, false}, {TAB_GENERAL, true}};
+    for (const auto &c : cases) {
+        HWND list = ListOfTab(c.tab);
+        ASSERT_TRUE(PasteOnRow(list, FirstOrdinaryRow(list), FixturePath("icons12.dll") + ",3"));
+        if (haveDrive_ && !c.redraw)
+            ASSERT_NO_FATAL_FAILURE(SetThrowawayDriveIcon(FixturePath("icons12.dll") + ",2"));
+        Apply();
+        std::string items = RecordedItems();
+        EXPECT_EQ(c.redraw, items.find("Shell Icon Size") != std::string::npos) << items;
+        size_t drive = items.find(":\\AUTORUN.INF");
+        EXPECT_EQ(haveDrive_ && !c.redraw ? items.find("X:\\AUTORUN.INF") + 1 : std::string::npos, drive) << items;
+        EXPECT_EQ(std::string::npos, items.find(":\\AUTORUN.INF", drive + 1)) << items;
+    }
+}
+
 TEST_F(RestoreApplyTest, TheCommandLineTakesBackAfterTheSheetHasGone)
 {
     {
         BoxRecorder none;
-        TakeBackFromCommandLine();
+        EXPECT_EQ(1, TakeBackFromCommandLine()) << "the exit code: nothing to take back";
         EXPECT_EQ(1u, none.Texts.size()) << "no restore point is said";
     }
     Open();
@@ -255,10 +297,17 @@ TEST_F(RestoreApplyTest, TheCommandLineTakesBackAfterTheSheetHasGone)
     ASSERT_NE("", JoinLines(snapshot_.ChangesSince()));
 
     BoxRecorder boxes;
-    TakeBackFromCommandLine();
+    EXPECT_EQ(0, TakeBackFromCommandLine());
     EXPECT_EQ("", JoinLines(snapshot_.ChangesSince()));
     EXPECT_EQ(autorun_, AutorunState());
     EXPECT_EQ(1u, boxes.Texts.size());
+
+    char path[MAX_PATH];
+    ASSERT_TRUE(RestorePointPath(1, path));
+    WriteFileText(path, "TILEFOX RESTORE POINT 1\r\nEND 9\r\n");
+    EXPECT_EQ(2, TakeBackFromCommandLine()) << "a damaged record is refused";
+    DeleteFileA(path);
+    EXPECT_EQ(1, RunTilefox(GetModuleHandleA(nullptr), "/UNDO")) << "the process ends with the code";
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "app/sheetcommands.h"
 #include "app/sheetswitch.h"
 #include "app/sheetstate.h"
+#include "shellglue/paths.h"
 #include "common/texts.h"
 #include "drives/autorun.h"
 #include "ids.h"
@@ -266,6 +267,42 @@ TEST_F(SheetCommandsTest, ResetSwitchLeavesTheRegistryAndDriveAsBeforeTheFirstRu
     EXPECT_EQ("", JoinLines(left));
     EXPECT_FALSE(Exists("X:\\AUTORUN.INF"));
     EXPECT_FALSE(Exists(link_));
+}
+
+// "/RESET" says by its exit code whether it did all it was asked: 1 when the user would not
+// apply without a restore point, 2 when a drive kept its icon.
+TEST_F(SheetCommandsTest, ResetSwitchExitsNonZeroWhenItDidNotApply)
+{
+    const struct {
+        bool noRecord;
+        bool lockedDrive;
+        int code;
+        const char *shellIcon;
+    } cases[] = {{true, false, 1, "mine,1"}, {false, true, 2, "(absent)"}, {false, false, 0, "(absent)"}};
+    std::string settings = App.SettingsPath;
+    for (const auto &c : cases) {
+        if (c.lockedDrive && !haveDrive_)
+            continue;
+        SetRegString(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, "3", "mine,1");
+        if (haveDrive_) {
+            SetFileAttributesA("X:\\AUTORUN.INF", FILE_ATTRIBUTE_NORMAL);
+            WriteFileText("X:\\AUTORUN.INF", "[Autorun]\r\nDefaultIcon=mine.ico\r\n");
+            SetFileAttributesA("X:\\AUTORUN.INF", c.lockedDrive ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
+        }
+        // The settings file's folder is gone: no record can be written beside it.
+        CopyText(App.SettingsPath, (c.noRecord ? app_->Dir() + "\\gone\\tilefox.INI" : settings).c_str(), MAX_PATH);
+        app_->UseSystemDir(nullptr);
+        std::string texts[2];
+        std::vector<DialogStep> steps = {AnswerThisBox(IDYES, &texts[0])};
+        if (c.code != 0)
+            steps.push_back(AnswerThisBox(c.noRecord ? IDNO : IDOK, &texts[1]));
+        DialogScript script(steps, DialogWith(0xFFFF));
+        EXPECT_EQ(c.code, RunSheetSwitch(SWITCH_RESET, ""));
+        EXPECT_TRUE(script.Finished()) << c.code;
+        EXPECT_EQ(c.shellIcon, RegValueOrAbsent(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, "3")) << c.code;
+        SetFileAttributesA("X:\\AUTORUN.INF", FILE_ATTRIBUTE_NORMAL);
+    }
+    CopyText(App.SettingsPath, settings.c_str(), MAX_PATH);
 }
 
 TEST_F(SheetCommandsTest, SaveThemeSwitchWritesWhatIsInForceAndNothingElse)
