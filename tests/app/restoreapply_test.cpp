@@ -42,30 +42,11 @@ std::vector<RegistryScope> WatchedKeys()
     return scope;
 }
 
-std::string AutorunState()
-{
-    DWORD attributes = GetFileAttributesA(kAutorun);
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return "absent";
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, kAutorun);
-    return std::to_string(attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY)) + " " +
-           ReadFileText(kAutorun);
-}
-
-// The newest record's items, one "path [name]" a line.
-std::string RecordedItems()
+// The newest record as the user reads it.
+std::string NewestRecord()
 {
     char path[MAX_PATH];
-    LoadedRecord record;
-    if (!RestorePointPath(NewestRestorePoint(), path) || !record.Load(path))
-        return "<none>";
-    std::string items;
-    for (int i = 0; i < record.Count(); ++i) {
-        char text[RESTORE_NAME_MAX];
-        items += DecodeText(record.Item(i).Path, text, sizeof text) ? text : "?";
-        items += std::string(" [") + (DecodeText(record.Item(i).Name, text, sizeof text) ? text : "?") + "]\n";
-    }
-    return items;
+    return RestorePointPath(NewestRestorePoint(), path) ? ReadFileText(path) : "";
 }
 
 class RestoreApplyTest : public testing::Test {
@@ -82,7 +63,7 @@ protected:
         }
         SetShellSettingsToStart();
         snapshot_.Take();
-        autorun_ = AutorunState();
+        autorun_ = ThrowawayAutorunState();
     }
 
     void TearDown() override
@@ -99,24 +80,9 @@ protected:
         ASSERT_TRUE(AllListsFilled(true));
     }
 
-    // A location of its own pasted onto a row of every list, the icon size and the arrow on
-    // Settings 1, and X:'s own icon.
     void ChangeEveryTab(int variant)
     {
-        for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
-            HWND list = ListOfTab(tab);
-            int row = FirstOrdinaryRow(list);
-            if (row < 0)
-                continue;
-            std::string location = FixturePath("icons12.dll") + "," + std::to_string(tab + variant);
-            ASSERT_TRUE(PasteOnRow(list, row, location));
-        }
-        HWND settings = Sheet.TabDialogs[TAB_SETTINGS1];
-        SetDlgItemTextA(settings, IDC_IS_SIZE, std::to_string(40 + variant).c_str());
-        SendDlgItemMessageA(settings, IDC_IS_NOARROW, BM_CLICK, 0, 0);
-        if (haveDrive_) {
-            ASSERT_NO_FATAL_FAILURE(SetThrowawayDriveIcon(FixturePath("icons12.dll") + "," + std::to_string(variant)));
-        }
+        ::ChangeEveryTab(variant);
         EXPECT_TRUE(ApplyEnabled());
     }
 
@@ -173,7 +139,7 @@ TEST_F(RestoreApplyTest, EveryTabAppliedTwiceIsTakenBackTwice)
     ChangeEveryTab(1);
     Apply();
     std::vector<std::string> first = snapshot_.ChangesSince();
-    std::string firstAutorun = AutorunState();
+    std::string firstAutorun = ThrowawayAutorunState();
     ASSERT_GE(first.size(), 7u);
     EXPECT_TRUE(TakeBackOffered());
 
@@ -184,10 +150,10 @@ TEST_F(RestoreApplyTest, EveryTabAppliedTwiceIsTakenBackTwice)
     BoxRecorder boxes;
     TakeBack(&boxes);
     EXPECT_EQ(JoinLines(first), JoinLines(snapshot_.ChangesSince()));
-    EXPECT_EQ(firstAutorun, AutorunState());
+    EXPECT_EQ(firstAutorun, ThrowawayAutorunState());
     TakeBack(&boxes);
     EXPECT_EQ("", JoinLines(snapshot_.ChangesSince()));
-    EXPECT_EQ(autorun_, AutorunState());
+    EXPECT_EQ(autorun_, ThrowawayAutorunState());
     ExpectListsShowTheRegistry();
     EXPECT_FALSE(TakeBackOffered());
     EXPECT_EQ(2u, boxes.Texts.size()) << boxes.All();
@@ -211,7 +177,7 @@ TEST_F(RestoreApplyTest, AValueChangedByHandSinceIsLeftAndNamed)
     std::string left = JoinLines(snapshot_.ChangesSince());
     std::string key = RegistrySnapshot::KeyLine('+', HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY) + "\n";
     EXPECT_TRUE(left == changed + "\n" || left == line + "\n" + key || left == key + line + "\n") << left;
-    EXPECT_EQ(autorun_, AutorunState());
+    EXPECT_EQ(autorun_, ThrowawayAutorunState());
     ASSERT_EQ(1u, boxes.Texts.size());
     EXPECT_NE(std::string::npos, boxes.Texts[0].find(std::string(SHELL_ICONS_KEY) + "\\" + index)) << boxes.All();
 }
@@ -232,7 +198,7 @@ TEST_F(RestoreApplyTest, PendingChangesAreDroppedOnlyWhenTheUserAgrees)
     BoxRecorder yes(IDYES);
     TakeBack(&yes);
     EXPECT_EQ("", JoinLines(snapshot_.ChangesSince()));
-    EXPECT_EQ(autorun_, AutorunState());
+    EXPECT_EQ(autorun_, ThrowawayAutorunState());
     ExpectListsShowTheRegistry();
 }
 
@@ -248,7 +214,7 @@ TEST_F(RestoreApplyTest, WithoutARecordNothingIsAppliedUnlessTheUserSaysSo)
         Apply();
         EXPECT_EQ(1u, no.Texts.size());
         EXPECT_EQ("", JoinLines(snapshot_.ChangesSince()));
-        EXPECT_EQ(autorun_, AutorunState());
+        EXPECT_EQ(autorun_, ThrowawayAutorunState());
         EXPECT_TRUE(ApplyEnabled());
     }
     BoxRecorder yes(IDYES);
@@ -274,11 +240,11 @@ TEST_F(RestoreApplyTest, TheRecordHoldsOnlyWhatTheWritesMayChange)
         if (haveDrive_ && !c.redraw)
             ASSERT_NO_FATAL_FAILURE(SetThrowawayDriveIcon(FixturePath("icons12.dll") + ",2"));
         Apply();
-        std::string items = RecordedItems();
-        EXPECT_EQ(c.redraw, items.find("Shell Icon Size") != std::string::npos) << items;
-        size_t drive = items.find(":\\AUTORUN.INF");
-        EXPECT_EQ(haveDrive_ && !c.redraw ? items.find("X:\\AUTORUN.INF") + 1 : std::string::npos, drive) << items;
-        EXPECT_EQ(std::string::npos, items.find(":\\AUTORUN.INF", drive + 1)) << items;
+        std::string record = NewestRecord();
+        EXPECT_EQ(c.redraw, record.find("[Shell Icon Size]") != std::string::npos) << record;
+        size_t drive = record.find(":\\AUTORUN.INF");
+        EXPECT_EQ(haveDrive_ && !c.redraw ? record.find("X:\\AUTORUN.INF") + 1 : std::string::npos, drive) << record;
+        EXPECT_EQ(std::string::npos, record.find(":\\AUTORUN.INF", drive + 1)) << record;
     }
 }
 
@@ -299,7 +265,7 @@ TEST_F(RestoreApplyTest, TheCommandLineTakesBackAfterTheSheetHasGone)
     BoxRecorder boxes;
     EXPECT_EQ(0, TakeBackFromCommandLine());
     EXPECT_EQ("", JoinLines(snapshot_.ChangesSince()));
-    EXPECT_EQ(autorun_, AutorunState());
+    EXPECT_EQ(autorun_, ThrowawayAutorunState());
     EXPECT_EQ(1u, boxes.Texts.size());
 
     char path[MAX_PATH];

@@ -66,6 +66,31 @@ void SetThrowawayDriveIcon(const std::string &location)
     EXPECT_EQ(1, SetDriveIcon(panel, index, location.c_str()));
 }
 
+void ChangeEveryTab(int variant)
+{
+    for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
+        HWND list = ListOfTab(tab);
+        int row = FirstOrdinaryRow(list);
+        if (row >= 0)
+            EXPECT_TRUE(PasteOnRow(list, row, FixturePath("icons12.dll") + "," + std::to_string(tab + variant)));
+    }
+    HWND settings = Sheet.TabDialogs[TAB_SETTINGS1];
+    SetDlgItemTextA(settings, IDC_IS_SIZE, std::to_string(40 + variant).c_str());
+    SendDlgItemMessageA(settings, IDC_IS_NOARROW, BM_CLICK, 0, 0);
+    if (HaveThrowawayDrive())
+        SetThrowawayDriveIcon(FixturePath("icons12.dll") + "," + std::to_string(variant));
+}
+
+std::string ThrowawayAutorunState()
+{
+    DWORD attributes = GetFileAttributesA(kAutorun);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return "absent";
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, kAutorun);
+    return std::to_string(attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY)) + " " +
+           ReadFileText(kAutorun);
+}
+
 void SetShellSettingsToStart()
 {
     SetRegString(HKEY_CURRENT_USER, "Control Panel\\desktop\\windowmetrics", "Shell Icon Size", "32");

@@ -26,4 +26,10 @@ void SetThrowawayDriveIcon(const std::string &location);
 // The icon size and both shortcut arrows as a fresh Windows has them.
 void SetShellSettingsToStart();
 
+// On the running sheet: a location of its own pasted onto a row of every list, the icon size and
+// the arrow on Settings 1, and X:'s own icon.
+void ChangeEveryTab(int variant);
+// X:'s AUTORUN.INF: its hidden and read-only bits and its text, or "absent".
+std::string ThrowawayAutorunState();
+
 #endif
