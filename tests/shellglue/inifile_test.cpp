@@ -62,4 +62,42 @@ TEST(IniFile, RemovingTheIconKeysKeepsEveryLineOfTheUser)
     RemoveTree(dir);
 }
 
+// As later Windows write them: UTF-16 with a byte-order mark.
+std::string Utf16File(const std::string &ascii)
+{
+    std::string bytes = "\xFF\xFE";
+    for (char ch : ascii)
+        bytes += std::string(1, ch) + '\0';
+    return bytes;
+}
+
+// Text that is not ANSI keeps its section and the file, whatever else it holds: only the
+// program's keys go.
+TEST(IniFile, Utf16FileKeepsItsSectionAndItself)
+{
+    const struct {
+        const IconKeys &file;
+        const char *others;     // the rest of the section, as Windows writes it
+    } cases[] = {
+        {kFiles[0], "LocalizedResourceName=@%SystemRoot%\\system32\\shell32.dll,-21798\r\n"
+                    "IconResource=%SystemRoot%\\system32\\imageres.dll,-112\r\n"},
+        {kFiles[0], ""},
+        {kFiles[1], "label=STICK\r\n"},
+        {kFiles[1], ""},
+    };
+    std::string dir = MakeTempDir("inifile16");
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.file.file) + " with " + c.others);
+        std::string path = dir + "\\" + c.file.file;
+        WriteFileText(path, Utf16File(c.file.icon + std::string(c.others)));
+        EXPECT_EQ(INI_KEYS_REMOVED, RemoveIniKeys(path.c_str(), c.file.section, c.file.keys, c.file.count));
+        std::string text = ReadFileText(path);
+        EXPECT_NE(std::string::npos, text.find(Utf16File(std::string("[") + c.file.section + "]").substr(2)));
+        EXPECT_NE(std::string::npos, text.find(Utf16File(c.others).substr(2)));
+        EXPECT_EQ(std::string::npos, text.find(Utf16File("x.ico").substr(2)));
+        DeleteFileA(path.c_str());
+    }
+    RemoveTree(dir);
+}
+
 }  // namespace
