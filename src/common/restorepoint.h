@@ -53,6 +53,11 @@ private:
     char path_[MAX_PATH];
 };
 
+// Calls visit with every registry value that a kept restore point lists, that is every value
+// an Apply of this program may have changed; records that cannot be read are passed over.
+void VisitRecordedValues(void (*visit)(HKEY root, const char *key, const char *name, void *context),
+                         void *context);
+
 // Whether a restore point exists to take back.
 BOOL HasRestorePoint();
 

@@ -1,5 +1,6 @@
 #include "lists/themeexport.h"
 
+#include "common/restorepoint.h"
 #include "lists/iconentry.h"
 #include "lists/liststandard.h"
 #include "shellglue/handles.h"
@@ -102,6 +103,55 @@ static void PutLine(ThemeWriter *writer, const char *first, const char *second =
     Put(writer, "\r\n");
 }
 
+// Rows whose standard is unknown go into the theme only when this program changed them:
+// imported elsewhere they replace that machine's own icons. A mark per row of every list.
+struct OwnChanges {
+    BYTE *Rows[LIST_TAB_COUNT];
+    int Counts[LIST_TAB_COUNT];
+};
+
+static bool HasKnownStandard(const IconEntry *entry)
+{
+    return entry->DefaultLocation != nullptr && entry->DefaultLocation[0] != '\0';
+}
+
+static void MarkRecordedRows(HKEY root, const char *key, const char *name, void *context)
+{
+    OwnChanges *changes = static_cast<OwnChanges *>(context);
+    for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
+        for (int row = 0; row < changes->Counts[tab]; ++row) {
+            const IconEntry *entry = GetEntry(ListOfTab(tab), row);
+            if (entry != nullptr && !HasKnownStandard(entry) && EntryWritesValue(entry, root, key, name))
+                changes->Rows[tab][row] = 1;
+        }
+    }
+}
+
+// Changed in this sheet, or by an Apply that a kept restore point records.
+static void FindOwnChanges(OwnChanges *changes)
+{
+    for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
+        HWND list = ListOfTab(tab);
+        int rows = list != nullptr ? int(SendMessageA(list, LB_GETCOUNT, 0, 0)) : 0;
+        changes->Rows[tab] = rows > 0 ? static_cast<BYTE *>(GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, rows)) : nullptr;
+        changes->Counts[tab] = changes->Rows[tab] != nullptr ? rows : 0;
+        for (int row = 0; row < changes->Counts[tab]; ++row) {
+            const IconEntry *entry = GetEntry(list, row);
+            if (entry != nullptr && entry->ChangeState != STATE_UNCHANGED)
+                changes->Rows[tab][row] = 1;
+        }
+    }
+    VisitRecordedValues(MarkRecordedRows, changes);
+}
+
+static void FreeOwnChanges(OwnChanges *changes)
+{
+    for (BYTE *rows : changes->Rows) {
+        if (rows != nullptr)
+            GlobalFree(rows);
+    }
+}
+
 // Rows the import can look up again and that show something else than their standard.
 static bool Exported(const IconEntry *entry, bool classRows)
 {
@@ -119,9 +169,30 @@ static bool Exported(const IconEntry *entry, bool classRows)
     return !ShowsStandard(entry);
 }
 
+static bool OwnOrKnown(const OwnChanges *changes, int tab, int row, const IconEntry *entry)
+{
+    return HasKnownStandard(entry) || (row < changes->Counts[tab] && changes->Rows[tab][row] != 0);
+}
+
+// Rows written but for an unknown standard and no change of the program's own.
+static int CountLeftOut(const OwnChanges *changes)
+{
+    int leftOut = 0;
+    for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
+        HWND list = ListOfTab(tab);
+        int rows = list != nullptr ? int(SendMessageA(list, LB_GETCOUNT, 0, 0)) : 0;
+        for (int row = 0; row < rows; ++row) {
+            const IconEntry *entry = GetEntry(list, row);
+            if ((Exported(entry, true) || Exported(entry, false)) && !OwnOrKnown(changes, tab, row, entry))
+                ++leftOut;
+        }
+    }
+    return leftOut;
+}
+
 // Desktop items and shell folders, one section per class; the recycle bin's two rows
 // share theirs.
-static void WriteClassRows(ThemeWriter *writer)
+static void WriteClassRows(ThemeWriter *writer, const OwnChanges *changes)
 {
     char lastSection[SECTION_BUFFER] = "";
     for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
@@ -129,7 +200,7 @@ static void WriteClassRows(ThemeWriter *writer)
         int rows = list != nullptr ? int(SendMessageA(list, LB_GETCOUNT, 0, 0)) : 0;
         for (int row = 0; row < rows; ++row) {
             const IconEntry *entry = GetEntry(list, row);
-            if (!Exported(entry, true))
+            if (!Exported(entry, true) || !OwnOrKnown(changes, tab, row, entry))
                 continue;
             char section[SECTION_BUFFER];
             CopyText(section, kClassSectionPrefix, SECTION_BUFFER);
@@ -154,7 +225,7 @@ static void WriteClassRows(ThemeWriter *writer)
 }
 
 // The shell's own pictures of every list, in one section.
-static void WriteShellIconRows(ThemeWriter *writer)
+static void WriteShellIconRows(ThemeWriter *writer, const OwnChanges *changes)
 {
     bool headed = false;
     for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
@@ -162,7 +233,7 @@ static void WriteShellIconRows(ThemeWriter *writer)
         int rows = list != nullptr ? int(SendMessageA(list, LB_GETCOUNT, 0, 0)) : 0;
         for (int row = 0; row < rows; ++row) {
             const IconEntry *entry = GetEntry(list, row);
-            if (!Exported(entry, false))
+            if (!Exported(entry, false) || !OwnOrKnown(changes, tab, row, entry))
                 continue;
             if (!headed) {
                 PutLine(writer, "[" SHELL_ICONS_KEY "]");
@@ -175,7 +246,7 @@ static void WriteShellIconRows(ThemeWriter *writer)
     }
 }
 
-static bool WriteRows(const char *path)
+static bool WriteRows(const char *path, const OwnChanges *changes)
 {
     FileHandle file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsOpen())
@@ -184,8 +255,8 @@ static bool WriteRows(const char *path)
     writer.File = file.Get();
     writer.Used = 0;
     writer.Failed = false;
-    WriteClassRows(&writer);
-    WriteShellIconRows(&writer);
+    WriteClassRows(&writer, changes);
+    WriteShellIconRows(&writer, changes);
     Flush(&writer);
     return file.Close() && !writer.Failed;
 }
@@ -196,8 +267,21 @@ static bool FreeName(const char *folder, char *name)
     return GetTempFileNameA(folder, kTempPrefix, 0, name) != 0;
 }
 
-int WriteThemeFile(const char *path)
+static bool WriteRowsOnce(const char *path, int *leftOut)
 {
+    OwnChanges changes;
+    FindOwnChanges(&changes);
+    bool written = WriteRows(path, &changes);
+    if (leftOut != nullptr)
+        *leftOut = CountLeftOut(&changes);
+    FreeOwnChanges(&changes);
+    return written;
+}
+
+int WriteThemeFile(const char *path, int *leftOut)
+{
+    if (leftOut != nullptr)
+        *leftOut = 0;
     char target[MAX_PATH];
     char *filePart = nullptr;
     DWORD full = GetFullPathNameA(path, MAX_PATH, target, &filePart);
@@ -216,7 +300,7 @@ int WriteThemeFile(const char *path)
     char fresh[MAX_PATH];
     if (!FreeName(folder, fresh))
         return 0;
-    if (!WriteRows(fresh)) {
+    if (!WriteRowsOnce(fresh, leftOut)) {
         DeleteFileA(fresh);
         return 0;
     }
