@@ -13,6 +13,7 @@
 #include "app/restoreapply.h"
 #include "app/sheetstate.h"
 #include "common/appstate.h"
+#include "common/options.h"
 #include "ids.h"
 #include "lists/iconentry.h"
 #include "shellglue/paths.h"
@@ -259,6 +260,83 @@ TEST_F(RestoreApplyTest, TheCommandLineTakesBackAfterTheSheetHasGone)
     EXPECT_EQ("", JoinLines(snapshot_.ChangesSince()));
     EXPECT_EQ(autorun_, AutorunState());
     EXPECT_EQ(1u, boxes.Texts.size());
+}
+
+// A paste that the queue delivers while Apply serves it: here at the broadcast of the icon
+// redraw, after every list was committed.
+struct Arrival {
+    HWND List = nullptr;
+    std::string Location;
+};
+Arrival g_arrival;
+
+LRESULT CALLBACK ArrivalProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_WININICHANGE && g_arrival.List != nullptr) {
+        HWND list = g_arrival.List;
+        g_arrival.List = nullptr;
+        PasteOnRow(list, FirstOrdinaryRow(list), g_arrival.Location);
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+std::string ShellIconOfFirstRow(int tab)
+{
+    HWND list = ListOfTab(tab);
+    return RegValueOrAbsent(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, GetEntry(list, FirstOrdinaryRow(list))->RegistryKey);
+}
+
+TEST_F(RestoreApplyTest, WorkArrivingDuringApplyWaitsForTheNextApply)
+{
+    Open();
+    HWND arrivals = CreateHelperWindow("TfArrivalWindow", ArrivalProc);
+    Settings.AutoRefresh = 1;
+    std::string icons = FixturePath("icons12.dll");
+    HWND general = ListOfTab(TAB_GENERAL);
+    ASSERT_TRUE(PasteOnRow(general, FirstOrdinaryRow(general), icons + ",1"));
+    // Apply leaves the arrival pending; OK writes it but stays open for the next arrival,
+    // which Apply then writes.
+    const struct {
+        int button;
+        int arrivalTab;     // -1: none
+        int writtenTab;
+    } steps[] = {
+        {IDC_SHEET_APPLY, TAB_STARTMENU, TAB_GENERAL},
+        {IDOK, TAB_DRIVE, TAB_STARTMENU},
+        {IDC_SHEET_APPLY, -1, TAB_DRIVE},
+    };
+    for (const auto &step : steps) {
+        SCOPED_TRACE(step.button);
+        std::string location = icons + "," + std::to_string(step.arrivalTab + 2);
+        std::string before = step.arrivalTab >= 0 ? ShellIconOfFirstRow(step.arrivalTab) : "";
+        g_arrival.List = step.arrivalTab >= 0 ? ListOfTab(step.arrivalTab) : nullptr;
+        g_arrival.Location = location;
+        PressSheetButton(sheet_, step.button);
+        EXPECT_EQ(nullptr, g_arrival.List) << "Apply served no broadcast";
+        EXPECT_NE(std::string::npos, ShellIconOfFirstRow(step.writtenTab).find("icons12.dll"));
+        ASSERT_TRUE(IsWindowVisible(sheet_));
+        EXPECT_EQ(step.arrivalTab >= 0, ApplyEnabled());
+        if (step.arrivalTab >= 0)
+            EXPECT_EQ(before, ShellIconOfFirstRow(step.arrivalTab));
+    }
+    g_arrival.List = nullptr;
+    DestroyWindow(arrivals);
+}
+
+// Take-back, like saving and the reset, waits for the lists: a list filled afterwards would
+// show what it replaced.
+TEST_F(RestoreApplyTest, TakeBackWaitsForEveryList)
+{
+    Open();
+    BoxRecorder boxes;
+    Sheet.ListsFilled = 0;
+    SendMessageA(sheet_, WM_SYSCOMMAND, IDM_SYS_TAKEBACK, 0);
+    PumpMessages(100);
+    EXPECT_EQ(0u, boxes.Texts.size()) << boxes.All();
+    Sheet.ListsFilled = 1;
+    SendMessageA(sheet_, UM_LISTSFILLED, 0, 0);
+    PumpMessages(100);
+    EXPECT_EQ(1u, boxes.Texts.size()) << "no restore point is said";
 }
 
 }  // namespace
