@@ -307,12 +307,11 @@ void RestorePoint::Finish()
     PruneRestorePoints(KEPT_RESTORE_POINTS);
 }
 
-void VisitRecordedValues(void (*visit)(HKEY root, const char *key, const char *name, void *context),
-                         void *context)
+bool RestorePointsHold(bool (*match)(HKEY root, const char *key, const char *name, const void *context),
+                       const void *context)
 {
-    int newest = NewestRestorePoint();
     int oldest = OldestRestorePoint();
-    for (int number = newest; number >= oldest && number > 0; --number) {
+    for (int number = NewestRestorePoint(); number >= oldest && number > 0; --number) {
         char path[MAX_PATH];
         LoadedRecord record;
         if (!RestorePointPath(number, path) || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES ||
@@ -323,8 +322,9 @@ void VisitRecordedValues(void (*visit)(HKEY root, const char *key, const char *n
             char key[RESTORE_NAME_MAX];
             char name[RESTORE_NAME_MAX];
             if (item.Kind == ITEM_VALUE && DecodeText(item.Path, key, sizeof key) &&
-                DecodeText(item.Name, name, sizeof name))
-                visit(item.Root, key, name, context);
+                DecodeText(item.Name, name, sizeof name) && match(item.Root, key, name, context))
+                return true;
         }
     }
+    return false;
 }

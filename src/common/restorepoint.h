@@ -53,10 +53,10 @@ private:
     char path_[MAX_PATH];
 };
 
-// Calls visit with every registry value that a kept restore point lists, that is every value
-// an Apply of this program may have changed; records that cannot be read are passed over.
-void VisitRecordedValues(void (*visit)(HKEY root, const char *key, const char *name, void *context),
-                         void *context);
+// Whether a kept restore point lists a registry value that match accepts: a value an Apply of
+// this program may have changed. Records that cannot be read count for nothing.
+bool RestorePointsHold(bool (*match)(HKEY root, const char *key, const char *name, const void *context),
+                       const void *context);
 
 // Whether a restore point exists to take back.
 BOOL HasRestorePoint();

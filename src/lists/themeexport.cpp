@@ -103,53 +103,21 @@ static void PutLine(ThemeWriter *writer, const char *first, const char *second =
     Put(writer, "\r\n");
 }
 
-// Rows whose standard is unknown go into the theme only when this program changed them:
-// imported elsewhere they replace that machine's own icons. A mark per row of every list.
-struct OwnChanges {
-    BYTE *Rows[LIST_TAB_COUNT];
-    int Counts[LIST_TAB_COUNT];
-};
-
-static bool HasKnownStandard(const IconEntry *entry)
+static bool CommitWrites(HKEY root, const char *key, const char *name, const void *entry)
 {
-    return entry->DefaultLocation != nullptr && entry->DefaultLocation[0] != '\0';
+    return EntryWritesValue(static_cast<const IconEntry *>(entry), root, key, name);
 }
 
-static void MarkRecordedRows(HKEY root, const char *key, const char *name, void *context)
+// A row whose standard is unknown goes into the theme only when this program changed it, here
+// or by an Apply a kept restore point records: imported elsewhere it replaces that machine's
+// own icon.
+static bool Wanted(const IconEntry *entry, int *leftOut)
 {
-    OwnChanges *changes = static_cast<OwnChanges *>(context);
-    for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
-        for (int row = 0; row < changes->Counts[tab]; ++row) {
-            const IconEntry *entry = GetEntry(ListOfTab(tab), row);
-            if (entry != nullptr && !HasKnownStandard(entry) && EntryWritesValue(entry, root, key, name))
-                changes->Rows[tab][row] = 1;
-        }
-    }
-}
-
-// Changed in this sheet, or by an Apply that a kept restore point records.
-static void FindOwnChanges(OwnChanges *changes)
-{
-    for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
-        HWND list = ListOfTab(tab);
-        int rows = list != nullptr ? int(SendMessageA(list, LB_GETCOUNT, 0, 0)) : 0;
-        changes->Rows[tab] = rows > 0 ? static_cast<BYTE *>(GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, rows)) : nullptr;
-        changes->Counts[tab] = changes->Rows[tab] != nullptr ? rows : 0;
-        for (int row = 0; row < changes->Counts[tab]; ++row) {
-            const IconEntry *entry = GetEntry(list, row);
-            if (entry != nullptr && entry->ChangeState != STATE_UNCHANGED)
-                changes->Rows[tab][row] = 1;
-        }
-    }
-    VisitRecordedValues(MarkRecordedRows, changes);
-}
-
-static void FreeOwnChanges(OwnChanges *changes)
-{
-    for (BYTE *rows : changes->Rows) {
-        if (rows != nullptr)
-            GlobalFree(rows);
-    }
+    if ((entry->DefaultLocation != nullptr && entry->DefaultLocation[0] != '\0') ||
+        entry->ChangeState != STATE_UNCHANGED || RestorePointsHold(CommitWrites, entry))
+        return true;
+    ++*leftOut;
+    return false;
 }
 
 // Rows the import can look up again and that show something else than their standard.
@@ -169,30 +137,9 @@ static bool Exported(const IconEntry *entry, bool classRows)
     return !ShowsStandard(entry);
 }
 
-static bool OwnOrKnown(const OwnChanges *changes, int tab, int row, const IconEntry *entry)
-{
-    return HasKnownStandard(entry) || (row < changes->Counts[tab] && changes->Rows[tab][row] != 0);
-}
-
-// Rows written but for an unknown standard and no change of the program's own.
-static int CountLeftOut(const OwnChanges *changes)
-{
-    int leftOut = 0;
-    for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
-        HWND list = ListOfTab(tab);
-        int rows = list != nullptr ? int(SendMessageA(list, LB_GETCOUNT, 0, 0)) : 0;
-        for (int row = 0; row < rows; ++row) {
-            const IconEntry *entry = GetEntry(list, row);
-            if ((Exported(entry, true) || Exported(entry, false)) && !OwnOrKnown(changes, tab, row, entry))
-                ++leftOut;
-        }
-    }
-    return leftOut;
-}
-
 // Desktop items and shell folders, one section per class; the recycle bin's two rows
 // share theirs.
-static void WriteClassRows(ThemeWriter *writer, const OwnChanges *changes)
+static void WriteClassRows(ThemeWriter *writer, int *leftOut)
 {
     char lastSection[SECTION_BUFFER] = "";
     for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
@@ -200,7 +147,7 @@ static void WriteClassRows(ThemeWriter *writer, const OwnChanges *changes)
         int rows = list != nullptr ? int(SendMessageA(list, LB_GETCOUNT, 0, 0)) : 0;
         for (int row = 0; row < rows; ++row) {
             const IconEntry *entry = GetEntry(list, row);
-            if (!Exported(entry, true) || !OwnOrKnown(changes, tab, row, entry))
+            if (!Exported(entry, true) || !Wanted(entry, leftOut))
                 continue;
             char section[SECTION_BUFFER];
             CopyText(section, kClassSectionPrefix, SECTION_BUFFER);
@@ -225,7 +172,7 @@ static void WriteClassRows(ThemeWriter *writer, const OwnChanges *changes)
 }
 
 // The shell's own pictures of every list, in one section.
-static void WriteShellIconRows(ThemeWriter *writer, const OwnChanges *changes)
+static void WriteShellIconRows(ThemeWriter *writer, int *leftOut)
 {
     bool headed = false;
     for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
@@ -233,7 +180,7 @@ static void WriteShellIconRows(ThemeWriter *writer, const OwnChanges *changes)
         int rows = list != nullptr ? int(SendMessageA(list, LB_GETCOUNT, 0, 0)) : 0;
         for (int row = 0; row < rows; ++row) {
             const IconEntry *entry = GetEntry(list, row);
-            if (!Exported(entry, false) || !OwnOrKnown(changes, tab, row, entry))
+            if (!Exported(entry, false) || !Wanted(entry, leftOut))
                 continue;
             if (!headed) {
                 PutLine(writer, "[" SHELL_ICONS_KEY "]");
@@ -246,7 +193,7 @@ static void WriteShellIconRows(ThemeWriter *writer, const OwnChanges *changes)
     }
 }
 
-static bool WriteRows(const char *path, const OwnChanges *changes)
+static bool WriteRows(const char *path, int *leftOut)
 {
     FileHandle file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsOpen())
@@ -255,8 +202,9 @@ static bool WriteRows(const char *path, const OwnChanges *changes)
     writer.File = file.Get();
     writer.Used = 0;
     writer.Failed = false;
-    WriteClassRows(&writer, changes);
-    WriteShellIconRows(&writer, changes);
+    *leftOut = 0;
+    WriteClassRows(&writer, leftOut);
+    WriteShellIconRows(&writer, leftOut);
     Flush(&writer);
     return file.Close() && !writer.Failed;
 }
@@ -267,21 +215,12 @@ static bool FreeName(const char *folder, char *name)
     return GetTempFileNameA(folder, kTempPrefix, 0, name) != 0;
 }
 
-static bool WriteRowsOnce(const char *path, int *leftOut)
-{
-    OwnChanges changes;
-    FindOwnChanges(&changes);
-    bool written = WriteRows(path, &changes);
-    if (leftOut != nullptr)
-        *leftOut = CountLeftOut(&changes);
-    FreeOwnChanges(&changes);
-    return written;
-}
-
 int WriteThemeFile(const char *path, int *leftOut)
 {
-    if (leftOut != nullptr)
-        *leftOut = 0;
+    int notWritten = 0;
+    if (leftOut == nullptr)
+        leftOut = &notWritten;
+    *leftOut = 0;
     char target[MAX_PATH];
     char *filePart = nullptr;
     DWORD full = GetFullPathNameA(path, MAX_PATH, target, &filePart);
@@ -300,7 +239,7 @@ int WriteThemeFile(const char *path, int *leftOut)
     char fresh[MAX_PATH];
     if (!FreeName(folder, fresh))
         return 0;
-    if (!WriteRowsOnce(fresh, leftOut)) {
+    if (!WriteRows(fresh, leftOut)) {
         DeleteFileA(fresh);
         return 0;
     }

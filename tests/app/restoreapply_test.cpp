@@ -262,20 +262,16 @@ TEST_F(RestoreApplyTest, TheCommandLineTakesBackAfterTheSheetHasGone)
     EXPECT_EQ(1u, boxes.Texts.size());
 }
 
-// A paste that the queue delivers while Apply serves it: here at the broadcast of the icon
-// redraw, after every list was committed.
-struct Arrival {
-    HWND List = nullptr;
-    std::string Location;
-};
-Arrival g_arrival;
+// A paste that the queue delivers while Apply serves it: here at the icon redraw's broadcast,
+// after every list was committed.
+HWND g_arrivalList;
 
 LRESULT CALLBACK ArrivalProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_WININICHANGE && g_arrival.List != nullptr) {
-        HWND list = g_arrival.List;
-        g_arrival.List = nullptr;
-        PasteOnRow(list, FirstOrdinaryRow(list), g_arrival.Location);
+    HWND list = g_arrivalList;
+    if (message == WM_WININICHANGE && list != nullptr) {
+        g_arrivalList = nullptr;
+        PasteOnRow(list, FirstOrdinaryRow(list), FixturePath("icons12.dll") + ",7");
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
@@ -286,40 +282,30 @@ std::string ShellIconOfFirstRow(int tab)
     return RegValueOrAbsent(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, GetEntry(list, FirstOrdinaryRow(list))->RegistryKey);
 }
 
+// What arrives during Apply stays pending; OK writes what was pending before and stays open
+// for what arrived, which the next Apply writes.
 TEST_F(RestoreApplyTest, WorkArrivingDuringApplyWaitsForTheNextApply)
 {
     Open();
     HWND arrivals = CreateHelperWindow("TfArrivalWindow", ArrivalProc);
     Settings.AutoRefresh = 1;
-    std::string icons = FixturePath("icons12.dll");
     HWND general = ListOfTab(TAB_GENERAL);
-    ASSERT_TRUE(PasteOnRow(general, FirstOrdinaryRow(general), icons + ",1"));
-    // Apply leaves the arrival pending; OK writes it but stays open for the next arrival,
-    // which Apply then writes.
+    ASSERT_TRUE(PasteOnRow(general, FirstOrdinaryRow(general), FixturePath("icons12.dll") + ",1"));
     const struct {
-        int button;
-        int arrivalTab;     // -1: none
-        int writtenTab;
-    } steps[] = {
-        {IDC_SHEET_APPLY, TAB_STARTMENU, TAB_GENERAL},
-        {IDOK, TAB_DRIVE, TAB_STARTMENU},
-        {IDC_SHEET_APPLY, -1, TAB_DRIVE},
-    };
+        int button, arrivalTab, writtenTab;     // arrivalTab -1: none
+    } steps[] = {{IDC_SHEET_APPLY, TAB_STARTMENU, TAB_GENERAL},
+                 {IDOK, TAB_DRIVE, TAB_STARTMENU},
+                 {IDC_SHEET_APPLY, -1, TAB_DRIVE}};
     for (const auto &step : steps) {
-        SCOPED_TRACE(step.button);
-        std::string location = icons + "," + std::to_string(step.arrivalTab + 2);
         std::string before = step.arrivalTab >= 0 ? ShellIconOfFirstRow(step.arrivalTab) : "";
-        g_arrival.List = step.arrivalTab >= 0 ? ListOfTab(step.arrivalTab) : nullptr;
-        g_arrival.Location = location;
+        g_arrivalList = step.arrivalTab >= 0 ? ListOfTab(step.arrivalTab) : nullptr;
         PressSheetButton(sheet_, step.button);
-        EXPECT_EQ(nullptr, g_arrival.List) << "Apply served no broadcast";
-        EXPECT_NE(std::string::npos, ShellIconOfFirstRow(step.writtenTab).find("icons12.dll"));
-        ASSERT_TRUE(IsWindowVisible(sheet_));
-        EXPECT_EQ(step.arrivalTab >= 0, ApplyEnabled());
+        EXPECT_NE(std::string::npos, ShellIconOfFirstRow(step.writtenTab).find("icons12.dll")) << step.button;
+        ASSERT_TRUE(IsWindowVisible(sheet_)) << step.button;
+        EXPECT_EQ(step.arrivalTab >= 0, ApplyEnabled()) << step.button;
         if (step.arrivalTab >= 0)
-            EXPECT_EQ(before, ShellIconOfFirstRow(step.arrivalTab));
+            EXPECT_EQ(before, ShellIconOfFirstRow(step.arrivalTab)) << step.button;
     }
-    g_arrival.List = nullptr;
     DestroyWindow(arrivals);
 }
 

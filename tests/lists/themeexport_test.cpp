@@ -116,15 +116,9 @@ TEST_F(ThemeExportTest, RowsWithoutAStandardOnlyWhenTheProgramChangedThem)
     const std::string iconKey = std::string("Software\\Classes\\CLSID\\") + kOwnFolder + "\\DefaultIcon";
     SavedRegistry saved;
     saved.Tree(HKEY_LOCAL_MACHINE, iconKey);
-    const std::string line = std::string("DefaultValue=mine.dll,1\r\n");
     enum How { UNTOUCHED, PENDING, APPLIED_BEFORE };
-    const struct {
-        How how;
-        bool written;
-    } cases[] = {{UNTOUCHED, false}, {PENDING, true}, {APPLIED_BEFORE, true}};
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.how);
-        if (c.how == APPLIED_BEFORE) {
+    for (How how : {UNTOUCHED, PENDING, APPLIED_BEFORE}) {
+        if (how == APPLIED_BEFORE) {
             RestorePoint point;
             ASSERT_TRUE(point.Begin());
             point.Value(HKEY_LOCAL_MACHINE, iconKey.c_str(), "");
@@ -133,16 +127,15 @@ TEST_F(ThemeExportTest, RowsWithoutAStandardOnlyWhenTheProgramChangedThem)
             point.Finish();
         }
         ThemeSheet sheet;
-        HWND list = sheet.List(TAB_SPECIAL);
-        const char *shown = c.how == PENDING ? "other.dll,0" : "mine.dll,1";
-        AddRow(list, "row", shown, shown, nullptr, kOwnFolder);
-        if (c.how == PENDING)
-            ChangeRow(list, 0, "mine.dll,1");
+        const char *shown = how == PENDING ? "other.dll,0" : "mine.dll,1";
+        AddRow(sheet.List(TAB_SPECIAL), "row", shown, shown, nullptr, kOwnFolder);
+        if (how == PENDING)
+            ChangeRow(sheet.List(TAB_SPECIAL), 0, "mine.dll,1");
         std::string path = dir_ + "\\own.theme";
         int leftOut = -1;
         ASSERT_EQ(1, WriteThemeFile(path.c_str(), &leftOut));
-        EXPECT_EQ(c.written, ReadFileText(path).find(line) != std::string::npos) << ReadFileText(path);
-        EXPECT_EQ(c.written ? 0 : 1, leftOut);
+        EXPECT_EQ(how != UNTOUCHED, ReadFileText(path).find("=mine.dll,1") != std::string::npos) << how;
+        EXPECT_EQ(how == UNTOUCHED ? 1 : 0, leftOut) << how;
     }
 }
 

@@ -154,22 +154,16 @@ TEST_F(IconSettingsTest, StoredSizeSetsTheFieldAndTheLargeBox)
 // sets them back.
 TEST_F(IconSettingsTest, SizeAndDepthStoredAsNumbersAreShownAndPutToTheStandard)
 {
-    const DWORD dword48 = 48;
-    const DWORD dword16 = 16;
+    const DWORD numbers[] = {48, 16};
     const struct {
         DWORD type;
-        const void *size;
-        DWORD sizeBytes;
-        const void *bpp;
-        DWORD bppBytes;
+        const void *size, *bpp;
+        DWORD bytes;
         const char *shown;
-    } cases[] = {
-        {REG_DWORD, &dword48, 4, &dword16, 4, "48"},
-        {REG_BINARY, "40", 2, "16", 2, "40"},
-    };
+    } cases[] = {{REG_DWORD, &numbers[0], &numbers[1], 4, "48"}, {REG_BINARY, "40", "16", 2, "40"}};
     for (const auto &c : cases) {
-        SetRegBinary(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size", c.size, c.sizeBytes, c.type);
-        SetRegBinary(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP", c.bpp, c.bppBytes, c.type);
+        SetRegBinary(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size", c.size, c.bytes, c.type);
+        SetRegBinary(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP", c.bpp, c.bytes, c.type);
         ASSERT_NE(nullptr, OpenPage());
         EXPECT_EQ(c.shown, SizeText());
         EXPECT_EQ(BST_CHECKED, State(IDC_IS_ALLCOLOURS)) << c.shown;
@@ -180,22 +174,19 @@ TEST_F(IconSettingsTest, SizeAndDepthStoredAsNumbersAreShownAndPutToTheStandard)
     }
 }
 
-// A backup too long for the settings file leaves its box greyed: a click could not be applied.
+// A backup too long for the settings file greys its box: a click could never be applied.
 TEST_F(IconSettingsTest, BoxWithoutItsWholeBackupIsGreyed)
 {
     SetRegString(HKEY_CLASSES_ROOT, ".bmp", nullptr, kTestBmpClass);
     SetRegString(HKEY_CLASSES_ROOT, kTestBmpIcon, nullptr, "C:\\Paint\\pbrush.exe,3");
     SetRegString(HKEY_CLASSES_ROOT, ".cpl", nullptr, "cplfile");
     SetRegString(HKEY_CLASSES_ROOT, "cplfile\\DefaultIcon", nullptr, "C:\\Panel\\main.cpl,2");
-    const struct {
-        BYTE bmpUnreadable, cplUnreadable;
-    } cases[] = {{0, 0}, {1, 0}, {0, 1}};
-    for (const auto &c : cases) {
-        Settings.BmpBackupUnreadable = c.bmpUnreadable;
-        Settings.CplBackupUnreadable = c.cplUnreadable;
+    for (BYTE bmpUnreadable : {1, 0}) {
+        Settings.BmpBackupUnreadable = bmpUnreadable;
+        Settings.CplBackupUnreadable = !bmpUnreadable;
         ASSERT_NE(nullptr, OpenPage());
-        EXPECT_EQ(!c.bmpUnreadable, Enabled(IDC_IS_BMPIMAGE)) << int(c.bmpUnreadable) << int(c.cplUnreadable);
-        EXPECT_EQ(!c.cplUnreadable, Enabled(IDC_IS_CPLICONS)) << int(c.bmpUnreadable) << int(c.cplUnreadable);
+        EXPECT_EQ(!bmpUnreadable, Enabled(IDC_IS_BMPIMAGE)) << int(bmpUnreadable);
+        EXPECT_EQ(bool(bmpUnreadable), Enabled(IDC_IS_CPLICONS)) << int(bmpUnreadable);
     }
     ResetSettings();
 }
