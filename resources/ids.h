@@ -68,6 +68,7 @@
 #define IDS_ASKALLSTANDARD      334     /* longer than LoadText's buffer; %s: when it is written */
 #define IDS_STANDARDONAPPLY     335
 #define IDS_STANDARDNOW         336
+#define IDS_THEMELEFTOUT        337     /* longer than LoadText's buffer; %u: rows left out */
 
 /* Restore points: taking back the last Apply or folder-icon change */
 #define IDS_UNDO_MENU           310

@@ -123,9 +123,9 @@ int ApplyAllChanges(HWND sheet)
 
     HWND driveList = ListOfTab(TAB_DRIVE);
     HWND drivePage = driveList != nullptr ? GetParent(driveList) : nullptr;
-    if (drivePage != nullptr)
-        SendMessageA(drivePage, UM_APPLYDRIVEICONS, 0, 0);
+    // The panel answers 0 when it had nothing to write, or when a drive could not be written.
+    bool drivesChanged = DriveIconsModified(FindDrivePanel(drivePage)) != FALSE;
+    bool drivesWritten = drivePage != nullptr && SendMessageA(drivePage, UM_APPLYDRIVEICONS, 0, 0) != 0;
     point.Finish();
-    // The drives that could not be written are still marked.
-    return DriveIconsModified(FindDrivePanel(drivePage)) ? APPLY_DRIVEFAILED : APPLY_DONE;
+    return drivesChanged && !drivesWritten ? APPLY_DRIVEFAILED : APPLY_DONE;
 }

@@ -3,6 +3,7 @@
 #include <commdlg.h>
 #include <prsht.h>
 
+#include "app/restoreapply.h"
 #include "app/sheetstate.h"
 #include "common/appstate.h"
 #include "common/options.h"
@@ -49,6 +50,18 @@ static void ReportSaveFailure(HWND sheet, const char *path)
     MessageBoxA(sheet, message, App.Caption, MB_ICONEXCLAMATION);
 }
 
+// Icons the user sees changed on the sheet, yet missing from the theme, need a word.
+static void ReportLeftOut(HWND sheet, int leftOut)
+{
+    // Longer than LoadText's buffer.
+    char format[QUESTION_BUFFER];
+    if (LoadStringA(AppInstance(), IDS_THEMELEFTOUT, format, sizeof format) <= 0)
+        return;
+    char message[QUESTION_BUFFER + 16];
+    wsprintfA(message, format, unsigned(leftOut));
+    MessageBoxA(sheet, message, App.Caption, MB_ICONINFORMATION);
+}
+
 static void SaveThemeAs(HWND sheet)
 {
     // "label\0*.theme\0\0"
@@ -72,10 +85,13 @@ static void SaveThemeAs(HWND sheet)
         return;
     UpdateWindow(sheet);
     HCURSOR previous = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-    int written = WriteThemeFile(path);
+    int leftOut = 0;
+    int written = WriteThemeFile(path, &leftOut);
     SetCursor(previous);
     if (!written)
         ReportSaveFailure(sheet, path);
+    else if (leftOut > 0)
+        ReportLeftOut(sheet, leftOut);
 }
 
 // --- everything to the standard -------------------------------------------------------------
@@ -128,6 +144,8 @@ static void RunCommand(HWND sheet, WPARAM command)
 {
     if (command == IDM_SYS_SAVETHEME)
         SaveThemeAs(sheet);
+    else if (command == IDM_SYS_TAKEBACK)
+        TakeBackFromSheet(sheet);
     else if (AskAllToStandard(sheet, false))
         MarkEverythingStandard(sheet);
 }
@@ -135,10 +153,10 @@ static void RunCommand(HWND sheet, WPARAM command)
 bool OnSheetSysCommand(HWND sheet, WPARAM command)
 {
     command &= 0xFFF0;
-    if (command != IDM_SYS_SAVETHEME && command != IDM_SYS_ALLSTANDARD)
+    if (command != IDM_SYS_SAVETHEME && command != IDM_SYS_ALLSTANDARD && command != IDM_SYS_TAKEBACK)
         return false;
     // Half-filled lists would save, or put back, only part of the icons; a list filled later
-    // would drop the marks made now.
+    // would drop the marks made now, or show what the take-back replaced.
     if (!Sheet.ListsFilled) {
         Commands.Waiting = command;
         return true;

@@ -11,8 +11,8 @@ void SetSheetRunsHidden(bool hidden);
 // Part of the sheet's set-up: the two menu items; a hidden sheet also leaves the screen and
 // the task bar.
 void SetUpSheetCommands(HWND sheet);
-// WM_SYSCOMMAND; true when it was one of the two commands. Before every list is filled a
-// command waits for UM_LISTSFILLED.
+// WM_SYSCOMMAND; true when it was one of the two commands or the take-back. Before every list
+// is filled a command waits for UM_LISTSFILLED.
 bool OnSheetSysCommand(HWND sheet, WPARAM command);
 void OnListsFilled(HWND sheet);
 

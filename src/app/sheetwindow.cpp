@@ -28,11 +28,16 @@ static bool ApplyPending(HWND sheet)
 {
     if (!Sheet.ChangesPending)
         return true;
+    // Apply serves the queue (its questions, the shell's refresh, the drive hint): a theme
+    // handed over, a drop or a paste taken meanwhile marks itself pending anew and waits
+    // for the next Apply.
+    Sheet.ChangesPending = 0;
     if (!ApplyAllChanges(sheet)) {
+        Sheet.ChangesPending = 1;
         SetApplyEnabled(sheet, TRUE);
         return false;
     }
-    Sheet.ChangesPending = 0;
+    SetApplyEnabled(sheet, Sheet.ChangesPending);
     return true;
 }
 
@@ -54,7 +59,8 @@ static int OnCommand(HWND sheet, WPARAM wParam)
             return 1;
         ShowWindow(sheet, SW_HIDE);
         PumpOneMessage();
-        if (!ApplyPending(sheet)) {
+        // Changes that arrived while it applied keep the sheet open, shown as pending.
+        if (!ApplyPending(sheet) || Sheet.ChangesPending) {
             ShowWindow(sheet, SW_SHOW);
             return 1;
         }
@@ -87,9 +93,6 @@ static int OnSysCommand(HWND sheet, WPARAM wParam)
     case SC_CLOSE:
         // Closing is Cancel.
         PostMessageA(sheet, WM_COMMAND, IDCANCEL, reinterpret_cast<LPARAM>(GetDlgItem(sheet, IDCANCEL)));
-        return 1;
-    case IDM_SYS_TAKEBACK:
-        TakeBackFromSheet(sheet);
         return 1;
     default:
         return 0;

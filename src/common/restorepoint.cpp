@@ -316,3 +316,25 @@ void RestorePoint::Finish()
         DeleteFileA(path_);
     PruneRestorePoints(KEPT_RESTORE_POINTS);
 }
+
+bool RestorePointsHold(bool (*match)(HKEY root, const char *key, const char *name, const void *context),
+                       const void *context)
+{
+    int oldest = OldestRestorePoint();
+    for (int number = NewestRestorePoint(); number >= oldest && number > 0; --number) {
+        char path[MAX_PATH];
+        LoadedRecord record;
+        if (!RestorePointPath(number, path) || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES ||
+            !record.Load(path))
+            continue;
+        for (int index = 0; index < record.Count(); ++index) {
+            const RecordItem &item = record.Item(index);
+            char key[RESTORE_NAME_MAX];
+            char name[RESTORE_NAME_MAX];
+            if (item.Kind == ITEM_VALUE && DecodeText(item.Path, key, sizeof key) &&
+                DecodeText(item.Name, name, sizeof name) && match(item.Root, key, name, context))
+                return true;
+        }
+    }
+    return false;
+}

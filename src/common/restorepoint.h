@@ -53,6 +53,11 @@ private:
     char path_[MAX_PATH];
 };
 
+// Whether a kept restore point lists a registry value that match accepts: a value an Apply of
+// this program may have changed. Records that cannot be read count for nothing.
+bool RestorePointsHold(bool (*match)(HKEY root, const char *key, const char *name, const void *context),
+                       const void *context);
+
 // Whether a restore point exists to take back.
 BOOL HasRestorePoint();
 

@@ -249,6 +249,14 @@ int NewestRestorePoint()
     return newest;
 }
 
+int OldestRestorePoint()
+{
+    int newest;
+    int oldest;
+    ScanRestorePoints(&newest, &oldest);
+    return oldest;
+}
+
 bool RestorePointPath(int number, char *path)
 {
     if (number < 1 || number > RESTORE_NUMBER_MAX || !RecordFolder(path))

@@ -63,6 +63,8 @@ const char *RootToken(HKEY root);
 // (0 when there is none), and the path of a number.
 int NewestRestorePoint();
 bool RestorePointPath(int number, char *path);
+// The oldest number, 0 when there is none.
+int OldestRestorePoint();
 // Removes the oldest records until keep are left.
 void PruneRestorePoints(int keep);
 

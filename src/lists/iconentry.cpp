@@ -391,6 +391,19 @@ static void RecordEntry(const IconEntry *entry, RestorePoint *point)
     }
 }
 
+bool EntryWritesValue(const IconEntry *entry, HKEY root, const char *key, const char *name)
+{
+    if (entry->RegistryKey == nullptr)
+        return false;
+    if (entry->RegistryKey[0] != '{')
+        return root == HKEY_LOCAL_MACHINE && lstrcmpiA(key, SHELL_ICONS_KEY) == 0 &&
+               lstrcmpiA(name, entry->RegistryKey) == 0;
+    char classPath[MAX_PATH];
+    char keyPath[MAX_PATH];
+    return (root == HKEY_LOCAL_MACHINE || root == HKEY_CURRENT_USER) &&
+           FormClassKeyPaths(entry->RegistryKey, classPath, keyPath) && lstrcmpiA(key, keyPath) == 0;
+}
+
 int RecordChangedRows(HWND list, RestorePoint *point)
 {
     int changed = 0;

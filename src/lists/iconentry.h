@@ -69,6 +69,9 @@ int CommitChangedRows(HWND list);
 // Records in point every value that CommitChangedRows would write or delete for the list;
 // returns how many rows it will commit.
 int RecordChangedRows(HWND list, class RestorePoint *point);
+// Whether committing the entry may write the registry value (a class row: any value of its
+// DefaultIcon key).
+bool EntryWritesValue(const IconEntry *entry, HKEY root, const char *key, const char *name);
 // Loads the large and small icon of a location; both null on any failure.
 void LoadEntryIcons(const char *location, HICON *large, HICON *small);
 

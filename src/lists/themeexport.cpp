@@ -1,5 +1,6 @@
 #include "lists/themeexport.h"
 
+#include "common/restorepoint.h"
 #include "lists/iconentry.h"
 #include "lists/liststandard.h"
 #include "shellglue/handles.h"
@@ -102,6 +103,23 @@ static void PutLine(ThemeWriter *writer, const char *first, const char *second =
     Put(writer, "\r\n");
 }
 
+static bool CommitWrites(HKEY root, const char *key, const char *name, const void *entry)
+{
+    return EntryWritesValue(static_cast<const IconEntry *>(entry), root, key, name);
+}
+
+// A row whose standard is unknown goes into the theme only when this program changed it, here
+// or by an Apply a kept restore point records: imported elsewhere it replaces that machine's
+// own icon.
+static bool Wanted(const IconEntry *entry, int *leftOut)
+{
+    if ((entry->DefaultLocation != nullptr && entry->DefaultLocation[0] != '\0') ||
+        entry->ChangeState != STATE_UNCHANGED || RestorePointsHold(CommitWrites, entry))
+        return true;
+    ++*leftOut;
+    return false;
+}
+
 // Rows the import can look up again and that show something else than their standard.
 static bool Exported(const IconEntry *entry, bool classRows)
 {
@@ -121,7 +139,7 @@ static bool Exported(const IconEntry *entry, bool classRows)
 
 // Desktop items and shell folders, one section per class; the recycle bin's two rows
 // share theirs.
-static void WriteClassRows(ThemeWriter *writer)
+static void WriteClassRows(ThemeWriter *writer, int *leftOut)
 {
     char lastSection[SECTION_BUFFER] = "";
     for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
@@ -129,7 +147,7 @@ static void WriteClassRows(ThemeWriter *writer)
         int rows = list != nullptr ? int(SendMessageA(list, LB_GETCOUNT, 0, 0)) : 0;
         for (int row = 0; row < rows; ++row) {
             const IconEntry *entry = GetEntry(list, row);
-            if (!Exported(entry, true))
+            if (!Exported(entry, true) || !Wanted(entry, leftOut))
                 continue;
             char section[SECTION_BUFFER];
             CopyText(section, kClassSectionPrefix, SECTION_BUFFER);
@@ -154,7 +172,7 @@ static void WriteClassRows(ThemeWriter *writer)
 }
 
 // The shell's own pictures of every list, in one section.
-static void WriteShellIconRows(ThemeWriter *writer)
+static void WriteShellIconRows(ThemeWriter *writer, int *leftOut)
 {
     bool headed = false;
     for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
@@ -162,7 +180,7 @@ static void WriteShellIconRows(ThemeWriter *writer)
         int rows = list != nullptr ? int(SendMessageA(list, LB_GETCOUNT, 0, 0)) : 0;
         for (int row = 0; row < rows; ++row) {
             const IconEntry *entry = GetEntry(list, row);
-            if (!Exported(entry, false))
+            if (!Exported(entry, false) || !Wanted(entry, leftOut))
                 continue;
             if (!headed) {
                 PutLine(writer, "[" SHELL_ICONS_KEY "]");
@@ -175,7 +193,7 @@ static void WriteShellIconRows(ThemeWriter *writer)
     }
 }
 
-static bool WriteRows(const char *path)
+static bool WriteRows(const char *path, int *leftOut)
 {
     FileHandle file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsOpen())
@@ -184,8 +202,9 @@ static bool WriteRows(const char *path)
     writer.File = file.Get();
     writer.Used = 0;
     writer.Failed = false;
-    WriteClassRows(&writer);
-    WriteShellIconRows(&writer);
+    *leftOut = 0;
+    WriteClassRows(&writer, leftOut);
+    WriteShellIconRows(&writer, leftOut);
     Flush(&writer);
     return file.Close() && !writer.Failed;
 }
@@ -196,8 +215,12 @@ static bool FreeName(const char *folder, char *name)
     return GetTempFileNameA(folder, kTempPrefix, 0, name) != 0;
 }
 
-int WriteThemeFile(const char *path)
+int WriteThemeFile(const char *path, int *leftOut)
 {
+    int notWritten = 0;
+    if (leftOut == nullptr)
+        leftOut = &notWritten;
+    *leftOut = 0;
     char target[MAX_PATH];
     char *filePart = nullptr;
     DWORD full = GetFullPathNameA(path, MAX_PATH, target, &filePart);
@@ -216,7 +239,7 @@ int WriteThemeFile(const char *path)
     char fresh[MAX_PATH];
     if (!FreeName(folder, fresh))
         return 0;
-    if (!WriteRows(fresh)) {
+    if (!WriteRows(fresh, leftOut)) {
         DeleteFileA(fresh);
         return 0;
     }

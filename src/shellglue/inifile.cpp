@@ -39,8 +39,28 @@ static bool IsBlankLine(const char *line, const char *end)
     return true;
 }
 
+// Later Windows write DESKTOP.INI and AUTORUN.INF as UTF-16, and some tools as UTF-8 with a
+// byte-order mark; read byte by byte such text shows no lines of the section at all.
+static bool IsAnsiText(const char *text, int length)
+{
+    const BYTE *bytes = reinterpret_cast<const BYTE *>(text);
+    if (length >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF)))
+        return false;
+    if (length >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF)
+        return false;
+    for (int i = 0; i < length; ++i) {
+        if (bytes[i] == 0)
+            return false;
+    }
+    return true;
+}
+
 IniContent ClassifyIniText(const char *text, int length, const char *section)
 {
+    // Only the keys may go from text this check cannot read: the section, and the file,
+    // may hold what the folder's name or its other settings need.
+    if (!IsAnsiText(text, length))
+        return INI_SECTION_HOLDS_MORE;
     bool otherText = false;
     bool inSection = false;
     const char *end = text + length;

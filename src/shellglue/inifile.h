@@ -9,7 +9,8 @@
 enum IniContent {
     INI_ONLY_EMPTY_SECTION,     // nothing but blank lines and empty headers of section
     INI_SECTION_EMPTY,          // section is empty, but the file holds other text
-    INI_SECTION_HOLDS_MORE,     // a line in section, or a file too large to judge
+    INI_SECTION_HOLDS_MORE,     // a line in section, a file too large to judge, or text that
+                                // is not ANSI (UTF-16 or a byte-order mark)
 };
 IniContent ClassifyIniText(const char *text, int length, const char *section);
 

@@ -4,7 +4,7 @@
 #include "shellglue/handles.h"
 #include "shellglue/paths.h"
 
-enum { EXPAND_BUFFER = 520, SHORT_VALUE = 272, EXPAND_SOURCE_LIMIT = 32767 };
+enum { EXPAND_BUFFER = 520, SHORT_VALUE = 272, EXPAND_SOURCE_LIMIT = 32767, NUMBER_TEXT = 64 };
 
 char *ReadStringAt(HKEY root, const char *subkey, const char *valueName, bool emptyIsAbsent)
 {
@@ -74,6 +74,39 @@ char *ExpandEnvString(char *text)
         return text;
     GlobalFree(text);
     return DupString(expanded);
+}
+
+bool StoredNumber(DWORD type, const BYTE *data, DWORD size, int *number)
+{
+    if (type == REG_DWORD) {
+        if (size != sizeof(DWORD))
+            return false;
+        DWORD value = *reinterpret_cast<const DWORD *>(data);
+        *number = value > DWORD(0x7FFFFFFF) ? 0x7FFFFFFF : int(value);
+        return true;
+    }
+    if (type != REG_SZ && type != REG_EXPAND_SZ && type != REG_BINARY)
+        return false;
+    char text[NUMBER_TEXT];
+    DWORD length = size < DWORD(NUMBER_TEXT) ? size : DWORD(NUMBER_TEXT - 1);
+    CopyMemory(text, data, length);
+    text[length] = '\0';
+    *number = ParseInt(text);
+    return true;
+}
+
+bool ReadRegNumber(HKEY root, const char *subkey, const char *valueName, int *number)
+{
+    RegKey key;
+    if (!key.Open(root, subkey, KEY_QUERY_VALUE))
+        return false;
+    BYTE data[NUMBER_TEXT];
+    DWORD type = REG_NONE;
+    DWORD size = sizeof data;
+    // Sizes and depths are a few digits: a longer value is taken for none.
+    if (RegQueryValueExA(key.Get(), valueName, nullptr, &type, data, &size) != ERROR_SUCCESS)
+        return false;
+    return StoredNumber(type, data, size, number);
 }
 
 DWORD ReadRegDword(HKEY root, const char *subkey, const char *valueName, DWORD defaultValue)

@@ -11,6 +11,11 @@ char *ReadStringAt(HKEY root, const char *subkey, const char *valueName, bool em
 // Per user first, but only under the integrated shell; an empty value counts as absent.
 char *ReadUserOrMachineString(const char *subkey, const char *valueName);
 char *ExpandEnvString(char *text);
+// A number stored as decimal text, as a DWORD, or as binary bytes, which the shell reads as
+// text; false for a value of another type or shape.
+bool StoredNumber(DWORD type, const BYTE *data, DWORD size, int *number);
+// The number of a value stored in any of these ways; false when it is missing or holds none.
+bool ReadRegNumber(HKEY root, const char *subkey, const char *valueName, int *number);
 DWORD ReadRegDword(HKEY root, const char *subkey, const char *valueName, DWORD defaultValue);
 int WriteRegString(HKEY root, const char *subkey, const char *valueName, const char *text);
 void ReadFileVersion(const char *fileName, DWORD *high, DWORD *low);

@@ -204,10 +204,10 @@ BOOL LabelTransparencySupported(DWORD versionHigh, DWORD versionLow)
 
 static int StoredIconSize()
 {
-    GlobalText stored(ReadRegString(HKEY_CURRENT_USER, kWindowMetrics, kIconSize));
-    if (stored.Get() == nullptr)
+    // Some tools store the size as a DWORD: the shell takes it, and so does the page.
+    int size = 0;
+    if (!ReadRegNumber(HKEY_CURRENT_USER, kWindowMetrics, kIconSize, &size))
         return DEFAULT_ICON_SIZE;
-    int size = ParseInt(stored.Get());
     return size >= 1 && size <= ICON_SIZE_READ_MAX ? size : DEFAULT_ICON_SIZE;
 }
 
@@ -222,9 +222,8 @@ static void ReadIconSize(HWND page)
 
 static void ReadColourDepth(HWND page)
 {
-    GlobalText stored(ReadRegString(HKEY_CURRENT_USER, kWindowMetrics, kIconBpp));
-    int bpp = stored.Get() != nullptr ? ParseInt(stored.Get()) : 0;
-    if (bpp >= BPP_LIMIT)
+    int bpp = 0;
+    if (!ReadRegNumber(HKEY_CURRENT_USER, kWindowMetrics, kIconBpp, &bpp) || bpp >= BPP_LIMIT)
         bpp = 0;
     CheckDlgButton(page, IDC_IS_ALLCOLOURS, bpp >= ALL_COLOURS_BPP ? BST_CHECKED : BST_UNCHECKED);
 }
@@ -270,6 +269,9 @@ static void ReadControlPanelIcons(HWND page)
 {
     CheckDlgButton(page, IDC_IS_CPLICONS, BST_UNCHECKED);
     EnableControl(page, IDC_IS_CPLICONS, false);
+    // Without the whole backup, switching the own icons off could not put the old icon back.
+    if (Settings.CplBackupUnreadable)
+        return;
     GlobalText className(ReadRegString(HKEY_CLASSES_ROOT, kCplExtension, nullptr));
     if (className.Get() != nullptr && lstrcmpiA(className.Get(), kCplClass) == 0)
         ReadOwnImageSetting(page, IDC_IS_CPLICONS, kCplIconKey);

@@ -58,19 +58,13 @@ static void ReadStoredIconSize(StoredIconSize *stored)
     stored->Data = data;
 }
 
-// The size the shell uses now: a number from 1 to 199 as text (the shell reads a binary value
-// as text too) or as a DWORD; anything else counts as the standard 32.
+// The size the shell uses now: a number from 1 to 199 stored in any way the shell reads;
+// anything else counts as the standard 32.
 static int IconSizeOfStoredValue(DWORD type, const BYTE *data, DWORD size)
 {
     int value = 0;
-    if (type == REG_DWORD) {
-        if (size == sizeof(DWORD)) {
-            DWORD number = *reinterpret_cast<const DWORD *>(data);
-            value = number <= DWORD(MAX_STORED_ICON_SIZE) ? int(number) : 0;
-        }
-    } else if (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_BINARY) {
-        value = ParseInt(reinterpret_cast<const char *>(data));
-    }
+    if (!StoredNumber(type, data, size, &value))
+        value = 0;
     return value >= 1 && value <= MAX_STORED_ICON_SIZE ? value : DEFAULT_ICON_SIZE;
 }
 

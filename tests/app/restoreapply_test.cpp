@@ -15,6 +15,7 @@
 #include "app/startup.h"
 #include "common/restorepoint.h"
 #include "common/appstate.h"
+#include "common/options.h"
 #include "ids.h"
 #include "lists/iconentry.h"
 #include "shellglue/paths.h"
@@ -274,6 +275,69 @@ TEST_F(RestoreApplyTest, TheCommandLineTakesBackAfterTheSheetHasGone)
     EXPECT_EQ(2, TakeBackFromCommandLine()) << "a damaged record is refused";
     DeleteFileA(path);
     EXPECT_EQ(1, RunTilefox(GetModuleHandleA(nullptr), "/UNDO")) << "the process ends with the code";
+}
+
+// A paste that the queue delivers while Apply serves it: here at the icon redraw's broadcast,
+// after every list was committed.
+HWND g_arrivalList;
+
+LRESULT CALLBACK ArrivalProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    HWND list = g_arrivalList;
+    if (message == WM_WININICHANGE && list != nullptr) {
+        g_arrivalList = nullptr;
+        PasteOnRow(list, FirstOrdinaryRow(list), FixturePath("icons12.dll") + ",7");
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+std::string ShellIconOfFirstRow(int tab)
+{
+    HWND list = ListOfTab(tab);
+    return RegValueOrAbsent(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, GetEntry(list, FirstOrdinaryRow(list))->RegistryKey);
+}
+
+// What arrives during Apply stays pending; OK writes what was pending before and stays open
+// for what arrived, which the next Apply writes.
+TEST_F(RestoreApplyTest, WorkArrivingDuringApplyWaitsForTheNextApply)
+{
+    Open();
+    HWND arrivals = CreateHelperWindow("TfArrivalWindow", ArrivalProc);
+    Settings.AutoRefresh = 1;
+    HWND general = ListOfTab(TAB_GENERAL);
+    ASSERT_TRUE(PasteOnRow(general, FirstOrdinaryRow(general), FixturePath("icons12.dll") + ",1"));
+    const struct {
+        int button, arrivalTab, writtenTab;     // arrivalTab -1: none
+    } steps[] = {{IDC_SHEET_APPLY, TAB_STARTMENU, TAB_GENERAL},
+                 {IDOK, TAB_DRIVE, TAB_STARTMENU},
+                 {IDC_SHEET_APPLY, -1, TAB_DRIVE}};
+    for (const auto &step : steps) {
+        std::string before = step.arrivalTab >= 0 ? ShellIconOfFirstRow(step.arrivalTab) : "";
+        g_arrivalList = step.arrivalTab >= 0 ? ListOfTab(step.arrivalTab) : nullptr;
+        PressSheetButton(sheet_, step.button);
+        EXPECT_NE(std::string::npos, ShellIconOfFirstRow(step.writtenTab).find("icons12.dll")) << step.button;
+        ASSERT_TRUE(IsWindowVisible(sheet_)) << step.button;
+        EXPECT_EQ(step.arrivalTab >= 0, ApplyEnabled()) << step.button;
+        if (step.arrivalTab >= 0)
+            EXPECT_EQ(before, ShellIconOfFirstRow(step.arrivalTab)) << step.button;
+    }
+    DestroyWindow(arrivals);
+}
+
+// Take-back, like saving and the reset, waits for the lists: a list filled afterwards would
+// show what it replaced.
+TEST_F(RestoreApplyTest, TakeBackWaitsForEveryList)
+{
+    Open();
+    BoxRecorder boxes;
+    Sheet.ListsFilled = 0;
+    SendMessageA(sheet_, WM_SYSCOMMAND, IDM_SYS_TAKEBACK, 0);
+    PumpMessages(100);
+    EXPECT_EQ(0u, boxes.Texts.size()) << boxes.All();
+    Sheet.ListsFilled = 1;
+    SendMessageA(sheet_, UM_LISTSFILLED, 0, 0);
+    PumpMessages(100);
+    EXPECT_EQ(1u, boxes.Texts.size()) << "no restore point is said";
 }
 
 }  // namespace

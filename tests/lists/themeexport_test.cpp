@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "common/restorepoint.h"
 #include "lists/themeexport.h"
 #include "lists/themeimport.h"
+#include "support/appsetup.h"
 #include "support/listrows.h"
 #include "support/testing.h"
 #include "themehost.h"
@@ -20,6 +22,8 @@ namespace {
 const char kMyComputer[] = "{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
 const char kRecycleBin[] = "{645FF040-5081-101B-9F08-00AA002F954E}";
 const char kFolderClass[] = "{D6277990-4C6A-11CF-8D87-00AA0060F5BF}";
+// A class of the tests' own, whose icon key they may write.
+const char kOwnFolder[] = "{7F1E0000-7E57-4F0D-9A11-0000000000A1}";
 
 std::string WindowsDir()
 {
@@ -76,16 +80,17 @@ TEST_F(ThemeExportTest, RowsAwayFromTheirStandardAreWrittenInTheEarlierSections)
                r.standard.empty() ? nullptr : r.standard.c_str(), r.key, r.kind);
 
     std::string path = dir_ + "\\saved.theme";
-    ASSERT_EQ(1, WriteThemeFile(path.c_str()));
+    int leftOut = -1;
+    ASSERT_EQ(1, WriteThemeFile(path.c_str(), &leftOut));
     // The standard shell32.dll icon (in other words) and the empty row are left out, another
-    // icon of the same file is not; the recycle bin's two rows share one section.
+    // icon of the same file is not; the recycle bin's two rows share one section. The folder
+    // without a standard, which the program never changed, is left out and counted.
+    EXPECT_EQ(1, leftOut);
     std::string expected = std::string("[CLSID\\") + kMyComputer + "\\DefaultIcon]\r\n" +
                            "DefaultValue=" + lib + ",4\r\n\r\n" +
                            "[CLSID\\" + kRecycleBin + "\\DefaultIcon]\r\n" +
                            "empty=%SysDir%\\shell32.dll,5\r\n" +
                            "full=%WinDir%\\a b.dll,-2\r\n\r\n" +
-                           "[CLSID\\" + kFolderClass + "\\DefaultIcon]\r\n" +
-                           "DefaultValue=mine.dll,1\r\n\r\n" +
                            "[SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Icons]\r\n" +
                            "3=" + lib + ",7\r\n" +
                            "21=%SysDir%\\shell32.dll,5\r\n" +
@@ -101,6 +106,37 @@ TEST_F(ThemeExportTest, RowsAwayFromTheirStandardAreWrittenInTheEarlierSections)
     EXPECT_EQ(0, lstrcmpiA((sys + "shell32.dll,5").c_str(), GetEntry(sheet.List(TAB_DESKTOP), 1)->CurrentLocation));
     EXPECT_EQ(0, lstrcmpiA((lib + ",7").c_str(), GetEntry(sheet.List(TAB_GENERAL), 0)->CurrentLocation));
     EXPECT_EQ(0, lstrcmpiA((lib + ",2").c_str(), GetEntry(sheet.List(TAB_DRIVE), 0)->CurrentLocation));
+}
+
+// A folder without a known standard is saved only as changed by the program itself: pending
+// on the sheet, or written by an Apply that a kept restore point records.
+TEST_F(ThemeExportTest, RowsWithoutAStandardOnlyWhenTheProgramChangedThem)
+{
+    AppSetup app("themeout");
+    const std::string iconKey = std::string("Software\\Classes\\CLSID\\") + kOwnFolder + "\\DefaultIcon";
+    SavedRegistry saved;
+    saved.Tree(HKEY_LOCAL_MACHINE, iconKey);
+    enum How { UNTOUCHED, PENDING, APPLIED_BEFORE };
+    for (How how : {UNTOUCHED, PENDING, APPLIED_BEFORE}) {
+        if (how == APPLIED_BEFORE) {
+            RestorePoint point;
+            ASSERT_TRUE(point.Begin());
+            point.Value(HKEY_LOCAL_MACHINE, iconKey.c_str(), "");
+            ASSERT_TRUE(point.Seal());
+            SetRegString(HKEY_LOCAL_MACHINE, iconKey.c_str(), nullptr, "mine.dll,1");
+            point.Finish();
+        }
+        ThemeSheet sheet;
+        const char *shown = how == PENDING ? "other.dll,0" : "mine.dll,1";
+        AddRow(sheet.List(TAB_SPECIAL), "row", shown, shown, nullptr, kOwnFolder);
+        if (how == PENDING)
+            ChangeRow(sheet.List(TAB_SPECIAL), 0, "mine.dll,1");
+        std::string path = dir_ + "\\own.theme";
+        int leftOut = -1;
+        ASSERT_EQ(1, WriteThemeFile(path.c_str(), &leftOut));
+        EXPECT_EQ(how != UNTOUCHED, ReadFileText(path).find("=mine.dll,1") != std::string::npos) << how;
+        EXPECT_EQ(how == UNTOUCHED ? 1 : 0, leftOut) << how;
+    }
 }
 
 TEST_F(ThemeExportTest, TokensOnlyForWholeFoldersOfWindows)

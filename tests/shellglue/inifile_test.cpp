@@ -21,7 +21,17 @@ const IconKeys kFiles[] = {
     {"AUTORUN.INF", "Autorun", {"DefaultIcon", nullptr}, 1, "[Autorun]\r\nDefaultIcon=C:\\x.ico,1\r\n"},
 };
 
-// The icon keys go; the file goes only when nothing but the program's own empty section is left.
+// As later Windows write them: UTF-16 with a byte-order mark.
+std::string Utf16(const std::string &ascii, const char *mark = "\xFF\xFE")
+{
+    std::string bytes = mark;
+    for (char ch : ascii)
+        bytes += std::string(1, ch) + '\0';
+    return bytes;
+}
+
+// The icon keys go; the file goes only when nothing but the program's own empty section is
+// left, and never when its text is not ANSI.
 TEST(IniFile, RemovingTheIconKeysKeepsEveryLineOfTheUser)
 {
     const struct {
@@ -29,7 +39,11 @@ TEST(IniFile, RemovingTheIconKeysKeepsEveryLineOfTheUser)
         const char *before;     // ahead of the icon lines
         const char *after;      // behind them
         const char *kept;       // a line that must stay; null: the file is gone
+        bool utf16;
     } cases[] = {
+        {"UTF-16, Windows' own keys", "", "LocalizedResourceName=@shell32.dll,-21798\r\nIconResource=i.dll,-112\r\n",
+         "LocalizedResourceName=@shell32.dll,-21798\r\nIconResource=i.dll,-112", true},
+        {"UTF-16, the icon keys alone", "", "", "]\r\n", true},
         {"the icon keys alone", "", "", nullptr},
         {"blank lines and a repeated empty header", "\r\n", "\r\n[%s]\r\n\r\n", nullptr},
         {"a loose line before the first section", "Owner=Yamada\r\n", "", "Owner=Yamada"},
@@ -46,16 +60,17 @@ TEST(IniFile, RemovingTheIconKeysKeepsEveryLineOfTheUser)
             SCOPED_TRACE(std::string(f.file) + ": " + c.label);
             char after[200];
             wsprintfA(after, c.after, f.section);
-            WriteFileText(path, std::string(c.before) + f.icon + after);
+            std::string text = std::string(c.before) + f.icon + after;
+            WriteFileText(path, c.utf16 ? Utf16(text) : text);
             IniRemoval removal = RemoveIniKeys(path.c_str(), f.section, f.keys, f.count);
             EXPECT_NE(INI_REMOVE_FAILED, removal);
             bool exists = GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
             EXPECT_EQ(c.kept != nullptr, exists);
             if (!exists)
                 continue;
-            std::string text = ReadFileText(path);
-            EXPECT_NE(std::string::npos, text.find(c.kept)) << text;
-            EXPECT_EQ(std::string::npos, text.find("x.ico")) << text;
+            text = ReadFileText(path);
+            EXPECT_NE(std::string::npos, text.find(c.utf16 ? Utf16(c.kept, "") : c.kept)) << text;
+            EXPECT_EQ(std::string::npos, text.find(c.utf16 ? Utf16("x.ico", "") : "x.ico")) << text;
             DeleteFileA(path.c_str());
         }
     }

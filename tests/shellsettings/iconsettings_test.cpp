@@ -150,6 +150,47 @@ TEST_F(IconSettingsTest, StoredSizeSetsTheFieldAndTheLargeBox)
     }
 }
 
+// Size and depth as some tools store them: shown as their number, and "all to the standard"
+// sets them back.
+TEST_F(IconSettingsTest, SizeAndDepthStoredAsNumbersAreShownAndPutToTheStandard)
+{
+    const DWORD numbers[] = {48, 16};
+    const struct {
+        DWORD type;
+        const void *size, *bpp;
+        DWORD bytes;
+        const char *shown;
+    } cases[] = {{REG_DWORD, &numbers[0], &numbers[1], 4, "48"}, {REG_BINARY, "40", "16", 2, "40"}};
+    for (const auto &c : cases) {
+        SetRegBinary(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size", c.size, c.bytes, c.type);
+        SetRegBinary(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP", c.bpp, c.bytes, c.type);
+        ASSERT_NE(nullptr, OpenPage());
+        EXPECT_EQ(c.shown, SizeText());
+        EXPECT_EQ(BST_CHECKED, State(IDC_IS_ALLCOLOURS)) << c.shown;
+        IconSettingsToStandard(page_);
+        Apply();
+        EXPECT_EQ("32", GetRegString(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size")) << c.shown;
+        EXPECT_FALSE(RegValueExists(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP")) << c.shown;
+    }
+}
+
+// A backup too long for the settings file greys its box: a click could never be applied.
+TEST_F(IconSettingsTest, BoxWithoutItsWholeBackupIsGreyed)
+{
+    SetRegString(HKEY_CLASSES_ROOT, ".bmp", nullptr, kTestBmpClass);
+    SetRegString(HKEY_CLASSES_ROOT, kTestBmpIcon, nullptr, "C:\\Paint\\pbrush.exe,3");
+    SetRegString(HKEY_CLASSES_ROOT, ".cpl", nullptr, "cplfile");
+    SetRegString(HKEY_CLASSES_ROOT, "cplfile\\DefaultIcon", nullptr, "C:\\Panel\\main.cpl,2");
+    for (BYTE bmpUnreadable : {1, 0}) {
+        Settings.BmpBackupUnreadable = bmpUnreadable;
+        Settings.CplBackupUnreadable = !bmpUnreadable;
+        ASSERT_NE(nullptr, OpenPage());
+        EXPECT_EQ(!bmpUnreadable, Enabled(IDC_IS_BMPIMAGE)) << int(bmpUnreadable);
+        EXPECT_EQ(bool(bmpUnreadable), Enabled(IDC_IS_CPLICONS)) << int(bmpUnreadable);
+    }
+    ResetSettings();
+}
+
 TEST_F(IconSettingsTest, TypingAndClickingKeepSizeAndLargeBoxTogether)
 {
     const struct {
