@@ -641,7 +641,7 @@ INT_PTR RunChangeIconDialog(HWND owner, ChangeIconRequest *call)
     call->Owner = owner;
     call->FocusCheckGuard = 0;
     call->Dialog = nullptr;
-    return DialogBoxParamA(AppInstance(), MAKEINTRESOURCEA(IDD_CHANGEICON), owner, ChangeIconProc,
+    return ShowDialog(IDD_CHANGEICON, owner, ChangeIconProc,
                            reinterpret_cast<LPARAM>(call));
 }
 
