@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes the guide's pictures, docs/images/*.png: the program in a fresh run prefix of its own
 # (build/wineprefix-shots, removed afterwards), driven by tests/tools/shotdriver.cpp, each
-# picture cropped to the window shown.
+# picture cropped to the window shown. `screenshots.sh en` makes the English ones,
+# docs/images/en/*.png, in a prefix of its own whose ANSI code page is 1252.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${TILEFOX_BUILD:-build}
@@ -10,6 +11,13 @@ bash scripts/build.sh tilefox sample_icons shotdriver
 . scripts/winebed.sh
 . scripts/runprefix.sh
 prefix=$PWD/$build/wineprefix-shots
+if [ "${1:-ja}" = en ]; then
+  # Wine takes its code page from the locale the prefix starts in; the plain C locale gives
+  # an English system, code page 1252.
+  export LC_ALL=C.UTF-8 LANG=C.UTF-8
+  out=$out/en
+  prefix=$prefix-en
+fi
 rm -rf "$prefix" "$prefix-d"
 WINEBED_OWN_DISPLAY=1 WINEBED_UNMANAGED=1 runprefix_start "$prefix" "$build"
 trap 'winebed_stop; rm -rf "$prefix" "$prefix-d"' EXIT
