@@ -27,6 +27,7 @@
 #include "shellglue/paths.h"
 #include "shellglue/shellkeys.h"
 #include "support/appsetup.h"
+#include "support/probes.h"
 #include "support/dialogsteps.h"
 
 namespace {
@@ -646,6 +647,7 @@ TEST(EnglishSheet, EveryTabShowsEnglish)
             shown += !text.empty();
         }
         EXPECT_GE(shown, 2) << "tab " << tab;
+        EXPECT_EQ(std::vector<std::string>(), CutTexts(content)) << "tab " << tab;
     }
     HMENU systemMenu = GetSystemMenu(sheet, FALSE);
     for (int i = 0; i < GetMenuItemCount(systemMenu); ++i) {
