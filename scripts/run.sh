@@ -2,9 +2,19 @@
 # Builds the program (only tilefox.exe and the sample icons) and runs it under Wine in a prepared
 # Japanese Windows 98 prefix, kept in build/wineprefix-run (scripts/runprefix.sh says what is in
 # it). Without a display it runs under Xvfb, saves a screenshot and prints its path.
+# Where this machine runs no 32-bit program, the 64-bit build of the same sources runs instead,
+# in a 64-bit prefix of its own (TILEFOX_TEST_BUILD=32 or 64 forces either).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/hostarch.sh
+hostarch_pick
 build=${TILEFOX_BUILD:-build}
+if [ "$TILEFOX_ARCH" = 64 ]; then
+  build=${build}64
+  echo "run.sh: running the 64-bit build (the 32-bit tilefox.exe is the one that ships): ${HOSTARCH_WHY}"
+else
+  echo "run.sh: running the 32-bit tilefox.exe: ${HOSTARCH_WHY}"
+fi
 bash scripts/build.sh tilefox sample_icons
 . scripts/winebed.sh
 . scripts/runprefix.sh

@@ -1,4 +1,6 @@
 # Sourced by test.sh and run.sh: a throwaway Wine prefix that looks like a Japanese Windows 98.
+# TILEFOX_ARCH=64 makes it a 64-bit prefix, for the 64-bit build on machines that run no
+# 32-bit program; it is set up the same way and reports the same Windows 98.
 #   winebed_start PREFIX [SEED.reg]   start Xvfb (when there is no display), wineserver and boot the
 #                          prefix; SEED.reg is imported into a new prefix and whenever it changed
 #   winebed_stop           end wineserver and Xvfb again
@@ -6,7 +8,16 @@
 # waits about two seconds for one each time a top-level window is hidden.
 export LC_ALL=ja_JP.UTF-8
 export LANG=ja_JP.UTF-8
-export WINEARCH=win32
+WINEBED_SHIMS=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wine64
+PATH=${PATH//"$WINEBED_SHIMS:"/}
+if [ "${TILEFOX_ARCH:-32}" = 64 ]; then
+  export WINEARCH=win64
+  export WINELOADER=/usr/lib/wine/wine64
+  PATH=$WINEBED_SHIMS:$PATH
+else
+  export WINEARCH=win32
+  unset WINELOADER
+fi
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 

@@ -127,7 +127,7 @@ void InitSheet(HWND sheet)
     Sheet.ChangesPending = 0;
     FreeRegistryBackups();
     if (App.InstanceWindow != nullptr)
-        SetWindowLongA(App.InstanceWindow, GWL_USERDATA, reinterpret_cast<LONG>(sheet));
+        SetWindowLongPtrA(App.InstanceWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(sheet));
 
     // A task-bar button and a minimise box; no help button.
     LONG style = GetWindowLongA(sheet, GWL_STYLE);
@@ -168,7 +168,7 @@ void InitSheet(HWND sheet)
     Sheet.KeyFilter = SetWindowsHookExA(WH_MSGFILTER, SheetKeyFilter, nullptr, GetCurrentThreadId());
 
     Sheet.PreviousSheetProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongA(sheet, GWL_WNDPROC, reinterpret_cast<LONG>(SheetWindowProc)));
+        SetWindowLongPtrA(sheet, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SheetWindowProc)));
 }
 
 // --- page procedure ---------------------------------------------------------------------------
@@ -280,7 +280,7 @@ static INT_PTR OnNotify(HWND page, const NMHDR *header)
 {
     if (header->code == UINT(PSN_SETACTIVE))
         OnSetActive(page);
-    SetWindowLongA(page, DWL_MSGRESULT, 0);
+    SetWindowLongPtrA(page, DWLP_MSGRESULT, 0);
     return FALSE;
 }
 

@@ -15,7 +15,7 @@ static char HandedTheme[MAX_PATH + 1];
 
 static HWND SheetOf(HWND window)
 {
-    HWND sheet = reinterpret_cast<HWND>(GetWindowLongA(window, GWL_USERDATA));
+    HWND sheet = reinterpret_cast<HWND>(GetWindowLongPtrA(window, GWLP_USERDATA));
     return sheet != nullptr && IsWindow(sheet) ? sheet : nullptr;
 }
 
@@ -89,14 +89,14 @@ LRESULT CALLBACK InstanceWindowProc(HWND window, UINT message, WPARAM wParam, LP
 {
     switch (message) {
     case WM_CREATE:
-        SetWindowLongA(window, GWL_USERDATA, 0);
+        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
         HandedTheme[0] = '\0';
         return 0;
     case WM_CLOSE:
         DestroyWindow(window);
         return 0;
     case WM_DESTROY:
-        SetWindowLongA(window, GWL_USERDATA, 0);
+        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
         PostQuitMessage(0);
         return 0;
     case UM_ACTIVATEINSTANCE:

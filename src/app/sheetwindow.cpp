@@ -155,9 +155,9 @@ static void OnDestroy(HWND sheet)
     FreeSheetGdi();
     // A later activation request must not find this handle again.
     if (App.InstanceWindow != nullptr)
-        SetWindowLongA(App.InstanceWindow, GWL_USERDATA, 0);
+        SetWindowLongPtrA(App.InstanceWindow, GWLP_USERDATA, 0);
     StopSheetKeyFilter();
-    SetWindowLongA(sheet, GWL_WNDPROC, reinterpret_cast<LONG>(Sheet.PreviousSheetProc));
+    SetWindowLongPtrA(sheet, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Sheet.PreviousSheetProc));
 }
 
 LRESULT CALLBACK SheetWindowProc(HWND sheet, UINT message, WPARAM wParam, LPARAM lParam)

@@ -42,12 +42,12 @@ static HWND DriveBox(HWND panel)
 // writes those and no other, so a drive nobody touched keeps its AUTORUN.INF byte for byte.
 static DWORD ChangedDrives(HWND panel)
 {
-    return DWORD(GetWindowLongA(DriveBox(panel), GWL_USERDATA));
+    return DWORD(GetWindowLongPtrA(DriveBox(panel), GWLP_USERDATA));
 }
 
 static void SetChangedDrives(HWND panel, DWORD drives)
 {
-    SetWindowLongA(DriveBox(panel), GWL_USERDATA, LONG(drives));
+    SetWindowLongPtrA(DriveBox(panel), GWLP_USERDATA, LONG_PTR(drives));
 }
 
 static DWORD DriveBit(char letter)
@@ -594,7 +594,7 @@ static BOOL OnDrawItem(HWND panel, const DRAWITEMSTRUCT *draw)
 
 static BOOL Result(HWND panel, LRESULT result)
 {
-    SetWindowLongA(panel, DWL_MSGRESULT, static_cast<LONG>(result));
+    SetWindowLongPtrA(panel, DWLP_MSGRESULT, static_cast<LONG_PTR>(result));
     return TRUE;
 }
 

@@ -20,7 +20,7 @@ int RowIconSize()
 
 int ListTab(HWND list)
 {
-    return static_cast<int>(GetWindowLongA(list, GWL_USERDATA));
+    return static_cast<int>(GetWindowLongPtrA(list, GWLP_USERDATA));
 }
 
 static HWND PageList(HWND page)
@@ -266,7 +266,7 @@ static LRESULT CALLBACK PreviewSubclass(HWND preview, UINT message, WPARAM wPara
     default:
         break;
     }
-    WNDPROC previous = reinterpret_cast<WNDPROC>(GetWindowLongA(preview, GWL_USERDATA));
+    WNDPROC previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(preview, GWLP_USERDATA));
     if (previous == nullptr)
         return DefWindowProcA(preview, message, wParam, lParam);
     return CallWindowProcA(previous, preview, message, wParam, lParam);
@@ -288,17 +288,17 @@ static BOOL OnInitDialog(HWND page, LPARAM tabParameter)
     HWND list = PageList(page);
     HWND preview = GetDlgItem(page, IDC_PREVIEW);
     Lists.TabLists[tab] = list;
-    SetWindowLongA(list, GWL_USERDATA, tab);
+    SetWindowLongPtrA(list, GWLP_USERDATA, tab);
 
     DragAcceptFiles(list, TRUE);
     DragAcceptFiles(preview, TRUE);
     RefreshPreview(list);
 
     Lists.PreviousListProc[tab] =
-        reinterpret_cast<WNDPROC>(SetWindowLongA(list, GWL_WNDPROC, reinterpret_cast<LONG>(ListSubclass)));
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListSubclass)));
     // The previous procedure must be in place before the subclass can receive anything.
-    SetWindowLongA(preview, GWL_USERDATA, GetWindowLongA(preview, GWL_WNDPROC));
-    SetWindowLongA(preview, GWL_WNDPROC, reinterpret_cast<LONG>(PreviewSubclass));
+    SetWindowLongPtrA(preview, GWLP_USERDATA, GetWindowLongPtrA(preview, GWLP_WNDPROC));
+    SetWindowLongPtrA(preview, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PreviewSubclass));
     // The drive panel of the Drive tab is created here once it exists.
     return TRUE;
 }
@@ -311,17 +311,17 @@ static void OnDestroy(HWND page)
 
     FreeList(list);
     if (tab >= 0 && tab < LIST_TAB_COUNT && Lists.PreviousListProc[tab] != nullptr) {
-        SetWindowLongA(list, GWL_WNDPROC, reinterpret_cast<LONG>(Lists.PreviousListProc[tab]));
+        SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Lists.PreviousListProc[tab]));
         Lists.PreviousListProc[tab] = nullptr;
         if (Lists.TabLists[tab] == list)
             Lists.TabLists[tab] = nullptr;
     }
-    SetWindowLongA(list, GWL_USERDATA, 0);
+    SetWindowLongPtrA(list, GWLP_USERDATA, 0);
 
-    LONG previous = GetWindowLongA(preview, GWL_USERDATA);
+    LONG_PTR previous = GetWindowLongPtrA(preview, GWLP_USERDATA);
     if (previous != 0)
-        SetWindowLongA(preview, GWL_WNDPROC, previous);
-    SetWindowLongA(preview, GWL_USERDATA, 0);
+        SetWindowLongPtrA(preview, GWLP_WNDPROC, previous);
+    SetWindowLongPtrA(preview, GWLP_USERDATA, 0);
     HGDIOBJ bitmap = reinterpret_cast<HGDIOBJ>(SendMessageA(preview, STM_SETIMAGE, IMAGE_BITMAP, 0));
     if (bitmap != nullptr)
         DeleteObject(bitmap);
@@ -411,7 +411,7 @@ static BOOL OnApplyDriveIcons(HWND page)
     HWND panel = DrivePanelOf(page);
     if (panel == nullptr)
         return FALSE;
-    SetWindowLongA(page, DWL_MSGRESULT, static_cast<LONG>(SendMessageA(panel, UM_APPLYDRIVEICONS, 0, 0)));
+    SetWindowLongPtrA(page, DWLP_MSGRESULT, static_cast<LONG_PTR>(SendMessageA(panel, UM_APPLYDRIVEICONS, 0, 0)));
     return TRUE;
 }
 

@@ -209,7 +209,7 @@ static int LayOutForRows(HWND dialog, const ChangeIconRequest *call)
         ShowWindow(status, SW_SHOW);
         SetWindowTextA(status, LoadText(IDS_PASTEHINT));
         SetDlgItemTextA(dialog, IDOK, LoadText(IDS_COPY));
-        SetWindowLongA(status, GWL_USERDATA, 0);
+        SetWindowLongPtrA(status, GWLP_USERDATA, 0);
     }
     return growth;
 }
@@ -268,7 +268,7 @@ static int OpenStartFile(HWND dialog, ChangeIconRequest *call, char *display)
 static INT_PTR OnInitDialog(HWND dialog, LPARAM parameter)
 {
     ChangeIconRequest *call = reinterpret_cast<ChangeIconRequest *>(parameter);
-    SetWindowLongA(dialog, DWL_USER, LONG(parameter));
+    SetWindowLongPtrA(dialog, DWLP_USER, LONG_PTR(parameter));
     call->Dialog = dialog;
     SetCaption(dialog, call);
     SendDlgItemMessageA(dialog, IDC_CI_FILENAME, EM_LIMITTEXT, FILENAME_LIMIT, 0);
@@ -287,7 +287,7 @@ static INT_PTR OnInitDialog(HWND dialog, LPARAM parameter)
 
     HWND grid = Grid(dialog);
     SetGridCopyAllowed(grid, call->Mode != PICK_COPY);
-    SetWindowLongA(grid, GWL_USERDATA, LONG(SetWindowLongA(grid, GWL_WNDPROC, LONG(IconGridProc))));
+    SetWindowLongPtrA(grid, GWLP_USERDATA, LONG_PTR(SetWindowLongPtrA(grid, GWLP_WNDPROC, LONG_PTR(IconGridProc))));
     DragAcceptFiles(dialog, TRUE);
     return TRUE;
 }
@@ -566,10 +566,10 @@ static INT_PTR OnCtlColorStatic(HWND dialog, HDC dc, HWND control)
         return FALSE;
     if (call->Mode != PICK_COPY || control != GetDlgItem(dialog, IDC_CI_STATUS))
         return FALSE;
-    HBRUSH brush = reinterpret_cast<HBRUSH>(GetWindowLongA(control, GWL_USERDATA));
+    HBRUSH brush = reinterpret_cast<HBRUSH>(GetWindowLongPtrA(control, GWLP_USERDATA));
     if (brush == nullptr) {
         brush = GetSysColorBrush(COLOR_BTNFACE);
-        SetWindowLongA(control, GWL_USERDATA, LONG(brush));
+        SetWindowLongPtrA(control, GWLP_USERDATA, LONG_PTR(brush));
     }
     SetTextColor(dc, STATUS_COLOUR);
     SetBkMode(dc, TRANSPARENT);
@@ -589,19 +589,19 @@ static void OnDestroy(HWND dialog)
     ChangeIconRequest *call = ChangeIconRequestOf(dialog);
     HWND grid = Grid(dialog);
     SetGridCopyAllowed(grid, TRUE);
-    WNDPROC previous = reinterpret_cast<WNDPROC>(GetWindowLongA(grid, GWL_USERDATA));
+    WNDPROC previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(grid, GWLP_USERDATA));
     if (previous != nullptr) {
-        SetWindowLongA(grid, GWL_WNDPROC, LONG(previous));
-        SetWindowLongA(grid, GWL_USERDATA, 0);
+        SetWindowLongPtrA(grid, GWLP_WNDPROC, LONG_PTR(previous));
+        SetWindowLongPtrA(grid, GWLP_USERDATA, 0);
     }
     // Normally empty already; a dialog ended from outside must not leak its icons.
     DestroyGridIcons(grid);
     if (call != nullptr) {
         if (call->Mode == PICK_COPY)
-            SetWindowLongA(GetDlgItem(dialog, IDC_CI_STATUS), GWL_USERDATA, 0);
+            SetWindowLongPtrA(GetDlgItem(dialog, IDC_CI_STATUS), GWLP_USERDATA, 0);
         call->Dialog = nullptr;
     }
-    SetWindowLongA(dialog, DWL_USER, 0);
+    SetWindowLongPtrA(dialog, DWLP_USER, 0);
 }
 
 static INT_PTR CALLBACK ChangeIconProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)

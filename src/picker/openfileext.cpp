@@ -11,7 +11,7 @@
 // window from the OPENFILENAME's lCustData.
 static HWND ChangeIconOf(HWND extension)
 {
-    return reinterpret_cast<HWND>(GetWindowLongA(extension, DWL_USER));
+    return reinterpret_cast<HWND>(GetWindowLongPtrA(extension, DWLP_USER));
 }
 
 static HWND Strip(HWND extension)
@@ -55,7 +55,7 @@ static bool FormLocation(char *location, const char *path, int index)
 
 static INT_PTR OnInitDialog(HWND extension, const OPENFILENAMEA *open)
 {
-    SetWindowLongA(extension, DWL_USER, open != nullptr ? LONG(open->lCustData) : 0);
+    SetWindowLongPtrA(extension, DWLP_USER, open != nullptr ? LONG_PTR(open->lCustData) : 0);
 
     HWND openDialog = GetParent(extension);
     RECT rect;
@@ -76,7 +76,7 @@ static INT_PTR OnInitDialog(HWND extension, const OPENFILENAMEA *open)
 
     const ChangeIconRequest *call = ChangeIconRequestOf(ChangeIconOf(extension));
     SetGridCopyAllowed(strip, call == nullptr || call->Mode != PICK_COPY);
-    SetWindowLongA(strip, GWL_USERDATA, LONG(SetWindowLongA(strip, GWL_WNDPROC, LONG(IconGridProc))));
+    SetWindowLongPtrA(strip, GWLP_USERDATA, LONG_PTR(SetWindowLongPtrA(strip, GWLP_WNDPROC, LONG_PTR(IconGridProc))));
     return TRUE;
 }
 
@@ -163,10 +163,10 @@ static void OnDestroy(HWND extension)
     HWND strip = Strip(extension);
     DestroyGridIcons(strip);
     SetGridCopyAllowed(strip, TRUE);
-    WNDPROC previous = reinterpret_cast<WNDPROC>(GetWindowLongA(strip, GWL_USERDATA));
+    WNDPROC previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(strip, GWLP_USERDATA));
     if (previous != nullptr) {
-        SetWindowLongA(strip, GWL_WNDPROC, LONG(previous));
-        SetWindowLongA(strip, GWL_USERDATA, 0);
+        SetWindowLongPtrA(strip, GWLP_WNDPROC, LONG_PTR(previous));
+        SetWindowLongPtrA(strip, GWLP_USERDATA, 0);
     }
 }
 

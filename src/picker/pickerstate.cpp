@@ -12,7 +12,7 @@ static const char kNoCopyProperty[] = "TilefoxGridNoCopy";
 
 ChangeIconRequest *ChangeIconRequestOf(HWND dialog)
 {
-    return dialog != nullptr ? reinterpret_cast<ChangeIconRequest *>(GetWindowLongA(dialog, DWL_USER)) : nullptr;
+    return dialog != nullptr ? reinterpret_cast<ChangeIconRequest *>(GetWindowLongPtrA(dialog, DWLP_USER)) : nullptr;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -93,7 +93,7 @@ void SetGridCopyAllowed(HWND grid, BOOL allowed)
 
 LRESULT CALLBACK IconGridProc(HWND grid, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    WNDPROC previous = reinterpret_cast<WNDPROC>(GetWindowLongA(grid, GWL_USERDATA));
+    WNDPROC previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(grid, GWLP_USERDATA));
     switch (message) {
     case WM_RBUTTONDOWN:
         // Select the cell under the pointer first, so the menu acts on it.

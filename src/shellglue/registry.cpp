@@ -4,7 +4,7 @@
 #include "shellglue/handles.h"
 #include "shellglue/paths.h"
 
-enum { EXPAND_BUFFER = 520, SHORT_VALUE = 272 };
+enum { EXPAND_BUFFER = 520, SHORT_VALUE = 272, EXPAND_SOURCE_LIMIT = 32767 };
 
 char *ReadStringAt(HKEY root, const char *subkey, const char *valueName, bool emptyIsAbsent)
 {
@@ -60,6 +60,10 @@ char *ReadUserOrMachineString(const char *subkey, const char *valueName)
 
 char *ExpandEnvString(char *text)
 {
+    // The system expands through a counted Unicode string of at most 32767 characters, and
+    // some versions fault on longer text instead of failing; no icon path is that long.
+    if (lstrlenA(text) >= EXPAND_SOURCE_LIMIT)
+        return text;
     char expanded[EXPAND_BUFFER];
     DWORD needed = ExpandEnvironmentStringsA(text, expanded, EXPAND_BUFFER);
     // A result that did not fit was never written: keep the text as it was.

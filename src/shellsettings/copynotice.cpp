@@ -80,13 +80,13 @@ static void SetBoldText(HWND notice)
     if (bold == nullptr)
         return;
     SendMessageA(TextStatic(notice), WM_SETFONT, WPARAM(bold), TRUE);
-    SetWindowLongA(notice, GWL_USERDATA, LONG(bold));
+    SetWindowLongPtrA(notice, GWLP_USERDATA, LONG_PTR(bold));
 }
 
 static INT_PTR OnInitDialog(HWND notice)
 {
-    SetWindowLongA(notice, GWL_USERDATA, 0);
-    SetWindowLongA(TextStatic(notice), GWL_USERDATA, 0);
+    SetWindowLongPtrA(notice, GWLP_USERDATA, 0);
+    SetWindowLongPtrA(TextStatic(notice), GWLP_USERDATA, 0);
     HICON icon = LoadCopiedIcon();
     if (icon == nullptr) {
         DestroyWindow(notice);
@@ -113,10 +113,10 @@ static INT_PTR OnCtlColorStatic(HDC dc, HWND control)
 {
     if (LOWORD(GetDlgCtrlID(control)) != IDC_CN_TEXT)
         return FALSE;
-    HBRUSH brush = reinterpret_cast<HBRUSH>(GetWindowLongA(control, GWL_USERDATA));
+    HBRUSH brush = reinterpret_cast<HBRUSH>(GetWindowLongPtrA(control, GWLP_USERDATA));
     if (brush == nullptr) {
         brush = GetSysColorBrush(COLOR_BTNFACE);
-        SetWindowLongA(control, GWL_USERDATA, LONG(brush));
+        SetWindowLongPtrA(control, GWLP_USERDATA, LONG_PTR(brush));
     }
     SetTextColor(dc, NOTICE_COLOUR);
     SetBkMode(dc, TRANSPARENT);
@@ -129,12 +129,12 @@ static void OnDestroy(HWND notice)
     HICON icon = reinterpret_cast<HICON>(SendDlgItemMessageA(notice, IDC_CN_ICON, STM_SETIMAGE, IMAGE_ICON, 0));
     if (icon != nullptr)
         DestroyIcon(icon);
-    HFONT bold = reinterpret_cast<HFONT>(GetWindowLongA(notice, GWL_USERDATA));
+    HFONT bold = reinterpret_cast<HFONT>(GetWindowLongPtrA(notice, GWLP_USERDATA));
     if (bold != nullptr) {
         SendMessageA(TextStatic(notice), WM_SETFONT, 0, FALSE);
         DeleteObject(bold);
     }
-    SetWindowLongA(notice, GWL_USERDATA, 0);
+    SetWindowLongPtrA(notice, GWLP_USERDATA, 0);
 }
 
 INT_PTR CALLBACK CopyNoticeWindow(HWND notice, UINT message, WPARAM wParam, LPARAM lParam)

@@ -68,18 +68,18 @@ static const int kTrackedControls[] = {IDC_IS_SIZE,     IDC_IS_ALLCOLOURS,  IDC_
 
 static void MarkModified(HWND page, int control)
 {
-    SetWindowLongA(GetDlgItem(page, control), GWL_USERDATA, 1);
+    SetWindowLongPtrA(GetDlgItem(page, control), GWLP_USERDATA, 1);
 }
 
 static bool IsModified(HWND page, int control)
 {
-    return GetWindowLongA(GetDlgItem(page, control), GWL_USERDATA) != 0;
+    return GetWindowLongPtrA(GetDlgItem(page, control), GWLP_USERDATA) != 0;
 }
 
 static void ClearModified(HWND page)
 {
     for (int control : kTrackedControls)
-        SetWindowLongA(GetDlgItem(page, control), GWL_USERDATA, 0);
+        SetWindowLongPtrA(GetDlgItem(page, control), GWLP_USERDATA, 0);
 }
 
 static bool IsChecked(HWND page, int control)
@@ -691,27 +691,27 @@ enum PageState { PAGE_UNREAD = 0, PAGE_READING = 1, PAGE_READ = 2 };
 
 static void EnsureRead(HWND page)
 {
-    if (GetWindowLongA(page, DWL_USER) != PAGE_UNREAD)
+    if (GetWindowLongPtrA(page, DWLP_USER) != PAGE_UNREAD)
         return;
-    SetWindowLongA(page, DWL_USER, PAGE_READING);
+    SetWindowLongPtrA(page, DWLP_USER, PAGE_READING);
     EnableControl(page, IDC_IS_DELETECACHE, IconCacheExists() != 0);
     ReadIconSettings(page);
-    SetWindowLongA(page, DWL_USER, PAGE_READ);
+    SetWindowLongPtrA(page, DWLP_USER, PAGE_READ);
 }
 
 // Earlier settings were put back: the controls show what is in force again, untouched.
 static void OnShellRestored(HWND page)
 {
-    if (GetWindowLongA(page, DWL_USER) == PAGE_READING)
+    if (GetWindowLongPtrA(page, DWLP_USER) == PAGE_READING)
         return;
-    SetWindowLongA(page, DWL_USER, PAGE_UNREAD);
+    SetWindowLongPtrA(page, DWLP_USER, PAGE_UNREAD);
     EnsureRead(page);
 }
 
 static void OnCommand(HWND page, int control, int code)
 {
     // Filling the controls is no change of the user's.
-    if (GetWindowLongA(page, DWL_USER) == PAGE_READING)
+    if (GetWindowLongPtrA(page, DWLP_USER) == PAGE_READING)
         return;
     switch (control) {
     case IDC_IS_SIZE:
@@ -792,7 +792,7 @@ static INT_PTR OnInitDialog(HWND page)
 {
     LONG style = GetWindowLongA(page, GWL_STYLE);
     SetWindowLongA(page, GWL_STYLE, style & ~(WS_CAPTION | WS_DISABLED));
-    SetWindowLongA(page, DWL_USER, PAGE_UNREAD);
+    SetWindowLongPtrA(page, DWLP_USER, PAGE_UNREAD);
     return TRUE;
 }
 

@@ -43,7 +43,7 @@ std::vector<int> g_erased;   // tabs whose content dialog erased its background
 
 int TabOf(HWND dialog)
 {
-    return int(GetWindowLongA(dialog, GWL_USERDATA));
+    return int(GetWindowLongPtrA(dialog, GWLP_USERDATA));
 }
 
 // A content dialog that records what the frame asks of it; it learns its tab from its
@@ -52,7 +52,7 @@ INT_PTR CALLBACK RecordingPage(HWND dialog, UINT message, WPARAM, LPARAM lParam)
 {
     switch (message) {
     case WM_INITDIALOG:
-        SetWindowLongA(dialog, GWL_USERDATA, LONG(lParam));
+        SetWindowLongPtrA(dialog, GWLP_USERDATA, LONG_PTR(lParam));
         return TRUE;
     case UM_FILLLIST:
         g_fills.push_back({TabOf(dialog), IsWindowVisible(GetParent(dialog)) != FALSE});
@@ -268,7 +268,7 @@ TEST_F(FrameTest, DestroyReleasesTheProgramWideTexts)
     ASSERT_NE(nullptr, App.InstanceWindow);
     HWND sheet = Open(6);
     ASSERT_NE(nullptr, sheet);
-    EXPECT_EQ(LONG(sheet), GetWindowLongA(App.InstanceWindow, GWL_USERDATA));
+    EXPECT_EQ(LONG_PTR(sheet), GetWindowLongPtrA(App.InstanceWindow, GWLP_USERDATA));
 
     DestroyWindow(sheet);
     EXPECT_EQ(nullptr, CopiedIcon());
@@ -276,7 +276,7 @@ TEST_F(FrameTest, DestroyReleasesTheProgramWideTexts)
     EXPECT_EQ(nullptr, App.DefaultBrowseLocation);
     EXPECT_EQ(nullptr, Gdi.MenuFont);
     EXPECT_EQ(nullptr, Gdi.FallbackIconLarge);
-    EXPECT_EQ(0, GetWindowLongA(App.InstanceWindow, GWL_USERDATA));
+    EXPECT_EQ(0, GetWindowLongPtrA(App.InstanceWindow, GWLP_USERDATA));
 
     DestroyWindow(App.InstanceWindow);
     App.InstanceWindow = nullptr;
@@ -433,7 +433,7 @@ TEST_F(FrameTest, TabStripShowsTheSelectedTabAfterEverySwitch)
     HWND sheet = Open(0, nullptr);
     ASSERT_NE(nullptr, sheet);
     HWND tabs = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
-    g_tabProc = reinterpret_cast<WNDPROC>(SetWindowLongA(tabs, GWL_WNDPROC, LONG(CountTabPaints)));
+    g_tabProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(tabs, GWLP_WNDPROC, LONG_PTR(CountTabPaints)));
 
     // By message.
     g_tabPaints = 0;
@@ -453,7 +453,7 @@ TEST_F(FrameTest, TabStripShowsTheSelectedTabAfterEverySwitch)
     EXPECT_EQ(TAB_STARTMENU, SendMessageA(tabs, TCM_GETCURSEL, 0, 0));
     EXPECT_GT(g_tabPaints, 0);
     EXPECT_TRUE(IsWindowVisible(ListOfTab(TAB_STARTMENU)));
-    SetWindowLongA(tabs, GWL_WNDPROC, LONG(g_tabProc));
+    SetWindowLongPtrA(tabs, GWLP_WNDPROC, LONG_PTR(g_tabProc));
 }
 
 TEST_F(FrameTest, ControlTabAndItsCompanionsChangeTheTabFromAnyControl)

@@ -57,7 +57,7 @@ TEST_F(InstanceWindow, IsHiddenAndNamedForTheSearch)
 {
     EXPECT_EQ(App.InstanceWindow, FindWindowA(INSTANCE_CLASS, "Tilefox"));
     EXPECT_FALSE(IsWindowVisible(App.InstanceWindow));
-    EXPECT_EQ(0, GetWindowLongA(App.InstanceWindow, GWL_USERDATA));
+    EXPECT_EQ(0, GetWindowLongPtrA(App.InstanceWindow, GWLP_USERDATA));
     EXPECT_TRUE(GetWindowLongA(App.InstanceWindow, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
 }
 
@@ -102,14 +102,14 @@ TEST_F(InstanceWindow, ActivationRestoresTheSheet)
     SendMessageA(App.InstanceWindow, UM_ACTIVATEINSTANCE, 0, 0);
     EXPECT_TRUE(IsIconic(sheet));
 
-    SetWindowLongA(App.InstanceWindow, GWL_USERDATA, reinterpret_cast<LONG>(sheet));
+    SetWindowLongPtrA(App.InstanceWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(sheet));
     SendMessageA(App.InstanceWindow, UM_ACTIVATEINSTANCE, 0, 0);
     EXPECT_FALSE(IsIconic(sheet));
 }
 
 TEST_F(InstanceWindow, DestructionEndsTheMessageLoop)
 {
-    SetWindowLongA(App.InstanceWindow, GWL_USERDATA, 1234);
+    SetWindowLongPtrA(App.InstanceWindow, GWLP_USERDATA, 1234);
     PostMessageA(App.InstanceWindow, WM_CLOSE, 0, 0);
     MSG msg;
     int result;

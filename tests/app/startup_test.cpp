@@ -278,7 +278,7 @@ TEST_F(ProgramRun, SecondStartActivatesTheFirst)
     ASSERT_NE(nullptr, App.InstanceWindow);
     HWND sheet = CreateWindowExA(0, "STATIC", "sheet", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 100,
                                  nullptr, nullptr, nullptr, nullptr);
-    SetWindowLongA(App.InstanceWindow, GWL_USERDATA, reinterpret_cast<LONG>(sheet));
+    SetWindowLongPtrA(App.InstanceWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(sheet));
     ShowWindow(sheet, SW_MINIMIZE);
     ASSERT_TRUE(IsIconic(sheet));
 
@@ -310,7 +310,7 @@ TEST_F(ProgramRun, SheetRunHandsOverAndSavesOnClose)
     HWND instance = FindWindowA(INSTANCE_CLASS, "Tilefox");
     ASSERT_NE(nullptr, instance);
     EXPECT_FALSE(IsWindowVisible(instance));
-    EXPECT_EQ(sheet, reinterpret_cast<HWND>(GetWindowLongA(instance, GWL_USERDATA)));
+    EXPECT_EQ(sheet, reinterpret_cast<HWND>(GetWindowLongPtrA(instance, GWLP_USERDATA)));
 
     // A second start while the first is minimised brings it back and ends at once.
     ShowWindow(sheet, SW_MINIMIZE);

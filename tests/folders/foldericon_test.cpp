@@ -409,7 +409,7 @@ TEST_F(FolderIconTest, OpeningAnimationAsksWhetherDesktopLabelsAreTransparent)
     HWND list = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD, 0, 0, 10, 10, view, nullptr, nullptr, nullptr);
     ASSERT_EQ(desktop, FindWindowA("Progman", nullptr));
     ListView_SetTextBkColor(list, CLR_NONE);
-    g_listProc = reinterpret_cast<WNDPROC>(SetWindowLongA(list, GWL_WNDPROC, LONG(CountingListProc)));
+    g_listProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(list, GWLP_WNDPROC, LONG_PTR(CountingListProc)));
     for (int animation : {0, 5}) {
         Settings.DialogAnimation = BYTE(animation);
         g_backgroundQueries = 0;

@@ -46,29 +46,43 @@ Run g_run;
 
 namespace {
 
+#ifdef _WIN64
+// x64's longjmp unwinds the frames between, and a fault's frames cannot be unwound: jump plainly.
+void *g_resume[5];
+#define RESUME_POINT() __builtin_setjmp(g_resume)
+#define RESUME() __builtin_longjmp(g_resume, 1)
+#else
 jmp_buf g_resume;
+#define RESUME_POINT() setjmp(g_resume)
+#define RESUME() longjmp(g_resume, 1)
+#endif
 bool g_verbose;     // FUZZ_VERBOSE set: each input is named before it runs
 void *g_sehChain;
 DWORD g_faultCode;
 void *g_faultAddress;
 
+// x86 keeps its exception-handler chain on the stack; x64 handlers live in tables instead.
 void *CurrentSehChain()
 {
-    void *chain;
+    void *chain = nullptr;
+#ifndef _WIN64
     __asm__ volatile("movl %%fs:0, %0" : "=r"(chain));
+#endif
     return chain;
 }
 
 void SetSehChain(void *chain)
 {
+#ifndef _WIN64
     __asm__ volatile("movl %0, %%fs:0" : : "r"(chain) : "memory");
+#endif
 }
 
 // Reached through a rewritten context after a fault, on the stack the fault left: it only
 // jumps back to the loop, which restores the exception-handler chain it had.
 __attribute__((noreturn)) void ResumeAfterFault()
 {
-    longjmp(g_resume, 1);
+    RESUME();
 }
 
 LONG CALLBACK CatchFault(EXCEPTION_POINTERS *pointers)
@@ -84,8 +98,14 @@ LONG CALLBACK CatchFault(EXCEPTION_POINTERS *pointers)
     g_faultAddress = pointers->ExceptionRecord->ExceptionAddress;
     g_run.InInput = false;
     // Continue in ResumeAfterFault well below the faulting frames.
+#ifdef _WIN64
+    // As if called: a return address's width off the 16-byte line.
+    pointers->ContextRecord->Rsp = ((pointers->ContextRecord->Rsp - 256) & ~DWORD64(15)) - 8;
+    pointers->ContextRecord->Rip = reinterpret_cast<DWORD64>(&ResumeAfterFault);
+#else
     pointers->ContextRecord->Esp = (pointers->ContextRecord->Esp - 256) & ~15u;
     pointers->ContextRecord->Eip = DWORD(reinterpret_cast<UINT_PTR>(&ResumeAfterFault));
+#endif
     return EXCEPTION_CONTINUE_EXECUTION;
 }
 
@@ -240,7 +260,7 @@ bool RunOne(const std::string &input, const char *label, unsigned seed, int inde
     g_run.Label = label;
     g_run.Index = index;
     g_sehChain = CurrentSehChain();
-    if (setjmp(g_resume) == 0) {
+    if (RESUME_POINT() == 0) {
         g_run.InInput = true;
         g_run.Channel->Feed(input);
         g_run.InInput = false;

@@ -311,11 +311,11 @@ TEST_F(DropFilesTest, PreviewContextMenuIsTheLists)
 {
     SendMessageA(list_, LB_SETCURSEL, 0, 0);
     g_listProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongA(list_, GWL_WNDPROC, reinterpret_cast<LONG>(RecordMenuRequest)));
+        SetWindowLongPtrA(list_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordMenuRequest)));
     g_menuFrom = 0;
     SendMessageA(Preview(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Preview()), MAKELPARAM(100, 120));
     PumpMessages(50);
-    SetWindowLongA(list_, GWL_WNDPROC, reinterpret_cast<LONG>(g_listProc));
+    SetWindowLongPtrA(list_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_listProc));
     EXPECT_EQ(reinterpret_cast<WPARAM>(Preview()), g_menuFrom);
     EXPECT_EQ(MAKELPARAM(100, 120), g_menuAt);
 }

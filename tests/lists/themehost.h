@@ -64,7 +64,7 @@ public:
             SendMessageA(Record().Tabs, TCM_INSERTITEMA, tab, reinterpret_cast<LPARAM>(&item));
         }
         Record().Previous =
-            reinterpret_cast<WNDPROC>(SetWindowLongA(sheet, GWL_WNDPROC, reinterpret_cast<LONG>(SheetProc)));
+            reinterpret_cast<WNDPROC>(SetWindowLongPtrA(sheet, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SheetProc)));
         for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
             // The frame passes each page its tab.
             pages_[tab] = CreateDialogParamA(AppInstance(), MAKEINTRESOURCEA(IDD_ICONLIST), sheet, IconListPage, tab);
@@ -76,7 +76,7 @@ public:
     {
         for (HWND page : pages_)
             DestroyWindow(page);
-        SetWindowLongA(host_.Host(), GWL_WNDPROC, reinterpret_cast<LONG>(Record().Previous));
+        SetWindowLongPtrA(host_.Host(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Record().Previous));
     }
     ThemeSheet(const ThemeSheet &) = delete;
     ThemeSheet &operator=(const ThemeSheet &) = delete;

@@ -71,7 +71,8 @@ ImportHook *g_extractEx, *g_extract, *g_copy, *g_loadImage, *g_destroy, *g_creat
 UINT WINAPI CountExtractIconEx(LPCSTR file, int index, HICON *large, HICON *small, UINT count)
 {
     UINT result = g_extractEx->Original<ExtractIconExProc>()(file, index, large, small, count);
-    if (index != -1 && result != UINT(-1)) {
+    // A failed extraction may leave anything in the caller's slots (64-bit Wine does).
+    if (index != -1 && result != UINT(-1) && result != 0) {
         for (UINT i = 0; i < count; ++i) {
             if (large != nullptr)
                 Born(large[i], "ExtractIconExA");
