@@ -118,6 +118,8 @@ TEST_F(BothLanguages, EveryTextMenuAndDialogHasBothFormsAlike)
             EXPECT_EQ(LoadTextIn(LANGUAGE_JAPANESE, id, japanese, sizeof japanese),
                       LoadTextIn(LANGUAGE_ENGLISH, id, english, sizeof english)) << "text " << id;
             EXPECT_TRUE(IsPlainAscii(english)) << "text " << id << ": " << english;
+            // A text that fits LoadText's buffer in one language fits it in the other.
+            EXPECT_EQ(lstrlenA(japanese) < TEXT_BUFFER, lstrlenA(english) < TEXT_BUFFER) << "text " << id;
         }
     }
     for (UINT name : Names(RT_MENU)) {
