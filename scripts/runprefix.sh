@@ -1,12 +1,13 @@
 # Sourced by run.sh and screenshots.sh after winebed.sh: the prefix in which the program is tried.
-#   runprefix_start PREFIX BUILD   boot it as a Japanese Windows 98 (the seed), keep the machine
-#                                  out of it, and put the program and the sample icons on its C:
+#   runprefix_start PREFIX BUILD [SEED]   boot it as a Japanese Windows 98 (the seed, or the one
+#                                  given), keep the machine out of it, and put the program and the
+#                                  sample icons on its C:
 # Drives: C: is PREFIX/drive_c and D: the throwaway folder PREFIX-d, a fixed disk for the drive
 # panel. No drive shows a folder of the machine, so an Apply cannot write outside these two.
 
 runprefix_start() {
   local build=$2 c
-  winebed_start "$1" "$PWD/scripts/win98-seed.reg"
+  winebed_start "$1" "${3:-$PWD/scripts/win98-seed.reg}"
   runprefix_drives "$1-d"
   c=$WINEPREFIX/drive_c
   mkdir -p "$c/Tilefox" "$c/Icons"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes the guide's pictures, docs/images/*.png: the program in a fresh run prefix of its own
 # (build/wineprefix-shots, removed afterwards), driven by tests/tools/shotdriver.cpp, each
-# picture cropped to the window shown.
+# picture cropped to the window shown. `screenshots.sh en` makes the English ones,
+# docs/images/en/*.png, in a prefix of its own whose ANSI code page is 1252.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${TILEFOX_BUILD:-build}
@@ -10,8 +11,27 @@ bash scripts/build.sh tilefox sample_icons shotdriver
 . scripts/winebed.sh
 . scripts/runprefix.sh
 prefix=$PWD/$build/wineprefix-shots
+seed=$PWD/scripts/win98-seed.reg
+if [ "${1:-ja}" = en ]; then
+  # Wine takes its code page from the locale the prefix starts in; the plain C locale gives
+  # an English system, code page 1252. The seed's class names are those of an English
+  # Windows 98 there.
+  export LC_ALL=C.UTF-8 LANG=C.UTF-8
+  out=$out/en
+  prefix=$prefix-en
+  seed=$PWD/$build/win98-seed-en.reg
+  iconv -f cp932 -t utf-8 scripts/win98-seed.reg | sed \
+    -e 's/"マイ コンピュータ"/"My Computer"/' -e 's/"ネットワーク コンピュータ"/"Network Neighborhood"/' \
+    -e 's/"マイ ドキュメント"/"My Documents"/' -e 's/"ごみ箱"/"Recycle Bin"/' \
+    -e 's/"コントロール パネル"/"Control Panel"/' -e 's/"ダイヤルアップ ネットワーク"/"Dial-Up Networking"/' \
+    -e 's/"プリンタ"/"Printers"/' -e 's/"ブリーフケース"/"My Briefcase"/' -e 's/"インターネット"/"The Internet"/' \
+    -e 's/"履歴"/"History"/' -e 's/"タスク"/"Scheduled Tasks"/' -e 's/"オフライン Web ページ"/"Subscriptions"/' \
+    -e 's/"ファイル フォルダ"/"File Folder"/' -e 's/"検索(&F)..."/"\&Find..."/' \
+    -e 's/"ビットマップ イメージ"/"Bitmap Image"/' -e 's/"コントロール パネル アイテム"/"Control Panel extension"/' \
+    | iconv -f utf-8 -t cp1252 >"$seed"
+fi
 rm -rf "$prefix" "$prefix-d"
-WINEBED_OWN_DISPLAY=1 WINEBED_UNMANAGED=1 runprefix_start "$prefix" "$build"
+WINEBED_OWN_DISPLAY=1 WINEBED_UNMANAGED=1 runprefix_start "$prefix" "$build" "$seed"
 trap 'winebed_stop; rm -rf "$prefix" "$prefix-d"' EXIT
 # Wine's own frames, as on Windows 98, a folder to give an icon, and the sample library as the
 # place a folder's icon is first looked for.

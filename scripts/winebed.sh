@@ -29,16 +29,7 @@ winebed_start() {
   [ -f "$WINEPREFIX/system.reg" ] || fresh=1
   mkdir -p "$WINEPREFIX"
 
-  if [ -z "${DISPLAY:-}" ] || [ "${WINEBED_OWN_DISPLAY:-0}" = 1 ]; then
-    local n
-    for n in $(seq 91 120); do
-      [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] || break
-    done
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    WINEBED_XVFB_PID=$!
-    export DISPLAY=":$n"
-    for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
-  fi
+  winebed_display
 
   # A persistent server, and every output redirected: Wine's service processes inherit
   # whatever pipes they are given and would keep CTest waiting.
@@ -57,6 +48,20 @@ winebed_start() {
     cp "$2" "$WINEPREFIX/drive_c/windows/temp/seed.reg"
     wine regedit /S 'C:\windows\temp\seed.reg' </dev/null >"$WINEPREFIX/seed.log" 2>&1 || true
     mv "$WINEPREFIX/drive_c/windows/temp/seed.reg" "$WINEPREFIX/seed.reg"
+  fi
+}
+
+# Xvfb when there is no display, or WINEBED_OWN_DISPLAY=1 asks for one of its own.
+winebed_display() {
+  if [ -z "${DISPLAY:-}" ] || [ "${WINEBED_OWN_DISPLAY:-0}" = 1 ]; then
+    local n
+    for n in $(seq 91 120); do
+      [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] || break
+    done
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    WINEBED_XVFB_PID=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
   fi
 }
 

@@ -180,8 +180,7 @@ static HWND CreateContent(HWND sheet, int tab)
         return Sheet.TabDialogs[tab];
     const ContentPage *pages = Sheet.ContentPages != nullptr ? Sheet.ContentPages : ProgramContentPages;
     // Each content dialog learns its tab from its creation parameter.
-    HWND content = CreateDialogParamA(AppInstance(), MAKEINTRESOURCEA(pages[tab].Template), sheet,
-                                      pages[tab].Procedure, tab);
+    HWND content = MakeDialog(pages[tab].Template, sheet, pages[tab].Procedure, tab);
     Sheet.TabDialogs[tab] = content;
     if (content == nullptr)
         return nullptr;
@@ -474,12 +473,16 @@ INT_PTR RunPropertySheet(int startTab, DWORD extraFlags, const ContentPage *page
     static_assert(sizeof(PROPSHEETPAGEA_V1) == PROPSHEETPAGEA_SIZE_95, "page record size");
     PROPSHEETPAGEA_V1 sheetPages[TAB_COUNT];
     ZeroMemory(sheetPages, sizeof sheetPages);
+    // Template and titles in the language shown, not in the one COMCTL32 would look up.
+    LPCDLGTEMPLATEA pageTemplate = static_cast<LPCDLGTEMPLATEA>(LockResource(FindDialogTemplate(IDD_SHEETPAGE)));
+    static char titles[TAB_COUNT][TEXT_BUFFER];
     for (int tab = 0; tab < TAB_COUNT; ++tab) {
+        CopyText(titles[tab], LoadText(TITLE_FIRST + tab), TEXT_BUFFER);
         sheetPages[tab].dwSize = PROPSHEETPAGEA_SIZE_95;
-        sheetPages[tab].dwFlags = PSP_USETITLE;
+        sheetPages[tab].dwFlags = PSP_USETITLE | PSP_DLGINDIRECT;
         sheetPages[tab].hInstance = AppInstance();
-        sheetPages[tab].pszTemplate = MAKEINTRESOURCEA(IDD_SHEETPAGE);
-        sheetPages[tab].pszTitle = MAKEINTRESOURCEA(TITLE_FIRST + tab);
+        sheetPages[tab].pResource = pageTemplate;
+        sheetPages[tab].pszTitle = titles[tab];
         sheetPages[tab].pfnDlgProc = SheetPageProc;
     }
     PROPSHEETHEADERA header;

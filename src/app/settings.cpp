@@ -1,6 +1,7 @@
 #include "app/settings.h"
 
 #include "common/appstate.h"
+#include "common/texts.h"
 #include "shellglue/handles.h"
 #include "shellglue/startfacts.h"
 #include "shellglue/paths.h"
@@ -87,6 +88,11 @@ void ReadStartSettings()
     Settings.DialogAnimation =
         BYTE(InRange(ReadInt(kOptions, "DialogAnimation", DEFAULT_ANIMATION), 0, 20, DEFAULT_ANIMATION));
     Settings.HookComDlg = ReadInt(kOptions, "HookComDlg", 0) != 0;
+    // Set by editing the file only: the program never writes it.
+    char language[MAX_PATH];
+    ReadString(kOptions, "Language", language);
+    CleanPath(language);
+    ChooseLanguage(language);
 }
 
 int StartupTabFromValue(int value)

@@ -11,7 +11,8 @@
 
 // Built-in values, as without a settings file.
 void ResetSettings();
-// At every start: DialogRows, DialogAnimation, HookComDlg.
+// At every start: DialogRows, DialogAnimation, HookComDlg, and Language, which chooses the
+// language shown.
 void ReadStartSettings();
 // Before the sheet is created; the tab to show first.
 int ReadStartupTab();

@@ -100,7 +100,7 @@ bool AskAllToStandard(HWND owner, bool now)
 {
     // Longer than LoadText's buffer.
     char format[QUESTION_BUFFER];
-    if (LoadStringA(AppInstance(), IDS_ASKALLSTANDARD, format, sizeof format) <= 0)
+    if (LoadTextInto(IDS_ASKALLSTANDARD, format, sizeof format) <= 0)
         return false;
     char when[TEXT_BUFFER];
     CopyText(when, LoadText(now ? IDS_STANDARDNOW : IDS_STANDARDONAPPLY), TEXT_BUFFER);

@@ -219,10 +219,10 @@ int RunTilefox(HINSTANCE instance, const char *tail)
     ClearCopiedIcon();
     Facts.SystemDirPath = nullptr;
     App.DefaultBrowseLocation = nullptr;
-    CopyText(App.Caption, LoadText(IDS_CAPTION), sizeof App.Caption);
     FormSettingsPath(App.SettingsPath);
     ResetSettings();
     ReadStartSettings();
+    CopyText(App.Caption, LoadText(IDS_CAPTION), sizeof App.Caption);
     Facts.PlusMode = 0;
 
     char themePath[MAX_PATH];

@@ -1,13 +1,136 @@
 #include "common/texts.h"
 
-#include <windows.h>
-
 #include "common/appstate.h"
+
+// Windows would pick a resource language of its own (the user's locale on NT, the system's on
+// Windows 95); the program looks every form up by its language itself.
+static TextLanguage g_chosen = LANGUAGE_BY_CODE_PAGE;
+
+enum { JAPANESE_CODE_PAGE = 932, STRINGS_PER_BLOCK = 16, WIDE_TEXT = 1024 };
+
+void ChooseLanguage(const char *setting)
+{
+    if (setting != nullptr && lstrcmpiA(setting, "ja") == 0)
+        g_chosen = LANGUAGE_JAPANESE;
+    else if (setting != nullptr && lstrcmpiA(setting, "en") == 0)
+        g_chosen = LANGUAGE_ENGLISH;
+    else
+        g_chosen = LANGUAGE_BY_CODE_PAGE;
+}
+
+TextLanguage ShownLanguage()
+{
+    if (g_chosen != LANGUAGE_BY_CODE_PAGE)
+        return g_chosen;
+    return GetACP() == JAPANESE_CODE_PAGE ? LANGUAGE_JAPANESE : LANGUAGE_ENGLISH;
+}
+
+WORD ResourceLanguage(TextLanguage language)
+{
+    if (language == LANGUAGE_BY_CODE_PAGE)
+        language = ShownLanguage();
+    return language == LANGUAGE_ENGLISH ? MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)
+                                        : MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
+}
+
+static const void *FindForm(LPCSTR type, LPCSTR name, TextLanguage language, HGLOBAL *handle)
+{
+    HINSTANCE module = AppInstance();
+    HRSRC found = FindResourceExA(module, type, name, ResourceLanguage(language));
+    HGLOBAL loaded = found != nullptr ? LoadResource(module, found) : nullptr;
+    if (handle != nullptr)
+        *handle = loaded;
+    return loaded != nullptr ? LockResource(loaded) : nullptr;
+}
+
+// A string block holds sixteen counted UTF-16 texts; an empty one has count 0.
+static const WCHAR *FindWideText(TextLanguage language, unsigned id, int *length)
+{
+    *length = 0;
+    const WCHAR *p = static_cast<const WCHAR *>(
+        FindForm(RT_STRING, MAKEINTRESOURCEA((id & 0xFFFF) / STRINGS_PER_BLOCK + 1), language, nullptr));
+    if (p == nullptr)
+        return nullptr;
+    for (unsigned i = 0; i < id % STRINGS_PER_BLOCK; ++i)
+        p += *p + 1;
+    *length = *p;
+    return *p != 0 ? p + 1 : nullptr;
+}
+
+// Cut, like the system's string loader, before a character that no longer fits.
+static int ConvertText(const WCHAR *wide, int length, char *buffer, int size, BOOL *lossy)
+{
+    char whole[WIDE_TEXT * 2];
+    int written = WideCharToMultiByte(CP_ACP, 0, wide, length, whole, sizeof whole, nullptr, lossy);
+    int kept = 0;
+    while (kept < written) {
+        int step = IsDBCSLeadByte(BYTE(whole[kept])) && kept + 1 < written ? 2 : 1;
+        if (kept + step > size - 1)
+            break;
+        kept += step;
+    }
+    CopyMemory(buffer, whole, kept);
+    buffer[kept] = '\0';
+    return kept;
+}
+
+static int LoadInto(TextLanguage language, unsigned id, char *buffer, int size, BOOL *lossy)
+{
+    if (size <= 0)
+        return 0;
+    int length = 0;
+    const WCHAR *wide = FindWideText(language, id, &length);
+    if (wide == nullptr || length > WIDE_TEXT) {
+        buffer[0] = '\0';
+        return 0;
+    }
+    return ConvertText(wide, length, buffer, size, lossy);
+}
 
 const char *LoadText(unsigned id)
 {
     static char text[TEXT_BUFFER];
-    if (LoadStringA(AppInstance(), id, text, TEXT_BUFFER) <= 0)
-        text[0] = '\0';
+    LoadInto(ShownLanguage(), id, text, TEXT_BUFFER, nullptr);
     return text;
+}
+
+int LoadTextInto(unsigned id, char *buffer, int size)
+{
+    return LoadInto(ShownLanguage(), id, buffer, size, nullptr);
+}
+
+bool LoadTextIn(TextLanguage language, unsigned id, char *buffer, int size)
+{
+    BOOL lossy = FALSE;
+    return LoadInto(language, id, buffer, size, &lossy) > 0 && !lossy;
+}
+
+HMENU LoadShownMenu(unsigned id)
+{
+    const void *form = FindForm(RT_MENU, MAKEINTRESOURCEA(id), ShownLanguage(), nullptr);
+    return form != nullptr ? LoadMenuIndirectA(form) : nullptr;
+}
+
+HGLOBAL FindDialogTemplate(unsigned id)
+{
+    HGLOBAL handle = nullptr;
+    FindForm(RT_DIALOG, MAKEINTRESOURCEA(id), ShownLanguage(), &handle);
+    return handle;
+}
+
+static LPCDLGTEMPLATEA DialogForm(unsigned id)
+{
+    return static_cast<LPCDLGTEMPLATEA>(FindForm(RT_DIALOG, MAKEINTRESOURCEA(id), ShownLanguage(), nullptr));
+}
+
+INT_PTR ShowDialog(unsigned id, HWND owner, DLGPROC procedure, LPARAM parameter)
+{
+    LPCDLGTEMPLATEA form = DialogForm(id);
+    return form != nullptr ? DialogBoxIndirectParamA(AppInstance(), form, owner, procedure, parameter) : -1;
+}
+
+HWND MakeDialog(unsigned id, HWND owner, DLGPROC procedure, LPARAM parameter)
+{
+    LPCDLGTEMPLATEA form = DialogForm(id);
+    return form != nullptr ? CreateDialogIndirectParamA(AppInstance(), form, owner, procedure, parameter) : nullptr;
 }

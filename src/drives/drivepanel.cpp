@@ -378,7 +378,7 @@ static LRESULT OnApplyDriveIcons(HWND panel)
     if (Settings.DriveIconMsg) {
         // Longer than LoadText's buffer.
         char hint[HINT_BUFFER];
-        if (LoadStringA(AppInstance(), IDS_DRIVEREFRESHHINT, hint, sizeof hint) <= 0)
+        if (LoadTextInto(IDS_DRIVEREFRESHHINT, hint, sizeof hint) <= 0)
             hint[0] = '\0';
         MessageBoxA(SheetOf(panel), hint, App.Caption, MB_ICONINFORMATION);
     }
@@ -444,7 +444,7 @@ static BOOL OnContextMenu(HWND panel, HWND clicked, LPARAM lParam)
     HWND box = DriveBox(panel);
     if (clicked != box)
         return FALSE;
-    HMENU menu = LoadMenuA(AppInstance(), MAKEINTRESOURCEA(IDM_CONTEXT));
+    HMENU menu = LoadShownMenu(IDM_CONTEXT);
     if (menu == nullptr)
         return TRUE;
     HMENU popup = GetSubMenu(menu, MENUPOS_LIST);
@@ -636,5 +636,5 @@ INT_PTR CALLBACK DrivePanel(HWND panel, UINT message, WPARAM wParam, LPARAM lPar
 
 HWND CreateDrivePanel(HWND page)
 {
-    return CreateDialogParamA(AppInstance(), MAKEINTRESOURCEA(IDD_DRIVEPANEL), page, DrivePanel, 0);
+    return MakeDialog(IDD_DRIVEPANEL, page, DrivePanel, 0);
 }

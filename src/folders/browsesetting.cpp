@@ -207,5 +207,5 @@ static INT_PTR CALLBACK BrowseSettingProc(HWND dialog, UINT message, WPARAM wPar
 
 INT_PTR DefaultBrowseDialog(HWND owner)
 {
-    return DialogBoxParamA(AppInstance(), MAKEINTRESOURCEA(IDD_BROWSESETTING), owner, BrowseSettingProc, 0);
+    return ShowDialog(IDD_BROWSESETTING, owner, BrowseSettingProc, 0);
 }

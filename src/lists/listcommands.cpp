@@ -193,7 +193,7 @@ POINT AnchorAtPreview(HWND page)
 void ShowListMenu(HWND list, POINT screenPoint, BOOL fromPreview)
 {
     IconEntry *entry = GetEntry(list, Selection(list));
-    HMENU menu = LoadMenuA(AppInstance(), MAKEINTRESOURCEA(IDM_CONTEXT));
+    HMENU menu = LoadShownMenu(IDM_CONTEXT);
     if (menu == nullptr)
         return;
     HMENU popup = GetSubMenu(menu, MENUPOS_LIST);

@@ -115,6 +115,5 @@ INT_PTR CALLBACK PropertiesDialog(HWND dialog, UINT message, WPARAM wParam, LPAR
 
 INT_PTR ShowProperties(HWND owner, IconEntry *entry)
 {
-    return DialogBoxParamA(AppInstance(), MAKEINTRESOURCEA(IDD_PROPERTIES), owner, PropertiesDialog,
-                           reinterpret_cast<LPARAM>(entry));
+    return ShowDialog(IDD_PROPERTIES, owner, PropertiesDialog, reinterpret_cast<LPARAM>(entry));
 }

@@ -641,8 +641,7 @@ INT_PTR RunChangeIconDialog(HWND owner, ChangeIconRequest *call)
     call->Owner = owner;
     call->FocusCheckGuard = 0;
     call->Dialog = nullptr;
-    return DialogBoxParamA(AppInstance(), MAKEINTRESOURCEA(IDD_CHANGEICON), owner, ChangeIconProc,
-                           reinterpret_cast<LPARAM>(call));
+    return ShowDialog(IDD_CHANGEICON, owner, ChangeIconProc, reinterpret_cast<LPARAM>(call));
 }
 
 void SetUpChangeIconCall(ChangeIconRequest *call, char *buffer, const char *titleSuffix, const POINT *anchor,

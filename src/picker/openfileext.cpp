@@ -2,6 +2,7 @@
 
 #include "common/appstate.h"
 #include "common/iconclipboard.h"
+#include "common/texts.h"
 #include "ids.h"
 #include "picker/pickerstate.h"
 #include "shellglue/paths.h"
@@ -205,9 +206,11 @@ UINT_PTR CALLBACK OpenFileExtensionHook(HWND extension, UINT message, WPARAM wPa
 
 void ExtendOpenFileDialog(OPENFILENAMEA *open, HWND changeIcon)
 {
-    open->Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_ENABLETEMPLATE | OFN_ENABLEHOOK | OFN_HIDEREADONLY;
-    open->hInstance = AppInstance();
-    open->lpTemplateName = MAKEINTRESOURCEA(IDD_OPENFILEEXT);
+    // Handed over as a template, not by name: the dialog would look the name up in the
+    // system's choice of language.
+    open->Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_ENABLETEMPLATEHANDLE | OFN_ENABLEHOOK | OFN_HIDEREADONLY;
+    open->hInstance = reinterpret_cast<HINSTANCE>(FindDialogTemplate(IDD_OPENFILEEXT));
+    open->lpTemplateName = nullptr;
     open->lpfnHook = OpenFileExtensionHook;
     open->lCustData = LPARAM(changeIcon);
 }

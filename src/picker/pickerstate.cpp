@@ -4,6 +4,7 @@
 
 #include "common/appstate.h"
 #include "common/iconclipboard.h"
+#include "common/texts.h"
 #include "ids.h"
 
 static DWORD RandomState;
@@ -51,7 +52,7 @@ void FillIconGrid(HWND grid, const char *file)
 static void OnGridContextMenu(HWND grid, LPARAM lParam)
 {
     int selection = int(SendMessageA(grid, LB_GETCURSEL, 0, 0));
-    HMENU menu = selection != LB_ERR ? LoadMenuA(AppInstance(), MAKEINTRESOURCEA(IDM_CONTEXT)) : nullptr;
+    HMENU menu = selection != LB_ERR ? LoadShownMenu(IDM_CONTEXT) : nullptr;
     if (menu == nullptr) {
         MessageBeep(0);
         return;

@@ -2,6 +2,7 @@
 
 #include "common/appstate.h"
 #include "common/iconclipboard.h"
+#include "common/texts.h"
 #include "ids.h"
 #include "shellglue/paths.h"
 
@@ -164,7 +165,7 @@ INT_PTR CALLBACK CopyNoticeWindow(HWND notice, UINT message, WPARAM wParam, LPAR
 
 HWND OpenCopyNotice(HWND sheet, HWND page)
 {
-    HWND notice = CreateDialogParamA(AppInstance(), MAKEINTRESOURCEA(IDD_COPYNOTICE), sheet, CopyNoticeWindow, 0);
+    HWND notice = MakeDialog(IDD_COPYNOTICE, sheet, CopyNoticeWindow, 0);
     if (notice == nullptr || !IsWindow(notice))
         return nullptr;
     RECT pageRect;

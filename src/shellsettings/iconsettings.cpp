@@ -437,8 +437,9 @@ static void ApplyControlPanelIcons(HWND page)
                          ControlPanelFallback);
 }
 
-// The shortcut in the Startup folder that makes the labels transparent again at log-on.
-static bool FormLabelShortcutPath(char *path)
+// The shortcut in the Startup folder that makes the labels transparent again at log-on. It is
+// named in the language shown; a run in the other language may have left it under that name.
+static bool FormLabelShortcutPath(char *path, TextLanguage language)
 {
     path[0] = '\0';
     LPITEMIDLIST folder = nullptr;
@@ -455,11 +456,35 @@ static bool FormLabelShortcutPath(char *path)
         return false;
     }
     AddBackslash(path);
-    if (!AppendText(path, LoadText(IDS_LABELSHORTCUT), MAX_PATH) || !AppendText(path, ".lnk", MAX_PATH)) {
+    char name[TEXT_BUFFER];
+    if (!LoadTextIn(language, IDS_LABELSHORTCUT, name, sizeof name) || !AppendText(path, name, MAX_PATH) ||
+        !AppendText(path, ".lnk", MAX_PATH)) {
         path[0] = '\0';
         return false;
     }
     return true;
+}
+
+enum { LABEL_SHORTCUT_NAMES = 2 };
+
+// The shortcut's paths in both languages, the shown one first; the count of those this code page
+// can name.
+static int FormLabelShortcutPaths(char (*paths)[MAX_PATH])
+{
+    TextLanguage shown = ShownLanguage();
+    TextLanguage other = shown == LANGUAGE_ENGLISH ? LANGUAGE_JAPANESE : LANGUAGE_ENGLISH;
+    int count = 0;
+    if (FormLabelShortcutPath(paths[count], shown))
+        ++count;
+    if (FormLabelShortcutPath(paths[count], other))
+        ++count;
+    return count;
+}
+
+static bool IsFile(const char *path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // Setting the wallpaper again makes the shell rebuild its desktop with its own label colours.
@@ -476,7 +501,7 @@ static void ResetDesktop()
 static void ApplyLabelTransparency(HWND page)
 {
     char link[MAX_PATH];
-    FormLabelShortcutPath(link);
+    FormLabelShortcutPath(link, ShownLanguage());
     if (IsChecked(page, IDC_IS_TRANSPARENT)) {
         DesktopLabelTransparency(LABELS_SET);
         char program[MAX_PATH];
@@ -490,11 +515,10 @@ static void ApplyLabelTransparency(HWND page)
         CreateShortcut(link, target, "/CLR", program, LABEL_ICON_INDEX);
         return;
     }
-    if (link[0] != '\0') {
-        DWORD attributes = GetFileAttributesA(link);
-        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-            DeleteFileA(link);
-    }
+    char links[LABEL_SHORTCUT_NAMES][MAX_PATH];
+    for (int i = FormLabelShortcutPaths(links) - 1; i >= 0; --i)
+        if (IsFile(links[i]))
+            DeleteFileA(links[i]);
     if (DesktopLabelTransparency(LABELS_QUERY))
         ResetDesktop();
 }
@@ -559,9 +583,11 @@ void RecordIconSettings(HWND page, RestorePoint *point)
     if (IsModified(page, IDC_IS_CPLICONS))
         point->Value(HKEY_CLASSES_ROOT, kCplIconKey, "");
     if (IsModified(page, IDC_IS_TRANSPARENT)) {
-        char link[MAX_PATH];
-        if (FormLabelShortcutPath(link))
-            point->File(link);
+        // The other language's name only when a shortcut has it: it is deleted then.
+        char links[LABEL_SHORTCUT_NAMES][MAX_PATH];
+        for (int i = 0, count = FormLabelShortcutPaths(links); i < count; ++i)
+            if (i == 0 || IsFile(links[i]))
+                point->File(links[i]);
         point->Value(HKEY_CURRENT_USER, kDesktopKey, "Wallpaper");
     }
     if (IsModified(page, IDC_IS_FOLDERVERB)) {
@@ -754,11 +780,11 @@ void IconSettingsToStandard(HWND page)
         SetSettingTo(page, IDC_IS_CPLICONS, BST_UNCHECKED);
     // The shortcut may outlive the transparency the box shows (another shell, an old
     // COMCTL32): it goes whenever it is there.
-    char link[MAX_PATH];
-    FormLabelShortcutPath(link);
-    DWORD attributes = link[0] != '\0' ? GetFileAttributesA(link) : INVALID_FILE_ATTRIBUTES;
-    if (IsChecked(page, IDC_IS_TRANSPARENT) ||
-        (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)))
+    char links[LABEL_SHORTCUT_NAMES][MAX_PATH];
+    bool linked = false;
+    for (int i = FormLabelShortcutPaths(links) - 1; i >= 0; --i)
+        linked = linked || IsFile(links[i]);
+    if (IsChecked(page, IDC_IS_TRANSPARENT) || linked)
         SetSettingTo(page, IDC_IS_TRANSPARENT, BST_UNCHECKED);
     if (IsChecked(page, IDC_IS_FOLDERVERB))
         SetSettingTo(page, IDC_IS_FOLDERVERB, BST_UNCHECKED);

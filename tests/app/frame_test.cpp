@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "common/appstate.h"
+#include "common/texts.h"
+#include "app/settings.h"
 #include "common/iconclipboard.h"
 #include "app/frame.h"
 #include "app/instance.h"
@@ -25,6 +27,7 @@
 #include "shellglue/paths.h"
 #include "shellglue/shellkeys.h"
 #include "support/appsetup.h"
+#include "support/probes.h"
 #include "support/dialogsteps.h"
 
 namespace {
@@ -580,4 +583,72 @@ TEST_F(FrameTest, FillsServeTheSheetAndSurviveWhatTheUserDoes)
         wsprintfA(key, "%s{5EED%04X-0000-4000-8000-000000000000}", kSeedRoot, i);
         DeleteRegTree(HKEY_LOCAL_MACHINE, key);
     }
+}
+
+namespace {
+
+BOOL CALLBACK CollectTexts(HWND window, LPARAM texts)
+{
+    auto *found = reinterpret_cast<std::vector<std::string> *>(texts);
+    found->push_back(WindowText(window));
+    char kind[32] = "";
+    GetClassNameA(window, kind, sizeof kind);
+    if (lstrcmpiA(kind, "ComboBox") == 0 && (GetWindowLongA(window, GWL_STYLE) & CBS_HASSTRINGS)) {
+        for (LRESULT i = 0; i < SendMessageA(window, CB_GETCOUNT, 0, 0); ++i) {
+            char item[256] = "";
+            if (SendMessageA(window, CB_GETLBTEXTLEN, i, 0) < LRESULT(sizeof item))
+                SendMessageA(window, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
+            found->push_back(item);
+        }
+    }
+    return TRUE;
+}
+
+bool HasDoubleByteText(const std::string &text)
+{
+    for (unsigned char c : text)
+        if (c >= 0x80)
+            return true;
+    return false;
+}
+
+}  // namespace
+
+// Where English is chosen, no tab, control or list of choices shows a Japanese text, and none
+// is cut.
+TEST(EnglishSheet, EveryTabShowsEnglish)
+{
+    AppSetup app("english");
+    WritePrivateProfileStringA("Options", "Language", "en", App.SettingsPath);
+    ReadStartSettings();
+    HWND sheet = app.OpenFilledSheet(TAB_DESKTOP);
+    ASSERT_NE(nullptr, sheet);
+    HWND tabs = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
+    for (int tab = 0; tab < TAB_COUNT; ++tab) {
+        SendMessageA(sheet, PSM_SETCURSEL, tab, 0);
+        PumpMessages(100);
+        char title[80] = "";
+        TCITEMA item = {};
+        item.mask = TCIF_TEXT;
+        item.pszText = title;
+        item.cchTextMax = sizeof title;
+        SendMessageA(tabs, TCM_GETITEMA, tab, reinterpret_cast<LPARAM>(&item));
+        char english[80];
+        ASSERT_TRUE(LoadTextIn(LANGUAGE_ENGLISH, IDS_TAB_DESKTOP + tab, english, sizeof english));
+        EXPECT_STREQ(english, title);
+
+        HWND content = Sheet.TabDialogs[tab];
+        ASSERT_NE(nullptr, content) << tab;
+        EXPECT_TRUE(IsWindowVisible(content)) << tab;
+        std::vector<std::string> texts;
+        EnumChildWindows(content, CollectTexts, reinterpret_cast<LPARAM>(&texts));
+        int shown = 0;
+        for (const std::string &text : texts) {
+            EXPECT_FALSE(HasDoubleByteText(text)) << "tab " << tab << ": " << Utf8(text);
+            shown += !text.empty();
+        }
+        EXPECT_GE(shown, 2) << "tab " << tab;
+        EXPECT_EQ(std::vector<std::string>(), CutTexts(content)) << "tab " << tab;
+    }
+    ChooseLanguage("");
 }

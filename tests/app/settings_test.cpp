@@ -6,6 +6,7 @@
 
 #include "common/appstate.h"
 #include "app/settings.h"
+#include "common/texts.h"
 #include "shellglue/paths.h"
 #include "support/appsetup.h"
 #include "support/testing.h"
@@ -123,6 +124,28 @@ TEST_F(SettingsFile, ValuesOutsideTheirRangeFallBack)
         Write("Options", c.key, nullptr);
     }
     DestroyWindow(window);
+}
+
+TEST_F(SettingsFile, LanguageIsReadAtEveryStartAndNeverWritten)
+{
+    const struct {
+        const char *stored;
+        TextLanguage shown;
+    } cases[] = {{"en", LANGUAGE_ENGLISH}, {" \"EN\" ", LANGUAGE_ENGLISH}, {"ja", LANGUAGE_JAPANESE},
+                 {"", LANGUAGE_JAPANESE}, {"de", LANGUAGE_JAPANESE}, {nullptr, LANGUAGE_JAPANESE}};
+    for (const auto &c : cases) {
+        Write("Options", "Language", c.stored);
+        ReadStartSettings();
+        EXPECT_EQ(c.shown, ShownLanguage()) << (c.stored != nullptr ? c.stored : "(absent)");
+    }
+    Write("Options", "Language", "en");
+    ReadStartSettings();
+    HWND window = MakeWindow(0, 0);
+    SaveSettings(window);
+    DestroyWindow(window);
+    std::vector<std::string> lines = Lines();
+    EXPECT_EQ(1, std::count(lines.begin(), lines.end(), "Language=en"));
+    ChooseLanguage("");
 }
 
 TEST(StartupTab, OnlyTheLowSixteenBitsCount)

@@ -13,6 +13,7 @@
 #include "common/appstate.h"
 #include "common/iconclipboard.h"
 #include "common/options.h"
+#include "common/texts.h"
 #include "ids.h"
 #include "shellglue/startfacts.h"
 #include "picker/changeicon.h"
@@ -21,6 +22,7 @@
 #include "shellglue/paths.h"
 #include "support/appsetup.h"
 #include "support/dialogsteps.h"
+#include "support/probes.h"
 
 namespace {
 
@@ -297,6 +299,23 @@ TEST_F(ChangeIconTest, CopyPickMode)
                               Press(IDOK)},
                              nullptr, &anchor);
     EXPECT_EQ(library + ",4", result);
+}
+
+// The texts the modes put in the dialog (its caption aside) fit in both languages.
+TEST_F(ChangeIconTest, EveryModeFitsItsTextsInBothLanguages)
+{
+    const PickMode modes[] = {PICK_COPY, PICK_FOLDER_RESTORE};
+    for (const char *language : {"ja", "en"}) {
+        ChooseLanguage(language);
+        for (PickMode mode : modes) {
+            mode_ = mode;
+            std::vector<std::string> cut = {"not opened"};
+            Run(FixturePath("icons12.dll") + ",2",
+                {Check([&](HWND dialog) { cut = CutTexts(dialog); }), Press(IDCANCEL)});
+            EXPECT_EQ(std::vector<std::string>(), cut) << language << " mode " << mode;
+        }
+    }
+    ChooseLanguage("");
 }
 
 TEST_F(ChangeIconTest, FolderModesAndRestoreDefault)

@@ -482,6 +482,41 @@ TEST_F(IconSettingsTest, TransparentLabelsComeBackAtLogOnThroughAStartupShortcut
     DeleteFileA(link.c_str());
 }
 
+// Both texts written for the shell to show come in the language shown, and a later run in the
+// other language still finds them to take them away.
+TEST_F(IconSettingsTest, VerbAndStartupShortcutAreNamedInTheLanguageShownAndGoInEither)
+{
+    Facts.IntegratedShell = 1;
+    const char *orders[][2] = {{"ja", "en"}, {"en", "ja"}};
+    for (const auto &order : orders) {
+        ChooseLanguage(order[0]);
+        std::string link = StartupShortcutPath();
+        if (link.empty() || GetFileAttributesA(link.substr(0, link.rfind('\\')).c_str()) == INVALID_FILE_ATTRIBUTES)
+            GTEST_SKIP() << "no Startup folder in this prefix";
+        ASSERT_NE(nullptr, OpenPage());
+        Click(IDC_IS_FOLDERVERB);
+        Click(IDC_IS_TRANSPARENT);
+        Apply();
+        char verb[TEXT_BUFFER];
+        ASSERT_TRUE(LoadTextIn(ShownLanguage(), IDS_FOLDERVERB, verb, sizeof verb));
+        EXPECT_EQ(verb, GetRegString(HKEY_CLASSES_ROOT, kVerbKey, nullptr)) << order[0];
+        EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(link.c_str())) << order[0];
+
+        ChooseLanguage(order[1]);
+        ASSERT_NE(link, StartupShortcutPath());
+        ASSERT_NE(nullptr, OpenPage());
+        EXPECT_EQ(BST_CHECKED, State(IDC_IS_FOLDERVERB)) << order[1];
+        Click(IDC_IS_FOLDERVERB);
+        Click(IDC_IS_TRANSPARENT);
+        Click(IDC_IS_TRANSPARENT);
+        Apply();
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kVerbKey)) << order[1];
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(link.c_str())) << order[1];
+        DeleteFileA(link.c_str());
+    }
+    ChooseLanguage("");
+}
+
 TEST(LabelGate, OldCommonControlsDisableTransparency)
 {
     const struct {

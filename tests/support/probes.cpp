@@ -94,3 +94,59 @@ void StandInDesktop::Stop()
     tool_ = {};
     desktop_ = list_ = nullptr;
 }
+
+// Width and height a control leaves for its text; false for controls that draw no text of
+// their own (icons, pictures, edits, lists).
+static bool TextRoom(HWND control, SIZE *room, UINT *format)
+{
+    RECT client;
+    GetClientRect(control, &client);
+    room->cx = client.right;
+    room->cy = client.bottom;
+    char kind[32] = "";
+    GetClassNameA(control, kind, sizeof kind);
+    LONG style = GetWindowLongA(control, GWL_STYLE);
+    int edge = GetSystemMetrics(SM_CXEDGE);
+    if (lstrcmpiA(kind, "Static") == 0) {
+        LONG type = style & SS_TYPEMASK;
+        *format = type == SS_LEFTNOWORDWRAP ? DT_SINGLELINE : DT_WORDBREAK;
+        return type <= SS_RIGHT || type == SS_LEFTNOWORDWRAP;
+    }
+    if (lstrcmpiA(kind, "Button") != 0)
+        return false;
+    *format = (style & BS_MULTILINE) ? DT_WORDBREAK : DT_SINGLELINE;
+    switch (style & BS_TYPEMASK) {
+    case BS_PUSHBUTTON:
+    case BS_DEFPUSHBUTTON:
+        room->cx -= 4 * edge;   // the raised edge and the focus rectangle inside it
+        return true;
+    case BS_GROUPBOX:
+        *format = DT_SINGLELINE;
+        room->cx -= 8 * edge;   // the text sits on the frame, in from both corners
+        return true;
+    default:   // check boxes and option buttons: the box, then a gap
+        room->cx -= GetSystemMetrics(SM_CXMENUCHECK) + 2 * edge;
+        return true;
+    }
+}
+
+std::vector<std::string> CutTexts(HWND dialog)
+{
+    std::vector<std::string> cut;
+    HDC dc = GetDC(dialog);
+    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)));
+    for (HWND control = GetWindow(dialog, GW_CHILD); control != nullptr; control = GetWindow(control, GW_HWNDNEXT)) {
+        std::string text = WindowText(control);
+        SIZE room;
+        UINT format = 0;
+        if (text.empty() || !TextRoom(control, &room, &format))
+            continue;
+        RECT needed = {0, 0, room.cx, 0};
+        DrawTextA(dc, text.c_str(), -1, &needed, DT_CALCRECT | DT_EXPANDTABS | format);
+        if (needed.right > room.cx || needed.bottom > room.cy)
+            cut.push_back(std::to_string(GetDlgCtrlID(control)) + ": " + Utf8(text));
+    }
+    SelectObject(dc, previous);
+    ReleaseDC(dialog, dc);
+    return cut;
+}

@@ -47,6 +47,9 @@ private:
 };
 
 std::string WindowText(HWND window);
+// The texts (UTF-8, after the control's id) of the dialog's controls that do not fit inside
+// them in the dialog's font: a label, a button's face, a check box beside its box.
+std::vector<std::string> CutTexts(HWND dialog);
 std::string DlgItemText(HWND dialog, int id);
 // A shell link at link that points to target.
 void MakeShortcut(const std::string &link, const std::string &target);

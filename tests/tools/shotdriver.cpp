@@ -7,6 +7,7 @@
 //   menu            open the visible icon list's context menu
 //   key VK...       press keys (decimal virtual-key codes) in the open menu or the active window
 //   cancel          close the active dialog or message box
+//   accept S        within S seconds: wait for the sheet, close the box shown over it, press OK
 #include <windows.h>
 #include <commctrl.h>
 #include <stdio.h>
@@ -61,13 +62,44 @@ static void PressKeys(HWND active, int count, char **codes)
     }
 }
 
+static bool IsSheet(HWND window)
+{
+    return window != nullptr && FindWindowExA(window, nullptr, WC_TABCONTROLA, nullptr) != nullptr;
+}
+
+// One process for the whole exchange: under an emulator each start of a program is slow.
+static int Accept(int seconds)
+{
+    DWORD end = GetTickCount() + DWORD(seconds) * 1000;
+    enum { SHEET, BOX, BACK } stage = SHEET;
+    while (GetTickCount() < end) {
+        HWND active = GetForegroundWindow();
+        if (stage == SHEET && IsSheet(active)) {
+            stage = BOX;
+        } else if (stage == BOX && active != nullptr && !IsSheet(active)) {
+            PostMessageA(active, WM_COMMAND, IDCANCEL, 0);
+            stage = BACK;
+        } else if (stage == BACK && IsSheet(active)) {
+            HWND ok = GetDlgItem(active, IDOK);
+            if (ok == nullptr)
+                return 1;
+            PostMessageA(ok, BM_CLICK, 0, 0);
+            return 0;
+        }
+        Sleep(500);
+    }
+    return 1;
+}
+
 int main(int argc, char **argv)
 {
+    const char *verb = argc > 1 ? argv[1] : "";
+    int number = argc > 2 ? atoi(argv[2]) : 0;
+    if (strcmp(verb, "accept") == 0)
+        return Accept(number);
     HWND active = GetForegroundWindow();
     if (argc < 2 || active == nullptr)
         return 2;
-    const char *verb = argv[1];
-    int number = argc > 2 ? atoi(argv[2]) : 0;
     if (strcmp(verb, "rect") == 0) {
         PrintRect(active);
     } else if (strcmp(verb, "tab") == 0) {
