@@ -6,7 +6,7 @@
 #include "common/appstate.h"
 #include "common/options.h"
 #include "common/pump.h"
-#include "common/restorepoint.h"
+#include "restore/restorepoint.h"
 #include "common/texts.h"
 #include "drives/drivepanel.h"
 #include "ids.h"

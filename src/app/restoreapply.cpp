@@ -4,7 +4,7 @@
 #include "app/sheetstate.h"
 #include "app/applychanges.h"
 #include "common/appstate.h"
-#include "common/restorepoint.h"
+#include "restore/restorepoint.h"
 #include "common/texts.h"
 #include "ids.h"
 #include "lists/iconentry.h"

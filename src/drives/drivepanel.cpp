@@ -6,7 +6,7 @@
 #include "common/appstate.h"
 #include "common/iconclipboard.h"
 #include "common/options.h"
-#include "common/restorepoint.h"
+#include "restore/restorepoint.h"
 #include "common/sheetgdi.h"
 #include "common/tabs.h"
 #include "common/texts.h"

@@ -5,7 +5,7 @@
 
 #include "common/appstate.h"
 #include "common/iconclipboard.h"
-#include "common/restorepoint.h"
+#include "restore/restorepoint.h"
 #include "common/texts.h"
 #include "ids.h"
 #include "picker/changeicon.h"

@@ -1,6 +1,6 @@
 #include "lists/iconentry.h"
 
-#include "common/restorepoint.h"
+#include "restore/restorepoint.h"
 #include "ids.h"
 #include "shellglue/handles.h"
 #include "shellglue/paths.h"

@@ -1,6 +1,6 @@
 #include "lists/themeexport.h"
 
-#include "common/restorepoint.h"
+#include "restore/restorepoint.h"
 #include "lists/iconentry.h"
 #include "lists/liststandard.h"
 #include "shellglue/handles.h"

@@ -7,7 +7,7 @@
 #include "common/appstate.h"
 #include "common/desktoplabels.h"
 #include "common/options.h"
-#include "common/restorepoint.h"
+#include "restore/restorepoint.h"
 #include "common/tabs.h"
 #include "common/texts.h"
 #include "folders/browsesetting.h"

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "app/sheetstate.h"
-#include "common/restorepoint.h"
+#include "restore/restorepoint.h"
 #include "ids.h"
 #include "shellglue/paths.h"
 #include "support/appsetup.h"

@@ -13,7 +13,7 @@
 #include "app/restoreapply.h"
 #include "app/sheetstate.h"
 #include "app/startup.h"
-#include "common/restorepoint.h"
+#include "restore/restorepoint.h"
 #include "common/appstate.h"
 #include "common/options.h"
 #include "ids.h"

@@ -11,7 +11,7 @@
 #include "common/appstate.h"
 #include "common/iconclipboard.h"
 #include "common/options.h"
-#include "common/restorepoint.h"
+#include "restore/restorepoint.h"
 #include "support/boxrecorder.h"
 #include "support/appsetup.h"
 #include "support/dialogdriver.h"

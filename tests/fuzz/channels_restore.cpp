@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "common/appstate.h"
-#include "common/restorepoint.h"
-#include "common/restorerecord.h"
+#include "restore/restorepoint.h"
+#include "restore/restorerecord.h"
 #include "fuzz/fuzzchannels.h"
 #include "shellglue/paths.h"
 #include "support/testing.h"

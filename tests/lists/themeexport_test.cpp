@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "common/restorepoint.h"
+#include "restore/restorepoint.h"
 #include "lists/themeexport.h"
 #include "lists/themeimport.h"
 #include "support/appsetup.h"

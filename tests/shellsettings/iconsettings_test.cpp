@@ -12,7 +12,7 @@
 #include "app/applychanges.h"
 #include "common/appstate.h"
 #include "common/options.h"
-#include "common/restorepoint.h"
+#include "restore/restorepoint.h"
 #include "common/tabs.h"
 #include "common/texts.h"
 #include "ids.h"

@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "common/restorerecord.h"
+#include "restore/restorerecord.h"
 
 enum { KEPT_RESTORE_POINTS = 10 };
 

@@ -1,4 +1,4 @@
-#include "common/restorerecord.h"
+#include "restore/restorerecord.h"
 
 #include "common/appstate.h"
 #include "shellglue/handles.h"

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "common/appstate.h"
-#include "common/restorepoint.h"
+#include "restore/restorepoint.h"
 #include "support/appsetup.h"
 #include "support/boxrecorder.h"
 #include "support/regsnapshot.h"

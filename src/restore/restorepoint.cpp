@@ -1,4 +1,4 @@
-#include "common/restorepoint.h"
+#include "restore/restorepoint.h"
 
 #include "shellglue/handles.h"
 #include "shellglue/paths.h"

@@ -1,5 +1,5 @@
 // Taking back the newest restore point.
-#include "common/restorepoint.h"
+#include "restore/restorepoint.h"
 
 #include "common/appstate.h"
 #include "common/texts.h"
