@@ -44,14 +44,6 @@ std::vector<UINT> Names(LPCSTR type)
     return names;
 }
 
-bool IsPlainAscii(const std::string &text)
-{
-    for (unsigned char c : text)
-        if (c >= 0x80)
-            return false;
-    return true;
-}
-
 // What a menu or dialog is made of, one line per item, which both languages must share, and
 // all its texts.
 struct Form {

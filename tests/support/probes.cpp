@@ -130,6 +130,14 @@ static bool TextRoom(HWND control, SIZE *room, UINT *format)
     }
 }
 
+bool IsPlainAscii(const std::string &text)
+{
+    for (unsigned char c : text)
+        if (c >= 0x80)
+            return false;
+    return true;
+}
+
 std::vector<std::string> CutTexts(HWND dialog)
 {
     std::vector<std::string> cut;

@@ -51,6 +51,8 @@ std::string WindowText(HWND window);
 // them in the dialog's font: a label, a button's face, a check box beside its box.
 std::vector<std::string> CutTexts(HWND dialog);
 std::string DlgItemText(HWND dialog, int id);
+// No byte of a double-byte code page: what an English text shows.
+bool IsPlainAscii(const std::string &text);
 // A shell link at link that points to target.
 void MakeShortcut(const std::string &link, const std::string &target);
 
