@@ -113,7 +113,8 @@ TEST(KilledApplyTest, AnApplyEndedAfterAnyWriteIsTakenBackWhole)
         WriteFileText("X:\\AUTORUN.INF", "[autorun]\r\nopen=setup.exe\r\n\r\n[Other]\r\nx=1\r\n");
         SetFileAttributesA("X:\\AUTORUN.INF", FILE_ATTRIBUTE_HIDDEN);
     }
-    RegistrySnapshot before(WholeRegistry(), {"HKCU\\Software\\Wine"});
+    // A service Wine starts beside the copies counts itself in ServiceCurrent.
+    RegistrySnapshot before(WholeRegistry(), {"HKCU\\Software\\Wine", "HKLM\\SYSTEM\\CurrentControlSet\\Control\\ServiceCurrent"});
     before.Take();
     std::string autorun = ThrowawayAutorunState();
     SetEnvironmentVariableA(kSettings, App.SettingsPath);
