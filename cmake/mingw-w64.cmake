@@ -1,0 +1,12 @@
+# Cross toolchain from Debian's MinGW-w64 (posix thread model, which GoogleTest needs), for the
+# target named by TILEFOX_TRIPLE and TILEFOX_PROCESSOR (set by the file that includes this one).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR ${TILEFOX_PROCESSOR})
+set(CMAKE_C_COMPILER   ${TILEFOX_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${TILEFOX_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER  ${TILEFOX_TRIPLE}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${TILEFOX_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_CROSSCOMPILING_EMULATOR wine)
