@@ -50,6 +50,8 @@ private:
         std::string Path;
     };
     void Read(HKEY root, const std::string &path, bool recursive);
+    bool ReadSaved(HKEY root, const std::string &path);
+    bool Excluded(HKEY root, const std::string &path) const;
     static std::string Identity(HKEY root, const std::string &path, const std::string &name);
     static std::string Shown(const Value &value);
 
