@@ -269,15 +269,29 @@ protected:
         DestroyWindow(listener_);
     }
 
+    Refresh Observed()
+    {
+        std::string log = WindowText(desktop_);
+        bool keyed = log.find("list:down:116;list:up:116;") != std::string::npos ||
+                     log.find("top:down:116;top:up:116;") != std::string::npos;
+        return g_iniChanges > 0 ? REDRAW : keyed ? F5 : g_notifications > 0 ? NOTIFY : NOTHING;
+    }
+
+    // What reaches the shell comes within a moment; the moment is waited for in full only
+    // where nothing comes.
+    void WaitForShell()
+    {
+        for (int wait = 0; wait < 15 && Observed() == NOTHING; ++wait)
+            PumpMessages(20);
+        PumpUntilIdle();
+    }
+
     // What reached the shell since the last call.
     Refresh Seen()
     {
-        PumpMessages(300);
-        std::string log = WindowText(desktop_);
+        WaitForShell();
         EXPECT_TRUE(g_iniChanges == 0 || g_iniChanges == 2) << g_iniChanges;
-        bool keyed = log.find("list:down:116;list:up:116;") != std::string::npos ||
-                     log.find("top:down:116;top:up:116;") != std::string::npos;
-        Refresh seen = g_iniChanges > 0 ? REDRAW : keyed ? F5 : g_notifications > 0 ? NOTIFY : NOTHING;
+        Refresh seen = Observed();
         g_iniChanges = 0;
         g_notifications = 0;
         SetWindowTextA(desktop_, "");
@@ -320,7 +334,7 @@ TEST_F(ShellRefreshTest, EachKindOfChangeReachesTheShellItsOwnWay)
         g_notifications = 0;
         SetWindowTextA(desktop_, "");
         RefreshShell(listener_, c.desktopRefresh, c.iconRedraw);
-        PumpMessages(300);
+        WaitForShell();
         EXPECT_EQ(c.redrawn ? 2 : 0, g_iniChanges);
         EXPECT_EQ(c.notified, g_notifications > 0);
         std::string log = WindowText(desktop_);

@@ -67,7 +67,7 @@ HWND AppSetup::OpenSheet(int startTab, const ContentPage *pages)
     HWND list = sheet_ != nullptr && startTab < LIST_TAB_COUNT ? Lists.TabLists[startTab] : nullptr;
     for (int wait = 0; wait < 100 && list != nullptr && SendMessageA(list, LB_GETCOUNT, 0, 0) <= 0; ++wait)
         PumpMessages(50);
-    PumpMessages(400);
+    PumpUntilIdle();
     return sheet_;
 }
 
@@ -77,7 +77,7 @@ HWND AppSetup::OpenFilledSheet(int startTab)
         return nullptr;
     for (int wait = 0; wait < 400 && !(AllListsFilled(true) && ::Sheet.ListsFilled); ++wait)
         PumpMessages(50);
-    PumpMessages(300);
+    PumpUntilIdle();
     return sheet_;
 }
 

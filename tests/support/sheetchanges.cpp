@@ -20,7 +20,7 @@ const char kAutorun[] = "X:\\AUTORUN.INF";
 void PressSheetButton(HWND sheet, int button)
 {
     PostMessageA(sheet, WM_COMMAND, button, reinterpret_cast<LPARAM>(GetDlgItem(sheet, button)));
-    PumpMessages(300);
+    PumpUntilIdle();
 }
 
 int FirstOrdinaryRow(HWND list)

@@ -330,6 +330,22 @@ void PumpMessages(DWORD milliseconds)
     } while (int(end - GetTickCount()) > 0);
 }
 
+void PumpUntilIdle(DWORD limit)
+{
+    DWORD end = GetTickCount() + limit;
+    MSG msg;
+    for (int quiet = 0; quiet < 2 && int(end - GetTickCount()) > 0;) {
+        bool served = false;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+            served = true;
+        }
+        quiet = served ? 0 : quiet + 1;
+        Sleep(5);
+    }
+}
+
 namespace {
 
 void **FindImportSlot(const char *dll, const char *function)

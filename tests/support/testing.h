@@ -72,6 +72,9 @@ void FreeAppText(char **text);
 
 // Dispatches waiting messages for about the given time (Wine's flush_events).
 void PumpMessages(DWORD milliseconds = 50);
+// Dispatches until two passes in a row find the queue empty (at most `limit` ms): what a
+// posted command or a fill set going has run its course.
+void PumpUntilIdle(DWORD limit = 3000);
 
 // Every list of the sheet exists, none is filling, and each has rows; the Special list may
 // stay empty where asked, since it shows only the shell folders the system has.
