@@ -183,7 +183,6 @@ TEST_F(BothLanguages, EveryTemplateTextFitsItsControlAndEveryTabItsPage)
     for (const char *setting : kSettings) {
         ShownAs shown(setting);
         SIZE page = SheetPageSize();
-        ASSERT_GT(page.cy, 0) << setting;
         for (UINT name : Names(RT_DIALOG)) {
             HWND dialog = Make(name);
             bool tab = std::find(std::begin(tabContents), std::end(tabContents), name) != std::end(tabContents);
