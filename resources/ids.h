@@ -69,6 +69,11 @@
 #define IDS_STANDARDONAPPLY     335
 #define IDS_STANDARDNOW         336
 #define IDS_THEMELEFTOUT        337     /* longer than LoadText's buffer; %u: rows left out */
+#define IDS_THEMESAVED          338     /* %u: rows saved, %s: the theme file */
+#define IDS_SHEET_OK            339     /* the sheet's own buttons, in the language shown */
+#define IDS_SHEET_CANCEL        340
+#define IDS_SHEET_APPLY         341
+#define IDS_NOICONSOFFERSYSTEM  342     /* %s: a file without icons; the system's are shown instead */
 
 /* Restore points: taking back the last Apply or folder-icon change */
 #define IDS_UNDO_MENU           310

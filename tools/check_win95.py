@@ -15,6 +15,12 @@ import sys
 RUNTIME_DLL = re.compile(r'^(MSVCR.*|MSVCP.*|CRTDLL|UCRTBASE|API-MS-WIN-CRT-.*|VCRUNTIME.*|'
                          r'LIBSTDC\+\+.*|LIBGCC.*|LIBWINPTHREAD.*)\.DLL$')
 
+# The system's loaders pick the resource language themselves (the user's locale on NT, the
+# system's on Windows 95): every text, menu and dialog goes through the program's own loader by
+# the language shown, whatever the allowlist says.
+SYSTEM_LANGUAGE_LOADERS = {('USER32.DLL', 'LoadStringA'), ('USER32.DLL', 'LoadMenuA'),
+                           ('USER32.DLL', 'DialogBoxParamA'), ('USER32.DLL', 'CreateDialogParamA')}
+
 
 def read_imports(path):
     data = open(path, 'rb').read()
@@ -83,6 +89,8 @@ def main():
     for dll in dlls:
         if RUNTIME_DLL.match(dll):
             problems.append('%s is a C run-time DLL, which Windows 95 does not have' % dll)
+    for dll, fn in sorted(set(imports) & SYSTEM_LANGUAGE_LOADERS):
+        problems.append('%s!%s picks the language by the system, not the one shown' % (dll, fn))
     for dll, fn in sorted(set(imports)):
         if (dll, fn) not in allowed and not RUNTIME_DLL.match(dll):
             problems.append('%s!%s is not known on Windows 95' % (dll, fn))

@@ -50,15 +50,18 @@ static void ReportSaveFailure(HWND sheet, const char *path)
     MessageBoxA(sheet, message, App.Caption, MB_ICONEXCLAMATION);
 }
 
-// Icons the user sees changed on the sheet, yet missing from the theme, need a word.
-static void ReportLeftOut(HWND sheet, int leftOut)
+// Where the theme went and how many icons it holds; icons the user sees changed on the sheet,
+// yet missing from the theme, need a word too.
+static void ReportSaved(HWND sheet, const char *path, int saved, int leftOut)
 {
+    char format[TEXT_BUFFER];
+    CopyText(format, LoadText(IDS_THEMESAVED), TEXT_BUFFER);
+    char message[TEXT_BUFFER + MAX_PATH + QUESTION_BUFFER + 16];
+    int length = wsprintfA(message, format, unsigned(saved), path);
     // Longer than LoadText's buffer.
-    char format[QUESTION_BUFFER];
-    if (LoadStringA(AppInstance(), IDS_THEMELEFTOUT, format, sizeof format) <= 0)
-        return;
-    char message[QUESTION_BUFFER + 16];
-    wsprintfA(message, format, unsigned(leftOut));
+    char note[QUESTION_BUFFER];
+    if (leftOut > 0 && LoadTextInto(IDS_THEMELEFTOUT, note, sizeof note) > 0)
+        wsprintfA(message + length, note, unsigned(leftOut));
     MessageBoxA(sheet, message, App.Caption, MB_ICONINFORMATION);
 }
 
@@ -86,12 +89,13 @@ static void SaveThemeAs(HWND sheet)
     UpdateWindow(sheet);
     HCURSOR previous = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     int leftOut = 0;
-    int written = WriteThemeFile(path, &leftOut);
+    int saved = 0;
+    int written = WriteThemeFile(path, &leftOut, &saved);
     SetCursor(previous);
     if (!written)
         ReportSaveFailure(sheet, path);
-    else if (leftOut > 0)
-        ReportLeftOut(sheet, leftOut);
+    else
+        ReportSaved(sheet, path, saved, leftOut);
 }
 
 // --- everything to the standard -------------------------------------------------------------

@@ -8,21 +8,24 @@ static TextLanguage g_chosen = LANGUAGE_BY_CODE_PAGE;
 
 enum { JAPANESE_CODE_PAGE = 932, STRINGS_PER_BLOCK = 16, WIDE_TEXT = 1024 };
 
-void ChooseLanguage(const char *setting)
+static TextLanguage LanguageOfCodePage(UINT codePage)
+{
+    return codePage == JAPANESE_CODE_PAGE ? LANGUAGE_JAPANESE : LANGUAGE_ENGLISH;
+}
+
+void ChooseLanguage(const char *setting, UINT codePage)
 {
     if (setting != nullptr && lstrcmpiA(setting, "ja") == 0)
         g_chosen = LANGUAGE_JAPANESE;
     else if (setting != nullptr && lstrcmpiA(setting, "en") == 0)
         g_chosen = LANGUAGE_ENGLISH;
     else
-        g_chosen = LANGUAGE_BY_CODE_PAGE;
+        g_chosen = LanguageOfCodePage(codePage);
 }
 
 TextLanguage ShownLanguage()
 {
-    if (g_chosen != LANGUAGE_BY_CODE_PAGE)
-        return g_chosen;
-    return GetACP() == JAPANESE_CODE_PAGE ? LANGUAGE_JAPANESE : LANGUAGE_ENGLISH;
+    return g_chosen != LANGUAGE_BY_CODE_PAGE ? g_chosen : LanguageOfCodePage(GetACP());
 }
 
 WORD ResourceLanguage(TextLanguage language)

@@ -10,8 +10,8 @@ enum { TEXT_BUFFER = 80 };
 enum TextLanguage { LANGUAGE_BY_CODE_PAGE, LANGUAGE_JAPANESE, LANGUAGE_ENGLISH, LANGUAGE_COUNT };
 
 // "ja" or "en" as the settings file names them; anything else leaves the choice to the
-// system's ANSI code page: Japanese on 932, English everywhere else.
-void ChooseLanguage(const char *setting);
+// code page (the system's ANSI one): Japanese on 932, English everywhere else.
+void ChooseLanguage(const char *setting, UINT codePage = GetACP());
 TextLanguage ShownLanguage();
 // The resource language that holds a language's forms.
 WORD ResourceLanguage(TextLanguage language);

@@ -21,7 +21,7 @@
 #include "shellglue/iconlocation.h"
 #include "shellglue/paths.h"
 
-enum { ICON_SIZE = 32, TEXT_OFFSET = 39, ANCHOR_OFFSET = 16, KEYBOARD_MENU_Y = 10, DRIVE_NAME_BUFFER = 8,
+enum { ICON_SIZE = 32, MARK_SIZE = 16, TEXT_OFFSET = 39, ANCHOR_OFFSET = 16, KEYBOARD_MENU_Y = 10, DRIVE_NAME_BUFFER = 8,
        HINT_BUFFER = 128, FAILED_LIST_BUFFER = 80 };
 
 // Items of the list's menu that the drive box has no use for, by position, last first.
@@ -172,6 +172,10 @@ static void TellSheetChanged(HWND panel)
 void FillDriveList(HWND panel)
 {
     HWND box = DriveBox(panel);
+    // A refill (after a take-back) keeps the drive the user was looking at.
+    char shown[DRIVE_NAME_BUFFER] = "";
+    if (Selection(panel) >= 0)
+        DriveName(panel, Selection(panel), shown);
     DWORD drives = GetLogicalDrives();
     SendMessageA(box, WM_SETREDRAW, FALSE, 0);
     FreeAllItems(panel);
@@ -203,9 +207,11 @@ void FillDriveList(HWND panel)
     BOOL any = DriveCount(panel) > 0;
     EnableWindow(box, any);
     EnableWindow(GetDlgItem(panel, IDC_DP_CHANGE), any);
-    EnableWindow(GetDlgItem(panel, IDC_DP_DEFAULT), any && DriveItemOf(panel, 0) != nullptr);
+    LRESULT kept = shown[0] != '\0' ? SendMessageA(box, CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM(shown)) : CB_ERR;
+    int selection = kept != CB_ERR ? int(kept) : 0;
+    EnableWindow(GetDlgItem(panel, IDC_DP_DEFAULT), any && DriveItemOf(panel, selection) != nullptr);
     if (any)
-        SendMessageA(box, CB_SETCURSEL, 0, 0);
+        SendMessageA(box, CB_SETCURSEL, selection, 0);
     DragAcceptFiles(panel, any);
 
     SendMessageA(box, WM_SETREDRAW, TRUE, 0);
@@ -425,6 +431,10 @@ void DrawDriveItem(HWND panel, const DRAWITEMSTRUCT *item)
 
     char name[DRIVE_NAME_BUFFER];
     DriveName(panel, index, name);
+    // A drive waiting for Apply carries the same mark as a changed row of the lists.
+    if ((ChangedDrives(panel) & DriveBit(name[0])) && Gdi.ChangedMarkIcon != nullptr)
+        DrawIconEx(dc, rect.left, (rect.top + rect.bottom) / 2 - MARK_SIZE / 2, Gdi.ChangedMarkIcon, 0, 0, 0,
+                   nullptr, DI_NORMAL);
     HGDIOBJ oldFont = Gdi.ListFontLarge != nullptr ? SelectObject(dc, Gdi.ListFontLarge) : nullptr;
     int oldMode = SetBkMode(dc, TRANSPARENT);
     COLORREF oldColour = SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));

@@ -153,7 +153,8 @@ HICON PrepareItems(HMENU menu, HWND list, const IconEntry *entry, MenuItemRecord
         Gray(menu, IDM_DEFAULT);
     }
 
-    if (SendMessageA(SheetOf(list), UM_QUERYCHANGED, 0, 0))
+    // Only a changed row has anything to undo.
+    if (entry != nullptr && entry->ChangeState != STATE_UNCHANGED)
         MakeOwnerDrawn(menu, IDM_UNDO, &records[4], Gdi.UndoIcon, Gdi.MenuFont);
     else
         Gray(menu, IDM_UNDO);

@@ -4,7 +4,17 @@
 #include "shellglue/paths.h"
 #include "shellglue/startfacts.h"
 
-// File part found by the system's search (or kept as written) and the index.
+static bool IsBareName(const char *name)
+{
+    for (const char *p = name; *p != '\0'; p = CharNextA(p))
+        if (*p == '\\' || *p == '/' || *p == ':')
+            return false;
+    return name[0] != '\0';
+}
+
+// File part found by the system's search (or kept as written) and the index. A bare name the
+// search does not find is still the system folder's file: Windows 98 itself writes
+// "syncui.dll,0" for the Briefcase, and the shell looks it up there.
 static int FindIconFile(const char *location, char *file)
 {
     char work[LOCATION_BUFFER];
@@ -13,7 +23,11 @@ static int FindIconFile(const char *location, char *file)
     TrimLeadingSpaces(work);
     int index = SplitIconLocation(work);
     char found[MAX_PATH];
-    CopyText(file, SearchFile(work, found) ? found : work, LOCATION_BUFFER);
+    if (SearchFile(work, found))
+        CopyText(file, found, LOCATION_BUFFER);
+    else if (!IsBareName(work) || Facts.SystemDirPath == nullptr ||
+             !AppendText(CopyText(file, Facts.SystemDirPath, LOCATION_BUFFER), work, LOCATION_BUFFER))
+        CopyText(file, work, LOCATION_BUFFER);
     return index;
 }
 

@@ -73,6 +73,7 @@ struct ThemeWriter {
     char Buffer[WRITE_BUFFER];
     int Used;
     bool Failed;
+    int Rows;
 };
 
 static void Flush(ThemeWriter *writer)
@@ -103,19 +104,49 @@ static void PutLine(ThemeWriter *writer, const char *first, const char *second =
     Put(writer, "\r\n");
 }
 
-static bool CommitWrites(HKEY root, const char *key, const char *name, const void *entry)
+// Rows without a known standard that the sheet shows unchanged: whether an Apply of this
+// program wrote them is read from the kept restore points once for the whole save, not once
+// per row.
+struct UnknownRow {
+    const IconEntry *Entry;
+    bool Held;
+};
+
+struct UnknownRows {
+    UnknownRow *Rows;
+    int Count;
+    int Open;       // rows no record has named yet
+};
+
+static bool NoKnownStandard(const IconEntry *entry)
 {
-    return EntryWritesValue(static_cast<const IconEntry *>(entry), root, key, name);
+    return (entry->DefaultLocation == nullptr || entry->DefaultLocation[0] == '\0') &&
+           entry->ChangeState == STATE_UNCHANGED;
+}
+
+static bool MarkHeld(HKEY root, const char *key, const char *name, const void *context)
+{
+    UnknownRows *unknown = static_cast<UnknownRows *>(const_cast<void *>(context));
+    for (int i = 0; i < unknown->Count; ++i) {
+        UnknownRow &row = unknown->Rows[i];
+        if (!row.Held && EntryWritesValue(row.Entry, root, key, name)) {
+            row.Held = true;
+            --unknown->Open;
+        }
+    }
+    return unknown->Open == 0;
 }
 
 // A row whose standard is unknown goes into the theme only when this program changed it, here
 // or by an Apply a kept restore point records: imported elsewhere it replaces that machine's
 // own icon.
-static bool Wanted(const IconEntry *entry, int *leftOut)
+static bool Wanted(const IconEntry *entry, const UnknownRows *unknown, int *leftOut)
 {
-    if ((entry->DefaultLocation != nullptr && entry->DefaultLocation[0] != '\0') ||
-        entry->ChangeState != STATE_UNCHANGED || RestorePointsHold(CommitWrites, entry))
+    if (!NoKnownStandard(entry))
         return true;
+    for (int i = 0; i < unknown->Count; ++i)
+        if (unknown->Rows[i].Entry == entry && unknown->Rows[i].Held)
+            return true;
     ++*leftOut;
     return false;
 }
@@ -139,7 +170,7 @@ static bool Exported(const IconEntry *entry, bool classRows)
 
 // Desktop items and shell folders, one section per class; the recycle bin's two rows
 // share theirs.
-static void WriteClassRows(ThemeWriter *writer, int *leftOut)
+static void WriteClassRows(ThemeWriter *writer, const UnknownRows *unknown, int *leftOut)
 {
     char lastSection[SECTION_BUFFER] = "";
     for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
@@ -147,8 +178,9 @@ static void WriteClassRows(ThemeWriter *writer, int *leftOut)
         int rows = list != nullptr ? int(SendMessageA(list, LB_GETCOUNT, 0, 0)) : 0;
         for (int row = 0; row < rows; ++row) {
             const IconEntry *entry = GetEntry(list, row);
-            if (!Exported(entry, true) || !Wanted(entry, leftOut))
+            if (!Exported(entry, true) || !Wanted(entry, unknown, leftOut))
                 continue;
+            ++writer->Rows;
             char section[SECTION_BUFFER];
             CopyText(section, kClassSectionPrefix, SECTION_BUFFER);
             AppendText(section, entry->RegistryKey, SECTION_BUFFER);
@@ -172,7 +204,7 @@ static void WriteClassRows(ThemeWriter *writer, int *leftOut)
 }
 
 // The shell's own pictures of every list, in one section.
-static void WriteShellIconRows(ThemeWriter *writer, int *leftOut)
+static void WriteShellIconRows(ThemeWriter *writer, const UnknownRows *unknown, int *leftOut)
 {
     bool headed = false;
     for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
@@ -180,8 +212,9 @@ static void WriteShellIconRows(ThemeWriter *writer, int *leftOut)
         int rows = list != nullptr ? int(SendMessageA(list, LB_GETCOUNT, 0, 0)) : 0;
         for (int row = 0; row < rows; ++row) {
             const IconEntry *entry = GetEntry(list, row);
-            if (!Exported(entry, false) || !Wanted(entry, leftOut))
+            if (!Exported(entry, false) || !Wanted(entry, unknown, leftOut))
                 continue;
+            ++writer->Rows;
             if (!headed) {
                 PutLine(writer, "[" SHELL_ICONS_KEY "]");
                 headed = true;
@@ -193,19 +226,56 @@ static void WriteShellIconRows(ThemeWriter *writer, int *leftOut)
     }
 }
 
-static bool WriteRows(const char *path, int *leftOut)
+// The exported rows of the lists whose standard is unknown, into rows as far as room goes;
+// how many there are.
+static int CollectUnknownRows(UnknownRow *rows, int room)
+{
+    int count = 0;
+    for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
+        HWND list = ListOfTab(tab);
+        int listRows = list != nullptr ? int(SendMessageA(list, LB_GETCOUNT, 0, 0)) : 0;
+        for (int row = 0; row < listRows; ++row) {
+            const IconEntry *entry = GetEntry(list, row);
+            if ((!Exported(entry, true) && !Exported(entry, false)) || !NoKnownStandard(entry))
+                continue;
+            if (count < room)
+                rows[count] = {entry, false};
+            ++count;
+        }
+    }
+    return count;
+}
+
+static void ReadUnknownRows(UnknownRows *unknown, GlobalText *memory)
+{
+    int count = CollectUnknownRows(nullptr, 0);
+    if (count > 0)
+        memory->Reset(static_cast<char *>(GlobalAlloc(GMEM_FIXED, count * sizeof(UnknownRow))));
+    unknown->Rows = reinterpret_cast<UnknownRow *>(memory->Get());
+    unknown->Count = unknown->Rows != nullptr ? CollectUnknownRows(unknown->Rows, count) : 0;
+    unknown->Open = unknown->Count;
+    if (unknown->Count > 0)
+        RestorePointsHold(MarkHeld, unknown);
+}
+
+static bool WriteRows(const char *path, int *saved, int *leftOut)
 {
     FileHandle file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsOpen())
         return false;
+    UnknownRows unknown;
+    GlobalText memory;
+    ReadUnknownRows(&unknown, &memory);
     ThemeWriter writer;
     writer.File = file.Get();
     writer.Used = 0;
     writer.Failed = false;
+    writer.Rows = 0;
     *leftOut = 0;
-    WriteClassRows(&writer, leftOut);
-    WriteShellIconRows(&writer, leftOut);
+    WriteClassRows(&writer, &unknown, leftOut);
+    WriteShellIconRows(&writer, &unknown, leftOut);
     Flush(&writer);
+    *saved = writer.Rows;
     return file.Close() && !writer.Failed;
 }
 
@@ -215,12 +285,16 @@ static bool FreeName(const char *folder, char *name)
     return GetTempFileNameA(folder, kTempPrefix, 0, name) != 0;
 }
 
-int WriteThemeFile(const char *path, int *leftOut)
+int WriteThemeFile(const char *path, int *leftOut, int *saved)
 {
     int notWritten = 0;
+    int written = 0;
     if (leftOut == nullptr)
         leftOut = &notWritten;
+    if (saved == nullptr)
+        saved = &written;
     *leftOut = 0;
+    *saved = 0;
     char target[MAX_PATH];
     char *filePart = nullptr;
     DWORD full = GetFullPathNameA(path, MAX_PATH, target, &filePart);
@@ -239,7 +313,7 @@ int WriteThemeFile(const char *path, int *leftOut)
     char fresh[MAX_PATH];
     if (!FreeName(folder, fresh))
         return 0;
-    if (!WriteRows(fresh, leftOut)) {
+    if (!WriteRows(fresh, saved, leftOut)) {
         DeleteFileA(fresh);
         return 0;
     }

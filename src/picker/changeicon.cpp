@@ -239,13 +239,16 @@ static void PlaceDialog(HWND dialog, const ChangeIconRequest *call, int growth)
     MoveWindow(dialog, x, y, width, height, FALSE);
 }
 
-// Finds the file named by the target; a missing one gives the system's shell32.dll. Returns
-// the index to select, -1 for none.
-static int OpenStartFile(HWND dialog, ChangeIconRequest *call, char *display)
+// Finds the file named by the target; a missing one, or one without icons (noted in
+// iconless), gives the system's shell32.dll, as Windows' own dialog offers. Returns the index
+// to select, -1 for none.
+static int OpenStartFile(HWND dialog, ChangeIconRequest *call, char *display, bool *iconless)
 {
     CopyText(display, call->Target, MAX_PATH);
     char found[MAX_PATH];
-    if (!SearchFile(call->Target, found) || IsFolder(found)) {
+    bool exists = SearchFile(call->Target, found) && !IsFolder(found);
+    *iconless = exists && IconCount(found) < 1;
+    if (!exists || *iconless) {
         char system[MAX_PATH];
         UINT length = GetSystemDirectoryA(system, MAX_PATH - 1);
         if (length == 0 || length >= MAX_PATH - 1)
@@ -277,7 +280,12 @@ static INT_PTR OnInitDialog(HWND dialog, LPARAM parameter)
     PlaceDialog(dialog, call, LayOutForRows(dialog, call));
 
     char display[MAX_PATH];
-    int selection = OpenStartFile(dialog, call, display);
+    char typed[MAX_PATH];
+    CopyText(typed, call->Target, MAX_PATH);
+    bool iconless = false;
+    int selection = OpenStartFile(dialog, call, display, &iconless);
+    if (iconless)
+        Warn(dialog, IDS_NOICONSOFFERSYSTEM, typed);
     SetDlgItemTextA(dialog, IDC_CI_FILENAME, display);
     FillIconGrid(Grid(dialog), call->Target);
     SendDlgItemMessageA(dialog, IDC_CI_GRID, LB_SETCURSEL, WPARAM(selection), 0);

@@ -487,6 +487,16 @@ static bool IsFile(const char *path)
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// The shortcuts of both languages, from the one of the language shown (first) or the other.
+static void RemoveLabelShortcuts(int first)
+{
+    char links[LABEL_SHORTCUT_NAMES][MAX_PATH];
+    int count = FormLabelShortcutPaths(links);
+    for (int i = count - 1; i >= first; --i)
+        if (IsFile(links[i]))
+            DeleteFileA(links[i]);
+}
+
 // Setting the wallpaper again makes the shell rebuild its desktop with its own label colours.
 static void ResetDesktop()
 {
@@ -512,13 +522,12 @@ static void ApplyLabelTransparency(HWND page)
         CopyText(target, program, sizeof target);
         if (HasBlank(target))
             QuotePath(target, sizeof target);
-        CreateShortcut(link, target, "/CLR", program, LABEL_ICON_INDEX);
+        // One shortcut is enough: the one a run in the other language made goes.
+        if (CreateShortcut(link, target, "/CLR", program, LABEL_ICON_INDEX))
+            RemoveLabelShortcuts(1);
         return;
     }
-    char links[LABEL_SHORTCUT_NAMES][MAX_PATH];
-    for (int i = FormLabelShortcutPaths(links) - 1; i >= 0; --i)
-        if (IsFile(links[i]))
-            DeleteFileA(links[i]);
+    RemoveLabelShortcuts(0);
     if (DesktopLabelTransparency(LABELS_QUERY))
         ResetDesktop();
 }

@@ -8,6 +8,8 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -187,7 +189,18 @@ TEST_F(SheetCommandsTest, SystemMenuEndsWithBothCommandsAfterASeparator)
     GetMenuStringA(menu, save, text, sizeof text, MF_BYPOSITION);
     EXPECT_EQ(Ansi(u8"ﾃｰﾏとして保存(&S)..."), text);
     GetMenuStringA(menu, save + 1, text, sizeof text, MF_BYPOSITION);
-    EXPECT_EQ(Ansi(u8"すべて標準に戻す(&R)"), text);
+    EXPECT_EQ(Ansi(u8"すべて標準に戻す(&D)"), text);
+    // Each item of the whole menu, Windows' own ones too, has a letter of its own.
+    std::string letters;
+    for (int i = 0; i < count; ++i) {
+        GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
+        const char *mark = std::strchr(text, '&');
+        if (mark == nullptr || mark[1] == '\0')
+            continue;
+        char letter = char(std::toupper(BYTE(mark[1])));
+        EXPECT_EQ(std::string::npos, letters.find(letter)) << text;
+        letters += letter;
+    }
 }
 
 TEST_F(SheetCommandsTest, SavedThemeBringsBackTheIconsAfterEverythingWentToTheStandard)
@@ -200,15 +213,19 @@ TEST_F(SheetCommandsTest, SavedThemeBringsBackTheIconsAfterEverythingWentToTheSt
     applied.Take();
 
     std::string theme = app_->Dir() + "\\mine.theme";
+    std::string told;
     DialogScript save({[&](HWND dialog) {
-                          SetDlgItemTextA(dialog, 1152 /* edt1 */, theme.c_str());
-                          SetDlgItemTextA(dialog, 1148 /* cmb13 */, theme.c_str());
-                          PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-                          return true;
-                      }},
+                           SetDlgItemTextA(dialog, 1152 /* edt1 */, theme.c_str());
+                           SetDlgItemTextA(dialog, 1148 /* cmb13 */, theme.c_str());
+                           PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+                           return true;
+                       },
+                       AnswerThisBox(IDOK, &told)},
                       [this] { return FindOwnedPopup(sheet_); });
     SendMessageA(sheet_, WM_SYSCOMMAND, IDM_SYS_SAVETHEME, 0);
     ASSERT_TRUE(Exists(theme));
+    EXPECT_NE(std::string::npos, told.find(theme + " ")) << told;
+    EXPECT_NE(std::string::npos, told.find(std::to_string(pasted_.size()))) << told;
 
     std::string question = Answered(IDYES, [&] { SendMessageA(sheet_, WM_SYSCOMMAND, IDM_SYS_ALLSTANDARD, 0); });
     EXPECT_NE("", question);

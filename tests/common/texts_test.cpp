@@ -4,7 +4,9 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <prsht.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -20,7 +22,7 @@ const char *const kSettings[] = {"ja", "en"};
 
 // Shows one language for the test's length, then the choice by code page again.
 struct ShownAs {
-    explicit ShownAs(const char *setting) { ChooseLanguage(setting); }
+    explicit ShownAs(const char *setting, UINT codePage = GetACP()) { ChooseLanguage(setting, codePage); }
     ~ShownAs() { ChooseLanguage(""); }
 };
 
@@ -137,11 +139,15 @@ TEST_F(BothLanguages, EveryTextMenuAndDialogHasBothFormsAlike)
                 GetClassNameA(control, kind, sizeof kind);
                 forms[i].Add(GetDlgCtrlID(control), kind, GetWindowLongA(control, GWL_STYLE), WindowText(control));
             }
-            // The system's dialog font, as Windows 98's own English dialogs have it.
-            LOGFONTA font = {};
-            GetObjectA(reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)), sizeof font, &font);
-            if (i == 1)
-                EXPECT_STREQ("MS Sans Serif", font.lfFaceName) << "dialog " << name;
+            // A proportional font in either language on this system, not a fixed-width stand-in
+            // for a face only another system has.
+            HDC dc = GetDC(dialog);
+            HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)));
+            TEXTMETRICA metrics = {};
+            GetTextMetricsA(dc, &metrics);
+            SelectObject(dc, previous);
+            ReleaseDC(dialog, dc);
+            EXPECT_NE(0, metrics.tmPitchAndFamily & TMPF_FIXED_PITCH) << kSettings[i] << " dialog " << name;
             DestroyWindow(dialog);
         }
         EXPECT_EQ(forms[0].shape, forms[1].shape) << "dialog " << name;
@@ -149,13 +155,38 @@ TEST_F(BothLanguages, EveryTextMenuAndDialogHasBothFormsAlike)
     }
 }
 
-TEST_F(BothLanguages, EveryTemplateTextFitsItsControl)
+// The client size the system's property sheet gives the frame's page in the language shown:
+// the room of every tab's content.
+SIZE SheetPageSize()
 {
+    PROPSHEETPAGEA page = {};
+    page.dwSize = PROPSHEETPAGEA_V1_SIZE;
+    page.dwFlags = PSP_DLGINDIRECT;
+    page.hInstance = AppInstance();
+    page.pResource = static_cast<LPCDLGTEMPLATEA>(LockResource(FindDialogTemplate(IDD_SHEETPAGE)));
+    page.pfnDlgProc = InertDialog;
+    PROPSHEETHEADERA header = {};
+    header.dwSize = PROPSHEETHEADERA_V1_SIZE;
+    header.dwFlags = PSH_PROPSHEETPAGE | PSH_MODELESS;
+    header.nPages = 1;
+    header.ppsp = &page;
+    HWND sheet = reinterpret_cast<HWND>(PropertySheetA(&header));
+    RECT client = {};
+    GetClientRect(reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0)), &client);
+    DestroyWindow(sheet);
+    return {client.right, client.bottom};
+}
+
+TEST_F(BothLanguages, EveryTemplateTextFitsItsControlAndEveryTabItsPage)
+{
+    const UINT tabContents[] = {IDD_ICONLIST, IDD_ICONSETTINGS, IDD_BEHAVIOUR};
     for (const char *setting : kSettings) {
         ShownAs shown(setting);
+        SIZE page = SheetPageSize();
         for (UINT name : Names(RT_DIALOG)) {
             HWND dialog = Make(name);
-            EXPECT_EQ(std::vector<std::string>(), CutTexts(dialog)) << setting << " dialog " << name;
+            bool tab = std::find(std::begin(tabContents), std::end(tabContents), name) != std::end(tabContents);
+            EXPECT_EQ(std::vector<std::string>(), CutTexts(dialog, tab ? &page : nullptr)) << setting << " dialog " << name;
             DestroyWindow(dialog);
         }
     }
@@ -171,11 +202,12 @@ TEST(ShownLanguage, SettingOrCodePageChoosesTheForms)
     const struct {
         const char *setting;
         const char *shown;
-    } cases[] = {{"en", english}, {"EN", english}, {"ja", japanese}, {"", japanese}, {"fr", japanese},
-                 {nullptr, japanese}};
+        UINT codePage;
+    } cases[] = {{"en", english, 932},  {"EN", english, 932}, {"ja", japanese, 932},   {"", japanese, 932},
+                 {"fr", japanese, 932}, {nullptr, japanese, 932}, {"", english, 1252}, {"ja", japanese, 1252}};
     for (const auto &c : cases) {
-        ShownAs shown(c.setting);
-        EXPECT_STREQ(c.shown, LoadText(IDS_TAB_DESKTOP)) << (c.setting != nullptr ? c.setting : "(none)");
+        ShownAs shown(c.setting, c.codePage);
+        EXPECT_STREQ(c.shown, LoadText(IDS_TAB_DESKTOP)) << (c.setting != nullptr ? c.setting : "(none)") << c.codePage;
     }
 }
 

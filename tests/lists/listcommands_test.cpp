@@ -536,27 +536,30 @@ TEST_F(ListMenuTest, ItemsFollowSelectionClipboardAndPendingState)
         BOOL fromPreview;
         int selection;
         bool copied;
-        bool pending;
+        int changedRow;     // -1: nothing pending
         int viewMode;
         int itemCount;
         std::vector<UINT> greyed;
         std::vector<UINT> ownerDrawn;
         UINT radio;
     } cases[] = {
-        {FALSE, 0, false, false, 1, 10, {IDM_PASTE, IDM_UNDO},
+        {FALSE, 0, false, -1, 1, 10, {IDM_PASTE, IDM_UNDO},
          {IDM_COPY, IDM_CHANGEICON, IDM_DEFAULT}, IDM_VIEW_LARGE},
-        {FALSE, 0, true, true, 0, 10, {}, {IDM_COPY, IDM_PASTE, IDM_CHANGEICON, IDM_DEFAULT, IDM_UNDO},
+        {FALSE, 0, true, 0, 0, 10, {}, {IDM_COPY, IDM_PASTE, IDM_CHANGEICON, IDM_DEFAULT, IDM_UNDO},
          IDM_VIEW_SMALL},
-        {FALSE, 2, true, false, 2, 10, {IDM_DEFAULT, IDM_UNDO}, {IDM_COPY, IDM_PASTE, IDM_CHANGEICON},
+        {FALSE, 1, true, 0, 0, 10, {IDM_UNDO}, {IDM_COPY, IDM_PASTE, IDM_CHANGEICON, IDM_DEFAULT}, IDM_VIEW_SMALL},
+        {FALSE, 2, true, -1, 2, 10, {IDM_DEFAULT, IDM_UNDO}, {IDM_COPY, IDM_PASTE, IDM_CHANGEICON},
          IDM_VIEW_BOTH},
-        {FALSE, -1, true, true, 1, 10, {IDM_COPY, IDM_PASTE, IDM_CHANGEICON, IDM_DEFAULT, IDM_PROPERTIES},
-         {IDM_UNDO}, IDM_VIEW_LARGE},
-        {TRUE, 0, false, false, 1, 8, {IDM_PASTE, IDM_UNDO}, {IDM_COPY, IDM_CHANGEICON, IDM_DEFAULT}, 0},
+        {FALSE, -1, true, 0, 1, 10, {IDM_COPY, IDM_PASTE, IDM_CHANGEICON, IDM_DEFAULT, IDM_PROPERTIES, IDM_UNDO},
+         {}, IDM_VIEW_LARGE},
+        {TRUE, 0, false, -1, 1, 8, {IDM_PASTE, IDM_UNDO}, {IDM_COPY, IDM_CHANGEICON, IDM_DEFAULT}, 0},
     };
     for (const Case &c : cases) {
         Select(list, c.selection);
         SetCopied(c.copied ? "x.dll,1" : nullptr);
-        ListHost::Pending() = c.pending;
+        for (int row = 0; row < 3; ++row)
+            Entry(list, row)->ChangeState = row == c.changedRow ? STATE_CHANGED : STATE_UNCHANGED;
+        ListHost::Pending() = c.changedRow >= 0;
         Settings.IconViewMode = static_cast<BYTE>(c.viewMode);
         Open(list, keyboard, c.fromPreview, {VK_ESCAPE});
         ASSERT_TRUE(g_menu.opened);

@@ -21,6 +21,7 @@ namespace {
 
 const char kMyComputer[] = "{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
 const char kRecycleBin[] = "{645FF040-5081-101B-9F08-00AA002F954E}";
+const char kBriefcase[] = "{85BBD920-42A0-1069-A2E4-08002B30309D}";
 const char kFolderClass[] = "{D6277990-4C6A-11CF-8D87-00AA0060F5BF}";
 // A class of the tests' own, whose icon key they may write.
 const char kOwnFolder[] = "{7F1E0000-7E57-4F0D-9A11-0000000000A1}";
@@ -73,6 +74,8 @@ TEST_F(ThemeExportTest, RowsAwayFromTheirStandardAreWrittenInTheEarlierSections)
         {TAB_STARTMENU, "20", KIND_ORDINARY, "", "shell32.dll,20"},
         {TAB_STARTMENU, "21", KIND_ORDINARY, sys + "shell32.dll,5", "shell32.dll,21"},
         {TAB_DRIVE, "8", KIND_ORDINARY, "  " + lib + ",2", "shell32.dll,8"},
+        // As Windows 98 writes the Briefcase, whether or not the file is there.
+        {TAB_DESKTOP, kBriefcase, KIND_ORDINARY, "syncui.dll,0", sys + "syncui.dll,0"},
     };
     ThemeSheet sheet;
     for (const ExportRow &r : rows)
@@ -81,11 +84,13 @@ TEST_F(ThemeExportTest, RowsAwayFromTheirStandardAreWrittenInTheEarlierSections)
 
     std::string path = dir_ + "\\saved.theme";
     int leftOut = -1;
-    ASSERT_EQ(1, WriteThemeFile(path.c_str(), &leftOut));
+    int saved = -1;
+    ASSERT_EQ(1, WriteThemeFile(path.c_str(), &leftOut, &saved));
     // The standard shell32.dll icon (in other words) and the empty row are left out, another
     // icon of the same file is not; the recycle bin's two rows share one section. The folder
     // without a standard, which the program never changed, is left out and counted.
     EXPECT_EQ(1, leftOut);
+    EXPECT_EQ(6, saved);
     std::string expected = std::string("[CLSID\\") + kMyComputer + "\\DefaultIcon]\r\n" +
                            "DefaultValue=" + lib + ",4\r\n\r\n" +
                            "[CLSID\\" + kRecycleBin + "\\DefaultIcon]\r\n" +

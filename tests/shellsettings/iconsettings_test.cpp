@@ -24,6 +24,7 @@
 #include "support/boxrecorder.h"
 #include "support/dialogsteps.h"
 #include "support/listhost.h"
+#include "support/probes.h"
 #include "support/regsnapshot.h"
 
 namespace {
@@ -504,12 +505,19 @@ TEST_F(IconSettingsTest, VerbAndStartupShortcutAreNamedInTheLanguageShownAndGoIn
 
         ChooseLanguage(order[1]);
         ASSERT_NE(link, StartupShortcutPath());
+        // Ticked again in the other language: the first language's shortcut goes.
+        ASSERT_NE(nullptr, OpenPage());
+        Click(IDC_IS_TRANSPARENT);
+        Apply();
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(link.c_str())) << order[1];
+        MakeShortcut(link, link.substr(0, link.rfind('\\')));
         ASSERT_NE(nullptr, OpenPage());
         EXPECT_EQ(BST_CHECKED, State(IDC_IS_FOLDERVERB)) << order[1];
         Click(IDC_IS_FOLDERVERB);
         Click(IDC_IS_TRANSPARENT);
         Click(IDC_IS_TRANSPARENT);
         Apply();
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(StartupShortcutPath().c_str())) << order[1];
         EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kVerbKey)) << order[1];
         EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(link.c_str())) << order[1];
         DeleteFileA(link.c_str());

@@ -138,13 +138,18 @@ bool IsPlainAscii(const std::string &text)
     return true;
 }
 
-std::vector<std::string> CutTexts(HWND dialog)
+std::vector<std::string> CutTexts(HWND dialog, const SIZE *page)
 {
     std::vector<std::string> cut;
     HDC dc = GetDC(dialog);
     HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)));
     for (HWND control = GetWindow(dialog, GW_CHILD); control != nullptr; control = GetWindow(control, GW_HWNDNEXT)) {
         std::string text = WindowText(control);
+        RECT place;
+        GetWindowRect(control, &place);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT *>(&place), 2);
+        if (page != nullptr && (place.right > page->cx || place.bottom > page->cy))
+            cut.push_back(std::to_string(GetDlgCtrlID(control)) + " beyond the page: " + Utf8(text));
         SIZE room;
         UINT format = 0;
         if (text.empty() || !TextRoom(control, &room, &format))

@@ -48,8 +48,9 @@ private:
 
 std::string WindowText(HWND window);
 // The texts (UTF-8, after the control's id) of the dialog's controls that do not fit inside
-// them in the dialog's font: a label, a button's face, a check box beside its box.
-std::vector<std::string> CutTexts(HWND dialog);
+// them in the dialog's font: a label, a button's face, a check box beside its box; with a page
+// given, also the controls reaching beyond a page of that size.
+std::vector<std::string> CutTexts(HWND dialog, const SIZE *page = nullptr);
 std::string DlgItemText(HWND dialog, int id);
 // No byte of a double-byte code page: what an English text shows.
 bool IsPlainAscii(const std::string &text);
