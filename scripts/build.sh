@@ -6,17 +6,21 @@
 # program. TILEFOX_BUILD names the 32-bit folder; the 64-bit one is the same name with "64".
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
-build32=${TILEFOX_BUILD:-build}
+[ -n "${TILEFOX_SET_UP:-}" ] || bash scripts/setup.sh
+case ${TILEFOX_BUILD:-build} in
+  /*) build32=$TILEFOX_BUILD ;;
+  *) build32=$PWD/${TILEFOX_BUILD:-build} ;;
+esac
 case ${TILEFOX_ARCH:-32} in
   32) build=$build32; toolchain=cmake/i686-w64-mingw32.cmake; extra=() ;;
   # Its checks of the shipped program's imports read the 32-bit build.
   64) build=${build32}64; toolchain=cmake/x86_64-w64-mingw32.cmake
-      extra=(-DTILEFOX_SHIPPED_EXE="$PWD/$build32/bin/tilefox.exe") ;;
+      extra=(-DTILEFOX_SHIPPED_EXE="$build32/bin/tilefox.exe") ;;
   *) echo "TILEFOX_ARCH must be 32 or 64" >&2; exit 2 ;;
 esac
+mkdir -p "$build"
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release "${extra[@]}" \
-  >"$build-config.log" 2>&1 || { cat "$build-config.log"; exit 1; }
+  >"$build/configure.log" 2>&1 || { cat "$build/configure.log"; exit 1; }
 if [ $# -gt 0 ]; then
   cmake --build "$build" -j"$(nproc)" --target "$@"
 else

@@ -6,9 +6,15 @@
 # in a 64-bit prefix of its own (TILEFOX_TEST_BUILD=32 or 64 forces either).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Set-up first, then this script afresh: a shell that was running while the set-up generated
+# the Japanese locale cannot switch to it.
+if [ -z "${TILEFOX_SET_UP:-}" ]; then
+  bash scripts/setup.sh
+  TILEFOX_SET_UP=1 exec bash "$0" "$@"
+fi
 . scripts/hostarch.sh
 hostarch_pick
-build=${TILEFOX_BUILD:-build}
+build=$(hostarch_build_dir)
 if [ "$TILEFOX_ARCH" = 64 ]; then
   build=${build}64
   echo "run.sh: running the 64-bit build (the 32-bit tilefox.exe is the one that ships): ${HOSTARCH_WHY}"
@@ -19,13 +25,13 @@ bash scripts/build.sh tilefox sample_icons
 . scripts/winebed.sh
 . scripts/runprefix.sh
 had_display=${DISPLAY:-}
-runprefix_start "$PWD/$build/wineprefix-run" "$build"
+runprefix_start "$build/wineprefix-run" "$build"
 trap winebed_stop EXIT
 # The program itself may see MSHTML.DLL: it reads its version to recognise the shell
 # (only the boot needs it kept away, so that no browser engine is offered for install).
 export WINEDLLOVERRIDES="mscoree=;winemenubuilder.exe=d"
 exe='C:\Tilefox\tilefox.exe'
-shot=$PWD/$build/tilefox-screenshot.png
+shot=$build/tilefox-screenshot.png
 # Started from its own folder: the machine's folders are no drive of the prefix.
 cd "$WINEPREFIX/drive_c/Tilefox"
 if [ -n "$had_display" ]; then

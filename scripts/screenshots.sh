@@ -5,12 +5,13 @@
 # docs/images/en/*.png, in a prefix of its own whose ANSI code page is 1252.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=${TILEFOX_BUILD:-build}
+. scripts/hostarch.sh
+build=$(hostarch_build_dir)
 out=$PWD/docs/images
 bash scripts/build.sh tilefox sample_icons shotdriver
 . scripts/winebed.sh
 . scripts/runprefix.sh
-prefix=$PWD/$build/wineprefix-shots
+prefix=$build/wineprefix-shots
 seed=$PWD/scripts/win98-seed.reg
 if [ "${1:-ja}" = en ]; then
   # Wine takes its code page from the locale the prefix starts in; the plain C locale gives
@@ -19,7 +20,7 @@ if [ "${1:-ja}" = en ]; then
   export LC_ALL=C.UTF-8 LANG=C.UTF-8
   out=$out/en
   prefix=$prefix-en
-  seed=$PWD/$build/win98-seed-en.reg
+  seed=$build/win98-seed-en.reg
   iconv -f cp932 -t utf-8 scripts/win98-seed.reg | sed \
     -e 's/"マイ コンピュータ"/"My Computer"/' -e 's/"ネットワーク コンピュータ"/"Network Neighborhood"/' \
     -e 's/"マイ ドキュメント"/"My Documents"/' -e 's/"ごみ箱"/"Recycle Bin"/' \

@@ -6,7 +6,8 @@ set -euo pipefail
 need_pkgs=(cmake g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32 wine64 xvfb locales
            fonts-ipafont-gothic fonts-wine googletest xauth x11-apps imagemagick python3)
 
-as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
+# sudo clears the environment; the front end must reach apt inside it.
+as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo env DEBIAN_FRONTEND="${DEBIAN_FRONTEND:-}" "$@"; fi; }
 
 missing_pkgs() {
   local p

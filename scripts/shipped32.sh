@@ -9,10 +9,11 @@ set -uo pipefail
 self=$(realpath "$0")
 cd "$(dirname "$self")/.."
 build=$1
+case $build in /*) ;; *) build=$PWD/$build ;; esac
 binfmt=/proc/sys/fs/binfmt_misc
 entry=tilefox-i386
-prefix=$PWD/$build/wineprefix-shipped
-as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
+prefix=$build/wineprefix-shipped
+as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo env DEBIAN_FRONTEND="${DEBIAN_FRONTEND:-}" "$@"; fi; }
 skip() { echo "shipped32: the 32-bit tilefox.exe was not started: $*"; exit 0; }
 
 register() {
@@ -69,14 +70,25 @@ if [ "${SHIPPED32_STAGE:-}" = inside ]; then
 fi
 
 if [ ! -x /usr/bin/qemu-i386-static ]; then
-  DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -qq --no-install-recommends \
+  export DEBIAN_FRONTEND=noninteractive
+  as_root apt-get install -y -qq --no-install-recommends \
     qemu-user-static >/dev/null 2>&1 || skip "qemu-user-static cannot be installed here"
 fi
 limit=${TILEFOX_SHIPPED_LIMIT:-480}
+# timeout leads a process group of its own, which Ctrl-C at the terminal does not reach: the
+# signal is handed on to it, and it ends the check.
+limited() {
+  timeout "$limit" "$@" &
+  local timer=$!
+  trap 'kill -TERM "$timer" 2>/dev/null' INT TERM
+  rc=0
+  wait "$timer" || rc=$?
+  while kill -0 "$timer" 2>/dev/null; do wait "$timer" || rc=$?; done
+  trap - INT TERM
+}
 rc=3
 if unshare --user --map-root-user --mount true 2>/dev/null; then
-  SHIPPED32_STAGE=inside timeout "$limit" unshare --user --map-root-user --mount --fork bash "$self" "$build"
-  rc=$?
+  SHIPPED32_STAGE=inside limited unshare --user --map-root-user --mount --fork bash "$self" "$build"
 fi
 if [ $rc = 3 ]; then
   # No namespace of its own here: registered for the machine, and only for the check.
@@ -85,8 +97,7 @@ if [ $rc = 3 ]; then
   registered=0
   [ -e "$binfmt/qemu-i386" ] || [ -e "$binfmt/$entry" ] || registered=1
   register || skip "the emulator cannot be registered here"
-  timeout "$limit" bash -c "$(declare -f check); build='$build'; prefix='$prefix'; check"
-  rc=$?
+  limited bash -c "$(declare -f check); build='$build'; prefix='$prefix'; check"
   [ $registered = 1 ] && echo -1 | as_root tee "$binfmt/$entry" >/dev/null 2>&1
 fi
 if [ $rc = 124 ]; then

@@ -5,6 +5,12 @@
 # or 64 forces either. Arguments go to ctest.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Set-up first, then this script afresh: a shell that was running while the set-up generated
+# the Japanese locale cannot switch to it (bash keeps the locale files it opened).
+if [ -z "${TILEFOX_SET_UP:-}" ]; then
+  bash scripts/setup.sh
+  TILEFOX_SET_UP=1 exec bash "$0" "$@"
+fi
 . scripts/hostarch.sh
 hostarch_pick
 tested=$TILEFOX_ARCH
@@ -12,11 +18,11 @@ echo "test.sh: testing the ${tested}-bit build: ${HOSTARCH_WHY}"
 # Both builds on every run, so that neither rots unseen; the 64-bit one checks the 32-bit program.
 TILEFOX_ARCH=32 bash scripts/build.sh
 TILEFOX_ARCH=64 bash scripts/build.sh
-build=${TILEFOX_BUILD:-build}
+build=$(hostarch_build_dir)
 [ "$tested" = 64 ] && build=${build}64
 export TILEFOX_ARCH=$tested
 . scripts/winebed.sh
-prefix=$PWD/$build/wineprefix-test
+prefix=$build/wineprefix-test
 rm -rf "$prefix"
 WINEBED_OWN_DISPLAY=1 WINEBED_UNMANAGED=1 winebed_start "$prefix"
 trap 'winebed_stop; rm -rf "$prefix"' EXIT
@@ -26,5 +32,5 @@ ctest --test-dir "$build" --output-on-failure "$@"
 # (TILEFOX_SHIPPED_CHECK=1 asks for it anywhere).
 if [ "$tested" = 64 ] && { [ "${TILEFOX_SHIPPED_CHECK:-0}" = 1 ] || ! hostarch_runs_i386; }; then
   winebed_stop
-  bash scripts/shipped32.sh "${TILEFOX_BUILD:-build}"
+  bash scripts/shipped32.sh "$(hostarch_build_dir)"
 fi

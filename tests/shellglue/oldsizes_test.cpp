@@ -19,6 +19,7 @@
 #include "common/sheetgdi.h"
 #include "common/tabs.h"
 #include "ids.h"
+#include "lists/iconentry.h"
 #include "lists/listcommands.h"
 #include "shellglue/oldsizes.h"
 #include "support/testing.h"
@@ -132,7 +133,7 @@ LRESULT CALLBACK ChangedSheet(HWND window, UINT message, WPARAM wParam, LPARAM l
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-// With changes pending the Undo item is drawn by the program, which first reads its text.
+// On a changed row the Undo item is drawn by the program, which first reads its text.
 TEST(OldSizes, ListMenuReadsItemsWithTheOldSize)
 {
     ImportHook info("user32.dll", "GetMenuItemInfoA", reinterpret_cast<const void *>(RecordMenuItemInfo));
@@ -142,15 +143,23 @@ TEST(OldSizes, ListMenuReadsItemsWithTheOldSize)
     g_menuItemInfo = info.Original<decltype(g_menuItemInfo)>();
     HWND sheet = CreateHelperWindow("TfOldSizesSheet", ChangedSheet);
     HWND page = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 200, 200, sheet, nullptr, nullptr, nullptr);
-    HWND list = CreateWindowExA(0, "LISTBOX", "", WS_CHILD | LBS_NOTIFY, 0, 0, 100, 100, page, nullptr, nullptr,
-                                nullptr);
+    HWND list = CreateWindowExA(0, "LISTBOX", "", WS_CHILD | LBS_NOTIFY | LBS_OWNERDRAWFIXED, 0, 0, 100, 100, page,
+                                nullptr, nullptr, nullptr);
     ASSERT_NE(nullptr, list);
+    IconEntry row = {};
+    row.ChangeState = STATE_CHANGED;
+    row.DisplayName = const_cast<char *>("row");
+    row.CurrentLocation = const_cast<char *>("c:\\new.ico,0");
+    row.RegistryKey = const_cast<char *>("901");
+    ASSERT_EQ(1, AddEntry(list, &row));
+    SendMessageA(list, LB_SETCURSEL, 0, 0);
     ClearCopiedIcon();
     g_seen.clear();
     ShowListMenu(list, POINT{-1, -1}, FALSE);
     ASSERT_FALSE(g_seen.empty());
     for (UINT size : g_seen)
         EXPECT_EQ(UINT(MENUITEMINFOA_SIZE_95), size);
+    FreeList(list);
     DestroyWindow(sheet);
 }
 

@@ -1,6 +1,9 @@
 #include "support/regsnapshot.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
 
 #include "support/testing.h"
 
@@ -119,65 +122,38 @@ bool EnableBackupPrivilege()
     HANDLE token;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
         return false;
-    TOKEN_PRIVILEGES privileges = {};
-    privileges.PrivilegeCount = 1;
-    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    TOKEN_PRIVILEGES privileges = {1, {{{0, 0}, SE_PRIVILEGE_ENABLED}}};
     bool done = LookupPrivilegeValueA(nullptr, "SeBackupPrivilege", &privileges.Privileges[0].Luid) &&
                 AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
     CloseHandle(token);
     return done;
 }
 
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-unsigned char CEscape(char c)
-{
-    switch (c) {
-    case 'a': return '\a';
-    case 'b': return '\b';
-    case 't': return '\t';
-    case 'n': return '\n';
-    case 'v': return '\v';
-    case 'f': return '\f';
-    case 'r': return '\r';
-    case 'e': return 0x1b;
-    default: return static_cast<unsigned char>(c);
-    }
-}
-
-// A quoted or bracketed text of the saved branch, from *at to its closing mark, escapes undone.
+// The saved text from *at to its closing mark, its C-like escapes undone.
 std::wstring Unescape(const std::string &line, size_t *at, char close)
 {
+    static const char kNamed[] = "abtnvfre", kMeant[] = "\a\b\t\n\v\f\r\x1b";
     std::wstring text;
     size_t i = *at;
     while (i < line.size() && line[i] != close) {
-        char c = line[i++];
+        unsigned char c = static_cast<unsigned char>(line[i++]);
         if (c != '\\' || i >= line.size()) {
-            text += wchar_t(static_cast<unsigned char>(c));
+            text += wchar_t(c);
             continue;
         }
-        c = line[i++];
-        if (c == 'x') {
-            unsigned value = 0;
-            for (int n = 0; n < 4 && i < line.size() && HexDigit(line[i]) >= 0; ++n)
-                value = value * 16 + unsigned(HexDigit(line[i++]));
-            text += wchar_t(value);
-        } else if (c >= '0' && c <= '7') {
-            unsigned value = unsigned(c - '0');
-            for (int n = 1; n < 3 && i < line.size() && line[i] >= '0' && line[i] <= '7'; ++n)
-                value = value * 8 + unsigned(line[i++] - '0');
+        c = static_cast<unsigned char>(line[i++]);
+        bool hex = c == 'x';
+        if (hex || (c >= '0' && c <= '7')) {
+            size_t digits = hex ? 0 : 1;
+            unsigned value = hex ? 0 : c - '0';
+            for (; digits < (hex ? 4u : 3u) && i < line.size() && isxdigit(static_cast<unsigned char>(line[i])) &&
+                   (hex || (line[i] >= '0' && line[i] <= '7'));
+                 ++digits)
+                value = value * (hex ? 16 : 8) + unsigned(strtoul(std::string(1, line[i++]).c_str(), nullptr, 16));
             text += wchar_t(value);
         } else {
-            text += wchar_t(CEscape(c));
+            const char *named = c != '\0' ? strchr(kNamed, c) : nullptr;
+            text += wchar_t(named != nullptr ? static_cast<unsigned char>(kMeant[named - kNamed]) : c);
         }
     }
     *at = i < line.size() ? i + 1 : i;
@@ -186,18 +162,11 @@ std::wstring Unescape(const std::string &line, size_t *at, char close)
 
 std::string Ansi(const std::wstring &text)
 {
-    if (text.empty())
-        return "";
     int size = WideCharToMultiByte(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
     std::string ansi(size_t(size > 0 ? size : 0), '\0');
     if (size > 0)
         WideCharToMultiByte(CP_ACP, 0, text.data(), int(text.size()), &ansi[0], size, nullptr, nullptr);
     return ansi;
-}
-
-bool IsTextType(DWORD type)
-{
-    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
 }
 
 }  // namespace
@@ -207,13 +176,10 @@ bool IsTextType(DWORD type)
 bool RegistrySnapshot::ReadSaved(HKEY root, const std::string &path)
 {
     static bool privileged = EnableBackupPrivilege();
-    if (!privileged)
-        return false;
     HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return true;
-    char folder[MAX_PATH];
-    char file[MAX_PATH];
+    if (!privileged || RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    char folder[MAX_PATH], file[MAX_PATH];
     GetTempPathA(MAX_PATH, folder);
     GetTempFileNameA(folder, "reg", 0, file);
     DeleteFileA(file);
@@ -223,91 +189,60 @@ bool RegistrySnapshot::ReadSaved(HKEY root, const std::string &path)
     DeleteFileA(file);
     if (text.compare(0, 23, "WINE REGISTRY Version 2") != 0)
         return false;
-
+    // Long binary values go on over lines that end in a backslash.
+    for (size_t at = text.find("\\\n"); at != std::string::npos; at = text.find("\\\n", at))
+        text.erase(at, text.find_first_not_of(' ', at + 2) - at);
     std::string keyPath;
     bool skipping = true;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(start, end - start);
-        start = end + 1;
-        // Long binary values go on over lines that end in a backslash.
-        while (!line.empty() && line.back() == '\\' && start < text.size()) {
-            end = text.find('\n', start);
-            if (end == std::string::npos)
-                end = text.size();
-            line.pop_back();
-            line += text.substr(start, end - start);
-            start = end + 1;
-        }
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (line.empty() || line[0] == ';' || line[0] == '#')
+    for (size_t start = 0, end; start < text.size(); start = end + 1) {
+        end = text.find('\n', start);
+        std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        end = end == std::string::npos ? text.size() : end;
+        size_t at = 1;
+        if (line.empty() || line[0] == ';' || line[0] == '#' || (skipping && line[0] != '['))
             continue;
         if (line[0] == '[') {
-            size_t at = 1;
             std::string relative = Ansi(Unescape(line, &at, ']'));
-            keyPath = path.empty() ? relative : (relative.empty() ? path : path + "\\" + relative);
+            keyPath = relative.empty() ? path : path.empty() ? relative : path + "\\" + relative;
             skipping = Excluded(root, keyPath);
-            if (skipping)
-                continue;
-            // Keys with subkeys and no value are saved only through their subkeys.
-            std::string parent = keyPath;
-            while (keys_.emplace(Identity(root, parent, ""), Key{root, parent}).second && parent.size() > path.size()) {
+            // A key with subkeys and no value is saved only through its subkeys.
+            for (std::string parent = keyPath; !skipping && keys_.emplace(Identity(root, parent, ""), Key{root, parent}).second &&
+                                               parent.size() > path.size();) {
                 size_t cut = parent.rfind('\\');
                 parent = cut == std::string::npos || cut < path.size() ? path : parent.substr(0, cut);
             }
             continue;
         }
-        if (skipping)
+        std::string name = line[0] == '"' ? Ansi(Unescape(line, &at, '"')) : "";
+        if ((line[0] != '"' && line[0] != '@') || at >= line.size() || line[at++] != '=')
             continue;
-        std::string name;
-        size_t at = 0;
-        if (line[0] == '"') {
-            at = 1;
-            name = Ansi(Unescape(line, &at, '"'));
-        } else if (line[0] == '@') {
-            at = 1;
-        } else {
-            continue;
-        }
-        if (at >= line.size() || line[at] != '=')
-            continue;
-        ++at;
         Value value = {root, keyPath, name, REG_SZ, ""};
-        if (line.compare(at, 4, "str(") == 0) {
+        std::string bytes;
+        if (line.compare(at, 4, "str(") == 0 || line.compare(at, 4, "hex(") == 0)
             value.Type = DWORD(strtoul(line.c_str() + at + 4, nullptr, 16));
+        else if (line.compare(at, 4, "hex:") == 0)
+            value.Type = REG_BINARY;
+        if (line.compare(at, 3, "str") == 0)
             at = line.find(':', at) + 1;
-        }
         if (line.compare(at, 1, "\"") == 0) {
-            ++at;
-            std::wstring data = Unescape(line, &at, '"');
-            data += L'\0';
-            value.Data = Ansi(data);
+            std::wstring data = Unescape(line, &++at, '"') + L'\0';
+            bytes.assign(reinterpret_cast<const char *>(data.data()), data.size() * sizeof(wchar_t));
         } else if (line.compare(at, 6, "dword:") == 0) {
             DWORD number = DWORD(strtoul(line.c_str() + at + 6, nullptr, 16));
             value.Type = REG_DWORD;
-            value.Data.assign(reinterpret_cast<const char *>(&number), sizeof number);
+            bytes.assign(reinterpret_cast<const char *>(&number), sizeof number);
         } else if (line.compare(at, 3, "hex") == 0) {
-            value.Type = REG_BINARY;
-            if (line.compare(at, 4, "hex(") == 0)
-                value.Type = DWORD(strtoul(line.c_str() + at + 4, nullptr, 16));
-            at = line.find(':', at);
-            std::string bytes;
-            for (size_t i = at + 1; at != std::string::npos && i + 1 < line.size(); ++i) {
-                if (HexDigit(line[i]) >= 0 && HexDigit(line[i + 1]) >= 0) {
-                    bytes += char(HexDigit(line[i]) * 16 + HexDigit(line[i + 1]));
-                    ++i;
-                }
+            for (char *next = &line[line.find(':', at) + 1], *was = nullptr; *next != '\0' && next != was;) {
+                was = next;
+                bytes += char(strtoul(next, &next, 16));
+                next += *next == ',';
             }
-            if (IsTextType(value.Type))
-                bytes = Ansi(std::wstring(reinterpret_cast<const wchar_t *>(bytes.data()), bytes.size() / 2));
-            value.Data = bytes;
         } else {
             continue;
         }
+        // The text types come as the ANSI functions give them.
+        bool text = value.Type == REG_SZ || value.Type == REG_EXPAND_SZ || value.Type == REG_MULTI_SZ;
+        value.Data = text ? Ansi(std::wstring(reinterpret_cast<const wchar_t *>(bytes.data()), bytes.size() / 2)) : bytes;
         values_[Identity(root, keyPath, name)] = value;
     }
     return true;
