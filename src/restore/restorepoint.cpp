@@ -40,6 +40,8 @@ bool RestorePoint::Begin()
     if (data_ == nullptr)
         return false;
     int number = NewestRestorePoint();
+    if (number + CREATE_TRIES > RESTORE_NUMBER_MAX)
+        number = RenumberRestorePoints();
     HANDLE file = INVALID_HANDLE_VALUE;
     // Another copy of the program (a folder-icon change) may take the same number meanwhile.
     for (int i = 0; i < CREATE_TRIES && file == INVALID_HANDLE_VALUE; ++i) {

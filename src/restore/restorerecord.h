@@ -67,6 +67,12 @@ bool RestorePointPath(int number, char *path);
 int OldestRestorePoint();
 // Removes the oldest records until keep are left.
 void PruneRestorePoints(int keep);
+// Numbers the records from 1 up again, oldest first, when the numbers run out; the newest
+// number afterwards.
+int RenumberRestorePoints();
+// Deletes a record that was taken back. False when it cannot go: it is then marked, so that
+// it is never taken back again, and goes at a later scan.
+bool RemoveRestorePoint(const char *path);
 
 // One item of a record as read: texts point into the record (hex), decoded on use.
 struct TextSpan {
