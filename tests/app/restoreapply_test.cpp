@@ -340,4 +340,41 @@ TEST_F(RestoreApplyTest, TakeBackWaitsForEveryList)
     EXPECT_EQ(1u, boxes.Texts.size()) << "no restore point is said";
 }
 
+// A write that did not happen (a registry value refused, X:'s file held open by another
+// program) is named, stays pending, and keeps the sheet open after OK.
+ImportHook *g_setValue;
+LONG WINAPI RefuseFifthIcon(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE *data, DWORD size)
+{
+    if (type == REG_SZ && data != nullptr && strstr(reinterpret_cast<const char *>(data), "icons12.dll,5"))
+        return ERROR_ACCESS_DENIED;
+    return g_setValue->Original<decltype(&RegSetValueExA)>()(key, name, reserved, type, data, size);
+}
+
+TEST_F(RestoreApplyTest, AWriteThatFailedIsNamedAndStaysPending)
+{
+    Open();
+    HWND general = ListOfTab(TAB_GENERAL);
+    int row = FirstOrdinaryRow(general);
+    std::string name = GetEntry(general, row)->DisplayName;
+    ImportHook hook("advapi32.dll", "RegSetValueExA", reinterpret_cast<const void *>(&RefuseFifthIcon));
+    g_setValue = &hook;
+    for (int button : {IDC_SHEET_APPLY, IDOK}) {
+        ASSERT_TRUE(PasteOnRow(general, row, FixturePath("icons12.dll") + ",5"));
+        HANDLE lock = INVALID_HANDLE_VALUE;
+        if (haveDrive_) {
+            ASSERT_NO_FATAL_FAILURE(SetThrowawayDriveIcon(FixturePath("icons12.dll") + ",2"));
+            lock = CreateFileA(kAutorun, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        }
+        BoxRecorder boxes(IDYES);
+        PressSheetButton(sheet_, button);
+        CloseHandle(lock);
+        EXPECT_TRUE(IsWindowVisible(sheet_)) << button;
+        EXPECT_TRUE(ApplyEnabled()) << button;
+        EXPECT_NE(STATE_UNCHANGED, GetEntry(general, row)->ChangeState) << button;
+        EXPECT_NE(std::string::npos, boxes.All().find(name)) << boxes.All();
+        EXPECT_EQ(!haveDrive_, boxes.All().find("X:") == std::string::npos) << boxes.All();
+        EXPECT_EQ(autorun_, ThrowawayAutorunState());
+    }
+}
+
 }  // namespace
