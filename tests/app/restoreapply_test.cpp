@@ -377,4 +377,26 @@ TEST_F(RestoreApplyTest, AWriteThatFailedIsNamedAndStaysPending)
     }
 }
 
+// The icon redraw after a take-back leaves no icon size that was not there before.
+TEST_F(RestoreApplyTest, TheRedrawAfterATakeBackLeavesNoNewIconSize)
+{
+    const char metrics[] = "Control Panel\\desktop\\windowmetrics";
+    for (bool seeded : {true, false}) {
+        if (!seeded)
+            DeleteRegValue(HKEY_CURRENT_USER, metrics, "Shell Icon Size");
+        snapshot_.Take();
+        RestorePoint point;
+        ASSERT_TRUE(point.Begin());
+        point.Value(HKEY_CURRENT_USER, "Software\\TilefoxTest", "v");
+        ASSERT_TRUE(point.Seal());
+        SetRegString(HKEY_CURRENT_USER, "Software\\TilefoxTest", "v", "1");
+        point.Finish();
+        WriteFileText(App.SettingsPath, "[Options]\r\nAutoRefresh=1\r\nRefreshLevel=0\r\n");
+        BoxRecorder boxes;
+        EXPECT_EQ(0, TakeBackFromCommandLine());
+        EXPECT_EQ("", JoinLines(snapshot_.ChangesSince())) << "seeded " << seeded;
+    }
+    SetShellSettingsToStart();
+}
+
 }  // namespace
