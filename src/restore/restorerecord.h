@@ -21,7 +21,9 @@
 enum ItemKind { ITEM_VALUE = 0, ITEM_KEY = 1, ITEM_FILE = 2, ITEM_FOLDER = 3 };
 
 enum {
-    RESTORE_DATA_MAX = 65536,       // largest value or file a record keeps
+    // Largest value or file a record keeps: any DESKTOP.INI or AUTORUN.INF the profile
+    // functions take, twice its size in hex still within a record.
+    RESTORE_DATA_MAX = 1024 * 1024,
     RESTORE_NAME_MAX = 520,         // key path, value name or file path
     RESTORE_ITEMS_MAX = 4096,
     RESTORE_RECORD_MAX = 4 * 1024 * 1024,
