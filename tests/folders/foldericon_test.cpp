@@ -420,6 +420,15 @@ TEST_F(FolderIconTest, OpeningAnimationAsksWhetherDesktopLabelsAreTransparent)
     DestroyWindow(desktop);
 }
 
+// Another section of count keys, each line 28 bytes.
+std::string LargeSection(int count)
+{
+    std::string text = "[Other]\r\n";
+    for (int i = 0; i < count; ++i)
+        text += "Key" + std::to_string(100000 + i) + "=value-value-val\r\n";
+    return text;
+}
+
 // The folder's attributes and its DESKTOP.INI, byte for byte, are as before the change once it
 // is taken back, also after another program's run.
 TEST_F(FolderIconTest, AChangeOrARestoreIsTakenBack)
@@ -436,6 +445,7 @@ TEST_F(FolderIconTest, AChangeOrARestoreIsTakenBack)
         {"another icon for a read-only settings file", kIconKeys + "InfoTip=kept\r\n",
          FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN, true, false},
         {"the standard icon again", kIconKeys, FILE_ATTRIBUTE_HIDDEN, true, true},
+        {"a settings file of 70 KB", kIconKeys + LargeSection(2500), FILE_ATTRIBUTE_HIDDEN, true, false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.label);
