@@ -305,9 +305,10 @@ void RestorePoint::Finish()
     } else {
         writer_.Failed = true;
     }
-    if (!WriterFlush(&writer_) && sealed != INVALID_FILE_SIZE) {
-        // Half an after-state would make the whole record unusable; without one it is still
-        // the record of writes that were cut short.
+    bool whole = WriterFlush(&writer_) && GetFileSize(file, nullptr) <= DWORD(RESTORE_RECORD_MAX);
+    if (!whole && sealed != INVALID_FILE_SIZE) {
+        // Half an after-state, or one too large to be read again, would make the whole record
+        // unusable; without one it is still the record of writes that were cut short.
         SetFilePointer(file, LONG(sealed), nullptr, FILE_BEGIN);
         SetEndOfFile(file);
         FlushFileBuffers(file);

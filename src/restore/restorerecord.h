@@ -26,7 +26,8 @@ enum {
     RESTORE_DATA_MAX = 1024 * 1024,
     RESTORE_NAME_MAX = 520,         // key path, value name or file path
     RESTORE_ITEMS_MAX = 4096,
-    RESTORE_RECORD_MAX = 4 * 1024 * 1024,
+    // A file of RESTORE_DATA_MAX before and after, in hex, with room for the other items.
+    RESTORE_RECORD_MAX = 4 * RESTORE_DATA_MAX + 256 * 1024,
     RESTORE_NUMBER_MAX = 9999,
 };
 
