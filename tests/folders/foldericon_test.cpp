@@ -452,7 +452,7 @@ TEST_F(FolderIconTest, AChangeOrARestoreIsTakenBack)
         {"another icon for a read-only settings file", kIconKeys + "InfoTip=kept\r\n",
          FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN, true, false},
         {"the standard icon again", kIconKeys, FILE_ATTRIBUTE_HIDDEN, true, true},
-        {"a settings file of almost 1 MB", kIconKeys + LargeSection(38830), FILE_ATTRIBUTE_HIDDEN, true, false},
+        {"a settings file of 70 KB", kIconKeys + LargeSection(2500), FILE_ATTRIBUTE_HIDDEN, true, false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.label);
