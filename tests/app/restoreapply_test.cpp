@@ -12,6 +12,7 @@
 
 #include "app/restoreapply.h"
 #include "app/sheetstate.h"
+#include "app/instance.h"
 #include "app/startup.h"
 #include "restore/restorepoint.h"
 #include "common/appstate.h"
@@ -201,6 +202,25 @@ TEST_F(RestoreApplyTest, PendingChangesAreDroppedOnlyWhenTheUserAgrees)
     EXPECT_EQ("", JoinLines(snapshot_.ChangesSince()));
     EXPECT_EQ(autorun_, ThrowawayAutorunState());
     ExpectListsShowTheRegistry();
+
+    // Another copy takes an Apply back: the lists show the registry, a pending row keeps its edit.
+    ChangeEveryTab(1);
+    Apply();
+    HWND desktop = ListOfTab(TAB_DESKTOP);
+    ASSERT_TRUE(PasteOnRow(desktop, FirstOrdinaryRow(desktop), FixturePath("icons12.dll") + ",9"));
+    EXPECT_EQ(0, TakeBackFromCommandLine());
+    App.InstanceWindow = CreateInstanceWindow();
+    SetWindowLongPtrA(App.InstanceWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(sheet_));
+    SendMessageA(App.InstanceWindow, UM_REGISTRYCHANGED, 0, 0);
+    DestroyWindow(App.InstanceWindow);
+    App.InstanceWindow = nullptr;
+    const IconEntry *pending = GetEntry(desktop, FirstOrdinaryRow(desktop));
+    EXPECT_EQ(FixturePath("icons12.dll") + ",9", pending->CurrentLocation);
+    EXPECT_NE(STATE_UNCHANGED, pending->ChangeState);
+    HWND general = ListOfTab(TAB_GENERAL);
+    const IconEntry *undone = GetEntry(general, FirstOrdinaryRow(general));
+    EXPECT_EQ(STATE_UNCHANGED, undone->ChangeState);
+    EXPECT_EQ(std::string::npos, std::string(undone->CurrentLocation).find("icons12.dll"));
 }
 
 TEST_F(RestoreApplyTest, WithoutARecordNothingIsAppliedUnlessTheUserSaysSo)
