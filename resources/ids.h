@@ -88,6 +88,8 @@
 #define IDS_UNDO_ASKAPPLY       319
 #define IDS_UNDO_ASKFOLDER      320
 #define IDS_UNDO_UNSEALED       321     /* %s: a record removed unsealed */
+#define IDS_REGWRITEFAILED      322     /* followed by the names of the rows */
+#define IDS_UNDO_NOTREMOVED     323     /* %s: a record taken back that could not be deleted */
 
 #define IDS_ICONSIZERANGE       350     /* the icon size to type: %d to %d */
 
@@ -208,6 +210,7 @@
 #define UM_PLANDRIVEICONS       1468    /* to the Drive page and its panel: lParam = RestorePoint to record in */
 #define UM_LISTSFILLED          1470    /* frame to the sheet: every list filled, the settings read */
 #define UM_IMPORTHANDEDTHEME    1473    /* instance window to itself: import the theme another copy handed over */
+#define UM_REGISTRYCHANGED      1474    /* to the instance window: another copy wrote, the sheet reads again */
 #define UM_ACTIVATEINSTANCE     2025
 #define UM_TAKECOPIEDICON       2026
 /* wParam of 2026: -1 the text is a copied icon; -2 the text is a theme file to import */

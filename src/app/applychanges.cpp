@@ -11,6 +11,7 @@
 #include "drives/drivepanel.h"
 #include "ids.h"
 #include "lists/iconentry.h"
+#include "shellglue/paths.h"
 #include "shellglue/startfacts.h"
 #include "shellsettings/iconsettings.h"
 #include "shellsettings/redraw.h"
@@ -39,10 +40,10 @@ static void SendF5ToDesktop()
         SetForegroundWindow(foreground);
 }
 
-void RefreshShell(HWND sheet, BYTE desktopRefresh, BYTE iconRedraw)
+void RefreshShell(HWND sheet, BYTE desktopRefresh, BYTE iconRedraw, bool takingBack)
 {
     if (iconRedraw && Settings.AutoRefresh) {
-        RedrawShellIcons();
+        RedrawShellIcons(takingBack);
         UpdateWindow(sheet);
         return;
     }
@@ -91,6 +92,19 @@ static bool RecordBeforeApply(HWND sheet, RestorePoint *point)
                        MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) == IDYES;
 }
 
+// Rows the registry refused stay pending; the user learns which in one message.
+static void ReportRefusedRows(HWND sheet, const CommitFailures &failures)
+{
+    if (failures.Count == 0)
+        return;
+    char message[TEXT_BUFFER * 2 + COMMIT_NAMES_BUFFER];
+    if (LoadTextInto(IDS_REGWRITEFAILED, message, TEXT_BUFFER * 2) <= 0)
+        message[0] = '\0';
+    AppendText(message, "\n", sizeof message);
+    AppendText(message, failures.Names, sizeof message);
+    MessageBoxA(sheet, message, App.Caption, MB_ICONEXCLAMATION);
+}
+
 int ApplyAllChanges(HWND sheet)
 {
     // What the writes replace is on disk before the first of them.
@@ -109,9 +123,12 @@ int ApplyAllChanges(HWND sheet)
     }
     // No input may reach the sheet while rows are half written.
     EnableWindow(sheet, FALSE);
+    CommitFailures failures;
+    failures.Count = 0;
+    failures.Names[0] = '\0';
     for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
         HWND list = ListOfTab(tab);
-        if (list == nullptr || !IsWindow(list) || CommitChangedRows(list) == 0)
+        if (list == nullptr || !IsWindow(list) || CommitChangedRows(list, &failures) == 0)
             continue;
         if (NeedsIconRedraw(tab))
             iconRedraw = 1;
@@ -127,5 +144,6 @@ int ApplyAllChanges(HWND sheet)
     bool drivesChanged = DriveIconsModified(FindDrivePanel(drivePage)) != FALSE;
     bool drivesWritten = drivePage != nullptr && SendMessageA(drivePage, UM_APPLYDRIVEICONS, 0, 0) != 0;
     point.Finish();
-    return drivesChanged && !drivesWritten ? APPLY_DRIVEFAILED : APPLY_DONE;
+    ReportRefusedRows(sheet, failures);
+    return (drivesChanged && !drivesWritten) || failures.Count != 0 ? APPLY_PARTLY : APPLY_DONE;
 }

@@ -7,7 +7,7 @@
 enum ApplyOutcome {
     APPLY_DECLINED = 0,     // nothing written: no restore point, and the user would not go on
     APPLY_DONE = 1,
-    APPLY_DRIVEFAILED = 2,  // written, but a drive kept its old icon; it stays pending
+    APPLY_PARTLY = 2,       // written, but a drive or a registry value refused; that stays pending
 };
 
 // Records a restore point, commits every changed row of the five lists and makes the shell
@@ -15,6 +15,7 @@ enum ApplyOutcome {
 int ApplyAllChanges(HWND sheet);
 // How the shell learns of applied changes: icons of the shell's own pictures need a redraw,
 // desktop items a refresh of the desktop.
-void RefreshShell(HWND sheet, BYTE desktopRefresh, BYTE iconRedraw);
+// A take-back passes takingBack: the redraw then leaves no icon size that was not there.
+void RefreshShell(HWND sheet, BYTE desktopRefresh, BYTE iconRedraw, bool takingBack = false);
 
 #endif

@@ -1,5 +1,6 @@
 #include "app/instance.h"
 
+#include "app/restoreapply.h"
 #include "app/sheetstate.h"
 #include "common/appstate.h"
 #include "common/iconclipboard.h"
@@ -12,6 +13,8 @@
 // A theme file that another copy handed over, until the sheet can import it. One byte more
 // than a path may have, so that a longer text is seen as too long rather than cut.
 static char HandedTheme[MAX_PATH + 1];
+// Another copy changed the registry or the drives under the sheet; it reads them again.
+static BYTE ReloadWaiting;
 
 static HWND SheetOf(HWND window)
 {
@@ -68,9 +71,16 @@ static void OnImportHandedTheme(HWND window)
     HWND sheet = SheetOf(window);
     if (sheet == nullptr) {
         HandedTheme[0] = '\0';
+        ReloadWaiting = 0;
         return;
     }
-    if (HandedTheme[0] == '\0' || !Sheet.ListsFilled || !IsWindowEnabled(sheet) || !IsWindowVisible(sheet))
+    if (!Sheet.ListsFilled || !IsWindowEnabled(sheet) || !IsWindowVisible(sheet))
+        return;
+    if (ReloadWaiting) {
+        ReloadWaiting = 0;
+        ReloadSheet(sheet);
+    }
+    if (HandedTheme[0] == '\0')
         return;
     char path[sizeof HandedTheme];
     CopyText(path, HandedTheme, sizeof path);
@@ -91,6 +101,7 @@ LRESULT CALLBACK InstanceWindowProc(HWND window, UINT message, WPARAM wParam, LP
     case WM_CREATE:
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);
         HandedTheme[0] = '\0';
+        ReloadWaiting = 0;
         return 0;
     case WM_CLOSE:
         DestroyWindow(window);
@@ -104,6 +115,10 @@ LRESULT CALLBACK InstanceWindowProc(HWND window, UINT message, WPARAM wParam, LP
         return 0;
     case UM_TAKECOPIEDICON:
         OnTakeCopiedIcon(window, wParam, lParam);
+        return 0;
+    case UM_REGISTRYCHANGED:
+        ReloadWaiting = 1;
+        OnImportHandedTheme(window);
         return 0;
     case UM_IMPORTHANDEDTHEME:
         OnImportHandedTheme(window);

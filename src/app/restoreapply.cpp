@@ -6,8 +6,11 @@
 #include "common/appstate.h"
 #include "restore/restorepoint.h"
 #include "common/texts.h"
+#include "drives/drivepanel.h"
+#include "shellglue/paths.h"
 #include "ids.h"
 #include "lists/iconentry.h"
+#include "lists/listpage.h"
 #include "shellsettings/iconsettings.h"
 
 static bool Ask(HWND owner, unsigned text)
@@ -30,7 +33,7 @@ void UpdateTakeBackMenuItem(HWND sheet)
 // start; nothing is pending any more.
 static void RefreshSheet(HWND sheet)
 {
-    RefreshShell(sheet, 1, 1);
+    RefreshShell(sheet, 1, 1, true);
     for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
         HWND content = Sheet.TabDialogs[tab];
         if (content != nullptr && IsWindow(content))
@@ -40,6 +43,78 @@ static void RefreshSheet(HWND sheet)
     if (settingsPage != nullptr && IsWindow(settingsPage))
         SendMessageA(settingsPage, UM_SHELLRESTORED, 0, 0);
     SendMessageA(sheet, UM_SETCHANGED, 0, 0);
+}
+
+namespace {
+// A pending row of a list, kept over a refill.
+struct PendingRow {
+    char *Key;
+    BYTE Kind;
+    BYTE State;
+    char *Location;
+};
+}  // namespace
+
+// Refills a list from the registry; rows the user changed and did not apply keep their
+// change, measured against what the registry holds now.
+static void RefillKeepingPending(HWND content, HWND list)
+{
+    int count = list != nullptr ? int(SendMessageA(list, LB_GETCOUNT, 0, 0)) : 0;
+    PendingRow *rows = count > 0 ? static_cast<PendingRow *>(GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT,
+                                                                         DWORD(count) * sizeof(PendingRow)))
+                                 : nullptr;
+    int kept = 0;
+    for (int row = 0; rows != nullptr && row < count; ++row) {
+        const IconEntry *entry = GetEntry(list, row);
+        if (entry == nullptr || entry->ChangeState == STATE_UNCHANGED || entry->RegistryKey == nullptr)
+            continue;
+        rows[kept] = {DupString(entry->RegistryKey), entry->Kind, entry->ChangeState,
+                      DupString(entry->CurrentLocation)};
+        ++kept;
+    }
+    if (content != nullptr)
+        SendMessageA(content, UM_FILLLIST, 0, 0);
+    else
+        FillList(list);
+    count = list != nullptr ? int(SendMessageA(list, LB_GETCOUNT, 0, 0)) : 0;
+    for (int i = 0; i < kept; ++i) {
+        for (int row = 0; row < count; ++row) {
+            const IconEntry *entry = GetEntry(list, row);
+            if (entry != nullptr && entry->Kind == rows[i].Kind && entry->RegistryKey != nullptr &&
+                rows[i].Key != nullptr && rows[i].Location != nullptr &&
+                lstrcmpiA(entry->RegistryKey, rows[i].Key) == 0) {
+                ChangeEntryLocation(list, row, rows[i].Location, rows[i].State);
+                break;
+            }
+        }
+        FreeText(&rows[i].Key);
+        FreeText(&rows[i].Location);
+    }
+    if (rows != nullptr)
+        GlobalFree(rows);
+}
+
+void ReloadSheet(HWND sheet)
+{
+    bool pending = Sheet.ChangesPending != 0;
+    for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
+        HWND content = Sheet.TabDialogs[tab];
+        if (content == nullptr || !IsWindow(content))
+            continue;
+        HWND panel = tab == TAB_DRIVE ? FindDrivePanel(content) : nullptr;
+        // A refill of the Drive page takes the drive panel along, with its pending drives.
+        if (panel != nullptr && DriveIconsModified(panel)) {
+            HWND list = ListOfTab(tab);
+            if (list != nullptr)
+                RefillKeepingPending(nullptr, list);
+            continue;
+        }
+        RefillKeepingPending(content, ListOfTab(tab));
+    }
+    HWND settingsPage = Sheet.TabDialogs[TAB_SETTINGS1];
+    if (!pending && settingsPage != nullptr && IsWindow(settingsPage))
+        SendMessageA(settingsPage, UM_SHELLRESTORED, 0, 0);
+    UpdateTakeBackMenuItem(sheet);
 }
 
 void TakeBackFromSheet(HWND sheet)
@@ -52,7 +127,7 @@ void TakeBackFromSheet(HWND sheet)
 
 static void RefreshShellOnly(HWND owner)
 {
-    RefreshShell(owner, 1, 1);
+    RefreshShell(owner, 1, 1, true);
 }
 
 int TakeBackFromCommandLine()

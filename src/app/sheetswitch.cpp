@@ -53,7 +53,7 @@ static bool WaitForLists(HWND sheet)
 }
 
 // The exit code: 0 when everything is at the standard, 1 when nothing was written, 2 when a
-// drive kept its icon.
+// drive or a registry value could not be written.
 static int ResetAtOnce(HWND sheet)
 {
     MarkEverythingStandard(sheet);

@@ -11,7 +11,7 @@ enum SheetSwitch { SWITCH_NONE = 0, SWITCH_SAVETHEME = 1, SWITCH_RESET = 2 };
 int ReadSheetSwitch(const char *tail, char *path);
 // Runs a switch on a hidden sheet filled as usual; returns the exit code: 0 done, 1 when
 // nothing was written (declined, no path, a write that failed), 2 when "/RESET" wrote all but
-// a drive.
+// a drive or a registry value.
 int RunSheetSwitch(int which, const char *path);
 
 #endif

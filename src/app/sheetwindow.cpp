@@ -23,7 +23,8 @@ static void SetApplyEnabled(HWND sheet, BOOL enabled)
     EnableWindow(GetDlgItem(sheet, IDC_SHEET_APPLY), enabled);
 }
 
-// False when the changes stay pending: the user would not apply without a restore point.
+// False when changes stay pending: the user would not apply without a restore point, or a
+// write failed.
 static bool ApplyPending(HWND sheet)
 {
     if (!Sheet.ChangesPending)
@@ -32,7 +33,8 @@ static bool ApplyPending(HWND sheet)
     // handed over, a drop or a paste taken meanwhile marks itself pending anew and waits
     // for the next Apply.
     Sheet.ChangesPending = 0;
-    if (!ApplyAllChanges(sheet)) {
+    // A write that failed keeps its change pending: OK must not close over it.
+    if (ApplyAllChanges(sheet) != APPLY_DONE) {
         Sheet.ChangesPending = 1;
         SetApplyEnabled(sheet, TRUE);
         return false;

@@ -249,16 +249,13 @@ int RunTilefox(HINSTANCE instance, const char *tail)
 
     DetectShell();
 
-    // Scripted runs: the sheet's work without the sheet, beside a running copy if need be.
-    if (sheetSwitch != SWITCH_NONE) {
-        int code = RunSheetSwitch(sheetSwitch, themePath);
-        FreeText(&Facts.SystemDirPath);
-        return code;
-    }
-
-    // Like the other switches, without any window; the shell is refreshed as after Apply.
-    if (action == START_UNDO) {
-        int code = TakeBackFromCommandLine();
+    // Scripted runs: the sheet's work without the sheet, beside a running copy if need be,
+    // whose sheet then shows what Windows has now.
+    if (sheetSwitch != SWITCH_NONE || action == START_UNDO) {
+        int code = action == START_UNDO ? TakeBackFromCommandLine() : RunSheetSwitch(sheetSwitch, themePath);
+        HWND running = FindWindowA(INSTANCE_CLASS, App.Caption);
+        if (running != nullptr && sheetSwitch != SWITCH_SAVETHEME)
+            PostMessageA(running, UM_REGISTRYCHANGED, 0, 0);
         FreeText(&Facts.SystemDirPath);
         return code;
     }

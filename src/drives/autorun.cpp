@@ -52,8 +52,10 @@ static int WriteIcon(const char *path, DWORD attributes, const char *location)
         if (lstrcmpA(present, location) == 0)
             return 1;
     }
-    // A read-only file is refused before the profile functions could pretend otherwise.
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+    // A read-only file, or one another program holds open, is refused before the profile
+    // functions could pretend otherwise.
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        ((attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) || !CanOpenIniFile(path, true)))
         return 0;
     BOOL written = WritePrivateProfileStringA(AUTORUN_SECTION, ICON_KEY, location, path);
     FlushProfile(path);

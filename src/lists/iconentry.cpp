@@ -216,19 +216,39 @@ int ChangeEntryLocation(HWND list, int row, const char *location, BYTE changedSt
     return UpdateEntry(list, row, &change, EF_CURRENTLOCATION | EF_CHANGESTATE);
 }
 
-// "To write a value" under a class's DefaultIcon key: machine-wide, then the per-user mirror.
-static void WriteClassValue(const char *keyPath, bool mirror, const char *valueName, const char *text)
-{
-    WriteRegString(HKEY_LOCAL_MACHINE, keyPath, valueName, text);
-    if (mirror)
-        WriteRegString(HKEY_CURRENT_USER, keyPath, valueName, text);
-}
-
-static void DeleteDefaultIconKey(HKEY root, const char *classPath)
+static bool KeyExists(HKEY root, const char *path)
 {
     RegKey key;
-    if (key.Open(root, classPath, KEY_WRITE))
-        RegDeleteKeyA(key.Get(), "DefaultIcon");
+    return key.Open(root, path, KEY_QUERY_VALUE);
+}
+
+void NoteCommitFailure(CommitFailures *failures, const char *name)
+{
+    if (failures == nullptr)
+        return;
+    if (failures->Count++ != 0)
+        AppendText(failures->Names, "\n", COMMIT_NAMES_BUFFER);
+    if (!AppendText(failures->Names, name != nullptr ? name : "", COMMIT_NAMES_BUFFER))
+        AppendText(failures->Names, "...", COMMIT_NAMES_BUFFER);
+}
+
+// "To write a value" under a class's DefaultIcon key: machine-wide, then the per-user mirror.
+static bool WriteClassValue(const char *keyPath, bool mirror, const char *valueName, const char *text)
+{
+    bool written = WriteRegString(HKEY_LOCAL_MACHINE, keyPath, valueName, text) != 0;
+    if (mirror)
+        written = WriteRegString(HKEY_CURRENT_USER, keyPath, valueName, text) != 0 && written;
+    return written;
+}
+
+// A key that is not there counts as deleted.
+static bool DeleteDefaultIconKey(HKEY root, const char *classPath)
+{
+    RegKey key;
+    if (!key.Open(root, classPath, KEY_WRITE))
+        return !KeyExists(root, classPath);
+    LONG result = RegDeleteKeyA(key.Get(), "DefaultIcon");
+    return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
 }
 
 // The class key of a row and its DefaultIcon key (MAX_PATH bytes each); false for a key
@@ -244,13 +264,12 @@ static bool FormClassKeyPaths(const char *registryKey, char *classPath, char *ke
     return true;
 }
 
-static void CommitClassEntry(const IconEntry *entry)
+static bool CommitClassEntry(const IconEntry *entry)
 {
     char classPath[MAX_PATH];
     char keyPath[MAX_PATH];
     if (!FormClassKeyPaths(entry->RegistryKey, classPath, keyPath))
-        return;
-
+        return true;
 
     // The integrated shell reads a per-user copy of the class first; keep it in step, but
     // only where the user already has one.
@@ -263,15 +282,13 @@ static void CommitClassEntry(const IconEntry *entry)
     const char *current = entry->CurrentLocation;
     switch (entry->Kind) {
     case KIND_RECYCLE_EMPTY:
-        if (!Lists.RecycleBinShowsFull)
-            WriteClassValue(keyPath, mirror, "", current);
-        WriteClassValue(keyPath, mirror, "empty", current);
-        return;
+        if (!Lists.RecycleBinShowsFull && !WriteClassValue(keyPath, mirror, "", current))
+            return false;
+        return WriteClassValue(keyPath, mirror, "empty", current);
     case KIND_RECYCLE_FULL:
-        if (Lists.RecycleBinShowsFull)
-            WriteClassValue(keyPath, mirror, "", current);
-        WriteClassValue(keyPath, mirror, "full", current);
-        return;
+        if (Lists.RecycleBinShowsFull && !WriteClassValue(keyPath, mirror, "", current))
+            return false;
+        return WriteClassValue(keyPath, mirror, "full", current);
     case KIND_BRIEFCASE: {
         RegKey briefcase;
         if (briefcase.Open(HKEY_CLASSES_ROOT, "Briefcase\\DefaultIcon", KEY_WRITE)) {
@@ -280,30 +297,30 @@ static void CommitClassEntry(const IconEntry *entry)
             CopyText(standard, Facts.SystemDirPath != nullptr ? Facts.SystemDirPath : "", LOCATION_BUFFER);
             AppendText(standard, "syncui.dll,0", LOCATION_BUFFER);
             bool own = entry->DefaultLocation != nullptr && lstrcmpA(current, entry->DefaultLocation) != 0;
-            WriteRegString(HKEY_CLASSES_ROOT, "Briefcase\\DefaultIcon", "", own ? current : standard);
+            if (!WriteRegString(HKEY_CLASSES_ROOT, "Briefcase\\DefaultIcon", "", own ? current : standard))
+                return false;
         }
         break;
     }
     case KIND_BROWSER:
         if (entry->DefaultLocation == nullptr || lstrcmpA(current, entry->DefaultLocation) == 0) {
-            DeleteDefaultIconKey(HKEY_CURRENT_USER, classPath);
-            DeleteDefaultIconKey(HKEY_LOCAL_MACHINE, classPath);
-            return;
+            bool user = DeleteDefaultIconKey(HKEY_CURRENT_USER, classPath);
+            return DeleteDefaultIconKey(HKEY_LOCAL_MACHINE, classPath) && user;
         }
         break;
     default:
         break;
     }
-    WriteClassValue(keyPath, mirror, "", current);
+    return WriteClassValue(keyPath, mirror, "", current);
 }
 
-static void CommitShellIconEntry(const IconEntry *entry)
+static bool CommitShellIconEntry(const IconEntry *entry)
 {
     const char *index = entry->RegistryKey;
     int length = lstrlenA(index);
     // An empty name would be the key's default value, which no picture reads.
     if (length == 0 || length > SHELL_INDEX_MAX)
-        return;
+        return true;
 
     char own[LOCATION_BUFFER];
     CopyText(own, "shell32.dll,", LOCATION_BUFFER);
@@ -316,25 +333,25 @@ static void CommitShellIconEntry(const IconEntry *entry)
     if (lstrcmpiA(current, own) == 0 || (systemFits && lstrcmpiA(current, ownInSystem) == 0)) {
         // Back at the shell's own picture: no override at all rather than one naming it.
         RegKey key;
-        if (key.Open(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, KEY_WRITE))
-            RegDeleteValueA(key.Get(), index);
-        return;
+        if (!key.Open(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, KEY_WRITE))
+            return !KeyExists(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY);
+        LONG result = RegDeleteValueA(key.Get(), index);
+        return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
     }
-    WriteRegString(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, index, current);
+    return WriteRegString(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, index, current) != 0;
 }
 
-void CommitEntry(const IconEntry *entry)
+bool CommitEntry(const IconEntry *entry)
 {
     if (entry == nullptr || entry->RegistryKey == nullptr || entry->CurrentLocation == nullptr ||
         entry->CurrentLocation[0] == '\0')
-        return;
+        return true;
     if (entry->RegistryKey[0] == '{')
-        CommitClassEntry(entry);
-    else
-        CommitShellIconEntry(entry);
+        return CommitClassEntry(entry);
+    return CommitShellIconEntry(entry);
 }
 
-int CommitChangedRows(HWND list)
+int CommitChangedRows(HWND list, CommitFailures *failures)
 {
     int committed = 0;
     int count = int(SendMessageA(list, LB_GETCOUNT, 0, 0));
@@ -342,7 +359,11 @@ int CommitChangedRows(HWND list)
         IconEntry *entry = GetEntry(list, row);
         if (entry == nullptr || entry->ChangeState == STATE_UNCHANGED)
             continue;
-        CommitEntry(entry);
+        // A row the registry refused keeps its change for the next Apply.
+        if (!CommitEntry(entry)) {
+            NoteCommitFailure(failures, entry->DisplayName);
+            continue;
+        }
         IconEntry saved;
         ZeroMemory(&saved, sizeof saved);
         saved.SavedLocation = entry->CurrentLocation;

@@ -62,10 +62,18 @@ int UpdateEntry(HWND list, int row, const IconEntry *source, unsigned fields);
 // Gives a row a new location, marked changedState unless it is what the registry holds (no
 // saved location counts as different).
 int ChangeEntryLocation(HWND list, int row, const char *location, BYTE changedState);
-void CommitEntry(const IconEntry *entry);
+// False when the registry refused a write or deletion.
+bool CommitEntry(const IconEntry *entry);
+// The rows whose write failed during one Apply: how many, and their names for one message.
+enum { COMMIT_NAMES_BUFFER = 512 };
+struct CommitFailures {
+    int Count;
+    char Names[COMMIT_NAMES_BUFFER];
+};
+void NoteCommitFailure(CommitFailures *failures, const char *name);
 // Apply's part for one list: commits every changed row and marks it unchanged; returns how
-// many rows were written.
-int CommitChangedRows(HWND list);
+// many rows were written. A row whose write failed stays changed and is noted in failures.
+int CommitChangedRows(HWND list, CommitFailures *failures = nullptr);
 // Records in point every value that CommitChangedRows would write or delete for the list;
 // returns how many rows it will commit.
 int RecordChangedRows(HWND list, class RestorePoint *point);

@@ -40,6 +40,8 @@ bool RestorePoint::Begin()
     if (data_ == nullptr)
         return false;
     int number = NewestRestorePoint();
+    if (number + CREATE_TRIES > RESTORE_NUMBER_MAX)
+        number = RenumberRestorePoints();
     HANDLE file = INVALID_HANDLE_VALUE;
     // Another copy of the program (a folder-icon change) may take the same number meanwhile.
     for (int i = 0; i < CREATE_TRIES && file == INVALID_HANDLE_VALUE; ++i) {
@@ -303,9 +305,10 @@ void RestorePoint::Finish()
     } else {
         writer_.Failed = true;
     }
-    if (!WriterFlush(&writer_) && sealed != INVALID_FILE_SIZE) {
-        // Half an after-state would make the whole record unusable; without one it is still
-        // the record of writes that were cut short.
+    bool whole = WriterFlush(&writer_) && GetFileSize(file, nullptr) <= DWORD(RESTORE_RECORD_MAX);
+    if (!whole && sealed != INVALID_FILE_SIZE) {
+        // Half an after-state, or one too large to be read again, would make the whole record
+        // unusable; without one it is still the record of writes that were cut short.
         SetFilePointer(file, LONG(sealed), nullptr, FILE_BEGIN);
         SetEndOfFile(file);
         FlushFileBuffers(file);

@@ -213,14 +213,59 @@ static int NumberOfName(const char *name)
     return lstrcmpiA(name + 8, ".TXT") == 0 ? number : 0;
 }
 
-// Walks the records: the count, the newest and the oldest number.
-static int ScanRestorePoints(int *newest, int *oldest)
+// A record taken back that could not be deleted (locked by another program) is marked by an
+// empty file of the same name with this extension: it counts no more, and goes when it can.
+static const char kTakenMark[] = ".UND";
+
+static bool TakenMarkPath(const char *record, char *mark)
+{
+    CopyText(mark, record, MAX_PATH);
+    char *extension = FindExtension(mark);
+    return *extension == '.' && CopyText(extension, kTakenMark, MAX_PATH - int(extension - mark)) != nullptr;
+}
+
+static bool Exists(const char *path)
+{
+    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Whether a record was taken back already; one that can go now goes, with its mark.
+static bool TakenBack(const char *record)
+{
+    char mark[MAX_PATH];
+    if (!TakenMarkPath(record, mark) || !Exists(mark))
+        return false;
+    SetFileAttributesA(record, FILE_ATTRIBUTE_NORMAL);
+    if (DeleteFileA(record) || !Exists(record))
+        DeleteFileA(mark);
+    return true;
+}
+
+bool RemoveRestorePoint(const char *path)
+{
+    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+    if (DeleteFileA(path) || !Exists(path))
+        return true;
+    char mark[MAX_PATH];
+    if (TakenMarkPath(path, mark)) {
+        HANDLE file = CreateFileA(mark, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE)
+            CloseHandle(file);
+    }
+    return false;
+}
+
+// Walks the records that count, calling visit (when given) for each number.
+static int ScanRestorePoints(int *newest, int *oldest, void (*visit)(int number, void *context) = nullptr,
+                             void *context = nullptr)
 {
     *newest = 0;
     *oldest = 0;
-    char pattern[MAX_PATH];
-    if (!RecordFolder(pattern))
+    char folder[MAX_PATH];
+    if (!RecordFolder(folder))
         return 0;
+    char pattern[MAX_PATH];
+    CopyText(pattern, folder, MAX_PATH);
     AppendText(pattern, kPattern, MAX_PATH);
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(pattern, &found);
@@ -231,7 +276,13 @@ static int ScanRestorePoints(int *newest, int *oldest)
         int number = NumberOfName(found.cFileName);
         if (number == 0 || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             continue;
+        char path[MAX_PATH];
+        CopyText(path, folder, MAX_PATH);
+        if (AppendText(path, found.cFileName, MAX_PATH) && TakenBack(path))
+            continue;
         ++count;
+        if (visit != nullptr)
+            visit(number, context);
         if (number > *newest)
             *newest = number;
         if (*oldest == 0 || number < *oldest)
@@ -264,6 +315,55 @@ bool RestorePointPath(int number, char *path)
     char name[16];
     wsprintfA(name, "TFRP%04d.TXT", number);
     return AppendText(path, name, MAX_PATH) != 0;
+}
+
+namespace {
+enum { RENUMBERED_MAX = 64 };
+struct Numbers {
+    int Count;
+    int Value[RENUMBERED_MAX];
+};
+}  // namespace
+
+static void CollectNumber(int number, void *context)
+{
+    Numbers *numbers = static_cast<Numbers *>(context);
+    if (numbers->Count < RENUMBERED_MAX)
+        numbers->Value[numbers->Count++] = number;
+}
+
+int RenumberRestorePoints()
+{
+    Numbers numbers;
+    numbers.Count = 0;
+    int newest;
+    int oldest;
+    ScanRestorePoints(&newest, &oldest, CollectNumber, &numbers);
+    // Oldest first, so that each moves down into a number already free and the order stays.
+    for (int i = 1; i < numbers.Count; ++i) {
+        for (int j = i; j > 0 && numbers.Value[j - 1] > numbers.Value[j]; --j) {
+            int swap = numbers.Value[j];
+            numbers.Value[j] = numbers.Value[j - 1];
+            numbers.Value[j - 1] = swap;
+        }
+    }
+    int last = 0;
+    for (int i = 0; i < numbers.Count; ++i) {
+        int number = numbers.Value[i];
+        char from[MAX_PATH];
+        char to[MAX_PATH];
+        char mark[MAX_PATH];
+        int target = last + 1;
+        // A number still held by a record taken back, or its mark, is passed over.
+        while (target < number && RestorePointPath(target, to) &&
+               (Exists(to) || (TakenMarkPath(to, mark) && Exists(mark))))
+            ++target;
+        if (target < number && RestorePointPath(number, from) && RestorePointPath(target, to) &&
+            MoveFileA(from, to))
+            number = target;
+        last = number;
+    }
+    return last;
 }
 
 void PruneRestorePoints(int keep)

@@ -21,10 +21,13 @@
 enum ItemKind { ITEM_VALUE = 0, ITEM_KEY = 1, ITEM_FILE = 2, ITEM_FOLDER = 3 };
 
 enum {
-    RESTORE_DATA_MAX = 65536,       // largest value or file a record keeps
+    // Largest value or file a record keeps: any DESKTOP.INI or AUTORUN.INF the profile
+    // functions take, twice its size in hex still within a record.
+    RESTORE_DATA_MAX = 1024 * 1024,
     RESTORE_NAME_MAX = 520,         // key path, value name or file path
     RESTORE_ITEMS_MAX = 4096,
-    RESTORE_RECORD_MAX = 4 * 1024 * 1024,
+    // A file of RESTORE_DATA_MAX before and after, in hex, with room for the other items.
+    RESTORE_RECORD_MAX = 4 * RESTORE_DATA_MAX + 256 * 1024,
     RESTORE_NUMBER_MAX = 9999,
 };
 
@@ -67,6 +70,12 @@ bool RestorePointPath(int number, char *path);
 int OldestRestorePoint();
 // Removes the oldest records until keep are left.
 void PruneRestorePoints(int keep);
+// Numbers the records from 1 up again, oldest first, when the numbers run out; the newest
+// number afterwards.
+int RenumberRestorePoints();
+// Deletes a record that was taken back. False when it cannot go: it is then marked, so that
+// it is never taken back again, and goes at a later scan.
+bool RemoveRestorePoint(const char *path);
 
 // One item of a record as read: texts point into the record (hex), decoded on use.
 struct TextSpan {

@@ -77,8 +77,11 @@ bool PutValueBack(const RecordItem &item, const Names &names, const BYTE *data, 
 {
     RegKey key;
     if (!item.Before.Present) {
-        if (!key.Open(item.Root, names.Path, KEY_SET_VALUE))
-            return true;
+        // Only a key that is not there holds no value; one that refuses the write may.
+        if (!key.Open(item.Root, names.Path, KEY_SET_VALUE)) {
+            RegKey probe;
+            return !probe.Open(item.Root, names.Path, KEY_QUERY_VALUE);
+        }
         LONG result = RegDeleteValueA(key.Get(), names.Name);
         return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
     }
@@ -353,7 +356,7 @@ BOOL HasRestorePoint()
 int TakeBackRestorePoint(HWND owner, void (*refresh)(HWND owner))
 {
     char path[MAX_PATH];
-    char note[TEXT_BUFFER + MAX_PATH] = "";
+    char note[2 * (TEXT_BUFFER + MAX_PATH)] = "";
     char message[MESSAGE_BUFFER];
     if (NewestSealed(path, note) == 0) {
         CopyText(message, LoadText(IDS_UNDO_NOPOINT), sizeof message);
@@ -386,9 +389,18 @@ int TakeBackRestorePoint(HWND owner, void (*refresh)(HWND owner))
     if (refresh != nullptr)
         refresh(owner);
     SettleAgain(&work);
-    // A point that could not be put back whole stays, so that it can be tried again.
-    if (work.Failed.Count == 0)
-        DeleteFileA(path);
+    // A point that could not be put back whole stays, so that it can be tried again. One
+    // taken back that will not go is never taken back again; the user hears of it.
+    bool removed = work.Failed.Count != 0 || RemoveRestorePoint(path);
+    if (!removed) {
+        char format[TEXT_BUFFER];
+        CopyText(format, LoadText(IDS_UNDO_NOTREMOVED), sizeof format);
+        char line[TEXT_BUFFER + MAX_PATH];
+        wsprintfA(line, format, path);
+        if (note[0] != '\0')
+            AppendText(note, "\n", sizeof note);
+        AppendText(note, line, sizeof note);
+    }
     SayEnd(owner, work, note);
-    return work.Failed.Count == 0 ? TAKEBACK_DONE : TAKEBACK_PARTLY;
+    return work.Failed.Count == 0 && removed ? TAKEBACK_DONE : TAKEBACK_PARTLY;
 }

@@ -82,7 +82,7 @@ static void PutBackIconSize(const StoredIconSize *stored, const char *written)
 }
 
 // The shell only redraws its icons when their size changes: step it down by one and back.
-void RedrawShellIcons()
+void RedrawShellIcons(bool leaveNoValue)
 {
     StoredIconSize stored;
     ReadStoredIconSize(&stored);
@@ -102,6 +102,10 @@ void RedrawShellIcons()
     if (stored.Data != nullptr) {
         PutBackIconSize(&stored, text);
         GlobalFree(stored.Data);
+    } else if (leaveNoValue) {
+        RegKey key;
+        if (key.Open(HKEY_CURRENT_USER, kWindowMetrics, KEY_SET_VALUE))
+            RegDeleteValueA(key.Get(), kIconSize);
     }
 }
 

@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
-void RedrawShellIcons();
+// A missing "Shell Icon Size" is created at the standard size, unless leaveNoValue: a take-back
+// must leave no value that was not there before.
+void RedrawShellIcons(bool leaveNoValue = false);
 
 // The shell's icon cache in the Windows directory (path of MAX_PATH bytes); 0 when the
 // path does not fit.

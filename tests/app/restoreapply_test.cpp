@@ -12,6 +12,7 @@
 
 #include "app/restoreapply.h"
 #include "app/sheetstate.h"
+#include "app/instance.h"
 #include "app/startup.h"
 #include "restore/restorepoint.h"
 #include "common/appstate.h"
@@ -201,6 +202,25 @@ TEST_F(RestoreApplyTest, PendingChangesAreDroppedOnlyWhenTheUserAgrees)
     EXPECT_EQ("", JoinLines(snapshot_.ChangesSince()));
     EXPECT_EQ(autorun_, ThrowawayAutorunState());
     ExpectListsShowTheRegistry();
+
+    // Another copy takes an Apply back: the lists show the registry, a pending row keeps its edit.
+    ChangeEveryTab(1);
+    Apply();
+    HWND desktop = ListOfTab(TAB_DESKTOP);
+    ASSERT_TRUE(PasteOnRow(desktop, FirstOrdinaryRow(desktop), FixturePath("icons12.dll") + ",9"));
+    EXPECT_EQ(0, TakeBackFromCommandLine());
+    App.InstanceWindow = CreateInstanceWindow();
+    SetWindowLongPtrA(App.InstanceWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(sheet_));
+    SendMessageA(App.InstanceWindow, UM_REGISTRYCHANGED, 0, 0);
+    DestroyWindow(App.InstanceWindow);
+    App.InstanceWindow = nullptr;
+    const IconEntry *pending = GetEntry(desktop, FirstOrdinaryRow(desktop));
+    EXPECT_EQ(FixturePath("icons12.dll") + ",9", pending->CurrentLocation);
+    EXPECT_NE(STATE_UNCHANGED, pending->ChangeState);
+    HWND general = ListOfTab(TAB_GENERAL);
+    const IconEntry *undone = GetEntry(general, FirstOrdinaryRow(general));
+    EXPECT_EQ(STATE_UNCHANGED, undone->ChangeState);
+    EXPECT_EQ(std::string::npos, std::string(undone->CurrentLocation).find("icons12.dll"));
 }
 
 TEST_F(RestoreApplyTest, WithoutARecordNothingIsAppliedUnlessTheUserSaysSo)
@@ -338,6 +358,65 @@ TEST_F(RestoreApplyTest, TakeBackWaitsForEveryList)
     SendMessageA(sheet_, UM_LISTSFILLED, 0, 0);
     PumpMessages(100);
     EXPECT_EQ(1u, boxes.Texts.size()) << "no restore point is said";
+}
+
+// A write that did not happen (a registry value refused, X:'s file held open by another
+// program) is named, stays pending, and keeps the sheet open after OK.
+ImportHook *g_setValue;
+LONG WINAPI RefuseFifthIcon(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE *data, DWORD size)
+{
+    if (type == REG_SZ && data != nullptr && strstr(reinterpret_cast<const char *>(data), "icons12.dll,5"))
+        return ERROR_ACCESS_DENIED;
+    return g_setValue->Original<decltype(&RegSetValueExA)>()(key, name, reserved, type, data, size);
+}
+
+TEST_F(RestoreApplyTest, AWriteThatFailedIsNamedAndStaysPending)
+{
+    Open();
+    HWND general = ListOfTab(TAB_GENERAL);
+    int row = FirstOrdinaryRow(general);
+    std::string name = GetEntry(general, row)->DisplayName;
+    ImportHook hook("advapi32.dll", "RegSetValueExA", reinterpret_cast<const void *>(&RefuseFifthIcon));
+    g_setValue = &hook;
+    for (int button : {IDC_SHEET_APPLY, IDOK}) {
+        ASSERT_TRUE(PasteOnRow(general, row, FixturePath("icons12.dll") + ",5"));
+        HANDLE lock = INVALID_HANDLE_VALUE;
+        if (haveDrive_) {
+            ASSERT_NO_FATAL_FAILURE(SetThrowawayDriveIcon(FixturePath("icons12.dll") + ",2"));
+            lock = CreateFileA(kAutorun, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        }
+        BoxRecorder boxes(IDYES);
+        PressSheetButton(sheet_, button);
+        CloseHandle(lock);
+        EXPECT_TRUE(IsWindowVisible(sheet_)) << button;
+        EXPECT_TRUE(ApplyEnabled()) << button;
+        EXPECT_NE(STATE_UNCHANGED, GetEntry(general, row)->ChangeState) << button;
+        EXPECT_NE(std::string::npos, boxes.All().find(name)) << boxes.All();
+        EXPECT_EQ(!haveDrive_, boxes.All().find("X:") == std::string::npos) << boxes.All();
+        EXPECT_EQ(autorun_, ThrowawayAutorunState());
+    }
+}
+
+// The icon redraw after a take-back leaves no icon size that was not there before.
+TEST_F(RestoreApplyTest, TheRedrawAfterATakeBackLeavesNoNewIconSize)
+{
+    const char metrics[] = "Control Panel\\desktop\\windowmetrics";
+    for (bool seeded : {true, false}) {
+        if (!seeded)
+            DeleteRegValue(HKEY_CURRENT_USER, metrics, "Shell Icon Size");
+        snapshot_.Take();
+        RestorePoint point;
+        ASSERT_TRUE(point.Begin());
+        point.Value(HKEY_CURRENT_USER, "Software\\TilefoxTest", "v");
+        ASSERT_TRUE(point.Seal());
+        SetRegString(HKEY_CURRENT_USER, "Software\\TilefoxTest", "v", "1");
+        point.Finish();
+        WriteFileText(App.SettingsPath, "[Options]\r\nAutoRefresh=1\r\nRefreshLevel=0\r\n");
+        BoxRecorder boxes;
+        EXPECT_EQ(0, TakeBackFromCommandLine());
+        EXPECT_EQ("", JoinLines(snapshot_.ChangesSince())) << "seeded " << seeded;
+    }
+    SetShellSettingsToStart();
 }
 
 }  // namespace

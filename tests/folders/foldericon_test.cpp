@@ -58,6 +58,15 @@ std::string ProfileNames(const std::string &ini, const char *section)
     return joined;
 }
 
+// Another section of count keys, each line 27 bytes.
+std::string LargeSection(int count)
+{
+    std::string text = "[Other]\r\n";
+    for (int i = 0; i < count; ++i)
+        text += "Key" + std::to_string(100000 + i) + "=value-value-val\r\n";
+    return text;
+}
+
 int Selection(HWND dialog)
 {
     return int(SendDlgItemMessageA(dialog, IDC_CI_GRID, LB_GETCURSEL, 0, 0));
@@ -160,16 +169,21 @@ TEST_F(FolderIconTest, OkWritesTheIconHidesTheFileAndMarksTheFolder)
         int index;
         std::string iconFile;
         const char *keys;
+        const char *sections = ".ShellClassInfo";
     } cases[] = {
         {"no file yet", "", 0, library, 5, library, "IconIndex IconFile"},
         {"a bare name found on the search path", "", 0, "shell32.dll", 1, shell32, "IconIndex IconFile"},
         {"a read-only file stays read-only", "[.ShellClassInfo]\r\nInfoTip=kept\r\n", FILE_ATTRIBUTE_READONLY,
          library, 2, library, "InfoTip IconIndex IconFile"},
+        // Too large for a restore point: the user goes on without one.
+        {"a file of 1 MB", LargeSection(40000) + "[.ShellClassInfo]\r\nInfoTip=kept\r\n", FILE_ATTRIBUTE_HIDDEN,
+         library, 4, library, "InfoTip IconIndex IconFile", "Other .ShellClassInfo"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.label);
         if (!c.iniText.empty())
             Seed(c.iniText, c.iniAttributes, false);
+        BoxRecorder boxes(IDYES);
         INT_PTR result = Change(folder_, {OnPicker([&](HWND dialog) {
                                               EXPECT_EQ(Ansi(u8"アイコンの変更 - ") + name, Caption(dialog));
                                               EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_CI_DEFAULT)));
@@ -179,7 +193,9 @@ TEST_F(FolderIconTest, OkWritesTheIconHidesTheFileAndMarksTheFolder)
         EXPECT_TRUE(Has(folder_, FILE_ATTRIBUTE_SYSTEM));
         EXPECT_TRUE(Has(ini_, FILE_ATTRIBUTE_HIDDEN));
         EXPECT_EQ(c.iniAttributes != 0, Has(ini_, c.iniAttributes));
-        EXPECT_EQ(".ShellClassInfo", ProfileNames(ini_, nullptr));
+        EXPECT_EQ(c.sections, ProfileNames(ini_, nullptr));
+        // What precedes the icon's section is kept byte for byte.
+        EXPECT_EQ(0u, ReadFileText(ini_).find(c.iniText.substr(0, c.iniText.find("[.Shell"))));
         EXPECT_EQ(c.keys, ProfileNames(ini_, kSection));
         EXPECT_EQ(std::to_string(c.index), IniValue(ini_, "IconIndex"));
         EXPECT_EQ(c.iconFile, IniValue(ini_, "IconFile"));
@@ -436,6 +452,7 @@ TEST_F(FolderIconTest, AChangeOrARestoreIsTakenBack)
         {"another icon for a read-only settings file", kIconKeys + "InfoTip=kept\r\n",
          FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN, true, false},
         {"the standard icon again", kIconKeys, FILE_ATTRIBUTE_HIDDEN, true, true},
+        {"a settings file of 70 KB", kIconKeys + LargeSection(2500), FILE_ATTRIBUTE_HIDDEN, true, false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.label);

@@ -396,4 +396,61 @@ TEST_F(RestorePointTest, WhatTheRefreshDisturbsIsPutBackAgain)
     EXPECT_EQ("", JoinLines(snapshot_.ChangesSince()));
 }
 
+// A key that refuses the write keeps the value; a record that will not go once taken back is
+// named and never taken back again.
+ImportHook *g_open;
+LONG WINAPI OpenRefusingWrites(HKEY root, LPCSTR path, DWORD options, REGSAM access, PHKEY key)
+{
+    if ((access & KEY_SET_VALUE) && path != nullptr && Key("a") == path)
+        return ERROR_ACCESS_DENIED;
+    return g_open->Original<decltype(&RegOpenKeyExA)>()(root, path, options, access, key);
+}
+
+TEST_F(RestorePointTest, WhatCannotBeUndoneOrRemovedIsSaid)
+{
+    auto point = [&](const char *text) {
+        Point([&](RestorePoint &p) { p.Value(HKEY_CURRENT_USER, Key("a").c_str(), "v"); },
+              [&] { SetRegString(HKEY_CURRENT_USER, Key("a").c_str(), "v", text); });
+    };
+    point("1");
+    {
+        ImportHook hook("advapi32.dll", "RegOpenKeyExA", reinterpret_cast<const void *>(&OpenRefusingWrites));
+        g_open = &hook;
+        BoxRecorder boxes;
+        EXPECT_EQ(TAKEBACK_PARTLY, TakeBack());
+        EXPECT_EQ("1", GetRegString(HKEY_CURRENT_USER, Key("a").c_str(), "v"));
+        EXPECT_TRUE(HasRestorePoint());
+    }
+    point("2");
+    std::string newest = Records().back();
+    HANDLE lock = CreateFileA(newest.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    BoxRecorder boxes;
+    EXPECT_EQ(TAKEBACK_PARTLY, TakeBack());
+    EXPECT_NE(std::string::npos, boxes.All().find(newest)) << boxes.All();
+    EXPECT_EQ(TAKEBACK_DONE, TakeBack()) << "the older one is next";
+    EXPECT_EQ("(absent)", RegValueOrAbsent(HKEY_CURRENT_USER, Key("a").c_str(), "v"));
+    CloseHandle(lock);
+    EXPECT_FALSE(HasRestorePoint());
+    EXPECT_EQ(0u, Records().size());
+}
+
+// Past number 9999 the kept points are numbered from 1 again, oldest first.
+TEST_F(RestorePointTest, NumbersGoOnPast9999)
+{
+    for (const char *number : {"9998", "9999"}) {
+        Point([&](RestorePoint &p) { p.Value(HKEY_CURRENT_USER, Key("a").c_str(), "v"); },
+              [&] { SetRegString(HKEY_CURRENT_USER, Key("a").c_str(), "v", number); });
+        std::string name = Records().back();
+        MoveFileA(name.c_str(), (name.substr(0, name.size() - 8) + number + ".TXT").c_str());
+    }
+    Point([&](RestorePoint &p) { p.Value(HKEY_CURRENT_USER, Key("a").c_str(), "v"); },
+          [&] { SetRegString(HKEY_CURRENT_USER, Key("a").c_str(), "v", "new"); });
+    EXPECT_EQ(3u, Records().size());
+    BoxRecorder boxes;
+    for (const char *expected : {"9999", "9998", "(absent)"}) {
+        EXPECT_EQ(TAKEBACK_DONE, TakeBack());
+        EXPECT_EQ(expected, RegValueOrAbsent(HKEY_CURRENT_USER, Key("a").c_str(), "v"));
+    }
+}
+
 }  // namespace
