@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-#include <memory>
 #include <string>
 
 #include "app/sheetstate.h"
@@ -16,6 +15,7 @@
 #include "support/boxrecorder.h"
 #include "support/regsnapshot.h"
 #include "support/sheetchanges.h"
+#include "support/writewatch.h"
 
 namespace {
 
@@ -24,57 +24,11 @@ const char kSettings[] = "TILEFOX_TEST_SETTINGS";
 const UINT kEnded = 77;
 
 int g_writesLeft;
-std::unique_ptr<ImportHook> g_hooks[6];
 
-template <typename Function> Function Original(int slot)
+void EndAfterTheLastWrite(const WriteSeen &seen)
 {
-    return g_hooks[slot]->Original<Function>();
-}
-
-template <typename Result> Result Wrote(Result result, bool counts = true)
-{
-    if (counts && --g_writesLeft == 0)
+    if (seen.Lasting && --g_writesLeft == 0)
         TerminateProcess(GetCurrentProcess(), kEnded);
-    return result;
-}
-
-LONG WINAPI SetValue(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE *data, DWORD size)
-{
-    return Wrote(Original<decltype(&RegSetValueExA)>(0)(key, name, reserved, type, data, size));
-}
-
-LONG WINAPI DeleteValue(HKEY key, LPCSTR name)
-{
-    return Wrote(Original<decltype(&RegDeleteValueA)>(1)(key, name));
-}
-
-LONG WINAPI CreateKey(HKEY key, LPCSTR name, DWORD reserved, LPSTR kind, DWORD options, REGSAM access,
-                      LPSECURITY_ATTRIBUTES security, PHKEY result, LPDWORD disposition)
-{
-    DWORD made = 0;
-    LONG code = Original<decltype(&RegCreateKeyExA)>(2)(key, name, reserved, kind, options, access, security, result,
-                                                        &made);
-    if (disposition != nullptr)
-        *disposition = made;
-    return Wrote(code, made == REG_CREATED_NEW_KEY);
-}
-
-BOOL WINAPI WriteProfile(LPCSTR section, LPCSTR key, LPCSTR text, LPCSTR file)
-{
-    // Without a section it only empties the cache.
-    return Wrote(Original<decltype(&WritePrivateProfileStringA)>(3)(section, key, text, file), section != nullptr);
-}
-
-BOOL WINAPI Write(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped)
-{
-    return Wrote(Original<decltype(&WriteFile)>(4)(file, data, size, written, overlapped));
-}
-
-HANDLE WINAPI Create(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD disposition,
-                     DWORD flags, HANDLE pattern)
-{
-    return Wrote(Original<decltype(&CreateFileA)>(5)(path, access, share, security, disposition, flags, pattern),
-                 (access & GENERIC_WRITE) && disposition != OPEN_EXISTING);
 }
 
 // Run only as the copy the test below starts.
@@ -91,16 +45,10 @@ TEST(KilledApplyCopy, DISABLED_AppliesEveryTab)
     ASSERT_TRUE(sheet != nullptr && AllListsFilled(true));
     ChangeEveryTab(1);
     g_writesLeft = atoi(writes);
-    g_hooks[0].reset(new ImportHook("advapi32.dll", "RegSetValueExA", reinterpret_cast<const void *>(&SetValue)));
-    g_hooks[1].reset(new ImportHook("advapi32.dll", "RegDeleteValueA", reinterpret_cast<const void *>(&DeleteValue)));
-    g_hooks[2].reset(new ImportHook("advapi32.dll", "RegCreateKeyExA", reinterpret_cast<const void *>(&CreateKey)));
-    g_hooks[3].reset(
-        new ImportHook("kernel32.dll", "WritePrivateProfileStringA", reinterpret_cast<const void *>(&WriteProfile)));
-    g_hooks[4].reset(new ImportHook("kernel32.dll", "WriteFile", reinterpret_cast<const void *>(&Write)));
-    g_hooks[5].reset(new ImportHook("kernel32.dll", "CreateFileA", reinterpret_cast<const void *>(&Create)));
-    PressSheetButton(sheet, IDC_SHEET_APPLY);
-    for (auto &hook : g_hooks)
-        hook.reset();
+    {
+        WriteWatch watch(EndAfterTheLastWrite);
+        PressSheetButton(sheet, IDC_SHEET_APPLY);
+    }
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(sheet, IDC_SHEET_APPLY))) << "applied whole";
 }
 

@@ -33,33 +33,14 @@ namespace {
 
 const char kMetrics[] = "Control Panel\\desktop\\windowmetrics";
 
-// Everything the sheet may write, and the user's whole branch besides.
+// Everything the sheet may write: the user's whole branch, the shell's and the classes'.
 std::vector<RegistryScope> WatchedKeys()
 {
     std::vector<RegistryScope> scope = {
         {HKEY_CURRENT_USER, "", true},
         {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer", true},
-        {HKEY_LOCAL_MACHINE, "Software\\Classes\\lnkfile", false},
-        {HKEY_LOCAL_MACHINE, "Software\\Classes\\piffile", false},
-        {HKEY_LOCAL_MACHINE, "Software\\Classes\\.bmp", true},
-        {HKEY_LOCAL_MACHINE, "Software\\Classes\\Paint.Picture", true},
-        {HKEY_LOCAL_MACHINE, "Software\\Classes\\cplfile", true},
-        {HKEY_LOCAL_MACHINE, "Software\\Classes\\Directory", true},
-        {HKEY_LOCAL_MACHINE, "Software\\Classes\\Briefcase", true},
+        {HKEY_LOCAL_MACHINE, "Software\\Classes", true},
     };
-    // The DefaultIcon keys of every registered class.
-    HKEY classes;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Classes\\CLSID", 0, KEY_READ, &classes) == ERROR_SUCCESS) {
-        for (DWORD i = 0;; ++i) {
-            char name[256];
-            DWORD size = sizeof name;
-            if (RegEnumKeyExA(classes, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-                break;
-            scope.push_back({HKEY_LOCAL_MACHINE, std::string("Software\\Classes\\CLSID\\") + name, false});
-            scope.push_back({HKEY_LOCAL_MACHINE, std::string("Software\\Classes\\CLSID\\") + name + "\\DefaultIcon", true});
-        }
-        RegCloseKey(classes);
-    }
     return scope;
 }
 

@@ -31,6 +31,7 @@
 #include "shellglue/shellkeys.h"
 #include "shellglue/startfacts.h"
 #include "support/testing.h"
+#include "support/writewatch.h"
 #include "fuzz/fuzzchannels.h"
 
 // --- the stack protector's canary and its alarm, kept here so that a smashed frame counts as
@@ -137,95 +138,18 @@ void StrayWrite(const char *what, const char *path)
     Fail(note);
 }
 
-typedef HANDLE(WINAPI *CreateFileProc)(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);
-typedef BOOL(WINAPI *WriteProfileProc)(LPCSTR, LPCSTR, LPCSTR, LPCSTR);
-typedef BOOL(WINAPI *PathProc)(LPCSTR);
-typedef BOOL(WINAPI *CreateDirProc)(LPCSTR, LPSECURITY_ATTRIBUTES);
-typedef BOOL(WINAPI *SetAttributesProc)(LPCSTR, DWORD);
-typedef LONG(WINAPI *SetValueProc)(HKEY, LPCSTR, DWORD, DWORD, const BYTE *, DWORD);
-typedef LONG(WINAPI *KeyNameProc)(HKEY, LPCSTR);
-typedef LONG(WINAPI *CreateKeyProc)(HKEY, LPCSTR, DWORD, LPSTR, DWORD, REGSAM, LPSECURITY_ATTRIBUTES, PHKEY, LPDWORD);
-
-ImportHook *g_createFile, *g_writeProfile, *g_deleteFile, *g_createDir, *g_setAttributes;
-ImportHook *g_setValue, *g_deleteValue, *g_deleteKey, *g_createKey;
-
-HANDLE WINAPI WatchCreateFile(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
-                              DWORD disposition, DWORD flags, HANDLE templ)
+// Registry writes are stray whatever they name: no channel's code has any business there.
+void WatchWrite(const WriteSeen &seen)
 {
-    if ((access & (GENERIC_WRITE | FILE_WRITE_DATA | FILE_APPEND_DATA | DELETE)) && !InsideScratch(name))
-        StrayWrite("CreateFileA for writing", name);
-    return g_createFile->Original<CreateFileProc>()(name, access, share, security, disposition, flags, templ);
-}
-
-BOOL WINAPI WatchWriteProfile(LPCSTR section, LPCSTR key, LPCSTR text, LPCSTR file)
-{
-    if (file == nullptr || !InsideScratch(file))
-        StrayWrite("WritePrivateProfileStringA", file);
-    return g_writeProfile->Original<WriteProfileProc>()(section, key, text, file);
-}
-
-BOOL WINAPI WatchDeleteFile(LPCSTR name)
-{
-    if (!InsideScratch(name))
-        StrayWrite("DeleteFileA", name);
-    return g_deleteFile->Original<PathProc>()(name);
-}
-
-BOOL WINAPI WatchCreateDirectory(LPCSTR name, LPSECURITY_ATTRIBUTES security)
-{
-    if (!InsideScratch(name))
-        StrayWrite("CreateDirectoryA", name);
-    return g_createDir->Original<CreateDirProc>()(name, security);
-}
-
-BOOL WINAPI WatchSetAttributes(LPCSTR name, DWORD attributes)
-{
-    if (!InsideScratch(name))
-        StrayWrite("SetFileAttributesA", name);
-    return g_setAttributes->Original<SetAttributesProc>()(name, attributes);
-}
-
-// No channel's code has any business writing the registry: every registry write is stray.
-LONG WINAPI WatchSetValue(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE *data, DWORD size)
-{
-    StrayWrite("RegSetValueExA", name);
-    return g_setValue->Original<SetValueProc>()(key, name, reserved, type, data, size);
-}
-
-LONG WINAPI WatchDeleteValue(HKEY key, LPCSTR name)
-{
-    StrayWrite("RegDeleteValueA", name);
-    return g_deleteValue->Original<KeyNameProc>()(key, name);
-}
-
-LONG WINAPI WatchDeleteKey(HKEY key, LPCSTR name)
-{
-    StrayWrite("RegDeleteKeyA", name);
-    return g_deleteKey->Original<KeyNameProc>()(key, name);
-}
-
-LONG WINAPI WatchCreateKey(HKEY key, LPCSTR name, DWORD reserved, LPSTR cls, DWORD options, REGSAM access,
-                           LPSECURITY_ATTRIBUTES security, PHKEY result, LPDWORD disposition)
-{
-    StrayWrite("RegCreateKeyExA", name);
-    return g_createKey->Original<CreateKeyProc>()(key, name, reserved, cls, options, access, security, result,
-                                                  disposition);
+    bool registry = seen.Function[0] == 'R';
+    bool profile = lstrcmpA(seen.Function, "WritePrivateProfileStringA") == 0;
+    if (seen.Writing && (registry || (profile && seen.Target == nullptr) || !InsideScratch(seen.Target)))
+        StrayWrite(seen.Function, seen.Target);
 }
 
 void WatchWrites()
 {
-    g_createFile = new ImportHook("kernel32.dll", "CreateFileA", reinterpret_cast<const void *>(&WatchCreateFile));
-    g_writeProfile = new ImportHook("kernel32.dll", "WritePrivateProfileStringA",
-                                    reinterpret_cast<const void *>(&WatchWriteProfile));
-    g_deleteFile = new ImportHook("kernel32.dll", "DeleteFileA", reinterpret_cast<const void *>(&WatchDeleteFile));
-    g_createDir = new ImportHook("kernel32.dll", "CreateDirectoryA",
-                                 reinterpret_cast<const void *>(&WatchCreateDirectory));
-    g_setAttributes = new ImportHook("kernel32.dll", "SetFileAttributesA",
-                                     reinterpret_cast<const void *>(&WatchSetAttributes));
-    g_setValue = new ImportHook("advapi32.dll", "RegSetValueExA", reinterpret_cast<const void *>(&WatchSetValue));
-    g_deleteValue = new ImportHook("advapi32.dll", "RegDeleteValueA", reinterpret_cast<const void *>(&WatchDeleteValue));
-    g_deleteKey = new ImportHook("advapi32.dll", "RegDeleteKeyA", reinterpret_cast<const void *>(&WatchDeleteKey));
-    g_createKey = new ImportHook("advapi32.dll", "RegCreateKeyExA", reinterpret_cast<const void *>(&WatchCreateKey));
+    new WriteWatch(WatchWrite);
 }
 
 // --- the loop -------------------------------------------------------------------------------------
