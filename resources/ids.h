@@ -206,7 +206,7 @@
 #define UM_ROWUPDATED           1464    /* to a list page: wParam = row, lParam = row now changed */
 #define UM_DRIVESPENDING        1465    /* drive panel to itself, after Apply: a failed write still waits */
 #define UM_READSETTINGS         1466    /* to the settings page: read the shell's settings now */
-#define UM_SHELLRESTORED        1467    /* to the settings page: settings were put back, read them again */
+#define UM_SHELLRESTORED        1467    /* to the settings page: settings were put back, read them again (wParam: unless edited) */
 #define UM_PLANDRIVEICONS       1468    /* to the Drive page and its panel: lParam = RestorePoint to record in */
 #define UM_LISTSFILLED          1470    /* frame to the sheet: every list filled, the settings read */
 #define UM_IMPORTHANDEDTHEME    1473    /* instance window to itself: import the theme another copy handed over */

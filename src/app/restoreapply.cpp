@@ -96,7 +96,6 @@ static void RefillKeepingPending(HWND content, HWND list)
 
 void ReloadSheet(HWND sheet)
 {
-    bool pending = Sheet.ChangesPending != 0;
     for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
         HWND content = Sheet.TabDialogs[tab];
         if (content == nullptr || !IsWindow(content))
@@ -112,8 +111,8 @@ void ReloadSheet(HWND sheet)
         RefillKeepingPending(content, ListOfTab(tab));
     }
     HWND settingsPage = Sheet.TabDialogs[TAB_SETTINGS1];
-    if (!pending && settingsPage != nullptr && IsWindow(settingsPage))
-        SendMessageA(settingsPage, UM_SHELLRESTORED, 0, 0);
+    if (settingsPage != nullptr && IsWindow(settingsPage))
+        SendMessageA(settingsPage, UM_SHELLRESTORED, TRUE, 0);
     UpdateTakeBackMenuItem(sheet);
 }
 

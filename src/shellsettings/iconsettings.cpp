@@ -711,10 +711,16 @@ static void EnsureRead(HWND page)
 }
 
 // Earlier settings were put back: the controls show what is in force again, untouched.
-static void OnShellRestored(HWND page)
+// keepEdits: another copy changed the registry under a sheet that may hold edits of the
+// user's; a page with any of them is left as the user made it.
+static void OnShellRestored(HWND page, bool keepEdits)
 {
     if (GetWindowLongPtrA(page, DWLP_USER) == PAGE_READING)
         return;
+    for (int control : kTrackedControls) {
+        if (keepEdits && IsModified(page, control))
+            return;
+    }
     SetWindowLongPtrA(page, DWLP_USER, PAGE_UNREAD);
     EnsureRead(page);
 }
@@ -825,7 +831,7 @@ INT_PTR CALLBACK IconSettingsPage(HWND page, UINT message, WPARAM wParam, LPARAM
         EnsureRead(page);
         return TRUE;
     case UM_SHELLRESTORED:
-        OnShellRestored(page);
+        OnShellRestored(page, wParam != 0);
         return TRUE;
     default:
         return FALSE;

@@ -221,6 +221,7 @@ TEST_F(RestoreApplyTest, PendingChangesAreDroppedOnlyWhenTheUserAgrees)
     const IconEntry *undone = GetEntry(general, FirstOrdinaryRow(general));
     EXPECT_EQ(STATE_UNCHANGED, undone->ChangeState);
     EXPECT_EQ(std::string::npos, std::string(undone->CurrentLocation).find("icons12.dll"));
+    EXPECT_EQ("32", DlgItemText(Sheet.TabDialogs[TAB_SETTINGS1], IDC_IS_SIZE)) << "a page the user did not edit";
 }
 
 TEST_F(RestoreApplyTest, WithoutARecordNothingIsAppliedUnlessTheUserSaysSo)
