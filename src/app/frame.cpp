@@ -141,10 +141,13 @@ void InitSheet(HWND sheet)
     DeleteMenu(systemMenu, SC_MAXIMIZE, MF_BYCOMMAND);
     DeleteMenu(systemMenu, SC_SIZE, MF_BYCOMMAND);
 
-    // COMCTL32 labels its buttons in the system's language.
-    SetDlgItemTextA(sheet, IDOK, LoadText(IDS_SHEET_OK));
-    SetDlgItemTextA(sheet, IDCANCEL, LoadText(IDS_SHEET_CANCEL));
-    SetDlgItemTextA(sheet, IDC_SHEET_APPLY, LoadText(IDS_SHEET_APPLY));
+    // COMCTL32 labels its buttons in the system's language; only another language shown
+    // needs its own.
+    if (ShownLanguage() != LanguageOfCodePage(GetACP())) {
+        SetDlgItemTextA(sheet, IDOK, LoadText(IDS_SHEET_OK));
+        SetDlgItemTextA(sheet, IDCANCEL, LoadText(IDS_SHEET_CANCEL));
+        SetDlgItemTextA(sheet, IDC_SHEET_APPLY, LoadText(IDS_SHEET_APPLY));
+    }
 
     ReadSheetSettings(sheet);
     // Saving and resetting come first with their separator; taking back stays last.

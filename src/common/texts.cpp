@@ -8,7 +8,7 @@ static TextLanguage g_chosen = LANGUAGE_BY_CODE_PAGE;
 
 enum { JAPANESE_CODE_PAGE = 932, STRINGS_PER_BLOCK = 16, WIDE_TEXT = 1024 };
 
-static TextLanguage LanguageOfCodePage(UINT codePage)
+TextLanguage LanguageOfCodePage(UINT codePage)
 {
     return codePage == JAPANESE_CODE_PAGE ? LANGUAGE_JAPANESE : LANGUAGE_ENGLISH;
 }

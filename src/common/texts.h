@@ -13,6 +13,8 @@ enum TextLanguage { LANGUAGE_BY_CODE_PAGE, LANGUAGE_JAPANESE, LANGUAGE_ENGLISH, 
 // code page (the system's ANSI one): Japanese on 932, English everywhere else.
 void ChooseLanguage(const char *setting, UINT codePage = GetACP());
 TextLanguage ShownLanguage();
+// The language Windows itself shows on a code page.
+TextLanguage LanguageOfCodePage(UINT codePage);
 // The resource language that holds a language's forms.
 WORD ResourceLanguage(TextLanguage language);
 
