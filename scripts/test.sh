@@ -16,8 +16,11 @@ hostarch_pick
 tested=$TILEFOX_ARCH
 echo "test.sh: testing the ${tested}-bit build: ${HOSTARCH_WHY}"
 # Both builds on every run, so that neither rots unseen; the 64-bit one checks the 32-bit program.
+started=$SECONDS
 TILEFOX_ARCH=32 bash scripts/build.sh
+built32=$((SECONDS - started))
 TILEFOX_ARCH=64 bash scripts/build.sh
+echo "test.sh: built in $((SECONDS - started)) s (32-bit ${built32} s, 64-bit $((SECONDS - started - built32)) s)"
 build=$(hostarch_build_dir)
 [ "$tested" = 64 ] && build=${build}64
 export TILEFOX_ARCH=$tested
