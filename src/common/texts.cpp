@@ -36,13 +36,16 @@ WORD ResourceLanguage(TextLanguage language)
                                         : MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
 }
 
-static const void *FindForm(LPCSTR type, LPCSTR name, TextLanguage language, HGLOBAL *handle)
+static const void *FindForm(LPCSTR type, LPCSTR name, TextLanguage language, HGLOBAL *handle,
+                            DWORD *size = nullptr)
 {
     HINSTANCE module = AppInstance();
     HRSRC found = FindResourceExA(module, type, name, ResourceLanguage(language));
     HGLOBAL loaded = found != nullptr ? LoadResource(module, found) : nullptr;
     if (handle != nullptr)
         *handle = loaded;
+    if (size != nullptr)
+        *size = loaded != nullptr ? SizeofResource(module, found) : 0;
     return loaded != nullptr ? LockResource(loaded) : nullptr;
 }
 
@@ -121,19 +124,87 @@ HGLOBAL FindDialogTemplate(unsigned id)
     return handle;
 }
 
-static LPCDLGTEMPLATEA DialogForm(unsigned id)
+static const WORD *SkipWide(const WORD *at)
 {
-    return static_cast<LPCDLGTEMPLATEA>(FindForm(RT_DIALOG, MAKEINTRESOURCEA(id), ShownLanguage(), nullptr));
+    while (*at++ != 0) {
+    }
+    return at;
 }
+
+// Where a template's font fields (point size to face name) begin and end; false for one
+// without a font of its own.
+static bool FontFields(const BYTE *form, bool *extended, const BYTE **begin, const BYTE **end)
+{
+    const WORD *words = reinterpret_cast<const WORD *>(form);
+    *extended = words[0] == 1 && words[1] == 0xFFFF;
+    DWORD style;
+    CopyMemory(&style, form + (*extended ? 12 : 0), sizeof style);
+    if (!(style & DS_SETFONT))
+        return false;
+    const WORD *at = reinterpret_cast<const WORD *>(form + (*extended ? 26 : 18));
+    for (int field = 0; field < 2; ++field)  // the menu and the class: none, a number or a name
+        at = *at == 0xFFFF ? at + 2 : SkipWide(at);
+    at = SkipWide(at);  // the title
+    *begin = reinterpret_cast<const BYTE *>(at);
+    *end = reinterpret_cast<const BYTE *>(SkipWide(at + (*extended ? 3 : 1)));
+    return true;
+}
+
+// A dialog form of the language shown. Where that is not the system's own language it takes
+// the font of the system's form: the property sheet lays its pages out in the system's font,
+// and a page in a smaller one would leave bands of the sheet empty.
+class DialogForm {
+public:
+    explicit DialogForm(unsigned id)
+    {
+        DWORD size = 0;
+        form_ = static_cast<const BYTE *>(FindForm(RT_DIALOG, MAKEINTRESOURCEA(id), ShownLanguage(), nullptr, &size));
+        TextLanguage system = LanguageOfCodePage(GetACP());
+        const BYTE *own = form_ != nullptr && ShownLanguage() != system
+                              ? static_cast<const BYTE *>(FindForm(RT_DIALOG, MAKEINTRESOURCEA(id), system, nullptr))
+                              : nullptr;
+        bool extended, ownExtended;
+        const BYTE *begin, *end, *ownBegin, *ownEnd;
+        if (own == nullptr || !FontFields(form_, &extended, &begin, &end) ||
+            !FontFields(own, &ownExtended, &ownBegin, &ownEnd) || extended != ownExtended)
+            return;
+        // The controls follow on a DWORD boundary.
+        DWORD head = DWORD(begin - form_);
+        DWORD items = (DWORD(end - form_) + 3) & ~3u;
+        DWORD moved = (head + DWORD(ownEnd - ownBegin) + 3) & ~3u;
+        if (items > size)
+            items = size;
+        copy_ = static_cast<BYTE *>(GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, moved + size - items));
+        if (copy_ == nullptr)
+            return;
+        CopyMemory(copy_, form_, head);
+        CopyMemory(copy_ + head, ownBegin, DWORD(ownEnd - ownBegin));
+        CopyMemory(copy_ + moved, form_ + items, size - items);
+    }
+    ~DialogForm()
+    {
+        if (copy_ != nullptr)
+            GlobalFree(copy_);
+    }
+    DialogForm(const DialogForm &) = delete;
+    DialogForm &operator=(const DialogForm &) = delete;
+    LPCDLGTEMPLATEA Get() const { return reinterpret_cast<LPCDLGTEMPLATEA>(copy_ != nullptr ? copy_ : form_); }
+
+private:
+    const BYTE *form_ = nullptr;
+    BYTE *copy_ = nullptr;
+};
 
 INT_PTR ShowDialog(unsigned id, HWND owner, DLGPROC procedure, LPARAM parameter)
 {
-    LPCDLGTEMPLATEA form = DialogForm(id);
-    return form != nullptr ? DialogBoxIndirectParamA(AppInstance(), form, owner, procedure, parameter) : -1;
+    DialogForm form(id);
+    return form.Get() != nullptr ? DialogBoxIndirectParamA(AppInstance(), form.Get(), owner, procedure, parameter)
+                                 : -1;
 }
 
 HWND MakeDialog(unsigned id, HWND owner, DLGPROC procedure, LPARAM parameter)
 {
-    LPCDLGTEMPLATEA form = DialogForm(id);
-    return form != nullptr ? CreateDialogIndirectParamA(AppInstance(), form, owner, procedure, parameter) : nullptr;
+    DialogForm form(id);
+    return form.Get() != nullptr ? CreateDialogIndirectParamA(AppInstance(), form.Get(), owner, procedure, parameter)
+                                 : nullptr;
 }

@@ -133,7 +133,12 @@ TEST_F(BothLanguages, EveryTextMenuAndDialogHasBothFormsAlike)
             ShownAs shown(kSettings[i]);
             HWND dialog = Make(name);
             ASSERT_NE(nullptr, dialog) << kSettings[i] << " dialog " << name;
-            forms[i].Add(name, "dialog", GetWindowLongA(dialog, GWL_STYLE), WindowText(dialog));
+            // The same size in pixels: the other language is laid out in the system's font, as
+            // the sheet around a page is.
+            RECT box = {};
+            GetWindowRect(dialog, &box);
+            forms[i].Add(name, "dialog " + std::to_string(box.right - box.left) + "x" + std::to_string(box.bottom - box.top),
+                         GetWindowLongA(dialog, GWL_STYLE), WindowText(dialog));
             for (HWND control = GetWindow(dialog, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
                 char kind[64] = "";
                 GetClassNameA(control, kind, sizeof kind);
