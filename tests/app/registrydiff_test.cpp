@@ -8,7 +8,6 @@
 #include <prsht.h>
 
 #include <algorithm>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,8 +23,6 @@
 #include "shellglue/paths.h"
 #include "shellglue/shellkeys.h"
 #include "shellglue/startfacts.h"
-#include "support/appsetup.h"
-#include "support/regsnapshot.h"
 #include "support/sheetchanges.h"
 #include "support/testing.h"
 
@@ -33,45 +30,14 @@ namespace {
 
 const char kMetrics[] = "Control Panel\\desktop\\windowmetrics";
 
-// Everything the sheet may write: the user's whole branch, the shell's and the classes'.
-std::vector<RegistryScope> WatchedKeys()
-{
-    std::vector<RegistryScope> scope = {
-        {HKEY_CURRENT_USER, "", true},
-        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer", true},
-        {HKEY_LOCAL_MACHINE, "Software\\Classes", true},
-    };
-    return scope;
-}
-
-class RegistryDiffTest : public testing::Test {
+class RegistryDiffTest : public WholeSheetTest {
 protected:
-    void SetUp() override
-    {
-        app_.reset(new AppSetup("regdiff"));
-        app_->KeepShellUntold();
-        // Without the throwaway drive the drive panel is left out.
-        haveDrive_ = HaveThrowawayDrive();
-        RemoveThrowawayAutorun();
-        SetShellSettingsToStart();
-        snapshot_.Take();
-    }
+    RegistryDiffTest() : WholeSheetTest("regdiff", SheetKeys(), {"HKCU\\Software\\Wine"}) {}
 
     void TearDown() override
     {
-        app_.reset();
-        snapshot_.Restore();
+        WholeSheetTest::TearDown();
         EXPECT_EQ("", JoinLines(snapshot_.ChangesSince())) << "the registry is not as it was";
-        RemoveThrowawayAutorun();
-    }
-
-    void Open()
-    {
-        sheet_ = app_->OpenFilledSheet();
-        ASSERT_NE(nullptr, sheet_);
-        ASSERT_TRUE(AllListsFilled(true));
-        ASSERT_EQ(0, Settings.AutoRefresh);
-        ASSERT_EQ(0, Settings.RefreshLevel);
     }
 
     // Pastes a location of its own onto one ordinary row of every list, through the list's
@@ -144,17 +110,11 @@ protected:
         std::vector<std::string> settings = ChangeShellSettings();
         expected.insert(expected.end(), settings.begin(), settings.end());
         std::sort(expected.begin(), expected.end());
-        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(sheet_, IDC_SHEET_APPLY)));
+        EXPECT_TRUE(ApplyEnabled());
         return expected;
     }
 
-    void Press(int button) { PressSheetButton(sheet_, button); }
-
-    std::unique_ptr<AppSetup> app_;
-    HWND sheet_ = nullptr;
-    bool haveDrive_ = false;
     std::string driveLocation_;
-    RegistrySnapshot snapshot_{WatchedKeys(), {"HKCU\\Software\\Wine"}};
 };
 
 TEST_F(RegistryDiffTest, ApplyWritesExactlyTheChangesAndOkNothingMore)
@@ -169,7 +129,7 @@ TEST_F(RegistryDiffTest, ApplyWritesExactlyTheChangesAndOkNothingMore)
     std::vector<std::string> applied = snapshot_.ChangesSince();
     EXPECT_EQ(JoinLines(expected), JoinLines(applied));
     EXPECT_EQ(driveLocation_, DriveIcon());
-    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(sheet_, IDC_SHEET_APPLY)));
+    EXPECT_FALSE(ApplyEnabled());
 
     Press(IDOK);
     EXPECT_EQ(JoinLines(applied), JoinLines(snapshot_.ChangesSince())) << "OK after Apply writes nothing more";

@@ -202,20 +202,6 @@ bool RunOne(const std::string &input, const char *label, unsigned seed, int inde
     return !g_run.Failed;
 }
 
-std::string ReadWholeFile(const std::string &path)
-{
-    std::string text;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return text;
-    char chunk[4096];
-    DWORD read = 0;
-    while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0)
-        text.append(chunk, read);
-    CloseHandle(file);
-    return text;
-}
-
 int ReplayRegressions(int *failures)
 {
     std::string pattern = TestBinDir() + "fuzz-regressions\\" + g_run.Channel->Name + "-*.bin";
@@ -225,7 +211,7 @@ int ReplayRegressions(int *failures)
         return 0;
     int replayed = 0;
     do {
-        std::string input = ReadWholeFile(TestBinDir() + "fuzz-regressions\\" + found.cFileName);
+        std::string input = ReadFileText(TestBinDir() + "fuzz-regressions\\" + found.cFileName);
         if (!RunOne(input, found.cFileName, 0, -1 - replayed))
             ++*failures;
         ++replayed;

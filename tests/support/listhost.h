@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -57,6 +59,20 @@ inline HWND ListOf(HWND page)
 {
     return GetDlgItem(page, IDC_ICONLIST);
 }
+
+// The General tab's page, shown on a host of its own.
+class GeneralPageTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        page_ = host_.CreatePage(TAB_GENERAL);
+        ASSERT_NE(nullptr, page_);
+        list_ = ListOf(page_);
+    }
+    ListHost host_;
+    HWND page_ = nullptr;
+    HWND list_ = nullptr;
+};
 inline int Rows(HWND list)
 {
     return int(SendMessageA(list, LB_GETCOUNT, 0, 0));

@@ -7,6 +7,7 @@
 #include "lists/iconentry.h"
 #include "picker/changeicon.h"
 
+#include <utility>
 #include <vector>
 
 std::string TestBinDir()
@@ -267,47 +268,41 @@ HWND CreateHelperWindow(const char *className, WNDPROC procedure, const char *ti
                            GetModuleHandleA(nullptr), nullptr);
 }
 
-struct DialogSearch {
-    int controlId;
-    HWND found;
-};
-
-static BOOL CALLBACK MatchDialog(HWND window, LPARAM data)
+static BOOL CALLBACK MatchWindow(HWND window, LPARAM data)
 {
-    DialogSearch *search = reinterpret_cast<DialogSearch *>(data);
+    auto *search = reinterpret_cast<std::pair<const std::function<bool(HWND)> *, HWND> *>(data);
+    if (!(*search->first)(window))
+        return TRUE;
+    search->second = window;
+    return FALSE;
+}
+
+HWND FindThreadWindow(const std::function<bool(HWND)> &match)
+{
+    std::pair<const std::function<bool(HWND)> *, HWND> search(&match, nullptr);
+    EnumThreadWindows(GetCurrentThreadId(), MatchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.second;
+}
+
+static bool IsDialog(HWND window)
+{
     char name[16] = "";
     GetClassNameA(window, name, sizeof name);
-    if (lstrcmpA(name, "#32770") == 0 && IsWindowVisible(window) &&
-        GetDlgItem(window, search->controlId) != nullptr) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
+    return lstrcmpA(name, "#32770") == 0;
 }
 
 HWND FindThreadDialog(int controlId)
 {
-    DialogSearch search = {controlId, nullptr};
-    EnumThreadWindows(GetCurrentThreadId(), MatchDialog, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-static BOOL CALLBACK MatchChangeIconDialog(HWND window, LPARAM lParam)
-{
-    char className[16] = "";
-    GetClassNameA(window, className, sizeof className);
-    if (lstrcmpA(className, "#32770") != 0 || GetDlgItem(window, IDC_CI_FILENAME) == nullptr ||
-        ChangeIconRequestOf(window) == nullptr)
-        return TRUE;
-    *reinterpret_cast<HWND *>(lParam) = window;
-    return FALSE;
+    return FindThreadWindow([controlId](HWND window) {
+        return IsDialog(window) && IsWindowVisible(window) && GetDlgItem(window, controlId) != nullptr;
+    });
 }
 
 HWND FindChangeIconDialog()
 {
-    HWND found = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), MatchChangeIconDialog, reinterpret_cast<LPARAM>(&found));
-    return found;
+    return FindThreadWindow([](HWND window) {
+        return IsDialog(window) && GetDlgItem(window, IDC_CI_FILENAME) != nullptr && ChangeIconRequestOf(window) != nullptr;
+    });
 }
 
 void FreeAppText(char **text)

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,8 @@ private:
 // A hidden top-level window of the given class (registered on first use) that tests send to
 // or record with.
 HWND CreateHelperWindow(const char *className, WNDPROC procedure, const char *title = "");
+// The first window of this thread that matches, or null.
+HWND FindThreadWindow(const std::function<bool(HWND)> &match);
 // The visible dialog of this thread that holds the control; null when none is open yet.
 HWND FindThreadDialog(int controlId);
 // The running Change Icon dialog of this thread (it carries its request), or null.
