@@ -614,12 +614,10 @@ TEST(EnglishSheet, EveryTabShowsEnglish)
     ReadStartSettings();
     HWND sheet = app.OpenFilledSheet(TAB_DESKTOP);
     ASSERT_NE(nullptr, sheet);
-    std::vector<std::string> texts;
-    EnumChildWindows(sheet, CollectTexts, reinterpret_cast<LPARAM>(&texts));
-    for (const std::string &text : texts)
-        EXPECT_TRUE(IsPlainAscii(text)) << Utf8(text);
-    for (int button : {IDOK, IDCANCEL, IDC_SHEET_APPLY})
-        EXPECT_NE("", DlgItemText(sheet, button)) << button;
+    for (int button : {IDOK, IDCANCEL, IDC_SHEET_APPLY}) {
+        std::string text = DlgItemText(sheet, button);
+        EXPECT_TRUE(!text.empty() && IsPlainAscii(text)) << button << ": " << Utf8(text);
+    }
     HWND tabs = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
     for (int tab = 0; tab < TAB_COUNT; ++tab) {
         char title[80] = "";
@@ -634,9 +632,11 @@ TEST(EnglishSheet, EveryTabShowsEnglish)
 
         HWND content = Sheet.TabDialogs[tab];
         ASSERT_NE(nullptr, content) << tab;
-        std::vector<std::string> own;
-        EnumChildWindows(content, CollectTexts, reinterpret_cast<LPARAM>(&own));
-        EXPECT_GE(own.size() - std::count(own.begin(), own.end(), std::string()), 2u) << "tab " << tab;
+        std::vector<std::string> texts;
+        EnumChildWindows(content, CollectTexts, reinterpret_cast<LPARAM>(&texts));
+        for (const std::string &text : texts)
+            EXPECT_TRUE(IsPlainAscii(text)) << "tab " << tab << ": " << Utf8(text);
+        EXPECT_GE(texts.size() - std::count(texts.begin(), texts.end(), std::string()), 2u) << "tab " << tab;
         EXPECT_EQ(std::vector<std::string>(), CutTexts(content)) << "tab " << tab;
     }
     ChooseLanguage("");

@@ -40,61 +40,6 @@ protected:
         EXPECT_EQ("", JoinLines(snapshot_.ChangesSince())) << "the registry is not as it was";
     }
 
-    // Pastes a location of its own onto one ordinary row of every list, through the list's
-    // paste command, and returns the lines Apply must give.
-    std::vector<std::string> PasteOnEveryList()
-    {
-        std::vector<std::string> expected;
-        for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
-            HWND list = ListOfTab(tab);
-            int row = FirstOrdinaryRow(list);
-            if (row < 0)
-                continue;
-            std::string location = FixturePath("icons12.dll") + "," + std::to_string(tab + 1);
-            std::string key = GetEntry(list, row)->RegistryKey;
-            bool isClass = key[0] == '{';
-            std::string path = isClass ? "Software\\Classes\\CLSID\\" + key + "\\DefaultIcon" : SHELL_ICONS_KEY;
-            std::string name = isClass ? "" : key;
-            HKEY probe;
-            std::string keyLine = RegistrySnapshot::KeyLine('+', HKEY_LOCAL_MACHINE, path);
-            if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &probe) == ERROR_SUCCESS)
-                RegCloseKey(probe);
-            else if (std::find(expected.begin(), expected.end(), keyLine) == expected.end())
-                expected.push_back(keyLine);
-            char mark = RegValueExists(HKEY_LOCAL_MACHINE, path.c_str(), name.c_str()) ? '~' : '+';
-            expected.push_back(RegistrySnapshot::Line(mark, HKEY_LOCAL_MACHINE, path, name, location));
-
-            EXPECT_TRUE(PasteOnRow(list, row, location));
-            const IconEntry *entry = GetEntry(list, row);
-            EXPECT_EQ(location, entry->CurrentLocation) << "tab " << tab;
-            EXPECT_NE(STATE_UNCHANGED, entry->ChangeState) << "tab " << tab;
-        }
-        return expected;
-    }
-
-    // The icon size and the shortcut arrow on the Settings 1 tab.
-    std::vector<std::string> ChangeShellSettings()
-    {
-        HWND page = Sheet.TabDialogs[TAB_SETTINGS1];
-        SetDlgItemTextA(page, IDC_IS_SIZE, "40");
-        EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(page, IDC_IS_NOARROW));
-        SendDlgItemMessageA(page, IDC_IS_NOARROW, BM_CLICK, 0, 0);
-        return {
-            RegistrySnapshot::Line('-', HKEY_LOCAL_MACHINE, "Software\\Classes\\lnkfile", "IsShortcut", ""),
-            RegistrySnapshot::Line('-', HKEY_LOCAL_MACHINE, "Software\\Classes\\piffile", "IsShortcut", ""),
-            RegistrySnapshot::Line('~', HKEY_CURRENT_USER, kMetrics, "Shell Icon Size", "40"),
-        };
-    }
-
-    // X:'s own icon on the drive panel: a file, not the registry.
-    void ChangeDriveIcon()
-    {
-        if (!haveDrive_)
-            return;
-        driveLocation_ = FixturePath("icons12.dll") + ",9";
-        SetThrowawayDriveIcon(driveLocation_);
-    }
-
     std::string DriveIcon()
     {
         char location[LOCATION_BUFFER] = "";
@@ -103,16 +48,48 @@ protected:
         return location;
     }
 
+    // Every tab changed by ChangeEveryTab(1): a location of its own pasted onto one row of every
+    // list, the icon size and the arrow, X:'s icon (a file, not the registry). The lines Apply
+    // must give.
     std::vector<std::string> ChangeEveryTab()
     {
-        ChangeDriveIcon();
-        std::vector<std::string> expected = PasteOnEveryList();
-        std::vector<std::string> settings = ChangeShellSettings();
-        expected.insert(expected.end(), settings.begin(), settings.end());
+        std::vector<std::string> expected = {
+            RegistrySnapshot::Line('-', HKEY_LOCAL_MACHINE, "Software\\Classes\\lnkfile", "IsShortcut", ""),
+            RegistrySnapshot::Line('-', HKEY_LOCAL_MACHINE, "Software\\Classes\\piffile", "IsShortcut", ""),
+            RegistrySnapshot::Line('~', HKEY_CURRENT_USER, kMetrics, "Shell Icon Size", "41"),
+        };
+        for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
+            int row = FirstOrdinaryRow(ListOfTab(tab));
+            if (row < 0)
+                continue;
+            std::string key = GetEntry(ListOfTab(tab), row)->RegistryKey;
+            bool isClass = key[0] == '{';
+            std::string path = isClass ? "Software\\Classes\\CLSID\\" + key + "\\DefaultIcon" : SHELL_ICONS_KEY;
+            std::string name = isClass ? "" : key;
+            std::string keyLine = RegistrySnapshot::KeyLine('+', HKEY_LOCAL_MACHINE, path);
+            if (!RegKeyExists(HKEY_LOCAL_MACHINE, path.c_str()) &&
+                std::find(expected.begin(), expected.end(), keyLine) == expected.end())
+                expected.push_back(keyLine);
+            char mark = RegValueExists(HKEY_LOCAL_MACHINE, path.c_str(), name.c_str()) ? '~' : '+';
+            expected.push_back(RegistrySnapshot::Line(mark, HKEY_LOCAL_MACHINE, path, name, Location(tab)));
+        }
+        EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(Sheet.TabDialogs[TAB_SETTINGS1], IDC_IS_NOARROW));
+        ::ChangeEveryTab(1);
+        for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
+            HWND list = ListOfTab(tab);
+            int row = FirstOrdinaryRow(list);
+            if (row < 0)
+                continue;
+            EXPECT_EQ(Location(tab), GetEntry(list, row)->CurrentLocation) << "tab " << tab;
+            EXPECT_NE(STATE_UNCHANGED, GetEntry(list, row)->ChangeState) << "tab " << tab;
+        }
+        driveLocation_ = haveDrive_ ? FixturePath("icons12.dll") + ",1" : "";
         std::sort(expected.begin(), expected.end());
         EXPECT_TRUE(ApplyEnabled());
         return expected;
     }
+
+    static std::string Location(int tab) { return FixturePath("icons12.dll") + "," + std::to_string(tab + 1); }
 
     std::string driveLocation_;
 };

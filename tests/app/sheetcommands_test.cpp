@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <shlobj.h>
 
 #include <algorithm>
 #include <cctype>
@@ -24,27 +23,16 @@
 #include "lists/themeimport.h"
 #include "shellglue/shellkeys.h"
 #include "support/dialogsteps.h"
+#include "support/probes.h"
 #include "support/sheetchanges.h"
 #include "support/testing.h"
 
 namespace {
 
-const char kMetrics[] = "Control Panel\\desktop\\windowmetrics";
 const char kClsid[] = "Software\\Classes\\CLSID\\";
 // The system's own bookkeeping: Wine's, and the file dialog's last folders.
 const std::vector<std::string> kBookkeeping = {"HKCU\\Software\\Wine",
                                                "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32"};
-
-std::string StartupShortcut()
-{
-    char path[MAX_PATH] = "";
-    LPITEMIDLIST folder = nullptr;
-    if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_STARTUP, &folder)) || folder == nullptr)
-        return "";
-    BOOL found = SHGetPathFromIDListA(folder, path);
-    CoTaskMemFree(folder);
-    return found ? std::string(path) + "\\" + LoadText(IDS_LABELSHORTCUT) + ".lnk" : "";
-}
 
 bool Exists(const std::string &path)
 {
@@ -63,13 +51,13 @@ protected:
 
     void SetUp() override
     {
-        link_ = StartupShortcut();
+        link_ = StartupShortcutPath();
         // Windows as it comes: the icon size and the shortcut arrow stored, all colours off.
-        windows_.Value(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size");
-        windows_.Value(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP");
+        windows_.Value(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon Size");
+        windows_.Value(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon BPP");
         windows_.Value(HKEY_CLASSES_ROOT, "lnkfile", "IsShortcut");
         windows_.Value(HKEY_CLASSES_ROOT, "piffile", "IsShortcut");
-        DeleteRegValue(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP");
+        DeleteRegValue(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon BPP");
         WholeSheetTest::SetUp();
     }
 

@@ -187,30 +187,6 @@ void RefillChangedLists()
     SendMessageA(g_sheet, UM_SETCHANGED, 0, 0);
 }
 
-HWND DrivePanelWindow()
-{
-    HWND page = Sheet.TabDialogs[TAB_DRIVE];
-    HWND panel = nullptr;
-    while ((panel = FindWindowExA(page, panel, "#32770", nullptr)) != nullptr) {
-        if (GetDlgItem(panel, IDC_DP_DRIVES) != nullptr)
-            return panel;
-    }
-    return nullptr;
-}
-
-std::vector<std::string> SplitLines(const std::string &text)
-{
-    std::vector<std::string> parts;
-    size_t from = 0;
-    for (;;) {
-        size_t end = text.find('\n', from);
-        parts.push_back(text.substr(from, end == std::string::npos ? std::string::npos : end - from));
-        if (end == std::string::npos)
-            return parts;
-        from = end + 1;
-    }
-}
-
 void SheetFiles()
 {
     const std::string &s = g_run.Scratch;
@@ -380,7 +356,7 @@ void FeedDrop(const std::string &input)
     HWND list = ListOfTab(tab);
     HWND window = target == 0 ? list
                   : target == 1 ? GetDlgItem(GetParent(list), IDC_PREVIEW)
-                  : target == 2 ? DrivePanelWindow()
+                  : target == 2 ? DrivePanelOfSheet()
                                 : nullptr;
     RECT client = {0, 0, 40, 40};
     if (window != nullptr)
@@ -411,7 +387,7 @@ void FeedDrop(const std::string &input)
         GlobalFree(drop);
     }
     CheckRows();
-    HWND panel = DrivePanelWindow();
+    HWND panel = DrivePanelOfSheet();
     int drives = panel != nullptr ? int(SendDlgItemMessageA(panel, IDC_DP_DRIVES, CB_GETCOUNT, 0, 0)) : 0;
     for (int i = 0; i < drives; ++i) {
         DriveIconItem *item = DriveItemOf(panel, i);
@@ -454,7 +430,7 @@ void AutorunSetUp()
     g_run.DriveRoot = "X:\\AUTORUN.INF";
     SheetFiles();
     StartSheet();
-    if (DrivePanelWindow() == nullptr) {
+    if (DrivePanelOfSheet() == nullptr) {
         fprintf(stderr, "autorun: the Drive tab has no drive panel\n");
         ExitProcess(2);
     }
@@ -515,7 +491,7 @@ void FeedAutorun(const std::string &input)
     }
     stored.Check("ReadDriveIconLocation");
 
-    HWND panel = DrivePanelWindow();
+    HWND panel = DrivePanelOfSheet();
     if (panel == nullptr) {
         Fail("no drive panel");
         return;

@@ -162,12 +162,8 @@ void SaveInput(const std::string &input, unsigned seed, int index)
         wsprintfA(name, "fuzz-failures\\%s-%u-running.bin", g_run.Channel->Name, seed);
     else
         wsprintfA(name, "fuzz-failures\\%s-%u-%d.bin", g_run.Channel->Name, seed, index);
-    HANDLE file = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    if (!WriteFileText(name, input))
         return;
-    DWORD written = 0;
-    WriteFile(file, input.data(), DWORD(input.size()), &written, nullptr);
-    CloseHandle(file);
     if (index != -1000000)
         fprintf(stderr, "  input saved as %s\n", name);
 }

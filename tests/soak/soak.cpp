@@ -203,11 +203,7 @@ HWND FindDrivePanel()
 {
     if (GetFileAttributesA("X:\\TILEFOX.TST") == INVALID_FILE_ATTRIBUTES)
         return nullptr;
-    HWND page = Sheet.TabDialogs[TAB_DRIVE];
-    HWND panel = FindWindowExA(page, nullptr, "#32770", nullptr);
-    while (panel != nullptr && GetDlgItem(panel, IDC_DP_DRIVES) == nullptr)
-        panel = FindWindowExA(page, panel, "#32770", nullptr);
-    return panel;
+    return DrivePanelOfSheet();
 }
 
 // X:'s own icon given (or, with null, taken away) on the drive panel.

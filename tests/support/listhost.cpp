@@ -149,6 +149,13 @@ std::string SystemDir()
     return AddBackslash(dir);
 }
 
+std::string WindowsDir()
+{
+    char dir[MAX_PATH];
+    GetWindowsDirectoryA(dir, MAX_PATH);
+    return dir;
+}
+
 HICON SolidIcon(int size, COLORREF colour, int column)
 {
     HDC screen = GetDC(nullptr);

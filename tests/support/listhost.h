@@ -38,7 +38,7 @@ public:
     // The list of a new page (null, and a failure, when the page could not be made).
     HWND CreateList(int tab);
     // The start-up facts a catalogue reads; systemDir stays the caller's.
-    void SetFacts(bool newShell, bool integrated, bool plus, bool cool, char *systemDir);
+    static void SetFacts(bool newShell, bool integrated, bool plus, bool cool, char *systemDir);
 
     // What the pages told the host.
     static int &Pending();
@@ -86,6 +86,8 @@ inline std::string Text(const char *text)
 int AddRow(HWND list, const char *name, const char *location, const char *saved, const char *standard,
            const char *key, BYTE kind = KIND_ORDINARY);
 std::string SystemDir();
+// The Windows folder, without a backslash at the end.
+std::string WindowsDir();
 // A square icon of one colour; when column >= 0 only that column is opaque.
 HICON SolidIcon(int size, COLORREF colour, int column = -1);
 

@@ -56,10 +56,7 @@ void RemoveThrowawayAutorun()
 
 void SetThrowawayDriveIcon(const std::string &location)
 {
-    HWND page = Sheet.TabDialogs[TAB_DRIVE];
-    HWND panel = FindWindowExA(page, nullptr, "#32770", nullptr);
-    while (panel != nullptr && GetDlgItem(panel, IDC_DP_DRIVES) == nullptr)
-        panel = FindWindowExA(page, panel, "#32770", nullptr);
+    HWND panel = DrivePanelOfSheet();
     ASSERT_NE(nullptr, panel);
     int index = int(SendDlgItemMessageA(panel, IDC_DP_DRIVES, CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM("X:")));
     ASSERT_GE(index, 0);
