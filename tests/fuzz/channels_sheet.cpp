@@ -114,10 +114,8 @@ void StartState()
     CopyText(App.SettingsPath, settings.c_str(), MAX_PATH);
     WriteFileText(settings, "[Options]\r\nAutoRefresh=0\r\nRefreshLevel=0\r\nDriveIconMsg=0\r\nDialogAnimation=0\r\n");
     CopyText(App.Caption, LoadText(IDS_CAPTION), sizeof App.Caption);
-    char system[MAX_PATH + 1];
-    GetSystemDirectoryA(system, MAX_PATH);
     FreeAppText(&Facts.SystemDirPath);
-    Facts.SystemDirPath = DupString(AddBackslash(system));
+    Facts.SystemDirPath = DupString(SystemDir().c_str());
     Facts.PlusMode = 0;
     ResetSettings();
     Settings.DialogAnimation = 0;

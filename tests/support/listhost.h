@@ -85,9 +85,6 @@ inline std::string Text(const char *text)
 // A row as a catalogue would add it; returns what AddEntry does.
 int AddRow(HWND list, const char *name, const char *location, const char *saved, const char *standard,
            const char *key, BYTE kind = KIND_ORDINARY);
-std::string SystemDir();
-// The Windows folder, without a backslash at the end.
-std::string WindowsDir();
 // A square icon of one colour; when column >= 0 only that column is opaque.
 HICON SolidIcon(int size, COLORREF colour, int column = -1);
 

@@ -7,6 +7,7 @@
 #include "ids.h"
 #include "lists/iconentry.h"
 #include "picker/changeicon.h"
+#include "shellglue/paths.h"
 
 #include <utility>
 #include <vector>
@@ -78,6 +79,21 @@ std::vector<std::string> SplitLines(const std::string &text)
             return parts;
         from = end + 1;
     }
+}
+
+std::string SystemDir()
+{
+    char dir[MAX_PATH + 1];
+    GetSystemDirectoryA(dir, MAX_PATH);
+    AddBackslash(dir);
+    return dir;
+}
+
+std::string WindowsDir()
+{
+    char dir[MAX_PATH];
+    GetWindowsDirectoryA(dir, MAX_PATH);
+    return dir;
 }
 
 std::string ReadFileText(const std::string &path)

@@ -20,6 +20,9 @@ bool WriteFileText(const std::string &path, const std::string &text);
 // The text cut at each newline; a last empty part where it ends in one.
 std::vector<std::string> SplitLines(const std::string &text);
 std::string ReadFileText(const std::string &path);
+// The system folder with a backslash at the end; the Windows folder without one.
+std::string SystemDir();
+std::string WindowsDir();
 
 // UTF-8 source text to the ANSI code page (932 in the test bed), and back.
 std::string Ansi(const char *utf8);
