@@ -8,7 +8,6 @@
 #include <prsht.h>
 
 #include <algorithm>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,8 +23,6 @@
 #include "shellglue/paths.h"
 #include "shellglue/shellkeys.h"
 #include "shellglue/startfacts.h"
-#include "support/appsetup.h"
-#include "support/regsnapshot.h"
 #include "support/sheetchanges.h"
 #include "support/testing.h"
 
@@ -33,100 +30,14 @@ namespace {
 
 const char kMetrics[] = "Control Panel\\desktop\\windowmetrics";
 
-// Everything the sheet may write: the user's whole branch, the shell's and the classes'.
-std::vector<RegistryScope> WatchedKeys()
-{
-    std::vector<RegistryScope> scope = {
-        {HKEY_CURRENT_USER, "", true},
-        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer", true},
-        {HKEY_LOCAL_MACHINE, "Software\\Classes", true},
-    };
-    return scope;
-}
-
-class RegistryDiffTest : public testing::Test {
+class RegistryDiffTest : public WholeSheetTest {
 protected:
-    void SetUp() override
-    {
-        app_.reset(new AppSetup("regdiff"));
-        app_->KeepShellUntold();
-        // Without the throwaway drive the drive panel is left out.
-        haveDrive_ = HaveThrowawayDrive();
-        RemoveThrowawayAutorun();
-        SetShellSettingsToStart();
-        snapshot_.Take();
-    }
+    RegistryDiffTest() : WholeSheetTest("regdiff", SheetKeys(), {"HKCU\\Software\\Wine"}) {}
 
     void TearDown() override
     {
-        app_.reset();
-        snapshot_.Restore();
+        WholeSheetTest::TearDown();
         EXPECT_EQ("", JoinLines(snapshot_.ChangesSince())) << "the registry is not as it was";
-        RemoveThrowawayAutorun();
-    }
-
-    void Open()
-    {
-        sheet_ = app_->OpenFilledSheet();
-        ASSERT_NE(nullptr, sheet_);
-        ASSERT_TRUE(AllListsFilled(true));
-        ASSERT_EQ(0, Settings.AutoRefresh);
-        ASSERT_EQ(0, Settings.RefreshLevel);
-    }
-
-    // Pastes a location of its own onto one ordinary row of every list, through the list's
-    // paste command, and returns the lines Apply must give.
-    std::vector<std::string> PasteOnEveryList()
-    {
-        std::vector<std::string> expected;
-        for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
-            HWND list = ListOfTab(tab);
-            int row = FirstOrdinaryRow(list);
-            if (row < 0)
-                continue;
-            std::string location = FixturePath("icons12.dll") + "," + std::to_string(tab + 1);
-            std::string key = GetEntry(list, row)->RegistryKey;
-            bool isClass = key[0] == '{';
-            std::string path = isClass ? "Software\\Classes\\CLSID\\" + key + "\\DefaultIcon" : SHELL_ICONS_KEY;
-            std::string name = isClass ? "" : key;
-            HKEY probe;
-            std::string keyLine = RegistrySnapshot::KeyLine('+', HKEY_LOCAL_MACHINE, path);
-            if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &probe) == ERROR_SUCCESS)
-                RegCloseKey(probe);
-            else if (std::find(expected.begin(), expected.end(), keyLine) == expected.end())
-                expected.push_back(keyLine);
-            char mark = RegValueExists(HKEY_LOCAL_MACHINE, path.c_str(), name.c_str()) ? '~' : '+';
-            expected.push_back(RegistrySnapshot::Line(mark, HKEY_LOCAL_MACHINE, path, name, location));
-
-            EXPECT_TRUE(PasteOnRow(list, row, location));
-            const IconEntry *entry = GetEntry(list, row);
-            EXPECT_EQ(location, entry->CurrentLocation) << "tab " << tab;
-            EXPECT_NE(STATE_UNCHANGED, entry->ChangeState) << "tab " << tab;
-        }
-        return expected;
-    }
-
-    // The icon size and the shortcut arrow on the Settings 1 tab.
-    std::vector<std::string> ChangeShellSettings()
-    {
-        HWND page = Sheet.TabDialogs[TAB_SETTINGS1];
-        SetDlgItemTextA(page, IDC_IS_SIZE, "40");
-        EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(page, IDC_IS_NOARROW));
-        SendDlgItemMessageA(page, IDC_IS_NOARROW, BM_CLICK, 0, 0);
-        return {
-            RegistrySnapshot::Line('-', HKEY_LOCAL_MACHINE, "Software\\Classes\\lnkfile", "IsShortcut", ""),
-            RegistrySnapshot::Line('-', HKEY_LOCAL_MACHINE, "Software\\Classes\\piffile", "IsShortcut", ""),
-            RegistrySnapshot::Line('~', HKEY_CURRENT_USER, kMetrics, "Shell Icon Size", "40"),
-        };
-    }
-
-    // X:'s own icon on the drive panel: a file, not the registry.
-    void ChangeDriveIcon()
-    {
-        if (!haveDrive_)
-            return;
-        driveLocation_ = FixturePath("icons12.dll") + ",9";
-        SetThrowawayDriveIcon(driveLocation_);
     }
 
     std::string DriveIcon()
@@ -137,24 +48,50 @@ protected:
         return location;
     }
 
+    // Every tab changed by ChangeEveryTab(1): a location of its own pasted onto one row of every
+    // list, the icon size and the arrow, X:'s icon (a file, not the registry). The lines Apply
+    // must give.
     std::vector<std::string> ChangeEveryTab()
     {
-        ChangeDriveIcon();
-        std::vector<std::string> expected = PasteOnEveryList();
-        std::vector<std::string> settings = ChangeShellSettings();
-        expected.insert(expected.end(), settings.begin(), settings.end());
+        std::vector<std::string> expected = {
+            RegistrySnapshot::Line('-', HKEY_LOCAL_MACHINE, "Software\\Classes\\lnkfile", "IsShortcut", ""),
+            RegistrySnapshot::Line('-', HKEY_LOCAL_MACHINE, "Software\\Classes\\piffile", "IsShortcut", ""),
+            RegistrySnapshot::Line('~', HKEY_CURRENT_USER, kMetrics, "Shell Icon Size", "41"),
+        };
+        for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
+            int row = FirstOrdinaryRow(ListOfTab(tab));
+            if (row < 0)
+                continue;
+            std::string key = GetEntry(ListOfTab(tab), row)->RegistryKey;
+            bool isClass = key[0] == '{';
+            std::string path = isClass ? "Software\\Classes\\CLSID\\" + key + "\\DefaultIcon" : SHELL_ICONS_KEY;
+            std::string name = isClass ? "" : key;
+            std::string keyLine = RegistrySnapshot::KeyLine('+', HKEY_LOCAL_MACHINE, path);
+            if (!RegKeyExists(HKEY_LOCAL_MACHINE, path.c_str()) &&
+                std::find(expected.begin(), expected.end(), keyLine) == expected.end())
+                expected.push_back(keyLine);
+            char mark = RegValueExists(HKEY_LOCAL_MACHINE, path.c_str(), name.c_str()) ? '~' : '+';
+            expected.push_back(RegistrySnapshot::Line(mark, HKEY_LOCAL_MACHINE, path, name, Location(tab)));
+        }
+        EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(Sheet.TabDialogs[TAB_SETTINGS1], IDC_IS_NOARROW));
+        ::ChangeEveryTab(1);
+        for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
+            HWND list = ListOfTab(tab);
+            int row = FirstOrdinaryRow(list);
+            if (row < 0)
+                continue;
+            EXPECT_EQ(Location(tab), GetEntry(list, row)->CurrentLocation) << "tab " << tab;
+            EXPECT_NE(STATE_UNCHANGED, GetEntry(list, row)->ChangeState) << "tab " << tab;
+        }
+        driveLocation_ = haveDrive_ ? FixturePath("icons12.dll") + ",1" : "";
         std::sort(expected.begin(), expected.end());
-        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(sheet_, IDC_SHEET_APPLY)));
+        EXPECT_TRUE(ApplyEnabled());
         return expected;
     }
 
-    void Press(int button) { PressSheetButton(sheet_, button); }
+    static std::string Location(int tab) { return FixturePath("icons12.dll") + "," + std::to_string(tab + 1); }
 
-    std::unique_ptr<AppSetup> app_;
-    HWND sheet_ = nullptr;
-    bool haveDrive_ = false;
     std::string driveLocation_;
-    RegistrySnapshot snapshot_{WatchedKeys(), {"HKCU\\Software\\Wine"}};
 };
 
 TEST_F(RegistryDiffTest, ApplyWritesExactlyTheChangesAndOkNothingMore)
@@ -169,7 +106,7 @@ TEST_F(RegistryDiffTest, ApplyWritesExactlyTheChangesAndOkNothingMore)
     std::vector<std::string> applied = snapshot_.ChangesSince();
     EXPECT_EQ(JoinLines(expected), JoinLines(applied));
     EXPECT_EQ(driveLocation_, DriveIcon());
-    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(sheet_, IDC_SHEET_APPLY)));
+    EXPECT_FALSE(ApplyEnabled());
 
     Press(IDOK);
     EXPECT_EQ(JoinLines(applied), JoinLines(snapshot_.ChangesSince())) << "OK after Apply writes nothing more";

@@ -6,7 +6,6 @@
 
 #include <windows.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,10 +20,8 @@
 #include "lists/iconentry.h"
 #include "shellglue/paths.h"
 #include "shellglue/shellkeys.h"
-#include "support/appsetup.h"
 #include "support/boxrecorder.h"
 #include "support/probes.h"
-#include "support/regsnapshot.h"
 #include "support/sheetchanges.h"
 #include "support/testing.h"
 
@@ -34,16 +31,6 @@ const char kAutorun[] = "X:\\AUTORUN.INF";
 // As a drive may already have one: another key, another section, hidden.
 const char kAutorunBefore[] = "[autorun]\r\nopen=setup.exe\r\n\r\n[Other]\r\nx=1\r\n";
 
-std::vector<RegistryScope> WatchedKeys()
-{
-    std::vector<RegistryScope> scope = {
-        {HKEY_CURRENT_USER, "", true},
-        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer", true},
-        {HKEY_LOCAL_MACHINE, "Software\\Classes", true},
-    };
-    return scope;
-}
-
 // The newest record as the user reads it.
 std::string NewestRecord()
 {
@@ -51,46 +38,20 @@ std::string NewestRecord()
     return RestorePointPath(NewestRestorePoint(), path) ? ReadFileText(path) : "";
 }
 
-class RestoreApplyTest : public testing::Test {
+class RestoreApplyTest : public WholeSheetTest {
 protected:
-    void SetUp() override
-    {
-        app_.reset(new AppSetup("restoreapply"));
-        app_->KeepShellUntold();
-        haveDrive_ = HaveThrowawayDrive();
-        if (haveDrive_) {
-            SetFileAttributesA(kAutorun, FILE_ATTRIBUTE_NORMAL);
-            WriteFileText(kAutorun, kAutorunBefore);
-            SetFileAttributesA(kAutorun, FILE_ATTRIBUTE_HIDDEN);
-        }
-        SetShellSettingsToStart();
-        snapshot_.Take();
-        autorun_ = ThrowawayAutorunState();
-    }
+    RestoreApplyTest() : WholeSheetTest("restoreapply", SheetKeys(), {"HKCU\\Software\\Wine"}, kAutorunBefore) {}
 
-    void TearDown() override
-    {
-        app_.reset();
-        snapshot_.Restore();
-        RemoveThrowawayAutorun();
-    }
-
-    void Open()
-    {
-        sheet_ = app_->OpenFilledSheet();
-        ASSERT_NE(nullptr, sheet_);
-        ASSERT_TRUE(AllListsFilled(true));
-    }
-
-    void ChangeEveryTab(int variant)
+    // Every tab changed, and applied unless told otherwise.
+    void ChangeEveryTab(int variant, bool apply = true)
     {
         ::ChangeEveryTab(variant);
         EXPECT_TRUE(ApplyEnabled());
+        if (apply)
+            Apply();
     }
 
-    bool ApplyEnabled() { return IsWindowEnabled(GetDlgItem(sheet_, IDC_SHEET_APPLY)) != FALSE; }
-
-    void Apply() { PressSheetButton(sheet_, IDC_SHEET_APPLY); }
+    void Apply() { Press(IDC_SHEET_APPLY); }
 
     void TakeBack(BoxRecorder *boxes)
     {
@@ -126,12 +87,6 @@ protected:
         EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(Sheet.TabDialogs[TAB_SETTINGS1], IDC_IS_NOARROW));
         EXPECT_FALSE(ApplyEnabled());
     }
-
-    std::unique_ptr<AppSetup> app_;
-    HWND sheet_ = nullptr;
-    bool haveDrive_ = false;
-    std::string autorun_;
-    RegistrySnapshot snapshot_{WatchedKeys(), {"HKCU\\Software\\Wine"}};
 };
 
 TEST_F(RestoreApplyTest, EveryTabAppliedTwiceIsTakenBackTwice)
@@ -139,14 +94,12 @@ TEST_F(RestoreApplyTest, EveryTabAppliedTwiceIsTakenBackTwice)
     Open();
     EXPECT_FALSE(TakeBackOffered());
     ChangeEveryTab(1);
-    Apply();
     std::vector<std::string> first = snapshot_.ChangesSince();
     std::string firstAutorun = ThrowawayAutorunState();
     ASSERT_GE(first.size(), 7u);
     EXPECT_TRUE(TakeBackOffered());
 
     ChangeEveryTab(2);
-    Apply();
     ASSERT_NE(JoinLines(first), JoinLines(snapshot_.ChangesSince()));
 
     BoxRecorder boxes;
@@ -163,9 +116,9 @@ TEST_F(RestoreApplyTest, EveryTabAppliedTwiceIsTakenBackTwice)
 
 TEST_F(RestoreApplyTest, AValueChangedByHandSinceIsLeftAndNamed)
 {
+    bool keyWasThere = RegKeyExists(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY);
     Open();
     ChangeEveryTab(1);
-    Apply();
     // The General list writes a Shell Icons value; someone sets it by hand afterwards.
     HWND general = ListOfTab(TAB_GENERAL);
     std::string index = GetEntry(general, FirstOrdinaryRow(general))->RegistryKey;
@@ -177,7 +130,7 @@ TEST_F(RestoreApplyTest, AValueChangedByHandSinceIsLeftAndNamed)
     TakeBack(&boxes);
     // Only that value is left, with its key when the Apply made it.
     std::string left = JoinLines(snapshot_.ChangesSince());
-    std::string key = RegistrySnapshot::KeyLine('+', HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY) + "\n";
+    std::string key = keyWasThere ? "" : RegistrySnapshot::KeyLine('+', HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY) + "\n";
     EXPECT_TRUE(left == changed + "\n" || left == line + "\n" + key || left == key + line + "\n") << left;
     EXPECT_EQ(autorun_, ThrowawayAutorunState());
     ASSERT_EQ(1u, boxes.Texts.size());
@@ -188,9 +141,8 @@ TEST_F(RestoreApplyTest, PendingChangesAreDroppedOnlyWhenTheUserAgrees)
 {
     Open();
     ChangeEveryTab(1);
-    Apply();
     std::string applied = JoinLines(snapshot_.ChangesSince());
-    ChangeEveryTab(2);
+    ChangeEveryTab(2, false);
     {
         BoxRecorder no(IDNO);
         TakeBack(&no);
@@ -205,7 +157,6 @@ TEST_F(RestoreApplyTest, PendingChangesAreDroppedOnlyWhenTheUserAgrees)
 
     // Another copy takes an Apply back: the lists show the registry, a pending row keeps its edit.
     ChangeEveryTab(1);
-    Apply();
     HWND desktop = ListOfTab(TAB_DESKTOP);
     ASSERT_TRUE(PasteOnRow(desktop, FirstOrdinaryRow(desktop), FixturePath("icons12.dll") + ",9"));
     EXPECT_EQ(0, TakeBackFromCommandLine());
@@ -227,7 +178,7 @@ TEST_F(RestoreApplyTest, PendingChangesAreDroppedOnlyWhenTheUserAgrees)
 TEST_F(RestoreApplyTest, WithoutARecordNothingIsAppliedUnlessTheUserSaysSo)
 {
     Open();
-    ChangeEveryTab(1);
+    ChangeEveryTab(1, false);
     // The settings file's folder is gone: no record can be written beside it.
     std::string settings = App.SettingsPath;
     CopyText(App.SettingsPath, (app_->Dir() + "\\gone\\tilefox.INI").c_str(), MAX_PATH);
@@ -279,7 +230,6 @@ TEST_F(RestoreApplyTest, TheCommandLineTakesBackAfterTheSheetHasGone)
     }
     Open();
     ChangeEveryTab(1);
-    Apply();
     DestroyWindow(sheet_);
     PumpMessages(100);
     ASSERT_NE("", JoinLines(snapshot_.ChangesSince()));
@@ -401,10 +351,9 @@ TEST_F(RestoreApplyTest, AWriteThatFailedIsNamedAndStaysPending)
 // The icon redraw after a take-back leaves no icon size that was not there before.
 TEST_F(RestoreApplyTest, TheRedrawAfterATakeBackLeavesNoNewIconSize)
 {
-    const char metrics[] = "Control Panel\\desktop\\windowmetrics";
     for (bool seeded : {true, false}) {
         if (!seeded)
-            DeleteRegValue(HKEY_CURRENT_USER, metrics, "Shell Icon Size");
+            DeleteRegValue(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon Size");
         snapshot_.Take();
         RestorePoint point;
         ASSERT_TRUE(point.Begin());

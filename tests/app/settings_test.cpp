@@ -24,20 +24,11 @@ protected:
     {
         WritePrivateProfileStringA(nullptr, nullptr, nullptr, path_.c_str());
         std::vector<std::string> lines;
-        std::string text = ReadFileText(path_), line;
-        for (char ch : text) {
-            if (ch == '\r')
-                continue;
-            if (ch == '\n') {
-                if (!line.empty())
-                    lines.push_back(line);
-                line.clear();
-            } else {
-                line += ch;
-            }
+        for (std::string line : SplitLines(ReadFileText(path_))) {
+            line.erase(std::remove(line.begin(), line.end(), '\r'), line.end());
+            if (!line.empty())
+                lines.push_back(line);
         }
-        if (!line.empty())
-            lines.push_back(line);
         return lines;
     }
     HWND MakeWindow(int x, int y)

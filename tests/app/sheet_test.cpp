@@ -24,19 +24,9 @@
 
 namespace {
 
-INT_PTR CALLBACK QuietPage(HWND, UINT message, WPARAM, LPARAM)
-{
-    return message == WM_INITDIALOG;
-}
-
-const ContentPage kQuietPages[TAB_COUNT] = {
-    {IDD_SHEETPAGE, QuietPage}, {IDD_SHEETPAGE, QuietPage}, {IDD_SHEETPAGE, QuietPage}, {IDD_SHEETPAGE, QuietPage},
-    {IDD_SHEETPAGE, QuietPage}, {IDD_SHEETPAGE, QuietPage}, {IDD_SHEETPAGE, QuietPage},
-};
-
 class SheetWindowTest : public testing::Test {
 protected:
-    void SetUp() override { sheet_ = app_.OpenSheet(0, kQuietPages); }
+    void SetUp() override { sheet_ = app_.OpenSheet(0, QuietPages()); }
 
     HWND Apply() const { return GetDlgItem(sheet_, IDC_SHEET_APPLY); }
     std::string Settings() const { return ReadFileText(App.SettingsPath); }

@@ -5,12 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <shlobj.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,30 +22,17 @@
 #include "lists/iconentry.h"
 #include "lists/themeimport.h"
 #include "shellglue/shellkeys.h"
-#include "support/appsetup.h"
 #include "support/dialogsteps.h"
-#include "support/regsnapshot.h"
+#include "support/probes.h"
 #include "support/sheetchanges.h"
 #include "support/testing.h"
 
 namespace {
 
-const char kMetrics[] = "Control Panel\\desktop\\windowmetrics";
 const char kClsid[] = "Software\\Classes\\CLSID\\";
 // The system's own bookkeeping: Wine's, and the file dialog's last folders.
 const std::vector<std::string> kBookkeeping = {"HKCU\\Software\\Wine",
                                                "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32"};
-
-std::string StartupShortcut()
-{
-    char path[MAX_PATH] = "";
-    LPITEMIDLIST folder = nullptr;
-    if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_STARTUP, &folder)) || folder == nullptr)
-        return "";
-    BOOL found = SHGetPathFromIDListA(folder, path);
-    CoTaskMemFree(folder);
-    return found ? std::string(path) + "\\" + LoadText(IDS_LABELSHORTCUT) + ".lnk" : "";
-}
 
 bool Exists(const std::string &path)
 {
@@ -60,39 +45,27 @@ struct Pasted {
     std::string Key, Standard;
 };
 
-class SheetCommandsTest : public testing::Test {
+class SheetCommandsTest : public WholeSheetTest {
 protected:
+    SheetCommandsTest() : WholeSheetTest("sheetcmd", WholeRegistry(), kBookkeeping) {}
+
     void SetUp() override
     {
-        app_.reset(new AppSetup("sheetcmd"));
-        app_->KeepShellUntold();
-        haveDrive_ = HaveThrowawayDrive();
-        RemoveThrowawayAutorun();
-        link_ = StartupShortcut();
+        link_ = StartupShortcutPath();
         // Windows as it comes: the icon size and the shortcut arrow stored, all colours off.
-        windows_.Value(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size");
-        windows_.Value(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP");
+        windows_.Value(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon Size");
+        windows_.Value(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon BPP");
         windows_.Value(HKEY_CLASSES_ROOT, "lnkfile", "IsShortcut");
         windows_.Value(HKEY_CLASSES_ROOT, "piffile", "IsShortcut");
-        SetShellSettingsToStart();
-        DeleteRegValue(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP");
-        before_.Take();
+        DeleteRegValue(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon BPP");
+        WholeSheetTest::SetUp();
     }
 
     void TearDown() override
     {
-        app_.reset();
-        before_.Restore();
-        RemoveThrowawayAutorun();
+        WholeSheetTest::TearDown();
         if (Exists(link_))
             DeleteFileA(link_.c_str());
-    }
-
-    void Open()
-    {
-        sheet_ = app_->OpenFilledSheet();
-        ASSERT_NE(nullptr, sheet_);
-        ASSERT_TRUE(AllListsFilled(true) && Sheet.ListsFilled);
     }
 
     // Pastes an icon of the fixtures on the first row of every list that has a standard.
@@ -124,8 +97,6 @@ protected:
         SetThrowawayDriveIcon(FixturePath("icons12.dll") + ",9");
     }
 
-    void Press(int button) { PressSheetButton(sheet_, button); }
-
     // The question of everything-to-the-standard, answered; its text is kept.
     std::string Answered(int button, std::function<void()> run)
     {
@@ -136,13 +107,9 @@ protected:
         return text;
     }
 
-    std::unique_ptr<AppSetup> app_;
-    HWND sheet_ = nullptr;
-    bool haveDrive_ = false;
     std::string link_;
     std::vector<Pasted> pasted_;
     SavedRegistry windows_;
-    RegistrySnapshot before_{WholeRegistry(), kBookkeeping};
 };
 
 TEST_F(SheetCommandsTest, SwitchesAreTakenOnlyWhole)
@@ -234,7 +201,7 @@ TEST_F(SheetCommandsTest, SavedThemeBringsBackTheIconsAfterEverythingWentToTheSt
         EXPECT_EQ(p.Standard, entry->CurrentLocation) << "tab " << p.Tab;
         EXPECT_NE(STATE_UNCHANGED, entry->ChangeState);
     }
-    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(sheet_, IDC_SHEET_APPLY)));
+    EXPECT_TRUE(ApplyEnabled());
     EXPECT_EQ("", JoinLines(applied.ChangesSince())) << "nothing is written before Apply";
 
     EXPECT_EQ(DWORD(pasted_.size()), ImportThemeFile(theme.c_str()));
@@ -251,7 +218,7 @@ TEST_F(SheetCommandsTest, ResetSwitchLeavesTheRegistryAndDriveAsBeforeTheFirstRu
     Press(IDOK);
     DestroyWindow(sheet_);
     PumpMessages(50);
-    std::vector<std::string> changed = before_.ChangesSince();
+    std::vector<std::string> changed = snapshot_.ChangesSince();
     ASSERT_GE(changed.size(), pasted_.size() + 2);
     EXPECT_EQ(haveDrive_, Exists("X:\\AUTORUN.INF"));
 
@@ -260,7 +227,7 @@ TEST_F(SheetCommandsTest, ResetSwitchLeavesTheRegistryAndDriveAsBeforeTheFirstRu
     int code = -1;
     std::string declined = Answered(IDNO, [&] { code = RunSheetSwitch(SWITCH_RESET, ""); });
     EXPECT_EQ(1, code);
-    EXPECT_EQ(JoinLines(changed), JoinLines(before_.ChangesSince())) << "No leaves everything";
+    EXPECT_EQ(JoinLines(changed), JoinLines(snapshot_.ChangesSince())) << "No leaves everything";
 
     std::string question = Answered(IDYES, [&] { code = RunSheetSwitch(SWITCH_RESET, ""); });
     EXPECT_EQ(0, code);
@@ -278,7 +245,7 @@ TEST_F(SheetCommandsTest, ResetSwitchLeavesTheRegistryAndDriveAsBeforeTheFirstRu
         windowsOwn.push_back(RegistrySnapshot::Line('+', HKEY_LOCAL_MACHINE, key, "", p.Standard));
     }
     std::vector<std::string> left;
-    for (const std::string &line : before_.ChangesSince())
+    for (const std::string &line : snapshot_.ChangesSince())
         if (std::find(windowsOwn.begin(), windowsOwn.end(), line) == windowsOwn.end())
             left.push_back(line);
     EXPECT_EQ("", JoinLines(left));

@@ -15,23 +15,13 @@
 
 namespace {
 
-INT_PTR CALLBACK QuietPage(HWND, UINT message, WPARAM, LPARAM)
-{
-    return message == WM_INITDIALOG;
-}
-
-const ContentPage kQuietPages[TAB_COUNT] = {
-    {IDD_SHEETPAGE, QuietPage}, {IDD_SHEETPAGE, QuietPage}, {IDD_SHEETPAGE, QuietPage}, {IDD_SHEETPAGE, QuietPage},
-    {IDD_SHEETPAGE, QuietPage}, {IDD_SHEETPAGE, QuietPage}, {IDD_SHEETPAGE, QuietPage},
-};
-
 TEST(StartupNotice, OneIconFileShowsTheNoticeBesideThePageUntilItsTimerEnds)
 {
     AppSetup app("notice");
     std::string icon = FixturePath("one.ico");
     CopyToClipboard(icon.c_str());
 
-    HWND sheet = app.OpenSheet(1, kQuietPages);
+    HWND sheet = app.OpenSheet(1, QuietPages());
     ASSERT_NE(nullptr, sheet);
     HWND notice = FindThreadDialog(IDC_CN_ICON);
     ASSERT_NE(nullptr, notice);

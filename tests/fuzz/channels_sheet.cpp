@@ -114,10 +114,8 @@ void StartState()
     CopyText(App.SettingsPath, settings.c_str(), MAX_PATH);
     WriteFileText(settings, "[Options]\r\nAutoRefresh=0\r\nRefreshLevel=0\r\nDriveIconMsg=0\r\nDialogAnimation=0\r\n");
     CopyText(App.Caption, LoadText(IDS_CAPTION), sizeof App.Caption);
-    char system[MAX_PATH + 1];
-    GetSystemDirectoryA(system, MAX_PATH);
     FreeAppText(&Facts.SystemDirPath);
-    Facts.SystemDirPath = DupString(AddBackslash(system));
+    Facts.SystemDirPath = DupString(SystemDir().c_str());
     Facts.PlusMode = 0;
     ResetSettings();
     Settings.DialogAnimation = 0;
@@ -185,30 +183,6 @@ void RefillChangedLists()
         }
     }
     SendMessageA(g_sheet, UM_SETCHANGED, 0, 0);
-}
-
-HWND DrivePanelWindow()
-{
-    HWND page = Sheet.TabDialogs[TAB_DRIVE];
-    HWND panel = nullptr;
-    while ((panel = FindWindowExA(page, panel, "#32770", nullptr)) != nullptr) {
-        if (GetDlgItem(panel, IDC_DP_DRIVES) != nullptr)
-            return panel;
-    }
-    return nullptr;
-}
-
-std::vector<std::string> SplitLines(const std::string &text)
-{
-    std::vector<std::string> parts;
-    size_t from = 0;
-    for (;;) {
-        size_t end = text.find('\n', from);
-        parts.push_back(text.substr(from, end == std::string::npos ? std::string::npos : end - from));
-        if (end == std::string::npos)
-            return parts;
-        from = end + 1;
-    }
 }
 
 void SheetFiles()
@@ -380,7 +354,7 @@ void FeedDrop(const std::string &input)
     HWND list = ListOfTab(tab);
     HWND window = target == 0 ? list
                   : target == 1 ? GetDlgItem(GetParent(list), IDC_PREVIEW)
-                  : target == 2 ? DrivePanelWindow()
+                  : target == 2 ? DrivePanelOfSheet()
                                 : nullptr;
     RECT client = {0, 0, 40, 40};
     if (window != nullptr)
@@ -411,7 +385,7 @@ void FeedDrop(const std::string &input)
         GlobalFree(drop);
     }
     CheckRows();
-    HWND panel = DrivePanelWindow();
+    HWND panel = DrivePanelOfSheet();
     int drives = panel != nullptr ? int(SendDlgItemMessageA(panel, IDC_DP_DRIVES, CB_GETCOUNT, 0, 0)) : 0;
     for (int i = 0; i < drives; ++i) {
         DriveIconItem *item = DriveItemOf(panel, i);
@@ -454,7 +428,7 @@ void AutorunSetUp()
     g_run.DriveRoot = "X:\\AUTORUN.INF";
     SheetFiles();
     StartSheet();
-    if (DrivePanelWindow() == nullptr) {
+    if (DrivePanelOfSheet() == nullptr) {
         fprintf(stderr, "autorun: the Drive tab has no drive panel\n");
         ExitProcess(2);
     }
@@ -515,7 +489,7 @@ void FeedAutorun(const std::string &input)
     }
     stored.Check("ReadDriveIconLocation");
 
-    HWND panel = DrivePanelWindow();
+    HWND panel = DrivePanelOfSheet();
     if (panel == nullptr) {
         Fail("no drive panel");
         return;

@@ -31,9 +31,7 @@ namespace {
 // Facts, options and sheet pictures as the frame would have them.
 void StartProgramState()
 {
-    char system[MAX_PATH + 1];
-    GetSystemDirectoryA(system, MAX_PATH);
-    Facts.SystemDirPath = DupString(AddBackslash(system));
+    Facts.SystemDirPath = DupString(SystemDir().c_str());
     ResetSettings();
     Settings.AutoRefresh = 0;
     Settings.RefreshLevel = 0;

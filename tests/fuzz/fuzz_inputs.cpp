@@ -162,12 +162,8 @@ void SaveInput(const std::string &input, unsigned seed, int index)
         wsprintfA(name, "fuzz-failures\\%s-%u-running.bin", g_run.Channel->Name, seed);
     else
         wsprintfA(name, "fuzz-failures\\%s-%u-%d.bin", g_run.Channel->Name, seed, index);
-    HANDLE file = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    if (!WriteFileText(name, input))
         return;
-    DWORD written = 0;
-    WriteFile(file, input.data(), DWORD(input.size()), &written, nullptr);
-    CloseHandle(file);
     if (index != -1000000)
         fprintf(stderr, "  input saved as %s\n", name);
 }
@@ -202,20 +198,6 @@ bool RunOne(const std::string &input, const char *label, unsigned seed, int inde
     return !g_run.Failed;
 }
 
-std::string ReadWholeFile(const std::string &path)
-{
-    std::string text;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return text;
-    char chunk[4096];
-    DWORD read = 0;
-    while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0)
-        text.append(chunk, read);
-    CloseHandle(file);
-    return text;
-}
-
 int ReplayRegressions(int *failures)
 {
     std::string pattern = TestBinDir() + "fuzz-regressions\\" + g_run.Channel->Name + "-*.bin";
@@ -225,7 +207,7 @@ int ReplayRegressions(int *failures)
         return 0;
     int replayed = 0;
     do {
-        std::string input = ReadWholeFile(TestBinDir() + "fuzz-regressions\\" + found.cFileName);
+        std::string input = ReadFileText(TestBinDir() + "fuzz-regressions\\" + found.cFileName);
         if (!RunOne(input, found.cFileName, 0, -1 - replayed))
             ++*failures;
         ++replayed;

@@ -56,11 +56,7 @@ public:
     ~ShellFlags() { Facts = saved_; }
     void Set(bool newShell, bool integrated, bool plus, bool cool, char *systemDir)
     {
-        Facts.NewShell = newShell;
-        Facts.IntegratedShell = integrated;
-        Facts.PlusMode = plus;
-        Facts.CoolIconsAvailable = cool;
-        Facts.SystemDirPath = systemDir;
+        ListHost::SetFacts(newShell, integrated, plus, cool, systemDir);
     }
 
 private:

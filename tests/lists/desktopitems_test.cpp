@@ -31,14 +31,6 @@ const char *const kAllClasses[] = {kMyComputer, kNetwork, kMyDocuments, kRecycle
 
 const char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
 
-std::string WindowsExplorer()
-{
-    char dir[MAX_PATH];
-    GetWindowsDirectoryA(dir, MAX_PATH);
-    AddBackslash(dir);
-    return std::string(dir) + "Explorer.exe,0";
-}
-
 // Every desktop class and the App Paths entries that feed the standard icons start out
 // absent; each test seeds what it needs and the originals come back afterwards.
 class DesktopCatalogue : public ::testing::Test {
@@ -209,7 +201,7 @@ TEST_F(DesktopCatalogue, StandardIconsBySituation)
                  "C:\\Exchange\\EXCHNG32.EXE");
     SetRegString(HKEY_LOCAL_MACHINE, ClassKey(kMsn, "\\InProcServer32").c_str(), "", "C:\\MSN\\MSNSP32.DLL");
 
-    const std::string explorer = WindowsExplorer();
+    const std::string explorer = WindowsDir() + "\\Explorer.exe,0";
     struct Situation {
         const char *name;
         bool newShell, integrated, plus, cool;

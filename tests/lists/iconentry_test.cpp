@@ -11,20 +11,9 @@ const char kClassId[] = "{0F0F0F0F-1234-5678-9ABC-DEF012345678}";
 const std::string kClassPath = ClassKey(kClassId);
 const std::string kIconKey = kClassPath + "\\DefaultIcon";
 
-class EntryTest : public testing::Test {
+class EntryTest : public GeneralPageTest {
 protected:
-    void SetUp() override
-    {
-        page_ = host_.CreatePage(TAB_GENERAL);
-        ASSERT_NE(nullptr, page_);
-        list_ = ListOf(page_);
-    }
-
     IconEntry *Row(int row) { return GetEntry(list_, row); }
-
-    ListHost host_;
-    HWND page_ = nullptr;
-    HWND list_ = nullptr;
 };
 
 TEST_F(EntryTest, AddEntryLoadsIconsOnlyFromUsableLocations)

@@ -280,16 +280,8 @@ size_t HeapBusyBytes()
     return busy;
 }
 
-class PageTest : public testing::Test {
+class PageTest : public GeneralPageTest {
 protected:
-    void SetUp() override
-    {
-        page_ = host_.CreatePage(TAB_GENERAL);
-        ASSERT_NE(nullptr, page_);
-        list_ = ListOf(page_);
-        lib_ = FixturePath("icons12.dll");
-    }
-
     void Select(int row)
     {
         SendMessageA(list_, LB_SETCURSEL, row, 0);
@@ -301,10 +293,7 @@ protected:
         return reinterpret_cast<HGDIOBJ>(SendMessageA(GetDlgItem(page_, IDC_PREVIEW), STM_GETIMAGE, IMAGE_BITMAP, 0));
     }
 
-    ListHost host_;
-    HWND page_ = nullptr;
-    HWND list_ = nullptr;
-    std::string lib_;
+    std::string lib_ = FixturePath("icons12.dll");
 };
 
 TEST_F(PageTest, ButtonsFollowTheSelection)

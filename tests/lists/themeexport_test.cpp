@@ -26,13 +26,6 @@ const char kFolderClass[] = "{D6277990-4C6A-11CF-8D87-00AA0060F5BF}";
 // A class of the tests' own, whose icon key they may write.
 const char kOwnFolder[] = "{7F1E0000-7E57-4F0D-9A11-0000000000A1}";
 
-std::string WindowsDir()
-{
-    char dir[MAX_PATH];
-    GetWindowsDirectoryA(dir, MAX_PATH);
-    return dir;
-}
-
 class ThemeExportTest : public testing::Test {
 protected:
     void SetUp() override { dir_ = MakeTempDir("themeout"); }

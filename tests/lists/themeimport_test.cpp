@@ -76,10 +76,8 @@ struct TokenCase {
 TEST_F(ThemeImportTest, TokensAndResolutionWithAndWithoutThemesFolder)
 {
     std::string sysdir = SystemDir();
-    char windir[MAX_PATH];
-    GetWindowsDirectoryA(windir, MAX_PATH);
     // The system folder as seen from the Windows folder ("system" on Windows 98).
-    std::string systemUnderWindows = sysdir.substr(lstrlenA(windir) + 1);
+    std::string systemUnderWindows = sysdir.substr(WindowsDir().size() + 1);
     // An ASCII folder: Wine cuts double-byte environment values short.
     SetEnvironmentVariableA("TFTHEMEFOLDER", themesDir_.c_str());
     // "%%a.ico" is searched as "a.ico": from the current folder.

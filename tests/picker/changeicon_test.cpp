@@ -49,10 +49,7 @@ int ItemCount(HWND dialog)
 
 std::string SystemFile(const char *name)
 {
-    char dir[MAX_PATH];
-    GetSystemDirectoryA(dir, MAX_PATH);
-    AddBackslash(dir);
-    return std::string(dir) + name;
+    return SystemDir() + name;
 }
 
 int FileIconCount(const std::string &file)

@@ -15,14 +15,6 @@ namespace {
 const char kClassId[] = "{6F1A1C22-7B4E-4D8A-9C1E-2A5B3C4D5E6F}";
 const char kOtherClassId[] = "{6F1A1C22-7B4E-4D8A-9C1E-2A5B3C4D5E70}";
 
-std::string SystemDir()
-{
-    char dir[MAX_PATH];
-    GetSystemDirectoryA(dir, MAX_PATH);
-    AddBackslash(dir);
-    return dir;
-}
-
 struct Resolved {
     int result;
     std::string text;

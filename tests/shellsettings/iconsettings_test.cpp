@@ -30,21 +30,11 @@
 namespace {
 
 char kSystemDir[] = "C:\\windows\\system\\";
-const char kMetrics[] = "Control Panel\\desktop\\windowmetrics";
 const char kTestBmpClass[] = "TilefoxTest.Bitmap";
 const char kTestBmpIcon[] = "TilefoxTest.Bitmap\\DefaultIcon";
 const char kPaintServer[] = "CLSID\\{D3E34B21-9D75-101A-8C3D-00AA001A1652}\\LocalServer32";
 const char kCommandKey[] = "Directory\\shell\\tfChangeIcon\\command";
 const char kVerbKey[] = "Directory\\shell\\tfChangeIcon";
-
-bool KeyExists(HKEY root, const char *subkey)
-{
-    HKEY key;
-    if (RegOpenKeyExA(root, subkey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
-}
 
 // Message boxes: each answered with the button, its text noted.
 std::vector<std::string> g_boxTexts;
@@ -64,7 +54,7 @@ protected:
     {
         InitCommonControls();
         // Every key the page reads or writes comes back as it was.
-        for (const auto &place : {std::make_pair(HKEY_CURRENT_USER, kMetrics), std::make_pair(HKEY_CLASSES_ROOT, "lnkfile"),
+        for (const auto &place : {std::make_pair(HKEY_CURRENT_USER, kMetricsKey), std::make_pair(HKEY_CLASSES_ROOT, "lnkfile"),
                                   std::make_pair(HKEY_CLASSES_ROOT, "piffile"), std::make_pair(HKEY_CLASSES_ROOT, ".bmp"),
                                   std::make_pair(HKEY_CLASSES_ROOT, ".cpl"),
                                   std::make_pair(HKEY_CLASSES_ROOT, "cplfile\\DefaultIcon"),
@@ -74,7 +64,7 @@ protected:
                                   std::make_pair(HKEY_CLASSES_ROOT, "Directory")})
             saved_.Tree(place.first, place.second);
         // A prefix fresh from its first boot may not have registered the folder class yet.
-        if (!KeyExists(HKEY_CLASSES_ROOT, "Directory"))
+        if (!RegKeyExists(HKEY_CLASSES_ROOT, "Directory"))
             SetRegString(HKEY_CLASSES_ROOT, "Directory", nullptr, "Folder");
         CopyText(App.Caption, "Tilefox", sizeof App.Caption);
         host_.SetFacts(false, false, false, false, kSystemDir);
@@ -140,9 +130,9 @@ TEST_F(IconSettingsTest, StoredSizeSetsTheFieldAndTheLargeBox)
     };
     for (const auto &c : cases) {
         if (c.stored == nullptr)
-            DeleteRegValue(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size");
+            DeleteRegValue(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon Size");
         else
-            SetRegString(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size", c.stored);
+            SetRegString(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon Size", c.stored);
         ASSERT_NE(nullptr, OpenPage());
         const char *label = c.stored != nullptr ? c.stored : "(absent)";
         EXPECT_EQ(c.shown, SizeText()) << label;
@@ -163,15 +153,15 @@ TEST_F(IconSettingsTest, SizeAndDepthStoredAsNumbersAreShownAndPutToTheStandard)
         const char *shown;
     } cases[] = {{REG_DWORD, &numbers[0], &numbers[1], 4, "48"}, {REG_BINARY, "40", "16", 2, "40"}};
     for (const auto &c : cases) {
-        SetRegBinary(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size", c.size, c.bytes, c.type);
-        SetRegBinary(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP", c.bpp, c.bytes, c.type);
+        SetRegBinary(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon Size", c.size, c.bytes, c.type);
+        SetRegBinary(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon BPP", c.bpp, c.bytes, c.type);
         ASSERT_NE(nullptr, OpenPage());
         EXPECT_EQ(c.shown, SizeText());
         EXPECT_EQ(BST_CHECKED, State(IDC_IS_ALLCOLOURS)) << c.shown;
         IconSettingsToStandard(page_);
         Apply();
-        EXPECT_EQ("32", GetRegString(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size")) << c.shown;
-        EXPECT_FALSE(RegValueExists(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP")) << c.shown;
+        EXPECT_EQ("32", GetRegString(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon Size")) << c.shown;
+        EXPECT_FALSE(RegValueExists(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon BPP")) << c.shown;
     }
 }
 
@@ -203,7 +193,7 @@ TEST_F(IconSettingsTest, TypingAndClickingKeepSizeAndLargeBoxTogether)
         {"40", "48", BST_INDETERMINATE}, {"40", "32", BST_INDETERMINATE},
     };
     for (const auto &c : typing) {
-        SetRegString(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size", c.stored);
+        SetRegString(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon Size", c.stored);
         ASSERT_NE(nullptr, OpenPage());
         SetDlgItemTextA(page_, IDC_IS_SIZE, c.typed);
         EXPECT_EQ(c.large, State(IDC_IS_LARGE)) << c.stored << " -> " << c.typed;
@@ -212,7 +202,7 @@ TEST_F(IconSettingsTest, TypingAndClickingKeepSizeAndLargeBoxTogether)
 
     // A checked box steps to the indeterminate state first (its own toggling), keeping 48;
     // the next click unchecks it and the size follows to 32.
-    SetRegString(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size", "48");
+    SetRegString(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon Size", "48");
     ASSERT_NE(nullptr, OpenPage());
     Click(IDC_IS_LARGE);
     EXPECT_EQ(BST_INDETERMINATE, State(IDC_IS_LARGE));
@@ -221,7 +211,7 @@ TEST_F(IconSettingsTest, TypingAndClickingKeepSizeAndLargeBoxTogether)
     EXPECT_EQ(BST_UNCHECKED, State(IDC_IS_LARGE));
     EXPECT_EQ("32", SizeText());
 
-    SetRegString(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size", "32");
+    SetRegString(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon Size", "32");
     ASSERT_NE(nullptr, OpenPage());
     ListHost::Pending() = 1;
     Click(IDC_IS_LARGE);
@@ -233,36 +223,36 @@ TEST_F(IconSettingsTest, TypingAndClickingKeepSizeAndLargeBoxTogether)
 
 TEST_F(IconSettingsTest, ApplyWritesTouchedSettingsOnce)
 {
-    SetRegString(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size", "32");
-    DeleteRegValue(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP");
+    SetRegString(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon Size", "32");
+    DeleteRegValue(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon BPP");
     ASSERT_NE(nullptr, OpenPage());
     EXPECT_EQ(BST_UNCHECKED, State(IDC_IS_ALLCOLOURS));
     EXPECT_FALSE(Apply()) << "nothing touched";
-    EXPECT_FALSE(RegValueExists(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP"));
+    EXPECT_FALSE(RegValueExists(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon BPP"));
 
     SetDlgItemTextA(page_, IDC_IS_SIZE, "40");
     Click(IDC_IS_ALLCOLOURS);
     EXPECT_EQ(2, ListHost::SetChangedCount());
     EXPECT_FALSE(Apply());
-    EXPECT_EQ("40", GetRegString(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size"));
-    EXPECT_EQ("16", GetRegString(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP"));
+    EXPECT_EQ("40", GetRegString(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon Size"));
+    EXPECT_EQ("16", GetRegString(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon BPP"));
 
     // A second Apply without changes writes nothing.
-    SetRegString(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size", "32");
-    DeleteRegValue(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP");
+    SetRegString(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon Size", "32");
+    DeleteRegValue(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon BPP");
     Apply();
-    EXPECT_EQ("32", GetRegString(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size"));
-    EXPECT_FALSE(RegValueExists(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP"));
+    EXPECT_EQ("32", GetRegString(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon Size"));
+    EXPECT_FALSE(RegValueExists(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon BPP"));
 
     // Text that is no size is not written.
     SetDlgItemTextA(page_, IDC_IS_SIZE, "abc");
     Apply();
-    EXPECT_EQ("32", GetRegString(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size"));
+    EXPECT_EQ("32", GetRegString(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon Size"));
 
     Click(IDC_IS_ALLCOLOURS);
-    SetRegString(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP", "16");
+    SetRegString(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon BPP", "16");
     Apply();
-    EXPECT_FALSE(RegValueExists(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP"));
+    EXPECT_FALSE(RegValueExists(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon BPP"));
 }
 
 TEST_F(IconSettingsTest, ArrowSettingReachesShortcutsAndDosPrograms)
@@ -444,23 +434,12 @@ TEST_F(IconSettingsTest, FolderVerbIsRegisteredOnlyUnderTheIntegratedShell)
     ASSERT_NE(nullptr, OpenPage());
     EXPECT_FALSE(Enabled(IDC_IS_FOLDERVERB));
     EXPECT_EQ(BST_UNCHECKED, State(IDC_IS_FOLDERVERB));
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kVerbKey));
+    EXPECT_FALSE(RegKeyExists(HKEY_CLASSES_ROOT, kVerbKey));
 
     // Another program's verb stays.
     SetRegString(HKEY_CLASSES_ROOT, kCommandKey, nullptr, "C:\\Other\\OTHER.EXE /ChgIcon %1");
     ASSERT_NE(nullptr, OpenPage());
     EXPECT_EQ("C:\\Other\\OTHER.EXE /ChgIcon %1", GetRegString(HKEY_CLASSES_ROOT, kCommandKey, nullptr));
-}
-
-std::string StartupShortcutPath()
-{
-    LPITEMIDLIST folder = nullptr;
-    char path[MAX_PATH] = "";
-    if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_STARTUP, &folder)) || folder == nullptr)
-        return "";
-    BOOL found = SHGetPathFromIDListA(folder, path);
-    CoTaskMemFree(folder);
-    return found ? std::string(path) + "\\" + LoadText(IDS_LABELSHORTCUT) + ".lnk" : "";
 }
 
 TEST_F(IconSettingsTest, TransparentLabelsComeBackAtLogOnThroughAStartupShortcut)
@@ -518,7 +497,7 @@ TEST_F(IconSettingsTest, VerbAndStartupShortcutAreNamedInTheLanguageShownAndGoIn
         Click(IDC_IS_TRANSPARENT);
         Apply();
         EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(StartupShortcutPath().c_str())) << order[1];
-        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kVerbKey)) << order[1];
+        EXPECT_FALSE(RegKeyExists(HKEY_CLASSES_ROOT, kVerbKey)) << order[1];
         EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(link.c_str())) << order[1];
         DeleteFileA(link.c_str());
     }
@@ -584,7 +563,7 @@ TEST_F(IconSettingsTest, EverySettingAppliedIsTakenBack)
     SetRegString(HKEY_CLASSES_ROOT, kTestBmpIcon, nullptr, "C:\\Paint\\pbrush.exe,3");
     SetRegString(HKEY_CLASSES_ROOT, ".cpl", nullptr, "cplfile");
     SetRegString(HKEY_CLASSES_ROOT, "cplfile\\DefaultIcon", nullptr, "%1");
-    SetRegString(HKEY_CURRENT_USER, kMetrics, "Shell Icon Size", "32");
+    SetRegString(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon Size", "32");
     DeleteRegTree(HKEY_CLASSES_ROOT, kVerbKey);
     Facts.IntegratedShell = 1;
     RegistrySnapshot snapshot({{HKEY_CURRENT_USER, "Control Panel", true},

@@ -203,11 +203,7 @@ HWND FindDrivePanel()
 {
     if (GetFileAttributesA("X:\\TILEFOX.TST") == INVALID_FILE_ATTRIBUTES)
         return nullptr;
-    HWND page = Sheet.TabDialogs[TAB_DRIVE];
-    HWND panel = FindWindowExA(page, nullptr, "#32770", nullptr);
-    while (panel != nullptr && GetDlgItem(panel, IDC_DP_DRIVES) == nullptr)
-        panel = FindWindowExA(page, panel, "#32770", nullptr);
-    return panel;
+    return DrivePanelOfSheet();
 }
 
 // X:'s own icon given (or, with null, taken away) on the drive panel.
@@ -292,9 +288,7 @@ int main(int argc, char **argv)
     CopyText(App.SettingsPath, (dir + "\\tilefox.INI").c_str(), MAX_PATH);
     WriteFileText(App.SettingsPath, "[Options]\r\nAutoRefresh=0\r\nRefreshLevel=0\r\nDriveIconMsg=0\r\n");
     CopyText(App.Caption, LoadText(IDS_CAPTION), sizeof App.Caption);
-    char system[MAX_PATH + 1];
-    GetSystemDirectoryA(system, MAX_PATH);
-    Facts.SystemDirPath = DupString(AddBackslash(system));
+    Facts.SystemDirPath = DupString(SystemDir().c_str());
     ResetSettings();
     for (int i = 1; i <= 6; ++i)
         g_locations.push_back(FixturePath(i % 2 ? "icons12.dll" : "icons100.dll") + "," + std::to_string(i));

@@ -12,6 +12,19 @@
 #include "shellglue/paths.h"
 #include "support/testing.h"
 
+INT_PTR CALLBACK QuietPage(HWND, UINT message, WPARAM, LPARAM)
+{
+    return message == WM_INITDIALOG;
+}
+
+const ContentPage *QuietPages()
+{
+    static const ContentPage pages[TAB_COUNT] = {
+        {IDD_SHEETPAGE, QuietPage}, {IDD_SHEETPAGE, QuietPage}, {IDD_SHEETPAGE, QuietPage}, {IDD_SHEETPAGE, QuietPage},
+        {IDD_SHEETPAGE, QuietPage}, {IDD_SHEETPAGE, QuietPage}, {IDD_SHEETPAGE, QuietPage}};
+    return pages;
+}
+
 AppSetup::AppSetup(const char *tag)
 {
     FreeRegistryBackups();

@@ -41,4 +41,8 @@ private:
     StartupFacts savedFacts_;
 };
 
+// Pages that show nothing, for the frame alone.
+INT_PTR CALLBACK QuietPage(HWND, UINT message, WPARAM, LPARAM);
+const struct ContentPage *QuietPages();
+
 #endif

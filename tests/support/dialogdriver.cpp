@@ -64,26 +64,11 @@ DialogFinder DialogWith(int controlId)
     return [controlId] { return FindThreadDialog(controlId); };
 }
 
-struct OwnedSearch {
-    HWND owner;
-    HWND found;
-};
-
-static BOOL CALLBACK MatchOwned(HWND window, LPARAM lParam)
-{
-    OwnedSearch *search = reinterpret_cast<OwnedSearch *>(lParam);
-    if (window != search->owner && GetWindow(window, GW_OWNER) == search->owner && IsWindowVisible(window)) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 HWND FindOwnedPopup(HWND dialog)
 {
-    OwnedSearch search = {dialog, nullptr};
-    EnumThreadWindows(GetCurrentThreadId(), MatchOwned, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return FindThreadWindow([dialog](HWND window) {
+        return window != dialog && GetWindow(window, GW_OWNER) == dialog && IsWindowVisible(window);
+    });
 }
 
 std::string BoxText(HWND box)

@@ -142,13 +142,6 @@ int AddRow(HWND list, const char *name, const char *location, const char *saved,
     return AddEntry(list, &entry);
 }
 
-std::string SystemDir()
-{
-    char dir[MAX_PATH + 1];
-    GetSystemDirectoryA(dir, MAX_PATH);
-    return AddBackslash(dir);
-}
-
 HICON SolidIcon(int size, COLORREF colour, int column)
 {
     HDC screen = GetDC(nullptr);

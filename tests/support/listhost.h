@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -36,7 +38,7 @@ public:
     // The list of a new page (null, and a failure, when the page could not be made).
     HWND CreateList(int tab);
     // The start-up facts a catalogue reads; systemDir stays the caller's.
-    void SetFacts(bool newShell, bool integrated, bool plus, bool cool, char *systemDir);
+    static void SetFacts(bool newShell, bool integrated, bool plus, bool cool, char *systemDir);
 
     // What the pages told the host.
     static int &Pending();
@@ -57,6 +59,20 @@ inline HWND ListOf(HWND page)
 {
     return GetDlgItem(page, IDC_ICONLIST);
 }
+
+// The General tab's page, shown on a host of its own.
+class GeneralPageTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        page_ = host_.CreatePage(TAB_GENERAL);
+        ASSERT_NE(nullptr, page_);
+        list_ = ListOf(page_);
+    }
+    ListHost host_;
+    HWND page_ = nullptr;
+    HWND list_ = nullptr;
+};
 inline int Rows(HWND list)
 {
     return int(SendMessageA(list, LB_GETCOUNT, 0, 0));
@@ -69,7 +85,6 @@ inline std::string Text(const char *text)
 // A row as a catalogue would add it; returns what AddEntry does.
 int AddRow(HWND list, const char *name, const char *location, const char *saved, const char *standard,
            const char *key, BYTE kind = KIND_ORDINARY);
-std::string SystemDir();
 // A square icon of one colour; when column >= 0 only that column is opaque.
 HICON SolidIcon(int size, COLORREF colour, int column = -1);
 

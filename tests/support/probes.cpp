@@ -4,6 +4,8 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include "common/texts.h"
+#include "ids.h"
 #include "support/testing.h"
 
 const char kMetricsKey[] = "Control Panel\\desktop\\windowmetrics";
@@ -162,4 +164,15 @@ std::vector<std::string> CutTexts(HWND dialog, const SIZE *page)
     SelectObject(dc, previous);
     ReleaseDC(dialog, dc);
     return cut;
+}
+
+std::string StartupShortcutPath()
+{
+    LPITEMIDLIST folder = nullptr;
+    char path[MAX_PATH] = "";
+    if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_STARTUP, &folder)) || folder == nullptr)
+        return "";
+    BOOL found = SHGetPathFromIDListA(folder, path);
+    CoTaskMemFree(folder);
+    return found ? std::string(path) + "\\" + LoadText(IDS_LABELSHORTCUT) + ".lnk" : "";
 }

@@ -56,5 +56,7 @@ std::string DlgItemText(HWND dialog, int id);
 bool IsPlainAscii(const std::string &text);
 // A shell link at link that points to target.
 void MakeShortcut(const std::string &link, const std::string &target);
+// Where the program's shortcut for the desktop labels goes in the Startup folder ("" when none).
+std::string StartupShortcutPath();
 
 #endif

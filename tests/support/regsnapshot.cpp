@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
 
 #include "support/testing.h"
 
@@ -136,36 +137,31 @@ std::wstring Unescape(const std::string &line, size_t *at, char close)
     std::wstring text;
     size_t i = *at;
     while (i < line.size() && line[i] != close) {
-        unsigned char c = static_cast<unsigned char>(line[i++]);
-        if (c != '\\' || i >= line.size()) {
-            text += wchar_t(c);
-            continue;
+        wchar_t c = BYTE(line[i++]);
+        if (c == '\\' && i < line.size()) {
+            c = BYTE(line[i++]);
+            bool hex = c == 'x';
+            if (hex || (c >= '0' && c <= '7')) {
+                size_t from = hex ? i : i - 1;
+                size_t digits = std::min<size_t>(strspn(line.c_str() + from, hex ? "0123456789abcdefABCDEF" : "01234567"), hex ? 4 : 3);
+                c = wchar_t(strtoul(line.substr(from, digits).c_str(), nullptr, hex ? 16 : 8));
+                i = from + digits;
+            } else if (const char *named = c != 0 ? strchr(kNamed, c) : nullptr) {
+                c = BYTE(kMeant[named - kNamed]);
+            }
         }
-        c = static_cast<unsigned char>(line[i++]);
-        bool hex = c == 'x';
-        if (hex || (c >= '0' && c <= '7')) {
-            size_t digits = hex ? 0 : 1;
-            unsigned value = hex ? 0 : c - '0';
-            for (; digits < (hex ? 4u : 3u) && i < line.size() && isxdigit(static_cast<unsigned char>(line[i])) &&
-                   (hex || (line[i] >= '0' && line[i] <= '7'));
-                 ++digits)
-                value = value * (hex ? 16 : 8) + unsigned(strtoul(std::string(1, line[i++]).c_str(), nullptr, 16));
-            text += wchar_t(value);
-        } else {
-            const char *named = c != '\0' ? strchr(kNamed, c) : nullptr;
-            text += wchar_t(named != nullptr ? static_cast<unsigned char>(kMeant[named - kNamed]) : c);
-        }
+        text += c;
     }
     *at = i < line.size() ? i + 1 : i;
     return text;
 }
 
+// In the code page of the ANSI functions; at most three bytes a character.
 std::string Ansi(const std::wstring &text)
 {
-    int size = WideCharToMultiByte(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string ansi(size_t(size > 0 ? size : 0), '\0');
-    if (size > 0)
-        WideCharToMultiByte(CP_ACP, 0, text.data(), int(text.size()), &ansi[0], size, nullptr, nullptr);
+    std::string ansi(text.size() * 3, '\0');
+    int size = WideCharToMultiByte(CP_ACP, 0, text.data(), int(text.size()), &ansi[0], int(ansi.size()), nullptr, nullptr);
+    ansi.resize(size_t(size > 0 ? size : 0));
     return ansi;
 }
 
@@ -194,10 +190,8 @@ bool RegistrySnapshot::ReadSaved(HKEY root, const std::string &path)
         text.erase(at, text.find_first_not_of(' ', at + 2) - at);
     std::string keyPath;
     bool skipping = true;
-    for (size_t start = 0, end; start < text.size(); start = end + 1) {
-        end = text.find('\n', start);
-        std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        end = end == std::string::npos ? text.size() : end;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
         size_t at = 1;
         if (line.empty() || line[0] == ';' || line[0] == '#' || (skipping && line[0] != '['))
             continue;

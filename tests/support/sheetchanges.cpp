@@ -56,10 +56,7 @@ void RemoveThrowawayAutorun()
 
 void SetThrowawayDriveIcon(const std::string &location)
 {
-    HWND page = Sheet.TabDialogs[TAB_DRIVE];
-    HWND panel = FindWindowExA(page, nullptr, "#32770", nullptr);
-    while (panel != nullptr && GetDlgItem(panel, IDC_DP_DRIVES) == nullptr)
-        panel = FindWindowExA(page, panel, "#32770", nullptr);
+    HWND panel = DrivePanelOfSheet();
     ASSERT_NE(nullptr, panel);
     int index = int(SendDlgItemMessageA(panel, IDC_DP_DRIVES, CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM("X:")));
     ASSERT_GE(index, 0);
@@ -96,4 +93,43 @@ void SetShellSettingsToStart()
     SetRegString(HKEY_CURRENT_USER, "Control Panel\\desktop\\windowmetrics", "Shell Icon Size", "32");
     SetRegString(HKEY_CLASSES_ROOT, "lnkfile", "IsShortcut", "");
     SetRegString(HKEY_CLASSES_ROOT, "piffile", "IsShortcut", "");
+}
+
+std::vector<RegistryScope> SheetKeys()
+{
+    return {{HKEY_CURRENT_USER, "", true},
+            {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer", true},
+            {HKEY_LOCAL_MACHINE, "Software\\Classes", true}};
+}
+
+void WholeSheetTest::SetUp()
+{
+    app_.reset(new AppSetup(tag_));
+    app_->KeepShellUntold();
+    // Without the throwaway drive the drive panel is left out.
+    haveDrive_ = HaveThrowawayDrive();
+    RemoveThrowawayAutorun();
+    if (haveDrive_ && autorunBefore_ != nullptr) {
+        WriteFileText(kAutorun, autorunBefore_);
+        SetFileAttributesA(kAutorun, FILE_ATTRIBUTE_HIDDEN);
+    }
+    SetShellSettingsToStart();
+    snapshot_.Take();
+    autorun_ = ThrowawayAutorunState();
+}
+
+void WholeSheetTest::TearDown()
+{
+    app_.reset();
+    snapshot_.Restore();
+    RemoveThrowawayAutorun();
+}
+
+void WholeSheetTest::Open()
+{
+    sheet_ = app_->OpenFilledSheet();
+    ASSERT_NE(nullptr, sheet_);
+    ASSERT_TRUE(AllListsFilled(true) && Sheet.ListsFilled);
+    ASSERT_EQ(0, Settings.AutoRefresh);
+    ASSERT_EQ(0, Settings.RefreshLevel);
 }

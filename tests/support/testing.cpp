@@ -2,11 +2,14 @@
 
 #include <shlobj.h>
 
+#include "app/sheetstate.h"
 #include "common/tabs.h"
 #include "ids.h"
 #include "lists/iconentry.h"
 #include "picker/changeicon.h"
+#include "shellglue/paths.h"
 
+#include <utility>
 #include <vector>
 
 std::string TestBinDir()
@@ -54,14 +57,43 @@ void RemoveTree(const std::string &path)
     RemoveDirectoryA(path.c_str());
 }
 
-void WriteFileText(const std::string &path, const std::string &text)
+bool WriteFileText(const std::string &path, const std::string &text)
 {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        return;
+        return false;
     DWORD written = 0;
-    WriteFile(file, text.data(), DWORD(text.size()), &written, nullptr);
+    BOOL wrote = WriteFile(file, text.data(), DWORD(text.size()), &written, nullptr);
     CloseHandle(file);
+    return wrote && written == text.size();
+}
+
+std::vector<std::string> SplitLines(const std::string &text)
+{
+    std::vector<std::string> parts;
+    size_t from = 0;
+    for (;;) {
+        size_t end = text.find('\n', from);
+        parts.push_back(text.substr(from, end == std::string::npos ? std::string::npos : end - from));
+        if (end == std::string::npos)
+            return parts;
+        from = end + 1;
+    }
+}
+
+std::string SystemDir()
+{
+    char dir[MAX_PATH + 1];
+    GetSystemDirectoryA(dir, MAX_PATH);
+    AddBackslash(dir);
+    return dir;
+}
+
+std::string WindowsDir()
+{
+    char dir[MAX_PATH];
+    GetWindowsDirectoryA(dir, MAX_PATH);
+    return dir;
 }
 
 std::string ReadFileText(const std::string &path)
@@ -140,6 +172,15 @@ bool RegValueExists(HKEY root, const char *subkey, const char *name)
     return exists;
 }
 
+bool RegKeyExists(HKEY root, const char *subkey)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, subkey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
 std::string GetRegString(HKEY root, const char *subkey, const char *name)
 {
     HKEY key;
@@ -195,10 +236,7 @@ void SavedRegistry::Value(HKEY root, const std::string &path, const char *name)
         DWORD type = 0;
         if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE *>(data), &size) == ERROR_SUCCESS) {
             saved.Existed = true;
-            saved.ValueKeys.push_back("");
-            saved.Names.push_back(name);
-            saved.Types.push_back(type);
-            saved.Data.push_back(std::string(data, size));
+            saved.Values.push_back({"", name, type, std::string(data, size)});
         }
         RegCloseKey(key);
     }
@@ -217,10 +255,7 @@ void SavedRegistry::SaveKey(Saved &saved, HKEY key, const std::string &sub)
         if (RegEnumValueA(key, i, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE *>(data), &dataLength) !=
             ERROR_SUCCESS)
             break;
-        saved.ValueKeys.push_back(sub);
-        saved.Names.push_back(name);
-        saved.Types.push_back(type);
-        saved.Data.push_back(std::string(data, dataLength));
+        saved.Values.push_back({sub, name, type, std::string(data, dataLength)});
     }
     std::vector<std::string> children;
     char name[512];
@@ -251,9 +286,9 @@ void SavedRegistry::RestoreOne(const Saved &saved)
                             nullptr) == ERROR_SUCCESS)
             RegCloseKey(key);
     }
-    for (size_t i = 0; i < saved.Names.size(); ++i)
-        SetRegBinary(saved.Root, (saved.Path + saved.ValueKeys[i]).c_str(), saved.Names[i].c_str(),
-                     saved.Data[i].data(), DWORD(saved.Data[i].size()), saved.Types[i]);
+    for (const Saved::Kept &value : saved.Values)
+        SetRegBinary(saved.Root, (saved.Path + value.Key).c_str(), value.Name.c_str(), value.Data.data(),
+                     DWORD(value.Data.size()), value.Type);
 }
 
 HWND CreateHelperWindow(const char *className, WNDPROC procedure, const char *title)
@@ -267,47 +302,41 @@ HWND CreateHelperWindow(const char *className, WNDPROC procedure, const char *ti
                            GetModuleHandleA(nullptr), nullptr);
 }
 
-struct DialogSearch {
-    int controlId;
-    HWND found;
-};
-
-static BOOL CALLBACK MatchDialog(HWND window, LPARAM data)
+static BOOL CALLBACK MatchWindow(HWND window, LPARAM data)
 {
-    DialogSearch *search = reinterpret_cast<DialogSearch *>(data);
+    auto *search = reinterpret_cast<std::pair<const std::function<bool(HWND)> *, HWND> *>(data);
+    if (!(*search->first)(window))
+        return TRUE;
+    search->second = window;
+    return FALSE;
+}
+
+HWND FindThreadWindow(const std::function<bool(HWND)> &match)
+{
+    std::pair<const std::function<bool(HWND)> *, HWND> search(&match, nullptr);
+    EnumThreadWindows(GetCurrentThreadId(), MatchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.second;
+}
+
+static bool IsDialog(HWND window)
+{
     char name[16] = "";
     GetClassNameA(window, name, sizeof name);
-    if (lstrcmpA(name, "#32770") == 0 && IsWindowVisible(window) &&
-        GetDlgItem(window, search->controlId) != nullptr) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
+    return lstrcmpA(name, "#32770") == 0;
 }
 
 HWND FindThreadDialog(int controlId)
 {
-    DialogSearch search = {controlId, nullptr};
-    EnumThreadWindows(GetCurrentThreadId(), MatchDialog, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-static BOOL CALLBACK MatchChangeIconDialog(HWND window, LPARAM lParam)
-{
-    char className[16] = "";
-    GetClassNameA(window, className, sizeof className);
-    if (lstrcmpA(className, "#32770") != 0 || GetDlgItem(window, IDC_CI_FILENAME) == nullptr ||
-        ChangeIconRequestOf(window) == nullptr)
-        return TRUE;
-    *reinterpret_cast<HWND *>(lParam) = window;
-    return FALSE;
+    return FindThreadWindow([controlId](HWND window) {
+        return IsDialog(window) && IsWindowVisible(window) && GetDlgItem(window, controlId) != nullptr;
+    });
 }
 
 HWND FindChangeIconDialog()
 {
-    HWND found = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), MatchChangeIconDialog, reinterpret_cast<LPARAM>(&found));
-    return found;
+    return FindThreadWindow([](HWND window) {
+        return IsDialog(window) && GetDlgItem(window, IDC_CI_FILENAME) != nullptr && ChangeIconRequestOf(window) != nullptr;
+    });
 }
 
 void FreeAppText(char **text)
@@ -408,6 +437,15 @@ bool AllListsFilled(bool specialMayBeEmpty)
             return false;
     }
     return true;
+}
+
+HWND DrivePanelOfSheet()
+{
+    HWND page = Sheet.TabDialogs[TAB_DRIVE];
+    HWND panel = FindWindowExA(page, nullptr, "#32770", nullptr);
+    while (panel != nullptr && GetDlgItem(panel, IDC_DP_DRIVES) == nullptr)
+        panel = FindWindowExA(page, panel, "#32770", nullptr);
+    return panel;
 }
 
 HDROP MakeDropFiles(const std::vector<std::string> &names, POINT point, BOOL nonClient)

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,8 +16,13 @@ std::string FixturePath(const char *name);
 // A new empty folder under the Wine prefix's temp folder; removed by RemoveTree.
 std::string MakeTempDir(const char *tag);
 void RemoveTree(const std::string &path);
-void WriteFileText(const std::string &path, const std::string &text);
+bool WriteFileText(const std::string &path, const std::string &text);
+// The text cut at each newline; a last empty part where it ends in one.
+std::vector<std::string> SplitLines(const std::string &text);
 std::string ReadFileText(const std::string &path);
+// The system folder with a backslash at the end; the Windows folder without one.
+std::string SystemDir();
+std::string WindowsDir();
 
 // UTF-8 source text to the ANSI code page (932 in the test bed), and back.
 std::string Ansi(const char *utf8);
@@ -26,6 +32,7 @@ void DeleteRegTree(HKEY root, const char *subkey);
 void SetRegString(HKEY root, const char *subkey, const char *name, const char *text, DWORD type = REG_SZ);
 void SetRegBinary(HKEY root, const char *subkey, const char *name, const void *data, DWORD size, DWORD type);
 bool RegValueExists(HKEY root, const char *subkey, const char *name);
+bool RegKeyExists(HKEY root, const char *subkey);
 std::string GetRegString(HKEY root, const char *subkey, const char *name);
 // The value's text, or "(absent)".
 std::string RegValueOrAbsent(HKEY root, const char *subkey, const char *name);
@@ -48,12 +55,14 @@ private:
         HKEY Root;
         std::string Path;   // of the key
         std::string Name;   // of the value, when only one value is kept
-        bool WholeTree;
-        bool Existed;
-        std::vector<std::string> Keys;              // relative, "" first
-        std::vector<std::string> ValueKeys, Names;  // one entry per value
-        std::vector<DWORD> Types;
-        std::vector<std::string> Data;
+        bool WholeTree, Existed;
+        std::vector<std::string> Keys;   // relative, "" first
+        struct Kept {
+            std::string Key, Name;   // the key relative
+            DWORD Type;
+            std::string Data;
+        };
+        std::vector<Kept> Values;
     };
     static void SaveKey(Saved &saved, HKEY key, const std::string &sub);
     static void RestoreOne(const Saved &saved);
@@ -63,6 +72,8 @@ private:
 // A hidden top-level window of the given class (registered on first use) that tests send to
 // or record with.
 HWND CreateHelperWindow(const char *className, WNDPROC procedure, const char *title = "");
+// The first window of this thread that matches, or null.
+HWND FindThreadWindow(const std::function<bool(HWND)> &match);
 // The visible dialog of this thread that holds the control; null when none is open yet.
 HWND FindThreadDialog(int controlId);
 // The running Change Icon dialog of this thread (it carries its request), or null.
@@ -79,6 +90,8 @@ void PumpUntilIdle(DWORD limit = 3000);
 // Every list of the sheet exists, none is filling, and each has rows; the Special list may
 // stay empty where asked, since it shows only the shell folders the system has.
 bool AllListsFilled(bool specialMayBeEmpty);
+// The running sheet's drive panel (the dialog on the drive tab that lists the drives), or null.
+HWND DrivePanelOfSheet();
 
 // A DROPFILES block of ANSI names as the shell posts it (moveable; the receiver frees it), or
 // null when it cannot be made.

@@ -9,117 +9,76 @@
 namespace {
 
 void (*g_seen)(const WriteSeen &);
-std::unique_ptr<ImportHook> g_hooks[10];
 
-enum Slot { SET_VALUE, DELETE_VALUE, CREATE_KEY, DELETE_KEY, PROFILE, WRITE, CREATE_FILE, DELETE_FILE, MAKE_FOLDER, ATTRIBUTES };
-
-template <typename Function> Function Original(Slot slot)
-{
-    return g_hooks[slot]->Original<Function>();
-}
-
-template <typename Result>
-Result Seen(Result result, const char *function, const char *target, bool lasting, bool writing = true)
-{
-    if (g_seen != nullptr)
-        g_seen(WriteSeen{function, target, lasting, writing});
-    return result;
-}
-
-LONG WINAPI SetValue(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE *data, DWORD size)
-{
-    return Seen(Original<decltype(&RegSetValueExA)>(SET_VALUE)(key, name, reserved, type, data, size),
-                "RegSetValueExA", name, true);
-}
-
-LONG WINAPI DeleteValue(HKEY key, LPCSTR name)
-{
-    return Seen(Original<decltype(&RegDeleteValueA)>(DELETE_VALUE)(key, name), "RegDeleteValueA", name, true);
-}
-
-LONG WINAPI CreateKey(HKEY key, LPCSTR name, DWORD reserved, LPSTR kind, DWORD options, REGSAM access,
-                      LPSECURITY_ATTRIBUTES security, PHKEY result, LPDWORD disposition)
-{
-    DWORD made = 0;
-    LONG code = Original<decltype(&RegCreateKeyExA)>(CREATE_KEY)(key, name, reserved, kind, options, access,
-                                                                 security, result, &made);
-    if (disposition != nullptr)
-        *disposition = made;
-    return Seen(code, "RegCreateKeyExA", name, made == REG_CREATED_NEW_KEY);
-}
-
-LONG WINAPI DeleteKey(HKEY key, LPCSTR name)
-{
-    return Seen(Original<decltype(&RegDeleteKeyA)>(DELETE_KEY)(key, name), "RegDeleteKeyA", name, false);
-}
-
-BOOL WINAPI WriteProfile(LPCSTR section, LPCSTR key, LPCSTR text, LPCSTR file)
-{
-    // Without a section it only empties the cache.
-    return Seen(Original<decltype(&WritePrivateProfileStringA)>(PROFILE)(section, key, text, file),
-                "WritePrivateProfileStringA", file, section != nullptr);
-}
-
-BOOL WINAPI Write(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped)
-{
-    return Seen(Original<decltype(&WriteFile)>(WRITE)(file, data, size, written, overlapped), "WriteFile", nullptr,
-                true);
-}
-
-HANDLE WINAPI Create(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD disposition,
-                     DWORD flags, HANDLE pattern)
-{
-    return Seen(Original<decltype(&CreateFileA)>(CREATE_FILE)(path, access, share, security, disposition, flags,
-                                                               pattern),
-                "CreateFileA", path, (access & GENERIC_WRITE) && disposition != OPEN_EXISTING,
-                (access & (GENERIC_WRITE | FILE_WRITE_DATA | FILE_APPEND_DATA | DELETE)) != 0);
-}
-
-BOOL WINAPI DeleteFileSeen(LPCSTR path)
-{
-    return Seen(Original<decltype(&DeleteFileA)>(DELETE_FILE)(path), "DeleteFileA", path, false);
-}
-
-BOOL WINAPI MakeFolder(LPCSTR path, LPSECURITY_ATTRIBUTES security)
-{
-    return Seen(Original<decltype(&CreateDirectoryA)>(MAKE_FOLDER)(path, security), "CreateDirectoryA", path, false);
-}
-
-BOOL WINAPI SetAttributes(LPCSTR path, DWORD attributes)
-{
-    return Seen(Original<decltype(&SetFileAttributesA)>(ATTRIBUTES)(path, attributes), "SetFileAttributesA", path,
-                false);
-}
-
-// In the order of the slots.
-const struct {
+struct Watched {
     const char *Library, *Function;
     const void *Watch;
-} kWrites[] = {
-    {"advapi32.dll", "RegSetValueExA", reinterpret_cast<const void *>(&SetValue)},
-    {"advapi32.dll", "RegDeleteValueA", reinterpret_cast<const void *>(&DeleteValue)},
-    {"advapi32.dll", "RegCreateKeyExA", reinterpret_cast<const void *>(&CreateKey)},
-    {"advapi32.dll", "RegDeleteKeyA", reinterpret_cast<const void *>(&DeleteKey)},
-    {"kernel32.dll", "WritePrivateProfileStringA", reinterpret_cast<const void *>(&WriteProfile)},
-    {"kernel32.dll", "WriteFile", reinterpret_cast<const void *>(&Write)},
-    {"kernel32.dll", "CreateFileA", reinterpret_cast<const void *>(&Create)},
-    {"kernel32.dll", "DeleteFileA", reinterpret_cast<const void *>(&DeleteFileSeen)},
-    {"kernel32.dll", "CreateDirectoryA", reinterpret_cast<const void *>(&MakeFolder)},
-    {"kernel32.dll", "SetFileAttributesA", reinterpret_cast<const void *>(&SetAttributes)},
-};
+    std::unique_ptr<ImportHook> *Hook;
+} g_watched[10];
+int g_count;
+
+// Each watched function: its own hook, the replacement that reports the call as it returns, and
+// its row in g_watched. Target, Lasting and Writing may use the parameters, not the result.
+#define WATCH(Library, Name, Params, Args, Target, Lasting, Writing)                                             \
+    std::unique_ptr<ImportHook> g_##Name;                                                                        \
+    auto WINAPI Watch##Name Params->decltype(Name Args)                                                          \
+    {                                                                                                            \
+        auto result = g_##Name->Original<decltype(&Name)>() Args;                                                \
+        if (g_seen != nullptr)                                                                                   \
+            g_seen(WriteSeen{#Name, Target, Lasting, Writing});                                                  \
+        return result;                                                                                           \
+    }                                                                                                            \
+    const int g_row##Name = (g_watched[g_count] = {Library, #Name, reinterpret_cast<const void *>(&Watch##Name), \
+                                                   &g_##Name},                                                   \
+                             g_count++);
+
+WATCH("advapi32.dll", RegSetValueExA, (HKEY k, LPCSTR name, DWORD r, DWORD type, const BYTE *data, DWORD size),
+      (k, name, r, type, data, size), name, true, true)
+WATCH("advapi32.dll", RegDeleteValueA, (HKEY k, LPCSTR name), (k, name), name, true, true)
+// The disposition is asked for always: only a key made anew is lasting.
+DWORD g_made;
+LPDWORD AskMade()
+{
+    g_made = 0;
+    return &g_made;
+}
+bool TellMade(LPDWORD disposition)
+{
+    if (disposition != nullptr)
+        *disposition = g_made;
+    return g_made == REG_CREATED_NEW_KEY;
+}
+WATCH("advapi32.dll", RegCreateKeyExA,
+      (HKEY k, LPCSTR name, DWORD r, LPSTR kind, DWORD options, REGSAM access, LPSECURITY_ATTRIBUTES security,
+       PHKEY made, LPDWORD disposition),
+      (k, name, r, kind, options, access, security, made, AskMade()), name, TellMade(disposition), true)
+WATCH("advapi32.dll", RegDeleteKeyA, (HKEY k, LPCSTR name), (k, name), name, false, true)
+// Without a section it only empties the cache.
+WATCH("kernel32.dll", WritePrivateProfileStringA, (LPCSTR section, LPCSTR key, LPCSTR text, LPCSTR file),
+      (section, key, text, file), file, section != nullptr, true)
+WATCH("kernel32.dll", WriteFile, (HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped),
+      (file, data, size, written, overlapped), nullptr, true, true)
+WATCH("kernel32.dll", CreateFileA,
+      (LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD how, DWORD flags, HANDLE pattern),
+      (path, access, share, security, how, flags, pattern), path, (access & GENERIC_WRITE) && how != OPEN_EXISTING,
+      (access & (GENERIC_WRITE | FILE_WRITE_DATA | FILE_APPEND_DATA | DELETE)) != 0)
+WATCH("kernel32.dll", DeleteFileA, (LPCSTR path), (path), path, false, true)
+WATCH("kernel32.dll", CreateDirectoryA, (LPCSTR path, LPSECURITY_ATTRIBUTES security), (path, security), path,
+      false, true)
+WATCH("kernel32.dll", SetFileAttributesA, (LPCSTR path, DWORD attributes), (path, attributes), path, false, true)
 
 }  // namespace
 
 WriteWatch::WriteWatch(void (*seen)(const WriteSeen &))
 {
     g_seen = seen;
-    for (size_t slot = 0; slot < sizeof kWrites / sizeof kWrites[0]; ++slot)
-        g_hooks[slot].reset(new ImportHook(kWrites[slot].Library, kWrites[slot].Function, kWrites[slot].Watch));
+    for (int i = 0; i < g_count; ++i)
+        g_watched[i].Hook->reset(new ImportHook(g_watched[i].Library, g_watched[i].Function, g_watched[i].Watch));
 }
 
 WriteWatch::~WriteWatch()
 {
-    for (auto &hook : g_hooks)
-        hook.reset();
+    for (int i = 0; i < g_count; ++i)
+        g_watched[i].Hook->reset();
     g_seen = nullptr;
 }
