@@ -2,7 +2,6 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <shlobj.h>
 
 #include <string>
 #include <vector>
@@ -22,7 +21,6 @@
 #include "shellsettings/redraw.h"
 #include "support/appsetup.h"
 #include "support/boxrecorder.h"
-#include "support/dialogsteps.h"
 #include "support/listhost.h"
 #include "support/probes.h"
 #include "support/regsnapshot.h"
@@ -36,33 +34,16 @@ const char kPaintServer[] = "CLSID\\{D3E34B21-9D75-101A-8C3D-00AA001A1652}\\Loca
 const char kCommandKey[] = "Directory\\shell\\tfChangeIcon\\command";
 const char kVerbKey[] = "Directory\\shell\\tfChangeIcon";
 
-// Message boxes: each answered with the button, its text noted.
-std::vector<std::string> g_boxTexts;
-
-Step Answer(int button)
-{
-    return [button](HWND box) {
-        g_boxTexts.push_back(BoxText(box));
-        PostMessageA(box, WM_COMMAND, button, 0);
-        return true;
-    };
-}
-
 class IconSettingsTest : public testing::Test {
 protected:
     void SetUp() override
     {
         InitCommonControls();
         // Every key the page reads or writes comes back as it was.
-        for (const auto &place : {std::make_pair(HKEY_CURRENT_USER, kMetricsKey), std::make_pair(HKEY_CLASSES_ROOT, "lnkfile"),
-                                  std::make_pair(HKEY_CLASSES_ROOT, "piffile"), std::make_pair(HKEY_CLASSES_ROOT, ".bmp"),
-                                  std::make_pair(HKEY_CLASSES_ROOT, ".cpl"),
-                                  std::make_pair(HKEY_CLASSES_ROOT, "cplfile\\DefaultIcon"),
-                                  std::make_pair(HKEY_CLASSES_ROOT, kPaintServer),
-                                  std::make_pair(HKEY_CLASSES_ROOT, kTestBmpClass),
-                                  std::make_pair(HKEY_CLASSES_ROOT, kVerbKey),
-                                  std::make_pair(HKEY_CLASSES_ROOT, "Directory")})
-            saved_.Tree(place.first, place.second);
+        saved_.Tree(HKEY_CURRENT_USER, kMetricsKey);
+        for (const char *key : {"lnkfile", "piffile", ".bmp", ".cpl", "cplfile\\DefaultIcon", kPaintServer, kTestBmpClass,
+                                kVerbKey, "Directory"})
+            saved_.Tree(HKEY_CLASSES_ROOT, key);
         // A prefix fresh from its first boot may not have registered the folder class yet.
         if (!RegKeyExists(HKEY_CLASSES_ROOT, "Directory"))
             SetRegString(HKEY_CLASSES_ROOT, "Directory", nullptr, "Folder");
@@ -98,12 +79,7 @@ protected:
     void Click(int control) { SendDlgItemMessageA(page_, control, BM_CLICK, 0, 0); }
     UINT State(int control) { return IsDlgButtonChecked(page_, control); }
     bool Enabled(int control) { return IsWindowEnabled(GetDlgItem(page_, control)) != FALSE; }
-    std::string SizeText()
-    {
-        char text[32] = "";
-        GetDlgItemTextA(page_, IDC_IS_SIZE, text, sizeof text);
-        return text;
-    }
+    std::string SizeText() { return DlgItemText(page_, IDC_IS_SIZE); }
     BOOL Apply()
     {
         BOOL refresh = 12345;
@@ -532,24 +508,19 @@ TEST_F(IconSettingsTest, CacheDeletionAsksFirst)
     ASSERT_NE(nullptr, OpenPage());
     ASSERT_TRUE(Enabled(IDC_IS_DELETECACHE));
 
-    g_boxTexts.clear();
-    {
-        DialogScript script({Answer(IDCANCEL)}, DialogWith(0xFFFF));
-        SendMessageA(page_, WM_COMMAND, MAKEWPARAM(IDC_IS_DELETECACHE, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(page_, IDC_IS_DELETECACHE)));
-    }
+    BoxRecorder boxes(IDCANCEL);
+    Click(IDC_IS_DELETECACHE);
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(path)) << "Cancel deletes nothing";
     EXPECT_TRUE(Enabled(IDC_IS_DELETECACHE));
-    ASSERT_EQ(1u, g_boxTexts.size());
-    EXPECT_NE(std::string::npos, g_boxTexts[0].find(path));
+    ASSERT_EQ(1u, boxes.Texts.size());
+    EXPECT_NE(std::string::npos, boxes.Texts[0].find(path));
 
-    // The question, then the report, which has only OK.
-    DialogScript script({Answer(IDOK), Answer(IDOK)}, DialogWith(0xFFFF));
-    SendMessageA(page_, WM_COMMAND, MAKEWPARAM(IDC_IS_DELETECACHE, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(page_, IDC_IS_DELETECACHE)));
+    // The question, then the report.
+    boxes.Answer = IDOK;
+    Click(IDC_IS_DELETECACHE);
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(path));
     EXPECT_FALSE(Enabled(IDC_IS_DELETECACHE));
-    EXPECT_EQ(3u, g_boxTexts.size()) << "the question, then the report";
+    EXPECT_EQ(3u, boxes.Texts.size()) << "the question, then the report";
     SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(path);
 }
@@ -593,10 +564,7 @@ TEST_F(IconSettingsTest, EverySettingAppliedIsTakenBack)
 
     BoxRecorder boxes;
     EXPECT_EQ(TAKEBACK_DONE, TakeBackRestorePoint(nullptr, nullptr));
-    std::string left;
-    for (const std::string &line : snapshot.ChangesSince())
-        left += line + "\n";
-    EXPECT_EQ("", left);
+    EXPECT_EQ("", JoinLines(snapshot.ChangesSince()));
     EXPECT_EQ(linkBefore, link.empty() ? "" : ReadFileText(link));
     EXPECT_EQ(1u, boxes.Texts.size()) << boxes.All();
     Facts.IntegratedShell = 0;
