@@ -11,6 +11,7 @@
 #include "picker/changeicon.h"
 #include "picker/pickerstate.h"
 #include "support/appsetup.h"
+#include "support/boxrecorder.h"
 #include "support/dialogsteps.h"
 #include "support/listhost.h"
 
@@ -18,7 +19,6 @@ namespace {
 
 // The sheet is a dialog too: the Change Icon dialog is the one with a file name field.
 const DialogFinder kChangeIcon = DialogWith(IDC_CI_FILENAME);
-const DialogFinder kMessageBox = DialogWith(0xFFFF);
 
 // The Change Icon dialog: type a file, pick an icon, OK.
 Step Pick(const std::string &file, int index)
@@ -43,8 +43,6 @@ Step Cancel()
         return true;
     };
 }
-
-std::string g_boxText;
 
 // ---- fixture: a stand-in sheet with real list pages ----
 
@@ -87,6 +85,16 @@ protected:
         return std::string(Facts.SystemDirPath) + "shell32.dll," + std::to_string(index);
     }
 
+    // Change Icon from the row or the preview, its dialog answered by step; shown or not.
+    static void ChangeIconWith(HWND list, Step step, int source = CHANGE_FROM_ROW, bool shown = true)
+    {
+        DialogScript script({step}, kChangeIcon);
+        ChangeIcon(GetParent(list), source);
+        if (!shown)
+            PumpMessages(100);
+        EXPECT_EQ(shown, script.Seen());
+    }
+
     static void Select(HWND list, int row) { SendMessageA(list, LB_SETCURSEL, row, 0); }
     static IconEntry *Entry(HWND list, int row) { return GetEntry(list, row); }
 
@@ -124,11 +132,7 @@ protected:
 TEST_F(ListCommandsTest, ChangeIconThenApplyWritesTheShellIconsValue)
 {
     HWND list = GeneralList();
-    {
-        DialogScript script({Pick(lib_, 7)}, kChangeIcon);
-        ChangeIcon(GetParent(list), CHANGE_FROM_ROW);
-        ASSERT_TRUE(script.Seen());
-    }
+    ChangeIconWith(list, Pick(lib_, 7));
     IconEntry *entry = Entry(list, 0);
     EXPECT_EQ(lib_ + ",7", entry->CurrentLocation);
     EXPECT_EQ(STATE_CHANGED, entry->ChangeState);
@@ -153,22 +157,14 @@ TEST_F(ListCommandsTest, ChangeIconCancelledOrSameLocationChangesNothing)
 {
     HWND list = GeneralList();
     // Cancel: nothing changes and the focus stays where it was.
-    {
-        DialogScript script({Cancel()}, kChangeIcon);
-        ChangeIcon(GetParent(list), CHANGE_FROM_PREVIEW);
-        ASSERT_TRUE(script.Seen());
-    }
+    ChangeIconWith(list, Cancel(), CHANGE_FROM_PREVIEW);
     EXPECT_EQ(lib_ + ",1", Entry(list, 0)->CurrentLocation);
     EXPECT_FALSE(TakeFocusRequest(list));
 
     // The present location again, typed in other case: no change, but the list gets the focus.
     std::string upper = lib_;
     CharUpperA(&upper[0]);
-    {
-        DialogScript script({Pick(upper, 1)}, kChangeIcon);
-        ChangeIcon(GetParent(list), CHANGE_FROM_ROW);
-        ASSERT_TRUE(script.Seen());
-    }
+    ChangeIconWith(list, Pick(upper, 1));
     EXPECT_EQ(lib_ + ",1", Entry(list, 0)->CurrentLocation);
     EXPECT_EQ(STATE_UNCHANGED, Entry(list, 0)->ChangeState);
     EXPECT_EQ(0, ListHost::SetChangedCount());
@@ -177,10 +173,7 @@ TEST_F(ListCommandsTest, ChangeIconCancelledOrSameLocationChangesNothing)
 
     // Without a selection there is no dialog at all.
     Select(list, -1);
-    DialogScript script({Cancel()}, kChangeIcon);
-    ChangeIcon(GetParent(list), CHANGE_FROM_ROW);
-    PumpMessages(100);
-    EXPECT_FALSE(script.Seen());
+    ChangeIconWith(list, Cancel(), CHANGE_FROM_ROW, false);
 }
 
 TEST_F(ListCommandsTest, ChangeIconAnchorsAtTheRowOrThePreview)
@@ -209,11 +202,7 @@ TEST_F(ListCommandsTest, ChangeIconAnchorsAtTheRowOrThePreview)
     for (const Case &c : cases) {
         Select(list, c.row);
         SendMessageA(list, LB_SETTOPINDEX, c.top, 0);
-        {
-            DialogScript script({Cancel()}, kChangeIcon);
-            ChangeIcon(GetParent(list), c.source);
-            ASSERT_TRUE(script.Seen());
-        }
+        ChangeIconWith(list, Cancel(), c.source);
         ASSERT_TRUE(g_lastRequest.HasAnchor);
         POINT anchor = g_lastRequest.Anchor;
         ScreenToClient(list, &anchor);
@@ -361,13 +350,9 @@ TEST_F(ListCommandsTest, WholeListAsksFirst)
         RunListCommand(list, IDM_PASTE, FALSE);
         TakeIconsChanged(list);
 
-        g_boxText.clear();
-        {
-            DialogScript script({AnswerThisBox(c.answer, &g_boxText)}, kMessageBox);
-            RevertRows(list, c.mode, TRUE);
-            EXPECT_TRUE(script.Seen());
-        }
-        EXPECT_EQ(LoadText(c.question), g_boxText);
+        BoxRecorder boxes(c.answer);
+        RevertRows(list, c.mode, TRUE);
+        EXPECT_EQ(std::vector<std::string>{LoadText(c.question)}, boxes.Texts);
         for (int row = 0; row < 3; ++row) {
             std::string expected = c.expected[row][0] == 'p'   ? lib_ + ",8"
                                    : c.expected[row][0] == 'd' ? standard[row]
@@ -380,10 +365,9 @@ TEST_F(ListCommandsTest, WholeListAsksFirst)
 
     // An empty list asks nothing.
     HWND list = CreatePage(TAB_STARTMENU);
-    DialogScript script({AnswerThisBox(IDYES, &g_boxText)}, kMessageBox);
+    BoxRecorder boxes(IDYES);
     RevertRows(list, REVERT_DEFAULT, TRUE);
-    PumpMessages(100);
-    EXPECT_FALSE(script.Seen());
+    EXPECT_EQ(0u, boxes.Texts.size());
 }
 
 // ---- view modes ----
