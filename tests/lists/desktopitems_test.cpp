@@ -202,42 +202,37 @@ TEST_F(DesktopCatalogue, StandardIconsBySituation)
     SetRegString(HKEY_LOCAL_MACHINE, ClassKey(kMsn, "\\InProcServer32").c_str(), "", "C:\\MSN\\MSNSP32.DLL");
 
     const std::string explorer = WindowsDir() + "\\Explorer.exe,0";
+    const std::vector<std::string> base = {
+        explorer, "X:\\SYS\\shell32.dll,17", "mydocs.dll,0", "X:\\SYS\\shell32.dll,31", "X:\\SYS\\shell32.dll,32",
+        "C:\\Exchange\\EXCHNG32.EXE", "C:\\MSN\\MSNSP32.DLL,0", "X:\\SYS\\shell32.dll,-137", "X:\\SYS\\rnaui.dll,0",
+        "X:\\SYS\\shell32.dll,-138", "X:\\SYS\\syncui.dll,0", "Q:\\nowhere\\IEXPLORE.EXE,0"};
+    const std::vector<std::string> cool = {
+        "X:\\SYS\\cool.dll,16", "X:\\SYS\\cool.dll,17", "mydocs.dll,0", "X:\\SYS\\cool.dll,20",
+        "X:\\SYS\\cool.dll,21", "X:\\SYS\\cool.dll,30", "X:\\SYS\\cool.dll,31", "X:\\SYS\\cool.dll,12",
+        "X:\\SYS\\cool.dll,27", "X:\\SYS\\cool.dll,19", "X:\\SYS\\cool.dll,35", "Q:\\nowhere\\IEXPLORE.EXE,0"};
+    // The same rows with another browser row.
+    auto browser = [](std::vector<std::string> rows, const char *location) {
+        rows.back() = location;
+        return rows;
+    };
     struct Situation {
         const char *name;
         bool newShell, integrated, plus, cool;
         std::vector<std::string> defaults;  // one per row, in list order
     } situations[] = {
-        {"base",
-         false, false, false, false,
-         {explorer, "X:\\SYS\\shell32.dll,17", "mydocs.dll,0", "X:\\SYS\\shell32.dll,31", "X:\\SYS\\shell32.dll,32",
-          "C:\\Exchange\\EXCHNG32.EXE", "C:\\MSN\\MSNSP32.DLL,0", "X:\\SYS\\shell32.dll,-137", "X:\\SYS\\rnaui.dll,0",
-          "X:\\SYS\\shell32.dll,-138", "X:\\SYS\\syncui.dll,0", "Q:\\nowhere\\IEXPLORE.EXE,0"}},
-        {"cool.dll",
-         false, false, false, true,
-         {"X:\\SYS\\cool.dll,16", "X:\\SYS\\cool.dll,17", "mydocs.dll,0", "X:\\SYS\\cool.dll,20",
-          "X:\\SYS\\cool.dll,21", "X:\\SYS\\cool.dll,30", "X:\\SYS\\cool.dll,31", "X:\\SYS\\cool.dll,12",
-          "X:\\SYS\\cool.dll,27", "X:\\SYS\\cool.dll,19", "X:\\SYS\\cool.dll,35", "Q:\\nowhere\\IEXPLORE.EXE,0"}},
+        {"base", false, false, false, false, base},
+        {"cool.dll", false, false, false, true, cool},
         // The new shell without integration: only the browser row changes, to its resource id.
-        {"new shell",
-         true, false, false, false,
-         {explorer, "X:\\SYS\\shell32.dll,17", "mydocs.dll,0", "X:\\SYS\\shell32.dll,31", "X:\\SYS\\shell32.dll,32",
-          "C:\\Exchange\\EXCHNG32.EXE", "C:\\MSN\\MSNSP32.DLL,0", "X:\\SYS\\shell32.dll,-137", "X:\\SYS\\rnaui.dll,0",
-          "X:\\SYS\\shell32.dll,-138", "X:\\SYS\\syncui.dll,0", "Q:\\nowhere\\IEXPLORE.EXE,-32528"}},
-        {"integrated",
-         true, true, false, false,
+        {"new shell", true, false, false, false, browser(base, "Q:\\nowhere\\IEXPLORE.EXE,-32528")},
+        {"integrated", true, true, false, false,
          {"explorer.exe,0", "shell32.dll,17", "mydocs.dll,0", "shell32.dll,31", "shell32.dll,32",
           "C:\\Exchange\\EXCHNG32.EXE", "C:\\MSN\\MSNSP32.DLL,0", "shell32.dll,-137", "rnaui.dll,0",
           "shell32.dll,-138", "X:\\SYS\\syncui.dll,0", "MSHtml.dll,0"}},
-        {"integrated with cool.dll",
-         true, true, false, true,
+        {"integrated with cool.dll", true, true, false, true,
          {"explorer.exe,0", "shell32.dll,17", "mydocs.dll,0", "shell32.dll,31", "shell32.dll,32",
           "X:\\SYS\\cool.dll,30", "X:\\SYS\\cool.dll,31", "shell32.dll,-137", "rnaui.dll,0", "shell32.dll,-138",
           "X:\\SYS\\cool.dll,35", "MSHtml.dll,0"}},
-        {"integrated with /PLUS",
-         true, true, true, true,
-         {"X:\\SYS\\cool.dll,16", "X:\\SYS\\cool.dll,17", "mydocs.dll,0", "X:\\SYS\\cool.dll,20",
-          "X:\\SYS\\cool.dll,21", "X:\\SYS\\cool.dll,30", "X:\\SYS\\cool.dll,31", "X:\\SYS\\cool.dll,12",
-          "X:\\SYS\\cool.dll,27", "X:\\SYS\\cool.dll,19", "X:\\SYS\\cool.dll,35", "MSHtml.dll,0"}},
+        {"integrated with /PLUS", true, true, true, true, browser(cool, "MSHtml.dll,0")},
     };
     for (const Situation &s : situations) {
         std::vector<RowText> rows = Fill(s.newShell, s.integrated, s.plus, s.cool);

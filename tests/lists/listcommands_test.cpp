@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <prsht.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -506,10 +507,7 @@ protected:
 
 bool Has(const std::vector<UINT> &ids, UINT id)
 {
-    for (UINT each : ids)
-        if (each == id)
-            return true;
-    return false;
+    return std::find(ids.begin(), ids.end(), id) != ids.end();
 }
 
 TEST_F(ListMenuTest, ItemsFollowSelectionClipboardAndPendingState)
