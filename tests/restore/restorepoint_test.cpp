@@ -98,6 +98,13 @@ protected:
         point.Finish();
     }
 
+    // A point on the value a\\v, which then reads text.
+    void PointOnA(const std::string &text)
+    {
+        Point([](RestorePoint &p) { p.Value(HKEY_CURRENT_USER, Key("a").c_str(), "v"); },
+              [&] { SetRegString(HKEY_CURRENT_USER, Key("a").c_str(), "v", text.c_str()); });
+    }
+
     static int TakeBack()
     {
         return TakeBackRestorePoint(nullptr, nullptr);
@@ -301,8 +308,7 @@ TEST_F(RestorePointTest, ADamagedRecordIsRefusedAndAnUnsealedOneSkippedWithoutAW
 TEST_F(RestorePointTest, AnUnsealedRecordIsSkippedForTheOlderOne)
 {
     SetRegString(HKEY_CURRENT_USER, Key("a").c_str(), "v", "before");
-    Point([&](RestorePoint &p) { p.Value(HKEY_CURRENT_USER, Key("a").c_str(), "v"); },
-          [&] { SetRegString(HKEY_CURRENT_USER, Key("a").c_str(), "v", "after"); });
+    PointOnA("after");
     // A newer one cut while it was recorded: its header and part of an item.
     std::string older = ReadFileText(Records()[0]);
     std::string newer = Records()[0].substr(0, Records()[0].size() - 5) + "2.TXT";
@@ -357,11 +363,8 @@ TEST_F(RestorePointTest, ASealedRecordReadsBack)
 
 TEST_F(RestorePointTest, PointsStepBackInTurnTenKept)
 {
-    for (int i = 1; i <= 12; ++i) {
-        std::string text = std::to_string(i);
-        Point([&](RestorePoint &p) { p.Value(HKEY_CURRENT_USER, Key("a").c_str(), "v"); },
-              [&] { SetRegString(HKEY_CURRENT_USER, Key("a").c_str(), "v", text.c_str()); });
-    }
+    for (int i = 1; i <= 12; ++i)
+        PointOnA(std::to_string(i));
     EXPECT_EQ(10u, Records().size());
     // A point whose writes changed nothing is not kept: it would take back nothing.
     Point([&](RestorePoint &p) { p.Value(HKEY_CURRENT_USER, Key("a").c_str(), "v"); }, [] {});
@@ -408,11 +411,7 @@ LONG WINAPI OpenRefusingWrites(HKEY root, LPCSTR path, DWORD options, REGSAM acc
 
 TEST_F(RestorePointTest, WhatCannotBeUndoneOrRemovedIsSaid)
 {
-    auto point = [&](const char *text) {
-        Point([&](RestorePoint &p) { p.Value(HKEY_CURRENT_USER, Key("a").c_str(), "v"); },
-              [&] { SetRegString(HKEY_CURRENT_USER, Key("a").c_str(), "v", text); });
-    };
-    point("1");
+    PointOnA("1");
     {
         ImportHook hook("advapi32.dll", "RegOpenKeyExA", reinterpret_cast<const void *>(&OpenRefusingWrites));
         g_open = &hook;
@@ -421,7 +420,7 @@ TEST_F(RestorePointTest, WhatCannotBeUndoneOrRemovedIsSaid)
         EXPECT_EQ("1", GetRegString(HKEY_CURRENT_USER, Key("a").c_str(), "v"));
         EXPECT_TRUE(HasRestorePoint());
     }
-    point("2");
+    PointOnA("2");
     std::string newest = Records().back();
     HANDLE lock = CreateFileA(newest.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     BoxRecorder boxes;
@@ -438,13 +437,11 @@ TEST_F(RestorePointTest, WhatCannotBeUndoneOrRemovedIsSaid)
 TEST_F(RestorePointTest, NumbersGoOnPast9999)
 {
     for (const char *number : {"9998", "9999"}) {
-        Point([&](RestorePoint &p) { p.Value(HKEY_CURRENT_USER, Key("a").c_str(), "v"); },
-              [&] { SetRegString(HKEY_CURRENT_USER, Key("a").c_str(), "v", number); });
+        PointOnA(number);
         std::string name = Records().back();
         MoveFileA(name.c_str(), (name.substr(0, name.size() - 8) + number + ".TXT").c_str());
     }
-    Point([&](RestorePoint &p) { p.Value(HKEY_CURRENT_USER, Key("a").c_str(), "v"); },
-          [&] { SetRegString(HKEY_CURRENT_USER, Key("a").c_str(), "v", "new"); });
+    PointOnA("new");
     EXPECT_EQ(3u, Records().size());
     BoxRecorder boxes;
     for (const char *expected : {"9999", "9998", "(absent)"}) {

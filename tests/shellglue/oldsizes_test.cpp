@@ -22,6 +22,7 @@
 #include "lists/iconentry.h"
 #include "lists/listcommands.h"
 #include "shellglue/oldsizes.h"
+#include "support/listhost.h"
 #include "support/testing.h"
 
 namespace {
@@ -146,12 +147,8 @@ TEST(OldSizes, ListMenuReadsItemsWithTheOldSize)
     HWND list = CreateWindowExA(0, "LISTBOX", "", WS_CHILD | LBS_NOTIFY | LBS_OWNERDRAWFIXED, 0, 0, 100, 100, page,
                                 nullptr, nullptr, nullptr);
     ASSERT_NE(nullptr, list);
-    IconEntry row = {};
-    row.ChangeState = STATE_CHANGED;
-    row.DisplayName = const_cast<char *>("row");
-    row.CurrentLocation = const_cast<char *>("c:\\new.ico,0");
-    row.RegistryKey = const_cast<char *>("901");
-    ASSERT_EQ(1, AddEntry(list, &row));
+    ASSERT_EQ(1, AddRow(list, "row", "c:\\new.ico,0", nullptr, nullptr, "901"));
+    GetEntry(list, 0)->ChangeState = STATE_CHANGED;
     SendMessageA(list, LB_SETCURSEL, 0, 0);
     ClearCopiedIcon();
     g_seen.clear();
