@@ -12,6 +12,7 @@
 #include "lists/listcommands.h"
 #include "picker/changeicon.h"
 #include "shellglue/iconlocation.h"
+#include "support/boxrecorder.h"
 #include "support/testing.h"
 #include "themehost.h"
 
@@ -73,13 +74,6 @@ void AnswerPicker(HWND dialog)
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
 }
 
-std::string g_boxText;
-void AnswerBox(HWND box)
-{
-    g_boxText = BoxText(box);
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-}
-
 class DropFilesTest : public testing::Test {
 protected:
     void SetUp() override
@@ -96,7 +90,6 @@ protected:
         for (const char *key : {"3", "4", "5"})
             AddRow(list_, key, "old.ico,0", "old.ico,0", nullptr, key);
         g_picker = PickerSeen();
-        g_boxText.clear();
     }
     void TearDown() override
     {
@@ -277,11 +270,8 @@ TEST_F(DropFilesTest, ThemeFileImportsIntoAllListsAndReports)
     AddRow(desktop, "computer", "", nullptr, nullptr, "{20D04FE0-3AEA-1069-A2D8-08002B30309D}");
     AddRow(special, "other", "", nullptr, nullptr, "{00000000-0000-0000-0000-000000000000}");
 
-    {
-        DialogDriver driver(AnswerBox, MESSAGE_BOX_MARK);
-        SendDrop(special, {theme, ico_}, POINT{5, 5});
-        EXPECT_TRUE(driver.Seen());
-    }
+    BoxRecorder boxes;
+    SendDrop(special, {theme, ico_}, POINT{5, 5});
     EXPECT_EQ(lib_ + ",3", Text(GetEntry(desktop, 0)->CurrentLocation));
     EXPECT_EQ(lib_ + ",6", Location(1));
     EXPECT_EQ(STATE_THEME, State(1));
@@ -290,7 +280,7 @@ TEST_F(DropFilesTest, ThemeFileImportsIntoAllListsAndReports)
 
     char expected[200];
     wsprintfA(expected, LoadText(IDS_THEMEREAD), 2u, 1u);
-    EXPECT_EQ(std::string(expected), g_boxText);
+    EXPECT_EQ(std::vector<std::string>{expected}, boxes.Texts);
 }
 
 // The preview hands its context menu to the list, saying where it came from.
