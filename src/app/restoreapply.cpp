@@ -74,7 +74,7 @@ static void RefillKeepingPending(HWND content, HWND list)
     }
     if (content != nullptr)
         SendMessageA(content, UM_FILLLIST, 0, 0);
-    else
+    else if (list != nullptr)
         FillList(list);
     count = list != nullptr ? int(SendMessageA(list, LB_GETCOUNT, 0, 0)) : 0;
     for (int i = 0; i < kept; ++i) {
@@ -100,15 +100,10 @@ void ReloadSheet(HWND sheet)
         HWND content = Sheet.TabDialogs[tab];
         if (content == nullptr || !IsWindow(content))
             continue;
-        HWND panel = tab == TAB_DRIVE ? FindDrivePanel(content) : nullptr;
-        // A refill of the Drive page takes the drive panel along, with its pending drives.
-        if (panel != nullptr && DriveIconsModified(panel)) {
-            HWND list = ListOfTab(tab);
-            if (list != nullptr)
-                RefillKeepingPending(nullptr, list);
-            continue;
-        }
-        RefillKeepingPending(content, ListOfTab(tab));
+        // A refill of the Drive page takes the drive panel along; one with drives of its own
+        // pending keeps them, and only the list is refilled.
+        bool keepPanel = tab == TAB_DRIVE && DriveIconsModified(FindDrivePanel(content));
+        RefillKeepingPending(keepPanel ? nullptr : content, ListOfTab(tab));
     }
     HWND settingsPage = Sheet.TabDialogs[TAB_SETTINGS1];
     if (settingsPage != nullptr && IsWindow(settingsPage))

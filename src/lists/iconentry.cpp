@@ -330,14 +330,9 @@ static bool CommitShellIconEntry(const IconEntry *entry)
     bool systemFits = AppendText(ownInSystem, own, LOCATION_BUFFER) != 0;
 
     const char *current = entry->CurrentLocation;
-    if (lstrcmpiA(current, own) == 0 || (systemFits && lstrcmpiA(current, ownInSystem) == 0)) {
-        // Back at the shell's own picture: no override at all rather than one naming it.
-        RegKey key;
-        if (!key.Open(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, KEY_WRITE))
-            return !KeyExists(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY);
-        LONG result = RegDeleteValueA(key.Get(), index);
-        return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
-    }
+    // Back at the shell's own picture: no override at all rather than one naming it.
+    if (lstrcmpiA(current, own) == 0 || (systemFits && lstrcmpiA(current, ownInSystem) == 0))
+        return RemoveRegValue(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, index);
     return WriteRegString(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, index, current) != 0;
 }
 

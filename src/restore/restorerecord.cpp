@@ -229,22 +229,27 @@ static bool Exists(const char *path)
     return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
+// A read-only record goes too; true when it is gone.
+static bool DeleteRecordFile(const char *path)
+{
+    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+    return DeleteFileA(path) || !Exists(path);
+}
+
 // Whether a record was taken back already; one that can go now goes, with its mark.
 static bool TakenBack(const char *record)
 {
     char mark[MAX_PATH];
     if (!TakenMarkPath(record, mark) || !Exists(mark))
         return false;
-    SetFileAttributesA(record, FILE_ATTRIBUTE_NORMAL);
-    if (DeleteFileA(record) || !Exists(record))
+    if (DeleteRecordFile(record))
         DeleteFileA(mark);
     return true;
 }
 
 bool RemoveRestorePoint(const char *path)
 {
-    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-    if (DeleteFileA(path) || !Exists(path))
+    if (DeleteRecordFile(path))
         return true;
     char mark[MAX_PATH];
     if (TakenMarkPath(path, mark)) {

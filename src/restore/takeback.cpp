@@ -6,6 +6,7 @@
 #include "ids.h"
 #include "shellglue/handles.h"
 #include "shellglue/paths.h"
+#include "shellglue/registry.h"
 
 enum {
     NAMES_BUFFER = 1024,
@@ -76,15 +77,8 @@ void SetAttributes(const char *path, DWORD attributes)
 bool PutValueBack(const RecordItem &item, const Names &names, const BYTE *data, int size)
 {
     RegKey key;
-    if (!item.Before.Present) {
-        // Only a key that is not there holds no value; one that refuses the write may.
-        if (!key.Open(item.Root, names.Path, KEY_SET_VALUE)) {
-            RegKey probe;
-            return !probe.Open(item.Root, names.Path, KEY_QUERY_VALUE);
-        }
-        LONG result = RegDeleteValueA(key.Get(), names.Name);
-        return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
-    }
+    if (!item.Before.Present)
+        return RemoveRegValue(item.Root, names.Path, names.Name);
     return key.Create(item.Root, names.Path, KEY_SET_VALUE) &&
            RegSetValueExA(key.Get(), names.Name, 0, item.Before.Number, data, DWORD(size)) == ERROR_SUCCESS;
 }

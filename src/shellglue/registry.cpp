@@ -132,6 +132,18 @@ int WriteRegString(HKEY root, const char *subkey, const char *valueName, const c
                           lstrlenA(text) + 1) == ERROR_SUCCESS;
 }
 
+bool RemoveRegValue(HKEY root, const char *subkey, const char *valueName)
+{
+    RegKey key;
+    if (!key.Open(root, subkey, KEY_SET_VALUE)) {
+        // Only a key that is not there holds no value; one that refuses the write may.
+        RegKey probe;
+        return !probe.Open(root, subkey, KEY_QUERY_VALUE);
+    }
+    LONG result = RegDeleteValueA(key.Get(), valueName);
+    return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
+}
+
 void ReadFileVersion(const char *fileName, DWORD *high, DWORD *low)
 {
     *high = 0;

@@ -18,6 +18,9 @@ bool StoredNumber(DWORD type, const BYTE *data, DWORD size, int *number);
 bool ReadRegNumber(HKEY root, const char *subkey, const char *valueName, int *number);
 DWORD ReadRegDword(HKEY root, const char *subkey, const char *valueName, DWORD defaultValue);
 int WriteRegString(HKEY root, const char *subkey, const char *valueName, const char *text);
+// Deletes a value; true when it is gone afterwards, also when it or its key was never there,
+// false when a key that is there refused.
+bool RemoveRegValue(HKEY root, const char *subkey, const char *valueName);
 void ReadFileVersion(const char *fileName, DWORD *high, DWORD *low);
 
 #endif

@@ -103,9 +103,7 @@ void RedrawShellIcons(bool leaveNoValue)
         PutBackIconSize(&stored, text);
         GlobalFree(stored.Data);
     } else if (leaveNoValue) {
-        RegKey key;
-        if (key.Open(HKEY_CURRENT_USER, kWindowMetrics, KEY_SET_VALUE))
-            RegDeleteValueA(key.Get(), kIconSize);
+        RemoveRegValue(HKEY_CURRENT_USER, kWindowMetrics, kIconSize);
     }
 }
 
