@@ -15,6 +15,7 @@
 #include "shellglue/paths.h"
 #include "shellglue/registry.h"
 #include "shellglue/startfacts.h"
+#include "shellglue/system.h"
 #include "shellsettings/redraw.h"
 
 enum {
@@ -216,6 +217,7 @@ int RunTilefox(HINSTANCE instance, const char *tail)
 {
     App.Instance = instance;
     App.InstanceWindow = nullptr;
+    LearnSystem();
     ClearCopiedIcon();
     Facts.SystemDirPath = nullptr;
     App.DefaultBrowseLocation = nullptr;

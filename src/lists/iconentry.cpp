@@ -247,7 +247,7 @@ static bool DeleteDefaultIconKey(HKEY root, const char *classPath)
     RegKey key;
     if (!key.Open(root, classPath, KEY_WRITE))
         return !KeyExists(root, classPath);
-    LONG result = RegDeleteKeyA(key.Get(), "DefaultIcon");
+    LONG result = DeleteRegKey(key.Get(), "DefaultIcon");
     return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
 }
 

@@ -127,13 +127,13 @@ KeyOutcome RemoveCreatedKey(HKEY root, const char *path)
     }
     LONG result;
     if (last == nullptr) {
-        result = RegDeleteKeyA(root, parent);
+        result = DeleteRegKey(root, parent);
     } else {
         *last = '\0';
         RegKey key;
         if (!key.Open(root, parent, KEY_WRITE))
             return KEY_NOT_REMOVED;
-        result = RegDeleteKeyA(key.Get(), last + 1);
+        result = DeleteRegKey(key.Get(), last + 1);
     }
     return result == ERROR_SUCCESS ? KEY_GONE : KEY_NOT_REMOVED;
 }

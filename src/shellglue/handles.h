@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "shellglue/system.h"
+
 class RegKey {
 public:
     RegKey() = default;
@@ -15,14 +17,14 @@ public:
     bool Open(HKEY root, const char *subkey, REGSAM access)
     {
         Close();
-        return RegOpenKeyExA(root, subkey, 0, access, &key_) == ERROR_SUCCESS;
+        return RegOpenKeyExA(root, subkey, 0, access | RegistryView(), &key_) == ERROR_SUCCESS;
     }
     bool Create(HKEY root, const char *subkey, REGSAM access)
     {
         Close();
         DWORD disposition = 0;
         char emptyClass[1] = {0};
-        return RegCreateKeyExA(root, subkey, 0, emptyClass, REG_OPTION_NON_VOLATILE, access,
+        return RegCreateKeyExA(root, subkey, 0, emptyClass, REG_OPTION_NON_VOLATILE, access | RegistryView(),
                                nullptr, &key_, &disposition) == ERROR_SUCCESS;
     }
     void Close()

@@ -144,6 +144,19 @@ bool RemoveRegValue(HKEY root, const char *subkey, const char *valueName)
     return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
 }
 
+LONG DeleteRegKey(HKEY parent, const char *name)
+{
+    typedef LONG(WINAPI * DeleteKeyExCall)(HKEY, const char *, REGSAM, DWORD);
+    // RegDeleteKeyA deletes in the process's own view; only the Ex form names the other.
+    if (RegistryView() != 0) {
+        DeleteKeyExCall deleteEx = reinterpret_cast<DeleteKeyExCall>(
+            reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA("advapi32.dll"), "RegDeleteKeyExA")));
+        if (deleteEx != nullptr)
+            return deleteEx(parent, name, RegistryView(), 0);
+    }
+    return RegDeleteKeyA(parent, name);
+}
+
 void ReadFileVersion(const char *fileName, DWORD *high, DWORD *low)
 {
     *high = 0;

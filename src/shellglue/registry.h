@@ -21,6 +21,8 @@ int WriteRegString(HKEY root, const char *subkey, const char *valueName, const c
 // Deletes a value; true when it is gone afterwards, also when it or its key was never there,
 // false when a key that is there refused.
 bool RemoveRegValue(HKEY root, const char *subkey, const char *valueName);
+// RegDeleteKeyA in the view RegKey opens; the result code as the system gives it.
+LONG DeleteRegKey(HKEY parent, const char *name);
 void ReadFileVersion(const char *fileName, DWORD *high, DWORD *low);
 
 #endif

@@ -295,7 +295,7 @@ static void DeleteSubkey(const char *parent, const char *name)
 {
     RegKey key;
     if (key.Open(HKEY_CLASSES_ROOT, parent, KEY_WRITE))
-        RegDeleteKeyA(key.Get(), name);
+        DeleteRegKey(key.Get(), name);
 }
 
 static void RemoveFolderVerb()

@@ -1,0 +1,118 @@
+#include "shellglue/system.h"
+
+#include "shellglue/paths.h"
+
+SystemFacts System;
+
+namespace {
+
+const char kClasses[] = "Software\\Classes\\";
+const char kExplorer[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\";
+
+#define MACHINE HKEY_LOCAL_MACHINE
+#define USER HKEY_CURRENT_USER
+#define CLASSES HKEY_CLASSES_ROOT
+
+// Rows by system. On 9x the classes root and the machine's classes are one; on NT the
+// classes root merges the user's classes over the machine's and the user may write only his.
+const RowPlace kPlaces[LINE_COUNT][ROW_KIND_COUNT] = {
+    {
+        {MACHINE, kClasses, MACHINE, kClasses, nullptr, 0, 0},   // class icon
+        {MACHINE, kClasses, MACHINE, kClasses, nullptr, 0, 0},   // recycle bin
+        {CLASSES, "", CLASSES, "", nullptr, 0, 0},                // file class
+        {CLASSES, "", CLASSES, "", nullptr, 0, 0},                // shortcut arrow
+        {CLASSES, "", CLASSES, "", nullptr, 0, 0},                // folder verb
+        {MACHINE, "", MACHINE, "", nullptr, 0, 0},                // Shell Icons
+        {nullptr, "", nullptr, "", nullptr, 0, 0},                // drive icon: AUTORUN.INF
+    },
+    {
+        {USER, kClasses, MACHINE, kClasses, nullptr, 1, 0},
+        {USER, kClasses, MACHINE, kClasses, nullptr, 1, 0},
+        {USER, kClasses, MACHINE, kClasses, nullptr, 1, 0},
+        // A user's own lnkfile key would hide the machine's whole class: the mark stays there.
+        {MACHINE, kClasses, MACHINE, kClasses, nullptr, 0, 1},
+        {USER, kClasses, MACHINE, kClasses, nullptr, 1, 0},
+        {MACHINE, "", MACHINE, "", nullptr, 0, 1},
+        {MACHINE, kExplorer, MACHINE, kExplorer, nullptr, 0, 1},
+    },
+    {
+        {USER, kClasses, MACHINE, kClasses, nullptr, 1, 0},
+        {USER, kClasses, MACHINE, kClasses, kExplorer, 1, 0},
+        {USER, kClasses, MACHINE, kClasses, nullptr, 1, 0},
+        {MACHINE, kClasses, MACHINE, kClasses, nullptr, 0, 1},
+        {USER, kClasses, MACHINE, kClasses, nullptr, 1, 0},
+        {MACHINE, "", MACHINE, "", nullptr, 0, 1},
+        {MACHINE, kExplorer, MACHINE, kExplorer, nullptr, 0, 1},
+    },
+};
+
+#undef MACHINE
+#undef USER
+#undef CLASSES
+
+bool JoinKey(const char *prefix, const char *tail, char *key)
+{
+    if (prefix == nullptr)
+        return false;
+    CopyText(key, prefix, MAX_PATH);
+    return AppendText(key, tail, MAX_PATH) != 0;
+}
+
+typedef BOOL(WINAPI *IsWow64ProcessCall)(HANDLE, BOOL *);
+
+}  // namespace
+
+void LearnSystem()
+{
+    OSVERSIONINFOA version;
+    ZeroMemory(&version, sizeof version);
+    version.dwOSVersionInfoSize = sizeof version;
+    System.Line = LINE_9X;
+    System.Wow64 = 0;
+    if (!GetVersionExA(&version))
+        return;
+    System.Major = BYTE(version.dwMajorVersion);
+    System.Minor = BYTE(version.dwMinorVersion);
+    if (version.dwPlatformId != VER_PLATFORM_WIN32_NT)
+        return;
+    // NT 4 keeps its classes as 9x does: only 2000 and later merge the user's classes.
+    if (version.dwMajorVersion < 5)
+        return;
+    System.Line = version.dwMajorVersion >= 6 ? LINE_NT6 : LINE_NT5;
+    IsWow64ProcessCall isWow64 = reinterpret_cast<IsWow64ProcessCall>(
+        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
+    BOOL wow64 = FALSE;
+    if (isWow64 != nullptr && isWow64(GetCurrentProcess(), &wow64))
+        System.Wow64 = BYTE(wow64 != FALSE);
+}
+
+void PretendSystem(SystemLine line, bool wow64)
+{
+    System.Line = line;
+    System.Wow64 = BYTE(wow64);
+}
+
+REGSAM RegistryView()
+{
+    return System.Wow64 ? KEY_WOW64_64KEY : 0;
+}
+
+const RowPlace &PlaceOf(RowKind kind)
+{
+    return kPlaces[System.Line < LINE_COUNT ? System.Line : LINE_9X][kind];
+}
+
+bool FormRowKey(RowKind kind, const char *tail, char *key)
+{
+    return PlaceOf(kind).Root != nullptr && JoinKey(PlaceOf(kind).Prefix, tail, key);
+}
+
+bool FormStandardKey(RowKind kind, const char *tail, char *key)
+{
+    return PlaceOf(kind).StandardRoot != nullptr && JoinKey(PlaceOf(kind).StandardPrefix, tail, key);
+}
+
+bool FormExplorerKey(RowKind kind, const char *tail, char *key)
+{
+    return JoinKey(PlaceOf(kind).ExplorerPrefix, tail, key);
+}
