@@ -44,6 +44,24 @@ const RowPlace kPlaces[LINE_COUNT][ROW_KIND_COUNT] = {
         {MACHINE, "", MACHINE, "", nullptr, 0, 1},
         {MACHINE, kExplorer, MACHINE, kExplorer, nullptr, 0, 1},
     },
+    {
+        {USER, kClasses, MACHINE, kClasses, nullptr, 1, 0},
+        {USER, kClasses, MACHINE, kClasses, kExplorer, 1, 0},
+        {USER, kClasses, MACHINE, kClasses, nullptr, 1, 0},
+        {MACHINE, kClasses, MACHINE, kClasses, nullptr, 0, 1},
+        {USER, kClasses, MACHINE, kClasses, nullptr, 1, 0},
+        {MACHINE, "", MACHINE, "", nullptr, 0, 1},
+        {MACHINE, kExplorer, MACHINE, kExplorer, nullptr, 0, 1},
+    },
+};
+
+const unsigned kTraits[LINE_COUNT] = {
+    0,
+    TRAIT_ICON_RESOURCE | TRAIT_CACHE_PER_USER | TRAIT_OWN_LABELS,
+    TRAIT_ICON_RESOURCE | TRAIT_CACHE_PER_USER | TRAIT_SIZE_PER_VIEW | TRAIT_OWN_LABELS | TRAIT_SHIELD |
+        TRAIT_PNG_ICONS,
+    TRAIT_ICON_RESOURCE | TRAIT_CACHE_SPLIT | TRAIT_SIZE_PER_VIEW | TRAIT_OWN_LABELS | TRAIT_SHIELD |
+        TRAIT_PNG_ICONS,
 };
 
 #undef MACHINE
@@ -78,7 +96,10 @@ void LearnSystem()
     // NT 4 keeps its classes as 9x does: only 2000 and later merge the user's classes.
     if (version.dwMajorVersion < 5)
         return;
-    System.Line = version.dwMajorVersion >= 6 ? LINE_NT6 : LINE_NT5;
+    if (version.dwMajorVersion < 6)
+        System.Line = LINE_NT5;
+    else
+        System.Line = version.dwMajorVersion == 6 && version.dwMinorVersion < 2 ? LINE_NT6 : LINE_NT62;
     IsWow64ProcessCall isWow64 = reinterpret_cast<IsWow64ProcessCall>(
         reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
     BOOL wow64 = FALSE;
@@ -95,6 +116,11 @@ void PretendSystem(SystemLine line, bool wow64)
 REGSAM RegistryView()
 {
     return System.Wow64 ? KEY_WOW64_64KEY : 0;
+}
+
+bool SystemHas(SystemTrait trait)
+{
+    return (kTraits[System.Line < LINE_COUNT ? System.Line : LINE_9X] & trait) != 0;
 }
 
 const RowPlace &PlaceOf(RowKind kind)

@@ -9,7 +9,8 @@
 enum SystemLine : BYTE {
     LINE_9X,     // Windows 95, 98, Me: one registry for all users, no rights
     LINE_NT5,    // Windows 2000 and XP: per-user classes; machine keys need an administrator
-    LINE_NT6,    // Vista and later: as NT5, the Recycle Bin per user, rights asked through UAC
+    LINE_NT6,    // Vista and 7: as NT5, the Recycle Bin per user, rights asked through UAC
+    LINE_NT62,   // 8 and later: as NT6, the icon cache split into several files
     LINE_COUNT
 };
 
@@ -28,6 +29,18 @@ void LearnSystem();
 void PretendSystem(SystemLine line, bool wow64);
 // KEY_WOW64_64KEY where the process is redirected, else 0 (Windows 2000 refuses the flag).
 REGSAM RegistryView();
+
+// What a line of Windows does differently from 9x, besides where rows live.
+enum SystemTrait : unsigned {
+    TRAIT_ICON_RESOURCE = 0x01,    // folders name their icon by IconResource too
+    TRAIT_CACHE_PER_USER = 0x02,   // one IconCache.db in the user's local application data
+    TRAIT_CACHE_SPLIT = 0x04,      // iconcache_*.db files under ...\Microsoft\Windows\Explorer
+    TRAIT_SIZE_PER_VIEW = 0x08,    // Explorer keeps icon size and colour depth per view
+    TRAIT_OWN_LABELS = 0x10,       // the desktop draws its labels' background itself
+    TRAIT_SHIELD = 0x20,           // buttons that ask for rights carry the shield
+    TRAIT_PNG_ICONS = 0x40,        // icons may hold PNG-compressed images
+};
+bool SystemHas(SystemTrait trait);
 
 // The kinds of rows, by where the shell reads them.
 enum RowKind : BYTE {
