@@ -120,12 +120,12 @@ REGSAM RegistryView()
 
 bool SystemHas(SystemTrait trait)
 {
-    return (kTraits[System.Line < LINE_COUNT ? System.Line : LINE_9X] & trait) != 0;
+    return (kTraits[System.Line < LINE_COUNT ? System.Line : BYTE(LINE_9X)] & trait) != 0;
 }
 
 const RowPlace &PlaceOf(RowKind kind)
 {
-    return kPlaces[System.Line < LINE_COUNT ? System.Line : LINE_9X][kind];
+    return kPlaces[System.Line < LINE_COUNT ? System.Line : BYTE(LINE_9X)][kind];
 }
 
 bool FormRowKey(RowKind kind, const char *tail, char *key)
