@@ -92,6 +92,7 @@
 #define IDS_UNDO_NOTREMOVED     323     /* %s: a record taken back that could not be deleted */
 
 #define IDS_ICONSIZERANGE       350     /* the icon size to type: %d to %d */
+#define IDS_RIGHTS_ASK          361     /* followed by the rows that need an administrator */
 
 /* Texts that are not messages (listtexts.rc): row titles, suffixes, the browse filter */
 #define IDS_SHELLROW_FIRST      200     /* 200-234: the Shell Icons rows, in list order */

@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include "app/rightsrun.h"
 #include "app/sheetstate.h"
 #include "common/appstate.h"
 #include "common/options.h"
@@ -12,6 +13,7 @@
 #include "ids.h"
 #include "lists/iconentry.h"
 #include "shellglue/paths.h"
+#include "shellglue/rightswrite.h"
 #include "shellglue/startfacts.h"
 #include "shellsettings/iconsettings.h"
 #include "shellsettings/redraw.h"
@@ -105,6 +107,43 @@ static void ReportRefusedRows(HWND sheet, const CommitFailures &failures)
     MessageBoxA(sheet, message, App.Caption, MB_ICONEXCLAMATION);
 }
 
+// One pass of the writes; false when a setting or drive stays pending. A row the registry
+// refused stays pending and is noted; one that already holds what is asked is not written again.
+static bool WritePass(HWND sheet, CommitFailures *failures, BYTE *desktopRefresh, BYTE *iconRedraw)
+{
+    // The shell settings go first: a changed arrow or class icon is seen by the refresh after.
+    HWND settingsPage = Sheet.TabDialogs[TAB_SETTINGS1];
+    bool settingsWritten = true;
+    if (settingsPage != nullptr && IsWindow(settingsPage)) {
+        BOOL iconsNeedRefresh = FALSE;
+        ApplyIconSettings(settingsPage, &iconsNeedRefresh);
+        if (iconsNeedRefresh)
+            *desktopRefresh = 1;
+        settingsWritten = !IconSettingsPending(settingsPage);
+    }
+    // No input may reach the sheet while rows are half written.
+    EnableWindow(sheet, FALSE);
+    failures->Count = 0;
+    failures->Names[0] = '\0';
+    for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
+        HWND list = ListOfTab(tab);
+        if (list == nullptr || !IsWindow(list) || CommitChangedRows(list, failures) == 0)
+            continue;
+        if (NeedsIconRedraw(tab))
+            *iconRedraw = 1;
+        else
+            *desktopRefresh = 1;
+    }
+    EnableWindow(sheet, TRUE);
+
+    HWND driveList = ListOfTab(TAB_DRIVE);
+    HWND drivePage = driveList != nullptr ? GetParent(driveList) : nullptr;
+    // The panel answers 0 when it had nothing to write, or when a drive could not be written.
+    bool drivesChanged = DriveIconsModified(FindDrivePanel(drivePage)) != FALSE;
+    bool drivesWritten = drivePage != nullptr && SendMessageA(drivePage, UM_APPLYDRIVEICONS, 0, 0) != 0;
+    return settingsWritten && (!drivesChanged || drivesWritten);
+}
+
 int ApplyAllChanges(HWND sheet)
 {
     // What the writes replace is on disk before the first of them.
@@ -113,37 +152,14 @@ int ApplyAllChanges(HWND sheet)
         return APPLY_DECLINED;
     BYTE desktopRefresh = 0;
     BYTE iconRedraw = 0;
-    // The shell settings go first: a changed arrow or class icon is seen by the refresh below.
-    HWND settingsPage = Sheet.TabDialogs[TAB_SETTINGS1];
-    if (settingsPage != nullptr && IsWindow(settingsPage)) {
-        BOOL iconsNeedRefresh = FALSE;
-        ApplyIconSettings(settingsPage, &iconsNeedRefresh);
-        if (iconsNeedRefresh)
-            desktopRefresh = 1;
-    }
-    // No input may reach the sheet while rows are half written.
-    EnableWindow(sheet, FALSE);
     CommitFailures failures;
-    failures.Count = 0;
-    failures.Names[0] = '\0';
-    for (int tab = 0; tab < LIST_TAB_COUNT; ++tab) {
-        HWND list = ListOfTab(tab);
-        if (list == nullptr || !IsWindow(list) || CommitChangedRows(list, &failures) == 0)
-            continue;
-        if (NeedsIconRedraw(tab))
-            iconRedraw = 1;
-        else
-            desktopRefresh = 1;
-    }
-    EnableWindow(sheet, TRUE);
-    RefreshShell(sheet, desktopRefresh, iconRedraw);
-
-    HWND driveList = ListOfTab(TAB_DRIVE);
-    HWND drivePage = driveList != nullptr ? GetParent(driveList) : nullptr;
-    // The panel answers 0 when it had nothing to write, or when a drive could not be written.
-    bool drivesChanged = DriveIconsModified(FindDrivePanel(drivePage)) != FALSE;
-    bool drivesWritten = drivePage != nullptr && SendMessageA(drivePage, UM_APPLYDRIVEICONS, 0, 0) != 0;
+    ClearRightsQueue();
+    bool othersWritten = WritePass(sheet, &failures, &desktopRefresh, &iconRedraw);
+    // The rows an administrator writes go into his copy's own record, not this one.
     point.Finish();
+    if (RightsQueueCount() != 0 && WriteQueuedRowsWithRights(sheet))
+        othersWritten = WritePass(sheet, &failures, &desktopRefresh, &iconRedraw);
+    RefreshShell(sheet, desktopRefresh, iconRedraw);
     ReportRefusedRows(sheet, failures);
-    return (drivesChanged && !drivesWritten) || failures.Count != 0 ? APPLY_PARTLY : APPLY_DONE;
+    return !othersWritten || failures.Count != 0 ? APPLY_PARTLY : APPLY_DONE;
 }

@@ -1,5 +1,7 @@
 #include "app/startup.h"
 
+#include "app/rightsrun.h"
+
 #include "common/appstate.h"
 #include "app/frame.h"
 #include "app/instance.h"
@@ -226,6 +228,17 @@ int RunTilefox(HINSTANCE instance, const char *tail)
     ReadStartSettings();
     CopyText(App.Caption, LoadText(IDS_CAPTION), sizeof App.Caption);
     Facts.PlusMode = 0;
+
+    // The administrator copy that a sheet started: it writes its job and nothing else.
+    static const char kRightsSwitch[] = "/RIGHTS ";
+    char head[sizeof kRightsSwitch];
+    CopyText(head, tail, sizeof head);
+    if (lstrcmpiA(head, kRightsSwitch) == 0) {
+        char job[MAX_PATH];
+        CopyText(job, tail + lstrlenA(kRightsSwitch), MAX_PATH);
+        CleanPath(job);
+        return RunRightsJob(job);
+    }
 
     char themePath[MAX_PATH];
     int sheetSwitch = ReadSheetSwitch(tail, themePath);

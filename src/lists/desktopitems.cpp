@@ -193,6 +193,36 @@ char *JoinTexts(const char *title, const char *suffix)
     return joined;
 }
 
+// The Recycle Bin's pictures as Explorer keeps them per user where it does; the classes'
+// otherwise.
+char *ReadRowIcon(const DesktopRow &row, const char *iconKey, const char *name)
+{
+    char explorerKey[MAX_PATH];
+    bool bin = row.Kind == KIND_RECYCLE_EMPTY || row.Kind == KIND_RECYCLE_FULL;
+    if (bin && FormExplorerKey(ROW_RECYCLE_ICON, iconKey + lstrlenA("Software\\Classes\\"), explorerKey)) {
+        RegKey own;
+        if (own.Open(HKEY_CURRENT_USER, explorerKey, KEY_QUERY_VALUE)) {
+            own.Close();
+            char *text = ReadStringAt(HKEY_CURRENT_USER, explorerKey, name, true);
+            if (text != nullptr)
+                return text;
+        }
+    }
+    return ReadUserOrMachineString(iconKey, name);
+}
+
+// Where the user has his own icon, the machine's is the standard he goes back to.
+void MachineStandard(const DesktopRow &row, const char *iconKey, char *defaultLocation)
+{
+    if (!PlaceOf(ROW_CLASS_ICON).PerUser || row.BaseSource == SRC_BROWSER)
+        return;
+    bool bin = row.Kind == KIND_RECYCLE_EMPTY || row.Kind == KIND_RECYCLE_FULL;
+    GlobalText machine(ReadStringAt(HKEY_LOCAL_MACHINE, iconKey,
+                                    bin ? (row.Kind == KIND_RECYCLE_EMPTY ? "empty" : "full") : "", true));
+    if (machine.Get() != nullptr)
+        CopyText(defaultLocation, machine.Get(), LOCATION_BUFFER);
+}
+
 void AddDesktopRow(HWND list, const DesktopRow &row)
 {
     char classText[CLASS_ID_LENGTH + 1];
@@ -215,16 +245,17 @@ void AddDesktopRow(HWND list, const DesktopRow &row)
         bool empty = row.Kind == KIND_RECYCLE_EMPTY;
         if (title.Get() != nullptr)
             titled.Reset(JoinTexts(title.Get(), LoadText(empty ? IDS_EMPTYSUFFIX : IDS_FULLSUFFIX)));
-        icon.Reset(ReadUserOrMachineString(iconKey, empty ? "empty" : "full"));
+        icon.Reset(ReadRowIcon(row, iconKey, empty ? "empty" : "full"));
         if (empty) {
             // The bin shows its full picture when the shown icon is not the "empty" one.
-            GlobalText shown(ReadUserOrMachineString(iconKey, ""));
+            GlobalText shown(ReadRowIcon(row, iconKey, ""));
             if (shown.Get() != nullptr && icon.Get() != nullptr)
                 Lists.RecycleBinShowsFull = lstrcmpA(shown.Get(), icon.Get()) != 0;
         }
     } else {
         icon.Reset(ReadUserOrMachineString(iconKey, ""));
     }
+    MachineStandard(row, iconKey, defaultLocation);
 
     char fallback[TEXT_BUFFER];
     CopyText(fallback, LoadText(row.FallbackTitle), TEXT_BUFFER);

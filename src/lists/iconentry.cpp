@@ -5,6 +5,7 @@
 #include "shellglue/handles.h"
 #include "shellglue/paths.h"
 #include "shellglue/registry.h"
+#include "shellglue/rightswrite.h"
 #include "shellglue/shellkeys.h"
 #include "shellglue/startfacts.h"
 
@@ -264,8 +265,75 @@ static bool FormClassKeyPaths(const char *registryKey, char *classPath, char *ke
     return true;
 }
 
+static RowKind ClassRowKind(const IconEntry *entry)
+{
+    return entry->Kind == KIND_RECYCLE_EMPTY || entry->Kind == KIND_RECYCLE_FULL ? ROW_RECYCLE_ICON : ROW_CLASS_ICON;
+}
+
+// Where a row of a system that keeps classes per user is written: Explorer's own per-user
+// copy where the user has one (it wins over the classes), else the user's classes.
+static bool UserIconKey(const IconEntry *entry, char *key)
+{
+    char tail[MAX_PATH];
+    CopyText(tail, "CLSID\\", MAX_PATH);
+    AppendText(tail, entry->RegistryKey, MAX_PATH);
+    AppendText(tail, "\\DefaultIcon", MAX_PATH);
+    RowKind kind = ClassRowKind(entry);
+    if (FormExplorerKey(kind, tail, key) && KeyExists(HKEY_CURRENT_USER, key))
+        return true;
+    return FormRowKey(kind, tail, key);
+}
+
+static bool WriteUserValue(const IconEntry *entry, const char *key, const char *name, const char *text)
+{
+    return WriteRowValue(ClassRowKind(entry), HKEY_CURRENT_USER, key, name, text, entry->DisplayName) == WRITE_DONE;
+}
+
+// The user's own value, or none at the standard: the machine's key then gives it.
+static bool CommitUserClassEntry(const IconEntry *entry)
+{
+    char key[MAX_PATH];
+    if (lstrlenA(entry->RegistryKey) != CLASS_ID_LENGTH || !UserIconKey(entry, key))
+        return true;
+    const char *current = entry->CurrentLocation;
+    const char *text = entry->DefaultLocation != nullptr && lstrcmpiA(current, entry->DefaultLocation) == 0
+                           ? nullptr
+                           : current;
+    switch (entry->Kind) {
+    case KIND_RECYCLE_EMPTY:
+    case KIND_RECYCLE_FULL: {
+        bool empty = entry->Kind == KIND_RECYCLE_EMPTY;
+        if (empty != (Lists.RecycleBinShowsFull != 0) && !WriteUserValue(entry, key, "", text))
+            return false;
+        return WriteUserValue(entry, key, empty ? "empty" : "full", text);
+    }
+    case KIND_BRIEFCASE: {
+        char briefcase[MAX_PATH];
+        if (KeyExists(HKEY_CLASSES_ROOT, "Briefcase\\DefaultIcon") &&
+            FormRowKey(ROW_FILE_CLASS, "Briefcase\\DefaultIcon", briefcase) &&
+            WriteRowValue(ROW_FILE_CLASS, PlaceOf(ROW_FILE_CLASS).Root, briefcase, "", text, entry->DisplayName) !=
+                WRITE_DONE)
+            return false;
+        break;
+    }
+    case KIND_BROWSER:
+        if (text == nullptr) {
+            // The class key: DefaultIcon goes with everything in it.
+            CutToDirectory(key);
+            key[lstrlenA(key) - 1] = '\0';
+            return DeleteDefaultIconKey(HKEY_CURRENT_USER, key);
+        }
+        break;
+    default:
+        break;
+    }
+    return WriteUserValue(entry, key, "", text);
+}
+
 static bool CommitClassEntry(const IconEntry *entry)
 {
+    if (PlaceOf(ClassRowKind(entry)).PerUser)
+        return CommitUserClassEntry(entry);
     char classPath[MAX_PATH];
     char keyPath[MAX_PATH];
     if (!FormClassKeyPaths(entry->RegistryKey, classPath, keyPath))
@@ -331,9 +399,11 @@ static bool CommitShellIconEntry(const IconEntry *entry)
 
     const char *current = entry->CurrentLocation;
     // Back at the shell's own picture: no override at all rather than one naming it.
-    if (lstrcmpiA(current, own) == 0 || (systemFits && lstrcmpiA(current, ownInSystem) == 0))
-        return RemoveRegValue(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, index);
-    return WriteRegString(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, index, current) != 0;
+    bool standard = lstrcmpiA(current, own) == 0 || (systemFits && lstrcmpiA(current, ownInSystem) == 0);
+    char key[MAX_PATH];
+    return FormRowKey(ROW_SHELL_ICON, SHELL_ICONS_KEY, key) &&
+           WriteRowValue(ROW_SHELL_ICON, PlaceOf(ROW_SHELL_ICON).Root, key, index, standard ? nullptr : current,
+                         entry->DisplayName) == WRITE_DONE;
 }
 
 bool CommitEntry(const IconEntry *entry)
@@ -371,6 +441,21 @@ int CommitChangedRows(HWND list, CommitFailures *failures)
 
 // --- what Apply will replace ------------------------------------------------------------------
 
+static void RecordUserClassEntry(const IconEntry *entry, RestorePoint *point)
+{
+    char key[MAX_PATH];
+    if (!UserIconKey(entry, key))
+        return;
+    if (entry->Kind == KIND_BROWSER)
+        point->KeyTree(HKEY_CURRENT_USER, key);
+    if (entry->Kind == KIND_BRIEFCASE && FormRowKey(ROW_FILE_CLASS, "Briefcase\\DefaultIcon", key))
+        point->Value(PlaceOf(ROW_FILE_CLASS).Root, key, "");
+    UserIconKey(entry, key);
+    point->Value(HKEY_CURRENT_USER, key, "");
+    if (entry->Kind == KIND_RECYCLE_EMPTY || entry->Kind == KIND_RECYCLE_FULL)
+        point->Value(HKEY_CURRENT_USER, key, entry->Kind == KIND_RECYCLE_EMPTY ? "empty" : "full");
+}
+
 // Every value CommitEntry may write or delete for the entry; values it leaves as they are
 // cost a line of the record and nothing more.
 static void RecordEntry(const IconEntry *entry, RestorePoint *point)
@@ -387,6 +472,10 @@ static void RecordEntry(const IconEntry *entry, RestorePoint *point)
     char keyPath[MAX_PATH];
     if (!FormClassKeyPaths(entry->RegistryKey, classPath, keyPath))
         return;
+    if (PlaceOf(ClassRowKind(entry)).PerUser) {
+        RecordUserClassEntry(entry, point);
+        return;
+    }
 
     if (entry->Kind == KIND_BROWSER) {
         // Back at its standard the row's DefaultIcon key goes under both roots.
@@ -416,6 +505,10 @@ bool EntryWritesValue(const IconEntry *entry, HKEY root, const char *key, const 
                lstrcmpiA(name, entry->RegistryKey) == 0;
     char classPath[MAX_PATH];
     char keyPath[MAX_PATH];
+    char userKey[MAX_PATH];
+    if (root == HKEY_CURRENT_USER && lstrlenA(entry->RegistryKey) == CLASS_ID_LENGTH &&
+        UserIconKey(entry, userKey) && lstrcmpiA(key, userKey) == 0)
+        return true;
     return (root == HKEY_LOCAL_MACHINE || root == HKEY_CURRENT_USER) &&
            FormClassKeyPaths(entry->RegistryKey, classPath, keyPath) && lstrcmpiA(key, keyPath) == 0;
 }

@@ -257,7 +257,7 @@ void FillShellFolderList(HWND list)
     if (!machine.Open(HKEY_LOCAL_MACHINE, kClassesKey, KEY_READ))
         return;
     RegKey user;
-    if (Facts.IntegratedShell)
+    if (Facts.IntegratedShell || PlaceOf(ROW_CLASS_ICON).PerUser)
         user.Open(HKEY_CURRENT_USER, kClassesKey, KEY_READ);
     ClassRoots roots = {machine.Get(), user.Get(), Facts.NewShell ? FIRST_NEW_SHELL_ROW : 0,
                         Facts.NewShell ? KNOWN_FOLDERS - 1 : FIRST_NEW_SHELL_ROW - 1};

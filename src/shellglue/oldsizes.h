@@ -9,6 +9,7 @@
 #include <commctrl.h>
 #include <commdlg.h>
 #include <prsht.h>
+#include <shellapi.h>
 
 #include <stddef.h>
 
@@ -32,6 +33,8 @@ enum {
     // Unchanged since Windows 95; named here so that every size has one home.
     WNDCLASSEXA_SIZE_95 = sizeof(WNDCLASSEXA),
     OSVERSIONINFOA_SIZE_95 = sizeof(OSVERSIONINFOA),
+    // SHELLEXECUTEINFOA has not grown since Windows 95.
+    SHELLEXECUTEINFOA_SIZE_95 = sizeof(SHELLEXECUTEINFOA),
 };
 
 #ifndef _WIN64
@@ -44,6 +47,7 @@ static_assert(OPENFILENAMEA_SIZE_95 == 76, "OPENFILENAMEA of Windows 95");
 static_assert(TOOLINFOA_SIZE_95 == 40, "TOOLINFOA of COMCTL32 4.00");
 static_assert(WNDCLASSEXA_SIZE_95 == 48, "WNDCLASSEXA");
 static_assert(OSVERSIONINFOA_SIZE_95 == 148, "OSVERSIONINFOA");
+static_assert(SHELLEXECUTEINFOA_SIZE_95 == 60, "SHELLEXECUTEINFOA");
 #endif
 
 #endif

@@ -50,7 +50,7 @@ char *ReadRegString(HKEY root, const char *subkey, const char *valueName)
 
 char *ReadUserOrMachineString(const char *subkey, const char *valueName)
 {
-    if (Facts.IntegratedShell) {
+    if (Facts.IntegratedShell || PlaceOf(ROW_CLASS_ICON).PerUser) {
         char *text = ReadStringAt(HKEY_CURRENT_USER, subkey, valueName, true);
         if (text != nullptr)
             return text;

@@ -8,7 +8,8 @@
 char *ReadRegString(HKEY root, const char *subkey, const char *valueName);
 // The same below any open key; with emptyIsAbsent an empty value gives null.
 char *ReadStringAt(HKEY root, const char *subkey, const char *valueName, bool emptyIsAbsent);
-// Per user first, but only under the integrated shell; an empty value counts as absent.
+// Per user first, where the system or the integrated shell keeps classes per user; an
+// empty value counts as absent.
 char *ReadUserOrMachineString(const char *subkey, const char *valueName);
 char *ExpandEnvString(char *text);
 // A number stored as decimal text, as a DWORD, or as binary bytes, which the shell reads as

@@ -1,5 +1,6 @@
 #include "shellglue/system.h"
 
+#include "shellglue/oldsizes.h"
 #include "shellglue/paths.h"
 
 SystemFacts System;
@@ -84,7 +85,7 @@ void LearnSystem()
 {
     OSVERSIONINFOA version;
     ZeroMemory(&version, sizeof version);
-    version.dwOSVersionInfoSize = sizeof version;
+    version.dwOSVersionInfoSize = OSVERSIONINFOA_SIZE_95;
     System.Line = LINE_9X;
     System.Wow64 = 0;
     if (!GetVersionExA(&version))

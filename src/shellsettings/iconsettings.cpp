@@ -15,6 +15,7 @@
 #include "shellglue/handles.h"
 #include "shellglue/paths.h"
 #include "shellglue/registry.h"
+#include "shellglue/rightswrite.h"
 #include "shellglue/startfacts.h"
 #include "shellsettings/redraw.h"
 #include "shellsettings/shortcut.h"
@@ -102,10 +103,32 @@ static bool IsOwnImageValue(const char *value)
     return lstrcmpA(value, kOwnImage) == 0 || lstrcmpA(value, kOwnImageQuoted) == 0;
 }
 
+// A class key where this system keeps the row: the classes root on 9x, the user's own
+// classes where the system merges them over the machine's.
+static bool RowClassKey(RowKind kind, const char *tail, HKEY *root, char *key)
+{
+    *root = PlaceOf(kind).Root;
+    return FormRowKey(kind, tail, key);
+}
+
+// The row's own place first, then what the classes root shows.
+static char *ReadClassValue(RowKind kind, const char *tail)
+{
+    HKEY root = nullptr;
+    char key[KEY_BUFFER];
+    if (PlaceOf(kind).PerUser && RowClassKey(kind, tail, &root, key)) {
+        char *text = ReadRegString(root, key, nullptr);
+        if (text != nullptr)
+            return text;
+    }
+    return ReadRegString(HKEY_CLASSES_ROOT, tail, nullptr);
+}
+
+// A user who may write only his own classes can still change a class the machine has.
 static bool KeyIsWritable(const char *subkey)
 {
     RegKey key;
-    return key.Open(HKEY_CLASSES_ROOT, subkey, kWritableAccess);
+    return key.Open(HKEY_CLASSES_ROOT, subkey, PlaceOf(ROW_FILE_CLASS).PerUser ? KEY_READ : kWritableAccess);
 }
 
 static bool FormIconKey(const char *className, char *key)
@@ -232,7 +255,9 @@ static void ReadShortcutArrow(HWND page)
 {
     CheckDlgButton(page, IDC_IS_NOARROW, BST_UNCHECKED);
     RegKey key;
-    if (!key.Open(HKEY_CLASSES_ROOT, kShortcutClasses[0], kWritableAccess)) {
+    // A machine-wide mark that the user may not write is written by an administrator copy.
+    REGSAM access = PlaceOf(ROW_SHORTCUT_ARROW).MachineWide ? KEY_READ : kWritableAccess;
+    if (!key.Open(HKEY_CLASSES_ROOT, kShortcutClasses[0], access)) {
         EnableControl(page, IDC_IS_NOARROW, false);
         return;
     }
@@ -247,7 +272,7 @@ static void ReadOwnImageSetting(HWND page, int control, const char *iconKey)
     if (!KeyIsWritable(iconKey))
         return;
     EnableControl(page, control, true);
-    GlobalText value(ReadRegString(HKEY_CLASSES_ROOT, iconKey, nullptr));
+    GlobalText value(ReadClassValue(ROW_FILE_CLASS, iconKey));
     if (value.Get() != nullptr && IsOwnImageValue(value.Get()))
         CheckDlgButton(page, control, BST_CHECKED);
 }
@@ -293,8 +318,10 @@ static void ReadLabelTransparency(HWND page)
 
 static void DeleteSubkey(const char *parent, const char *name)
 {
+    HKEY root = nullptr;
+    char path[KEY_BUFFER];
     RegKey key;
-    if (key.Open(HKEY_CLASSES_ROOT, parent, KEY_WRITE))
+    if (RowClassKey(ROW_FOLDER_VERB, parent, &root, path) && key.Open(root, path, KEY_WRITE))
         DeleteRegKey(key.Get(), name);
 }
 
@@ -315,7 +342,7 @@ static void ReadFolderVerb(HWND page)
             return;
     }
     EnableControl(page, IDC_IS_FOLDERVERB, Facts.IntegratedShell != 0);
-    GlobalText command(ReadRegString(HKEY_CLASSES_ROOT, kCommandKey, nullptr));
+    GlobalText command(ReadClassValue(ROW_FOLDER_VERB, kCommandKey));
     char program[MAX_PATH];
     if (command.Get() == nullptr || !ProgramPath(program) || !IsOwnFolderVerb(command.Get(), program))
         return;
@@ -366,19 +393,26 @@ static void ApplyColourDepth(HWND page)
 }
 
 // The shell draws the arrow on every class that carries the "IsShortcut" value.
-static void ApplyShortcutArrow(HWND page)
+static bool ApplyShortcutArrow(HWND page)
 {
+    bool written = true;
     bool noArrow = IsChecked(page, IDC_IS_NOARROW);
+    char rowName[TEXT_BUFFER];
+    GetDlgItemTextA(page, IDC_IS_NOARROW, rowName, sizeof rowName);
     for (const char *className : kShortcutClasses) {
-        RegKey key;
-        if (!key.Open(HKEY_CLASSES_ROOT, className, kWritableAccess))
+        HKEY root = nullptr;
+        char key[KEY_BUFFER];
+        RegKey probe;
+        // Only a class that is there gets the mark: it is not made for the arrow's sake.
+        if (!probe.Open(HKEY_CLASSES_ROOT, className, KEY_QUERY_VALUE) ||
+            !RowClassKey(ROW_SHORTCUT_ARROW, className, &root, key))
             continue;
-        if (noArrow)
-            RegDeleteValueA(key.Get(), kIsShortcut);
-        else
-            RegSetValueExA(key.Get(), kIsShortcut, 0, REG_SZ, reinterpret_cast<const BYTE *>(""), 1);
+        probe.Close();
+        if (WriteRowValue(ROW_SHORTCUT_ARROW, root, key, kIsShortcut, noArrow ? nullptr : "", rowName) != WRITE_DONE)
+            written = false;
     }
     AnnounceMetricsChange();
+    return written;
 }
 
 static const char *BitmapFallback(char *buffer)
@@ -405,14 +439,17 @@ static const char *ControlPanelFallback(char *buffer)
 static void ApplyOwnImageSetting(const char *iconKey, bool ownImage, char **backup,
                                  const char *(*fallback)(char *buffer))
 {
-    GlobalText current(ReadRegString(HKEY_CLASSES_ROOT, iconKey, nullptr));
+    GlobalText current(ReadClassValue(ROW_FILE_CLASS, iconKey));
     if (current.Get() == nullptr || current.Get()[0] == '\0')
         return;
     if (!IsOwnImageValue(current.Get()))
         ReplaceText(backup, current.Get());
     char buffer[LOCATION_BUFFER];
     const char *value = ownImage ? kOwnImage : *backup != nullptr ? *backup : fallback(buffer);
-    WriteRegString(HKEY_CLASSES_ROOT, iconKey, nullptr, value);
+    HKEY root = nullptr;
+    char key[KEY_BUFFER];
+    if (RowClassKey(ROW_FILE_CLASS, iconKey, &root, key))
+        WriteRegString(root, key, nullptr, value);
 }
 
 static void ApplyBitmapImages(HWND page)
@@ -542,19 +579,24 @@ static void ApplyFolderVerb(HWND page)
     char command[COMMAND_BUFFER];
     if (!ProgramPath(program) || !FormFolderVerbCommand(program, command))
         return;
-    WriteRegString(HKEY_CLASSES_ROOT, kVerbKey, nullptr, LoadText(IDS_FOLDERVERB));
-    WriteRegString(HKEY_CLASSES_ROOT, kCommandKey, nullptr, command);
+    HKEY root = nullptr;
+    char key[KEY_BUFFER];
+    if (RowClassKey(ROW_FOLDER_VERB, kVerbKey, &root, key))
+        WriteRegString(root, key, nullptr, LoadText(IDS_FOLDERVERB));
+    if (RowClassKey(ROW_FOLDER_VERB, kCommandKey, &root, key))
+        WriteRegString(root, key, nullptr, command);
 }
 
 void ApplyIconSettings(HWND page, BOOL *iconsNeedRefresh)
 {
     *iconsNeedRefresh = FALSE;
+    bool arrowPending = false;
     if (IsModified(page, IDC_IS_SIZE))
         ApplyIconSize(page);
     if (IsModified(page, IDC_IS_ALLCOLOURS))
         ApplyColourDepth(page);
     if (IsModified(page, IDC_IS_NOARROW)) {
-        ApplyShortcutArrow(page);
+        arrowPending = !ApplyShortcutArrow(page);
         *iconsNeedRefresh = TRUE;
     }
     if (IsModified(page, IDC_IS_BMPIMAGE)) {
@@ -570,6 +612,17 @@ void ApplyIconSettings(HWND page, BOOL *iconsNeedRefresh)
     if (IsModified(page, IDC_IS_FOLDERVERB))
         ApplyFolderVerb(page);
     ClearModified(page);
+    // A mark refused for want of rights waits for the next Apply.
+    if (arrowPending)
+        MarkModified(page, IDC_IS_NOARROW);
+}
+
+bool IconSettingsPending(HWND page)
+{
+    for (int control : kTrackedControls)
+        if (IsModified(page, control))
+            return true;
+    return false;
 }
 
 // Every value and file ApplyIconSettings may write or delete, for what the user touched.
@@ -579,18 +632,22 @@ void RecordIconSettings(HWND page, RestorePoint *point)
         point->Value(HKEY_CURRENT_USER, kWindowMetrics, kIconSize);
     if (IsModified(page, IDC_IS_ALLCOLOURS))
         point->Value(HKEY_CURRENT_USER, kWindowMetrics, kIconBpp);
+    HKEY root = nullptr;
+    char key[KEY_BUFFER];
     if (IsModified(page, IDC_IS_NOARROW)) {
         for (const char *className : kShortcutClasses)
-            point->Value(HKEY_CLASSES_ROOT, className, kIsShortcut);
+            if (RowClassKey(ROW_SHORTCUT_ARROW, className, &root, key))
+                point->Value(root, key, kIsShortcut);
     }
     if (IsModified(page, IDC_IS_BMPIMAGE)) {
         GlobalText className(ReadRegString(HKEY_CLASSES_ROOT, kBmpExtension, nullptr));
-        char key[KEY_BUFFER];
-        if (className.Get() != nullptr && className.Get()[0] != '\0' && FormIconKey(className.Get(), key))
-            point->Value(HKEY_CLASSES_ROOT, key, "");
+        char iconKey[KEY_BUFFER];
+        if (className.Get() != nullptr && className.Get()[0] != '\0' && FormIconKey(className.Get(), iconKey) &&
+            RowClassKey(ROW_FILE_CLASS, iconKey, &root, key))
+            point->Value(root, key, "");
     }
-    if (IsModified(page, IDC_IS_CPLICONS))
-        point->Value(HKEY_CLASSES_ROOT, kCplIconKey, "");
+    if (IsModified(page, IDC_IS_CPLICONS) && RowClassKey(ROW_FILE_CLASS, kCplIconKey, &root, key))
+        point->Value(root, key, "");
     if (IsModified(page, IDC_IS_TRANSPARENT)) {
         // The other language's name only when a shortcut has it: it is deleted then.
         char links[LABEL_SHORTCUT_NAMES][MAX_PATH];
@@ -601,9 +658,12 @@ void RecordIconSettings(HWND page, RestorePoint *point)
     }
     if (IsModified(page, IDC_IS_FOLDERVERB)) {
         // Removed, the verb takes its whole key along; added, it creates both keys.
-        point->KeyTree(HKEY_CLASSES_ROOT, kVerbKey);
-        point->Value(HKEY_CLASSES_ROOT, kVerbKey, "");
-        point->Value(HKEY_CLASSES_ROOT, kCommandKey, "");
+        if (RowClassKey(ROW_FOLDER_VERB, kVerbKey, &root, key)) {
+            point->KeyTree(root, key);
+            point->Value(root, key, "");
+        }
+        if (RowClassKey(ROW_FOLDER_VERB, kCommandKey, &root, key))
+            point->Value(root, key, "");
     }
 }
 

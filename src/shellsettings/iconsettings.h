@@ -13,6 +13,8 @@ void ReadIconSettings(HWND page);
 // Writes what the user touched since the last read or apply. iconsNeedRefresh is set when
 // the arrow, bitmap or control-panel setting was touched, written or not.
 void ApplyIconSettings(HWND page, BOOL *iconsNeedRefresh);
+// Whether a setting is still to be written (one refused for want of rights).
+bool IconSettingsPending(HWND page);
 // Sets every control back to what Windows has without the program, as changes that the next
 // Apply writes: size 32, no colour override, the shortcut arrow, the bitmap and control-panel
 // icons this program replaced, no transparent labels or their Startup shortcut, no folder verb.
