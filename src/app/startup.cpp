@@ -1,5 +1,7 @@
 #include "app/startup.h"
 
+#include <shlobj.h>
+
 #include "app/rightsrun.h"
 
 #include "common/appstate.h"
@@ -103,9 +105,40 @@ void DetectShell()
     Facts.NewShell = BYTE(IsNewShellVersion(high, low));
     Facts.IntegratedShell =
         Facts.NewShell &&
-        ReadRegDword(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Internet Explorer", "IntegratedBrowser", 0) != 0;
+        (SystemHas(TRAIT_INTEGRATED_SHELL) ||
+         ReadRegDword(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Internet Explorer", "IntegratedBrowser", 0) != 0);
     if (saved[0] != '\0')
         SetCurrentDirectoryA(saved);
+}
+
+// Whether a file can be made in the folder (with its backslash); the probe goes again at once.
+static bool FolderTakesFiles(const char *folder)
+{
+    char probe[MAX_PATH];
+    if (GetTempFileNameA(folder, "TF", 0, probe) == 0)
+        return false;
+    DeleteFileA(probe);
+    return true;
+}
+
+// "Tilefox" in the user's application data, made when missing; false where there is none.
+static bool UserFilesFolder(char *folder)
+{
+    LPITEMIDLIST list = nullptr;
+    if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_APPDATA, &list)) || list == nullptr)
+        return false;
+    BOOL found = SHGetPathFromIDListA(list, folder);
+    IMalloc *allocator = nullptr;
+    if (SUCCEEDED(SHGetMalloc(&allocator))) {
+        allocator->Free(list);
+        allocator->Release();
+    }
+    if (!found || folder[0] == '\0' || lstrlenA(folder) + 10 >= MAX_PATH)
+        return false;
+    AddBackslash(folder);
+    AppendText(folder, "Tilefox\\", MAX_PATH);
+    CreateDirectoryA(folder, nullptr);
+    return FolderTakesFiles(folder);
 }
 
 void FormSettingsPath(char *path)
@@ -116,6 +149,16 @@ void FormSettingsPath(char *path)
     path[length] = '\0';
     char *extension = FindExtension(path);
     CopyText(extension, ".INI", MAX_PATH - int(extension - path));
+
+    // Where the program's folder is closed to the user (Program Files on later systems), the
+    // settings and restore points are his own, under his application data.
+    char folder[MAX_PATH];
+    CopyText(folder, path, MAX_PATH);
+    const char *name = path + lstrlenA(CutToDirectory(folder));
+    if (!SystemHas(TRAIT_USER_FILES) || FolderTakesFiles(folder) || !UserFilesFolder(folder))
+        return;
+    if (AppendText(folder, name, MAX_PATH))
+        CopyText(path, folder, MAX_PATH);
 }
 
 static bool SetSystemDirPath()

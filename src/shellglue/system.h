@@ -39,6 +39,8 @@ enum SystemTrait : unsigned {
     TRAIT_OWN_LABELS = 0x10,       // the desktop draws its labels' background itself
     TRAIT_SHIELD = 0x20,           // buttons that ask for rights carry the shield
     TRAIT_PNG_ICONS = 0x40,        // icons may hold PNG-compressed images
+    TRAIT_USER_FILES = 0x80,       // a program's folder may be closed to its user
+    TRAIT_INTEGRATED_SHELL = 0x100, // the integrated shell is part of the system
 };
 bool SystemHas(SystemTrait trait);
 
