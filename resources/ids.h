@@ -90,6 +90,10 @@
 #define IDS_UNDO_UNSEALED       321     /* %s: a record removed unsealed */
 #define IDS_REGWRITEFAILED      322     /* followed by the names of the rows */
 #define IDS_UNDO_NOTREMOVED     323     /* %s: a record taken back that could not be deleted */
+#define IDS_ASKDELETECACHES     324     /* %s: the pattern of the split cache's files */
+#define IDS_CACHESINUSE         325     /* followed by the files in use */
+#define IDS_CACHESREFUSED       326     /* followed by the files refused otherwise */
+#define IDS_CACHEREBUILT        327     /* what to do about files in use */
 
 #define IDS_ICONSIZERANGE       350     /* the icon size to type: %d to %d */
 #define IDS_RIGHTS_ASK          361     /* followed by the rows that need an administrator */

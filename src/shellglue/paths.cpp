@@ -1,5 +1,7 @@
 #include "shellglue/paths.h"
 
+#include <shlobj.h>
+
 char *TrimTrailingSpaces(char *text)
 {
     int length = lstrlenA(text);
@@ -336,4 +338,21 @@ int ExpandToLongPath(char *source, char *destination)
     }
     CopyText(destination, result, MAX_PATH);
     return 1;
+}
+
+bool SpecialFolderPath(int csidl, char *path)
+{
+    path[0] = '\0';
+    LPITEMIDLIST folder = nullptr;
+    if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &folder)) || folder == nullptr)
+        return false;
+    BOOL found = SHGetPathFromIDListA(folder, path);
+    IMalloc *allocator = nullptr;
+    if (SUCCEEDED(SHGetMalloc(&allocator))) {
+        allocator->Free(folder);
+        allocator->Release();
+    }
+    if (!found)
+        path[0] = '\0';
+    return path[0] != '\0';
 }

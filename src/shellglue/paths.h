@@ -38,6 +38,9 @@ int AppendText(char *destination, const char *source, int size);
 int ParseInt(const char *text);
 // 0-15 for a hexadecimal digit of either case, -1 for anything else.
 int HexDigitValue(char ch);
+// A special folder's path (CSIDL_..., MAX_PATH bytes); false, and an empty path, when the
+// system does not know the folder (Windows 95 refuses those of later shells).
+bool SpecialFolderPath(int csidl, char *path);
 
 // Frees a global-heap text and forgets it.
 void FreeText(char **text);

@@ -17,6 +17,7 @@
 #include "shellglue/registry.h"
 #include "shellglue/rightswrite.h"
 #include "shellglue/startfacts.h"
+#include "shellglue/system.h"
 #include "shellsettings/redraw.h"
 #include "shellsettings/shortcut.h"
 
@@ -65,7 +66,28 @@ static const REGSAM kWritableAccess = KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_
 static const int kTrackedControls[] = {IDC_IS_SIZE,     IDC_IS_ALLCOLOURS,  IDC_IS_NOARROW,   IDC_IS_BMPIMAGE,
                                        IDC_IS_CPLICONS, IDC_IS_TRANSPARENT, IDC_IS_FOLDERVERB};
 
+// Settings a later Windows no longer reads: greyed there, never counted as changed nor written.
+static const struct {
+    int Control;
+    SystemTrait Trait;
+} kIgnoredSettings[] = {
+    // Vista on: every view keeps its own icon size, and the images of that size.
+    {IDC_IS_SIZE, TRAIT_SIZE_PER_VIEW},
+    {IDC_IS_ALLCOLOURS, TRAIT_SIZE_PER_VIEW},
+    // XP on: the desktop draws its labels' background itself (the drop-shadow effect).
+    {IDC_IS_TRANSPARENT, TRAIT_OWN_LABELS},
+};
+
 // --- small helpers ----------------------------------------------------------------------------
+
+static bool IgnoredHere(int control)
+{
+    for (const auto &setting : kIgnoredSettings) {
+        if (setting.Control == control && SystemHas(setting.Trait))
+            return true;
+    }
+    return false;
+}
 
 static void MarkModified(HWND page, int control)
 {
@@ -74,7 +96,7 @@ static void MarkModified(HWND page, int control)
 
 static bool IsModified(HWND page, int control)
 {
-    return GetWindowLongPtrA(GetDlgItem(page, control), GWLP_USERDATA) != 0;
+    return !IgnoredHere(control) && GetWindowLongPtrA(GetDlgItem(page, control), GWLP_USERDATA) != 0;
 }
 
 static void ClearModified(HWND page)
@@ -355,6 +377,20 @@ static void ReadFolderVerb(HWND page)
     }
 }
 
+// The size goes with its up-down control and the large-icons box.
+static void GreyIgnoredSettings(HWND page)
+{
+    for (const auto &setting : kIgnoredSettings) {
+        if (!SystemHas(setting.Trait))
+            continue;
+        EnableControl(page, setting.Control, false);
+        if (setting.Control == IDC_IS_SIZE) {
+            EnableControl(page, IDC_IS_SIZESPIN, false);
+            EnableControl(page, IDC_IS_LARGE, false);
+        }
+    }
+}
+
 void ReadIconSettings(HWND page)
 {
     ReadIconSize(page);
@@ -364,6 +400,7 @@ void ReadIconSettings(HWND page)
     ReadControlPanelIcons(page);
     ReadLabelTransparency(page);
     ReadFolderVerb(page);
+    GreyIgnoredSettings(page);
     ClearModified(page);
 }
 
@@ -478,17 +515,7 @@ static void ApplyControlPanelIcons(HWND page)
 // named in the language shown; a run in the other language may have left it under that name.
 static bool FormLabelShortcutPath(char *path, TextLanguage language)
 {
-    path[0] = '\0';
-    LPITEMIDLIST folder = nullptr;
-    if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_STARTUP, &folder)) || folder == nullptr)
-        return false;
-    BOOL found = SHGetPathFromIDListA(folder, path);
-    IMalloc *allocator = nullptr;
-    if (SUCCEEDED(SHGetMalloc(&allocator))) {
-        allocator->Free(folder);
-        allocator->Release();
-    }
-    if (!found || path[0] == '\0' || lstrlenA(path) >= MAX_PATH - 1) {
+    if (!SpecialFolderPath(CSIDL_STARTUP, path) || lstrlenA(path) >= MAX_PATH - 1) {
         path[0] = '\0';
         return false;
     }
@@ -828,6 +855,8 @@ static void OnCommand(HWND page, int control, int code)
 // like any change of the user's.
 static void SetSettingTo(HWND page, int control, UINT state)
 {
+    if (IgnoredHere(control))
+        return;
     CheckDlgButton(page, control, state);
     OnSettingClicked(page, control);
 }
@@ -836,8 +865,8 @@ void IconSettingsToStandard(HWND page)
 {
     EnsureRead(page);
     LRESULT position = SendDlgItemMessageA(page, IDC_IS_SIZESPIN, UDM_GETPOS, 0, 0);
-    if (HIWORD(position) != 0 || LOWORD(position) != DEFAULT_ICON_SIZE ||
-        IsDlgButtonChecked(page, IDC_IS_LARGE) != BST_UNCHECKED) {
+    if (!IgnoredHere(IDC_IS_SIZE) && (HIWORD(position) != 0 || LOWORD(position) != DEFAULT_ICON_SIZE ||
+                                      IsDlgButtonChecked(page, IDC_IS_LARGE) != BST_UNCHECKED)) {
         CheckDlgButton(page, IDC_IS_LARGE, BST_UNCHECKED);
         SendDlgItemMessageA(page, IDC_IS_SIZESPIN, UDM_SETPOS, 0, MAKELONG(DEFAULT_ICON_SIZE, 0));
         NotifyChanged(page);

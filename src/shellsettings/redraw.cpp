@@ -1,6 +1,7 @@
 #include "shellsettings/redraw.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include "common/appstate.h"
 #include "common/texts.h"
@@ -8,6 +9,7 @@
 #include "shellglue/handles.h"
 #include "shellglue/paths.h"
 #include "shellglue/registry.h"
+#include "shellglue/system.h"
 
 static const char kWindowMetrics[] = "Control Panel\\desktop\\windowmetrics";
 static const char kIconSize[] = "Shell Icon Size";
@@ -107,41 +109,211 @@ void RedrawShellIcons(bool leaveNoValue)
     }
 }
 
-int FormIconCachePath(char *path)
+const char *LocalAppDataStandIn = nullptr;
+
+enum { CACHE_FILES_MAX = 32, REPORT_TEXT = 256 };
+
+static const char kSplitCacheFolder[] = "Microsoft\\Windows\\Explorer";
+static const char kSplitCachePrefix[] = "iconcache_";
+static const char kSplitCacheSuffix[] = ".db";
+
+// The cache files of the running Windows that exist now, and what the question names.
+struct CacheFiles {
+    char Shown[MAX_PATH];
+    int Count;
+    char Path[CACHE_FILES_MAX][MAX_PATH];
+};
+
+// A backslash between them unless the folder ends in a separator.
+static bool JoinPath(char *path, const char *name)
+{
+    int length = lstrlenA(path);
+    const char *last = CharPrevA(path, path + length);
+    if (length > 0 && *last != '\\' && *last != '/' && !AppendText(path, "\\", MAX_PATH))
+        return false;
+    return AppendText(path, name, MAX_PATH) != 0;
+}
+
+static bool WindowsCachePath(char *path)
 {
     UINT length = GetWindowsDirectoryA(path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) {
         path[0] = '\0';
-        return 0;
+        return false;
     }
-    const char *last = CharPrevA(path, path + length);
-    if (length > 0 && *last != '\\' && *last != '/' && !AppendText(path, "\\", MAX_PATH))
-        return 0;
-    return AppendText(path, "ShellIconCache", MAX_PATH);
+    return JoinPath(path, "ShellIconCache");
 }
 
-BOOL IconCacheExists()
+// NT keeps the cache per user, in the local (not roaming) application data.
+static bool CacheFolder(char *folder)
 {
-    char path[MAX_PATH];
-    if (!FormIconCachePath(path))
-        return FALSE;
+    if (LocalAppDataStandIn != nullptr)
+        CopyText(folder, LocalAppDataStandIn, MAX_PATH);
+    else if (!SpecialFolderPath(CSIDL_LOCAL_APPDATA, folder))
+        return false;
+    return !SystemHas(TRAIT_CACHE_SPLIT) || JoinPath(folder, kSplitCacheFolder);
+}
+
+static bool IsFile(const char *path)
+{
     DWORD attributes = GetFileAttributesA(path);
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+static bool HasEnds(const char *name, const char *prefix, const char *suffix)
+{
+    int length = lstrlenA(name);
+    int front = lstrlenA(prefix);
+    int back = lstrlenA(suffix);
+    if (length < front + back)
+        return false;
+    char head[MAX_PATH];
+    CopyText(head, name, front + 1);
+    return lstrcmpiA(head, prefix) == 0 && lstrcmpiA(name + length - back, suffix) == 0;
+}
+
+// Only iconcache_*.db: the thumbnail caches beside them are no icon cache. The names found are
+// checked again, since a pattern also matches short names and longer extensions.
+static void ListSplitCache(const char *folder, CacheFiles *files)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(files->Shown, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        char *path = files->Path[files->Count];
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+            !HasEnds(found.cFileName, kSplitCachePrefix, kSplitCacheSuffix))
+            continue;
+        CopyText(path, folder, MAX_PATH);
+        if (JoinPath(path, found.cFileName))
+            ++files->Count;
+    } while (files->Count < CACHE_FILES_MAX && FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+static bool ListCacheFiles(CacheFiles *files)
+{
+    files->Count = 0;
+    char folder[MAX_PATH];
+    if (!SystemHas(TRAIT_CACHE_PER_USER) && !SystemHas(TRAIT_CACHE_SPLIT)) {
+        if (!WindowsCachePath(files->Shown))
+            return false;
+    } else {
+        CopyText(files->Shown, "", MAX_PATH);
+        if (!CacheFolder(folder))
+            return false;
+        CopyText(files->Shown, folder, MAX_PATH);
+        if (!JoinPath(files->Shown, SystemHas(TRAIT_CACHE_SPLIT) ? "iconcache_*.db" : "IconCache.db")) {
+            files->Shown[0] = '\0';
+            return false;
+        }
+    }
+    if (SystemHas(TRAIT_CACHE_SPLIT))
+        ListSplitCache(folder, files);
+    else if (IsFile(files->Shown))
+        CopyText(files->Path[files->Count++], files->Shown, MAX_PATH);
+    return true;
+}
+
+int FormIconCachePath(char *path)
+{
+    CacheFiles files;
+    bool formed = ListCacheFiles(&files);
+    CopyText(path, formed ? files.Shown : "", MAX_PATH);
+    return formed;
+}
+
+BOOL IconCacheExists()
+{
+    CacheFiles files;
+    return ListCacheFiles(&files) && files.Count > 0;
+}
+
+static void AppendParagraph(char *report, int size, unsigned id)
+{
+    char text[REPORT_TEXT];
+    LoadTextInto(id, text, sizeof text);
+    if (report[0] != '\0')
+        AppendText(report, "\n\n", size);
+    AppendText(report, text, size);
+}
+
+// Files that stayed, under the text that says why.
+static void AppendFileList(char *report, int size, unsigned heading, const CacheFiles &files, const bool *listed)
+{
+    bool any = false;
+    for (int i = 0; i < files.Count; ++i)
+        any = any || listed[i];
+    if (!any)
+        return;
+    AppendParagraph(report, size, heading);
+    for (int i = 0; i < files.Count; ++i) {
+        if (listed[i] && AppendText(report, "\n", size))
+            AppendText(report, files.Path[i], size);
+    }
+}
+
+static void ReportFilesLeft(HWND owner, const CacheFiles &files, const bool *inUse, const bool *refused)
+{
+    int size = REPORT_TEXT * 3 + files.Count * (MAX_PATH + 1);
+    char *report = static_cast<char *>(GlobalAlloc(GMEM_FIXED, size));
+    if (report == nullptr)
+        return;
+    report[0] = '\0';
+    AppendFileList(report, size, IDS_CACHESINUSE, files, inUse);
+    AppendFileList(report, size, IDS_CACHESREFUSED, files, refused);
+    for (int i = 0; i < files.Count; ++i) {
+        if (inUse[i]) {
+            AppendParagraph(report, size, IDS_CACHEREBUILT);
+            break;
+        }
+    }
+    MessageBoxA(owner, report, App.Caption, MB_ICONWARNING | MB_OK);
+    GlobalFree(report);
+}
+
 BOOL DeleteIconCache(HWND owner)
 {
-    char path[MAX_PATH];
-    if (!FormIconCachePath(path))
+    CacheFiles files;
+    if (!ListCacheFiles(&files))
         return FALSE;
+    // 9x: the file is asked about and tried even when it went since the page was shown.
+    if (!SystemHas(TRAIT_CACHE_PER_USER) && !SystemHas(TRAIT_CACHE_SPLIT) && files.Count == 0)
+        CopyText(files.Path[files.Count++], files.Shown, MAX_PATH);
     char question[QUESTION_BUFFER];
-    wsprintfA(question, LoadText(IDS_ASKDELETECACHE), path);
+    wsprintfA(question, LoadText(SystemHas(TRAIT_CACHE_SPLIT) ? IDS_ASKDELETECACHES : IDS_ASKDELETECACHE),
+              files.Shown);
     if (MessageBoxA(owner, question, App.Caption, MB_ICONQUESTION | MB_OKCANCEL) != IDOK)
         return FALSE;
-    // The shell keeps the file hidden and system; those bits make DeleteFile refuse.
-    SetFileAttributesA(path, FILE_ATTRIBUTE_ARCHIVE);
-    if (!DeleteFileA(path))
-        return FALSE;
-    MessageBoxA(owner, LoadText(IDS_CACHEDELETED), App.Caption, MB_OK);
-    return TRUE;
+    bool perUser = SystemHas(TRAIT_CACHE_PER_USER) || SystemHas(TRAIT_CACHE_SPLIT);
+    bool inUse[CACHE_FILES_MAX] = {};
+    bool refused[CACHE_FILES_MAX] = {};
+    bool left = false;
+    for (int i = 0; i < files.Count; ++i) {
+        // The shell keeps the files hidden and system; those bits make DeleteFile refuse.
+        DWORD attributes = GetFileAttributesA(files.Path[i]);
+        SetFileAttributesA(files.Path[i], FILE_ATTRIBUTE_ARCHIVE);
+        if (DeleteFileA(files.Path[i]))
+            continue;
+        DWORD error = GetLastError();
+        // One that went meanwhile is gone as well.
+        if (perUser && error == ERROR_FILE_NOT_FOUND)
+            continue;
+        if (attributes != INVALID_FILE_ATTRIBUTES)
+            SetFileAttributesA(files.Path[i], attributes);
+        left = true;
+        if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION)
+            inUse[i] = true;
+        else
+            refused[i] = true;
+    }
+    if (!left) {
+        MessageBoxA(owner, LoadText(IDS_CACHEDELETED), App.Caption, MB_OK);
+        return TRUE;
+    }
+    // 9x has always kept quiet about a file it could not delete.
+    if (perUser)
+        ReportFilesLeft(owner, files, inUse, refused);
+    return FALSE;
 }

@@ -17,6 +17,7 @@
 #include "ids.h"
 #include "shellglue/paths.h"
 #include "shellglue/startfacts.h"
+#include "shellglue/system.h"
 #include "shellsettings/iconsettings.h"
 #include "shellsettings/redraw.h"
 #include "support/appsetup.h"
@@ -53,6 +54,7 @@ protected:
 
     void TearDown() override
     {
+        LearnSystem();
         ClosePage();
         Sheet.TabDialogs[TAB_SETTINGS1] = nullptr;
     }
@@ -353,6 +355,45 @@ TEST_F(IconSettingsTest, EachSettingAloneAsksForTheRefreshItNeeds)
     char verb[80] = "";
     int length = LoadStringA(AppInstance(), IDS_FOLDERVERB, verb, sizeof verb);
     EXPECT_EQ(std::string(verb, length), GetRegString(HKEY_CLASSES_ROOT, kVerbKey, nullptr));
+}
+
+// What a later Windows no longer reads is greyed there, and neither "all to the standard" nor a
+// typed change reaches the registry; the rest of the page stays as on 9x.
+TEST_F(IconSettingsTest, SettingsALaterWindowsIgnoresAreGreyedAndLeftAlone)
+{
+    SetRegString(HKEY_CLASSES_ROOT, ".bmp", nullptr, kTestBmpClass);
+    SetRegString(HKEY_CLASSES_ROOT, kTestBmpIcon, nullptr, "C:\\Paint\\pbrush.exe,3");
+    SetRegString(HKEY_CLASSES_ROOT, ".cpl", nullptr, "cplfile");
+    SetRegString(HKEY_CLASSES_ROOT, "cplfile\\DefaultIcon", nullptr, "C:\\Panel\\main.cpl,2");
+    SetRegString(HKEY_CLASSES_ROOT, "lnkfile", "IsShortcut", "");
+    DeleteRegTree(HKEY_CLASSES_ROOT, kVerbKey);
+    Facts.IntegratedShell = 1;
+    const struct {
+        SystemLine line;
+        bool sizeAndColours;    // size, its up-down and large box, all colours
+        bool labels;
+    } cases[] = {{LINE_9X, true, true}, {LINE_NT5, true, false}, {LINE_NT6, false, false}, {LINE_NT62, false, false}};
+    for (const auto &c : cases) {
+        PretendSystem(c.line, false);
+        SetRegString(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon Size", "48");
+        SetRegString(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon BPP", "16");
+        ASSERT_NE(nullptr, OpenPage());
+        for (int control : {IDC_IS_SIZE, IDC_IS_SIZESPIN, IDC_IS_LARGE, IDC_IS_ALLCOLOURS})
+            EXPECT_EQ(c.sizeAndColours, Enabled(control)) << int(c.line) << " " << control;
+        EXPECT_EQ(c.labels, Enabled(IDC_IS_TRANSPARENT)) << int(c.line);
+        for (int control : {IDC_IS_NOARROW, IDC_IS_BMPIMAGE, IDC_IS_CPLICONS, IDC_IS_FOLDERVERB})
+            EXPECT_TRUE(Enabled(control)) << int(c.line) << " " << control;
+
+        IconSettingsToStandard(page_);
+        EXPECT_EQ(c.sizeAndColours ? 3 : 0, ListHost::SetChangedCount()) << int(c.line);
+        SetDlgItemTextA(page_, IDC_IS_SIZE, "40");
+        Apply();
+        EXPECT_EQ(c.sizeAndColours ? "40" : "48", GetRegString(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon Size"))
+            << int(c.line);
+        EXPECT_EQ(c.sizeAndColours ? "(absent)" : "16",
+                  RegValueOrAbsent(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon BPP")) << int(c.line);
+    }
+    LearnSystem();
 }
 
 TEST(FolderVerb, CommandQuotesAProgramPathWithBlanksAndIsKnownAgain)

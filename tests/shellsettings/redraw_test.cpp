@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "common/appstate.h"
+#include "shellglue/paths.h"
+#include "shellglue/system.h"
 #include "shellsettings/redraw.h"
+#include "support/boxrecorder.h"
 #include "support/testing.h"
 #include "support/probes.h"
 
@@ -85,6 +90,80 @@ TEST_F(Redraw, StepsTheSizeDownAndBackKeepingTheStoredValue)
         // A missing size is created with the standard one.
         std::string expected = c.type == REG_NONE ? "1:" + Text("32") : std::to_string(c.type) + ":" + c.stored;
         EXPECT_EQ(expected, StoredSize()) << label;
+    }
+}
+
+// Each Windows's cache, in a folder standing in for the user's local application data, beside
+// files of the same folders that are no icon cache.
+class CacheDeletion : public testing::Test {
+protected:
+    void TearDown() override
+    {
+        LearnSystem();
+        LocalAppDataStandIn = nullptr;
+        RemoveTree(local_);
+        DeleteFileA(windowsCache_.c_str());
+    }
+
+    std::string local_ = MakeTempDir("cache");
+    std::string windowsCache_ = WindowsDir() + "\\ShellIconCache";
+};
+
+TEST_F(CacheDeletion, DeletesOnlyTheRunningWindowsCacheAndNamesFilesInUse)
+{
+    const std::string explorer = "Microsoft\\Windows\\Explorer\\";
+    const std::vector<std::string> seeded = {"IconCache.db", "iconcache.txt", explorer + "iconcache_32.db",
+                                             explorer + "iconcache_idx.db", explorer + "iconcache_48.db",
+                                             explorer + "thumbcache_32.db", explorer + "iconcache.txt"};
+    const struct {
+        SystemLine line;
+        const char *held;       // kept open, so no delete can succeed
+        std::vector<std::string> gone;
+        const char *asked;      // named in the question
+    } cases[] = {
+        {LINE_9X, nullptr, {}, "ShellIconCache"},
+        {LINE_NT5, "IconCache.db", {}, "IconCache.db"},
+        {LINE_NT6, nullptr, {"IconCache.db"}, "IconCache.db"},
+        {LINE_NT62, "Microsoft\\Windows\\Explorer\\iconcache_48.db",
+         {explorer + "iconcache_32.db", explorer + "iconcache_idx.db"}, "iconcache_*.db"},
+    };
+    CopyText(App.Caption, "Tilefox", sizeof App.Caption);
+    LocalAppDataStandIn = local_.c_str();
+    CreateDirectoryA((local_ + "\\Microsoft").c_str(), nullptr);
+    CreateDirectoryA((local_ + "\\Microsoft\\Windows").c_str(), nullptr);
+    CreateDirectoryA((local_ + "\\" + explorer).c_str(), nullptr);
+    for (const auto &c : cases) {
+        PretendSystem(c.line, false);
+        for (const std::string &name : seeded)
+            ASSERT_TRUE(WriteFileText(local_ + "\\" + name, "cache")) << name;
+        ASSERT_TRUE(WriteFileText(windowsCache_, "cache"));
+        HANDLE held = INVALID_HANDLE_VALUE;
+        std::string heldPath = c.held != nullptr ? local_ + "\\" + c.held : "";
+        if (c.held != nullptr) {
+            SetFileAttributesA(heldPath.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+            held = CreateFileA(heldPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            ASSERT_NE(INVALID_HANDLE_VALUE, held);
+        }
+        ASSERT_TRUE(IconCacheExists()) << int(c.line);
+
+        BoxRecorder boxes(IDOK);
+        EXPECT_EQ(c.held == nullptr, DeleteIconCache(nullptr) != FALSE) << int(c.line);
+        ASSERT_EQ(2u, boxes.Texts.size()) << int(c.line) << boxes.All();
+        EXPECT_NE(std::string::npos, boxes.Texts[0].find(c.asked)) << boxes.Texts[0];
+        if (held != INVALID_HANDLE_VALUE) {
+            CloseHandle(held);
+            EXPECT_NE(std::string::npos, boxes.Texts[1].find(heldPath)) << boxes.Texts[1];
+            const DWORD hiding = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+            EXPECT_EQ(hiding, GetFileAttributesA(heldPath.c_str()) & hiding)
+                << "a file left keeps what hides it";
+        }
+        for (const std::string &name : seeded) {
+            bool gone = std::find(c.gone.begin(), c.gone.end(), name) != c.gone.end();
+            EXPECT_EQ(gone, GetFileAttributesA((local_ + "\\" + name).c_str()) == INVALID_FILE_ATTRIBUTES)
+                << int(c.line) << " " << name;
+        }
+        EXPECT_EQ(c.line == LINE_9X, GetFileAttributesA(windowsCache_.c_str()) == INVALID_FILE_ATTRIBUTES) << int(c.line);
+        SetFileAttributesA(heldPath.c_str(), FILE_ATTRIBUTE_NORMAL);
     }
 }
 
