@@ -13,6 +13,7 @@
 #include "lists/iconentry.h"
 #include "shellglue/paths.h"
 #include "shellglue/startfacts.h"
+#include "shellglue/system.h"
 #include "shellsettings/iconsettings.h"
 #include "shellsettings/redraw.h"
 
@@ -40,10 +41,19 @@ static void SendF5ToDesktop()
         SetForegroundWindow(foreground);
 }
 
+static void NotifyAssociations()
+{
+    SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSH, nullptr, nullptr);
+}
+
 void RefreshShell(HWND sheet, BYTE desktopRefresh, BYTE iconRedraw, bool takingBack)
 {
+    // Later Explorers keep icons in a cache of their own that only this notification empties.
+    bool notifyToo = SystemHas(TRAIT_NOTIFY_ICONS);
     if (iconRedraw && Settings.AutoRefresh) {
         RedrawShellIcons(takingBack);
+        if (notifyToo)
+            NotifyAssociations();
         UpdateWindow(sheet);
         return;
     }
@@ -51,9 +61,11 @@ void RefreshShell(HWND sheet, BYTE desktopRefresh, BYTE iconRedraw, bool takingB
         return;
     if (Settings.RefreshLevel == 1) {
         SendF5ToDesktop();
+        if (notifyToo)
+            NotifyAssociations();
         return;
     }
-    SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSH, nullptr, nullptr);
+    NotifyAssociations();
     UpdateWindow(sheet);
 }
 

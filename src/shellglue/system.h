@@ -39,6 +39,7 @@ enum SystemTrait : unsigned {
     TRAIT_OWN_LABELS = 0x10,       // the desktop draws its labels' background itself
     TRAIT_SHIELD = 0x20,           // buttons that ask for rights carry the shield
     TRAIT_PNG_ICONS = 0x40,        // icons may hold PNG-compressed images
+    TRAIT_NOTIFY_ICONS = 0x80,     // Explorer draws changed icons anew when told by notifications
 };
 bool SystemHas(SystemTrait trait);
 
