@@ -15,6 +15,7 @@
 #include "shellglue/paths.h"
 #include "shellglue/rightswrite.h"
 #include "shellglue/startfacts.h"
+#include "shellglue/system.h"
 #include "shellsettings/iconsettings.h"
 #include "shellsettings/redraw.h"
 
@@ -42,10 +43,19 @@ static void SendF5ToDesktop()
         SetForegroundWindow(foreground);
 }
 
+static void NotifyAssociations()
+{
+    SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSH, nullptr, nullptr);
+}
+
 void RefreshShell(HWND sheet, BYTE desktopRefresh, BYTE iconRedraw, bool takingBack)
 {
+    // Later Explorers keep icons in a cache of their own that only this notification empties.
+    bool notifyToo = SystemHas(TRAIT_NOTIFY_ICONS);
     if (iconRedraw && Settings.AutoRefresh) {
         RedrawShellIcons(takingBack);
+        if (notifyToo)
+            NotifyAssociations();
         UpdateWindow(sheet);
         return;
     }
@@ -53,9 +63,11 @@ void RefreshShell(HWND sheet, BYTE desktopRefresh, BYTE iconRedraw, bool takingB
         return;
     if (Settings.RefreshLevel == 1) {
         SendF5ToDesktop();
+        if (notifyToo)
+            NotifyAssociations();
         return;
     }
-    SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSH, nullptr, nullptr);
+    NotifyAssociations();
     UpdateWindow(sheet);
 }
 

@@ -10,14 +10,20 @@
 #include "ids.h"
 #include "picker/changeicon.h"
 #include "shellglue/iconlocation.h"
+#include "shellglue/handles.h"
 #include "shellglue/inifile.h"
 #include "shellglue/paths.h"
 #include "shellglue/registry.h"
 #include "shellglue/startfacts.h"
+#include "shellglue/system.h"
 
 static const char kSection[] = ".ShellClassInfo";
 static const char kIniName[] = "DESKTOP.INI";
 static const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+static const char kExplorer[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer";
+// Vista and later read this before IconFile and IconIndex.
+static const char kIconResource[] = "IconResource";
+static const char *const kIconKeys[] = {"IconIndex", "IconFile", kIconResource};
 // "チャンネル" and "ソフトウェアの更新" below the favourites, in code page 932.
 static const char kChannels[] = "\\\x83\x60\x83\x83\x83\x93\x83\x6C\x83\x8B";
 static const char kSoftwareUpdates[] = "\\\x83\x5C\x83\x74\x83\x67\x83\x45\x83\x46\x83\x41\x82\xCC\x8D\x58\x90\x56";
@@ -27,6 +33,7 @@ enum {
     // "DESKTOP.INI" must fit in it.
     FOLDER_PATH_LIMIT = MAX_PATH - 1 - (sizeof kIniName - 1) - 1,
     MESSAGE_BUFFER = TEXT_BUFFER + LOCATION_BUFFER,
+    RESOURCE_BUFFER = LOCATION_BUFFER + 16,
     INI_SETTLE_MS = 10,
     READONLY_SETTLE_MS = 3600,
     WRITTEN_SETTLE_MS = 40,
@@ -206,6 +213,8 @@ static bool HasOwnIcon(const FolderPaths *paths)
     GetPrivateProfileStringA(kSection, "IconIndex", "", value, MAX_PATH, paths->Ini);
     if (value[0] == '\0')
         GetPrivateProfileStringA(kSection, "IconFile", "", value, MAX_PATH, paths->Ini);
+    if (value[0] == '\0' && SystemHas(TRAIT_ICON_RESOURCE))
+        GetPrivateProfileStringA(kSection, kIconResource, "", value, MAX_PATH, paths->Ini);
     return value[0] != '\0';
 }
 
@@ -276,6 +285,61 @@ static INT_PTR AskForIcon(const FolderPaths *paths, const POINT *anchor, PickMod
 // ---------------------------------------------------------------------------------------
 // Writing and restoring
 
+// The icon keys a DESKTOP.INI of this system carries.
+static int IconKeyCount()
+{
+    return SystemHas(TRAIT_ICON_RESOURCE) ? 3 : 2;
+}
+
+// Explorer reads DESKTOP.INI only in a system folder. 9x knows only the system bit; 2000 and
+// later mark it read-only, or system where the administrator's policy asks for that, as their
+// own PathMakeSystemFolder does. A bit the folder has already stays.
+static DWORD FolderMark()
+{
+    if (!SystemHas(TRAIT_ICON_RESOURCE))
+        return FILE_ATTRIBUTE_SYSTEM;
+    RegKey key;
+    bool policy = key.Open(HKEY_LOCAL_MACHINE, kExplorer, KEY_QUERY_VALUE) &&
+                  RegQueryValueExA(key.Get(), "UseSystemForSystemFolders", nullptr, nullptr, nullptr, nullptr) ==
+                      ERROR_SUCCESS;
+    return policy ? FILE_ATTRIBUTE_SYSTEM : FILE_ATTRIBUTE_READONLY;
+}
+
+// Either bit makes a system folder on 2000 and later.
+static DWORD FolderMarks()
+{
+    return SystemHas(TRAIT_ICON_RESOURCE) ? FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM : FILE_ATTRIBUTE_SYSTEM;
+}
+
+static void MarkSystemFolder(const char *folder)
+{
+    DWORD attributes = GetFileAttributesA(folder);
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+        SetAttributes(folder, attributes | FolderMark());
+}
+
+// Windows 2000 and later keep DESKTOP.INI hidden and system.
+static DWORD IniMark()
+{
+    return SystemHas(TRAIT_ICON_RESOURCE) ? FILE_ATTRIBUTE_SYSTEM : 0;
+}
+
+// Later Explorers redraw a folder, and the view of its parent, only when told; F5 reaches
+// just the window the verb came from.
+static void NotifyFolderChanged(const char *folder)
+{
+    if (!SystemHas(TRAIT_NOTIFY_ICONS))
+        return;
+    SHChangeNotify(SHCNE_UPDATEITEM, SHCNF_PATHA, folder, nullptr);
+    char parent[LOCATION_BUFFER];
+    CopyText(parent, folder, LOCATION_BUFFER);
+    CutToDirectory(parent);
+    if (lstrlenA(parent) > 3)
+        RemoveTrailingSeparator(parent);
+    if (parent[0] != '\0' && lstrcmpiA(parent, folder) != 0)
+        SHChangeNotify(SHCNE_UPDATEDIR, SHCNF_PATHA, parent, nullptr);
+}
+
 // Explorer refreshes the window the verb was chosen in on F5, if it can still take the
 // foreground; otherwise the change shows at its next refresh.
 static void RefreshEntryWindow(HWND entry)
@@ -310,16 +374,13 @@ static void PutBackIniAttributes(const char *ini, DWORD kept)
         SetAttributes(ini, kept);
 }
 
-static bool IniHoldsIcon(const char *ini, const char *index, const char *file)
+// The reader drops the blanks and quotes around a value.
+static bool IniHoldsValue(const char *ini, const char *key, const char *text)
 {
-    char value[LOCATION_BUFFER];
-    GetPrivateProfileStringA(kSection, "IconIndex", "", value, LOCATION_BUFFER, ini);
-    if (lstrcmpA(value, index) != 0)
-        return false;
-    GetPrivateProfileStringA(kSection, "IconFile", "", value, LOCATION_BUFFER, ini);
-    // The reader drops the blanks and quotes around a value.
-    char written[LOCATION_BUFFER];
-    CopyText(written, file, LOCATION_BUFFER);
+    char value[RESOURCE_BUFFER];
+    GetPrivateProfileStringA(kSection, key, "", value, RESOURCE_BUFFER, ini);
+    char written[RESOURCE_BUFFER];
+    CopyText(written, text, RESOURCE_BUFFER);
     CleanPath(written);
     return lstrcmpiA(value, written) == 0;
 }
@@ -337,33 +398,38 @@ static bool WriteFolderIcon(const FolderPaths *paths, const char *choice, HWND e
     CopyText(file, choice, LOCATION_BUFFER);
     char index[16];
     wsprintfA(index, "%d", SplitIconLocation(file));
-    WritePrivateProfileStringA(kSection, "IconIndex", index, paths->Ini);
     // Explorer does not search for the file: it needs the full path.
     char found[MAX_PATH];
     const char *iconFile = SearchFile(file, found) ? found : file;
-    WritePrivateProfileStringA(kSection, "IconFile", iconFile, paths->Ini);
+    char resource[RESOURCE_BUFFER];
+    wsprintfA(resource, "%s,%s", iconFile, index);
+    const char *values[] = {index, iconFile, resource};
+    int count = IconKeyCount();
+    for (int i = 0; i < count; ++i)
+        WriteIniString(paths->Ini, kSection, kIconKeys[i], values[i]);
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, paths->Ini);
-    if (!IniHoldsIcon(paths->Ini, index, iconFile)) {
+    bool written = true;
+    for (int i = 0; i < count; ++i)
+        written = written && IniHoldsValue(paths->Ini, kIconKeys[i], values[i]);
+    if (!written) {
         PutBackIniAttributes(paths->Ini, kept);
         return false;
     }
 
-    // Explorer reads DESKTOP.INI only for folders with the system attribute.
-    DWORD folderAttributes = GetFileAttributesA(paths->Folder);
-    if (folderAttributes != INVALID_FILE_ATTRIBUTES)
-        SetAttributes(paths->Folder, folderAttributes | FILE_ATTRIBUTE_SYSTEM);
+    MarkSystemFolder(paths->Folder);
 
     // The Fonts folder's own DESKTOP.INI stays visible, as the system keeps it; there only a
     // read-only state taken away is given back.
     DWORD attributes = kept != INVALID_FILE_ATTRIBUTES ? kept : GetFileAttributesA(paths->Ini);
     if (IsFile(attributes)) {
         if (!IsFontsFolder(paths->Folder))
-            SetAttributes(paths->Ini, attributes | FILE_ATTRIBUTE_HIDDEN);
+            SetAttributes(paths->Ini, attributes | FILE_ATTRIBUTE_HIDDEN | IniMark());
         else
             PutBackIniAttributes(paths->Ini, kept);
     }
     PumpTwice();
     Sleep(WRITTEN_SETTLE_MS);
+    NotifyFolderChanged(paths->Folder);
     RefreshEntryWindow(entry);
     return true;
 }
@@ -379,8 +445,7 @@ static bool RestoreFolderIcon(const FolderPaths *paths)
             PutBackIniAttributes(paths->Ini, kept);
             return false;
         }
-        static const char *const kIconKeys[] = {"IconIndex", "IconFile"};
-        removal = RemoveIniKeys(paths->Ini, kSection, kIconKeys, 2);
+        removal = RemoveIniKeys(paths->Ini, kSection, kIconKeys, IconKeyCount());
         if (removal == INI_REMOVE_FAILED) {
             PutBackIniAttributes(paths->Ini, kept);
             return false;
@@ -393,8 +458,9 @@ static bool RestoreFolderIcon(const FolderPaths *paths)
     // in a system folder, and the special folders need the attribute for themselves.
     DWORD folderAttributes = GetFileAttributesA(paths->Folder);
     if (removal == INI_FILE_DELETED && folderAttributes != INVALID_FILE_ATTRIBUTES &&
-        (folderAttributes & FILE_ATTRIBUTE_SYSTEM) && !IsProtectedFolder(paths->Folder))
-        SetAttributes(paths->Folder, folderAttributes & ~FILE_ATTRIBUTE_SYSTEM);
+        (folderAttributes & FolderMarks()) && !IsProtectedFolder(paths->Folder))
+        SetAttributes(paths->Folder, folderAttributes & ~FolderMarks());
+    NotifyFolderChanged(paths->Folder);
     if (!iniExists)
         return true;
 

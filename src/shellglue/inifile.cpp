@@ -108,6 +108,47 @@ static int ReadIniText(const char *path, char *text)
     return ok && size == read && read < INI_TEXT_LIMIT ? int(read) : -1;
 }
 
+static bool IsUtf16File(const char *path)
+{
+    BYTE mark[2] = {0, 0};
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD read = 0;
+    bool utf16 = ReadFile(file, mark, sizeof mark, &read, nullptr) && read == 2 && mark[0] == 0xFF && mark[1] == 0xFE;
+    CloseHandle(file);
+    return utf16;
+}
+
+// Null stays null; false when the text does not fit.
+static bool Widen(const char *text, WCHAR *wide, int size, const WCHAR **result)
+{
+    *result = nullptr;
+    if (text == nullptr)
+        return true;
+    if (MultiByteToWideChar(CP_ACP, 0, text, -1, wide, size) == 0)
+        return false;
+    *result = wide;
+    return true;
+}
+
+typedef BOOL(WINAPI *WriteProfileWideCall)(const WCHAR *, const WCHAR *, const WCHAR *, const WCHAR *);
+
+bool WriteIniString(const char *path, const char *section, const char *key, const char *value)
+{
+    // Windows 9x would write ANSI lines into UTF-16 text.
+    if (!IsUtf16File(path))
+        return WritePrivateProfileStringA(section, key, value, path) != FALSE;
+    WriteProfileWideCall write = reinterpret_cast<WriteProfileWideCall>(reinterpret_cast<void *>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "WritePrivateProfileStringW")));
+    WCHAR texts[4][MAX_PATH + 32];
+    const WCHAR *wide[4];
+    return write != nullptr && Widen(section, texts[0], MAX_PATH + 32, &wide[0]) &&
+           Widen(key, texts[1], MAX_PATH + 32, &wide[1]) && Widen(value, texts[2], MAX_PATH + 32, &wide[2]) &&
+           Widen(path, texts[3], MAX_PATH + 32, &wide[3]) && write(wide[0], wide[1], wide[2], wide[3]) != FALSE;
+}
+
 // Windows 95 keeps profile writes in a cache until this flush.
 static void FlushProfile(const char *path)
 {

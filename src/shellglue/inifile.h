@@ -18,6 +18,11 @@ IniContent ClassifyIniText(const char *text, int length, const char *section);
 // another program holds locked, which the profile functions would take for an empty one.
 bool CanOpenIniFile(const char *path, bool forWriting);
 
+// WritePrivateProfileStringA, except that a UTF-16 file (FF FE first) goes through the wide
+// call, which keeps it UTF-16; where the system has none (9x) such a file is left alone and
+// false returned. A null key or value deletes, as with the profile functions.
+bool WriteIniString(const char *path, const char *section, const char *key, const char *value);
+
 enum IniRemoval {
     INI_REMOVE_FAILED,          // a key is still there
     INI_KEYS_REMOVED,

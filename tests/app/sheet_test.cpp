@@ -16,6 +16,7 @@
 #include "common/texts.h"
 #include "ids.h"
 #include "lists/iconentry.h"
+#include "shellglue/system.h"
 #include "support/appsetup.h"
 #include "support/dialogsteps.h"
 #include "support/listhost.h"
@@ -250,6 +251,7 @@ protected:
 
     void TearDown() override
     {
+        LearnSystem();
         if (registration_ != 0) {
             auto deregister = reinterpret_cast<NotifyDeregisterProc>(
                 GetProcAddress(GetModuleHandleA("shell32.dll"), MAKEINTRESOURCEA(4)));
@@ -303,6 +305,7 @@ TEST_F(ShellRefreshTest, EachKindOfChangeReachesTheShellItsOwnWay)
     struct Case {
         BYTE desktopRefresh, iconRedraw, autoRefresh, refreshLevel, newShell;
         bool redrawn, keyed, notified;
+        SystemLine line = LINE_9X;
     } cases[] = {
         {0, 1, 1, 2, 0, true, false, false},   // a general picture: the icon redraw
         {1, 1, 1, 1, 0, true, false, false},   // redraw wins over F5
@@ -312,14 +315,19 @@ TEST_F(ShellRefreshTest, EachKindOfChangeReachesTheShellItsOwnWay)
         {1, 0, 1, 1, 0, false, true, false},   // F5 to the list inside it
         {1, 0, 1, 2, 0, false, false, true},
         {1, 1, 0, 7, 0, false, false, true},
+        // Later Explorers also empty their icon cache when told.
+        {0, 1, 1, 2, 0, true, false, true, LINE_NT6},
+        {1, 0, 1, 1, 0, false, true, true, LINE_NT5},
+        {1, 0, 1, 0, 0, false, false, false, LINE_NT62},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(testing::Message() << "desktop " << int(c.desktopRefresh) << " redraw " << int(c.iconRedraw)
                                         << " auto " << int(c.autoRefresh) << " level " << int(c.refreshLevel)
-                                        << " new shell " << int(c.newShell));
+                                        << " new shell " << int(c.newShell) << " line " << int(c.line));
         Settings.AutoRefresh = c.autoRefresh;
         Settings.RefreshLevel = c.refreshLevel;
         Facts.NewShell = c.newShell;
+        PretendSystem(c.line, false);
         g_iniChanges = 0;
         g_notifications = 0;
         SetWindowTextA(desktop_, "");

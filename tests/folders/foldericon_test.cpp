@@ -21,6 +21,7 @@
 #include "shellglue/paths.h"
 #include "shellglue/shellkeys.h"
 #include "shellglue/startfacts.h"
+#include "shellglue/system.h"
 #include "support/testing.h"
 
 namespace {
@@ -98,13 +99,47 @@ Step Choose(std::string file, int index)
     });
 }
 
-// The folders the shell was told to draw anew; Explorer keeps an old icon until then.
+// The folders the shell was told to draw anew; Explorer keeps an old icon until then. Later
+// Explorers are told of the item and of its parent's view.
 std::vector<std::string> g_notified;
+std::vector<std::string> g_updated;
 
 void WINAPI RecordNotify(LONG event, UINT flags, LPCVOID item, LPCVOID)
 {
-    if (event == SHCNE_ASSOCCHANGED && (flags & SHCNF_TYPE) == SHCNF_PATHA && item != nullptr)
-        g_notified.push_back(static_cast<const char *>(item));
+    if ((flags & SHCNF_TYPE) != SHCNF_PATHA || item == nullptr)
+        return;
+    const char *path = static_cast<const char *>(item);
+    if (event == SHCNE_ASSOCCHANGED)
+        g_notified.push_back(path);
+    else if (event == SHCNE_UPDATEITEM || event == SHCNE_UPDATEDIR)
+        g_updated.push_back((event == SHCNE_UPDATEITEM ? "item " : "dir ") + std::string(path));
+}
+
+// Wine keeps no read-only bit on a folder; Windows does, and its later Explorers read it.
+std::string g_readOnlyFolder;
+DWORD g_readOnly;
+ImportHook *g_getHook, *g_setHook;
+
+DWORD WINAPI GetKeepingReadOnly(LPCSTR path)
+{
+    DWORD attributes = g_getHook->Original<decltype(&GetFileAttributesA)>()(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && g_readOnlyFolder == path ? attributes | g_readOnly : attributes;
+}
+
+BOOL WINAPI SetKeepingReadOnly(LPCSTR path, DWORD attributes)
+{
+    if (g_readOnlyFolder == path)
+        g_readOnly = attributes & FILE_ATTRIBUTE_READONLY;
+    return g_setHook->Original<decltype(&SetFileAttributesA)>()(path, attributes);
+}
+
+// UTF-16 text with its byte-order mark, as later Windows write DESKTOP.INI.
+std::string Utf16(const std::string &ascii, bool mark = true)
+{
+    std::string text = mark ? "\xFF\xFE" : "";
+    for (char ch : ascii)
+        text += std::string(1, ch) + '\0';
+    return text;
 }
 
 class FolderIconTest : public testing::Test {
@@ -119,6 +154,7 @@ protected:
     }
     void TearDown() override
     {
+        LearnSystem();
         SetCurrentDirectoryA(savedDirectory_);
         if (savedFonts_[0] != '<')
             SetRegString(HKEY_CURRENT_USER, kShellFolders, "Fonts", savedFonts_.c_str());
@@ -274,6 +310,77 @@ TEST_F(FolderIconTest, RestoreRemovesTheIconKeysAndWhatTheyLeaveEmpty)
         DeleteFileA(ini_.c_str());
         if (c.fontsFolder && savedFonts_[0] != '<')
             SetRegString(HKEY_CURRENT_USER, kShellFolders, "Fonts", savedFonts_.c_str());
+    }
+}
+
+// 2000 and later also get IconResource, a read-only folder (system under the policy) and a
+// hidden system DESKTOP.INI, each in the file's own encoding; restore and take-back leave the
+// rest of the file.
+TEST_F(FolderIconTest, EachSystemWritesTheIconInTheFilesOwnEncoding)
+{
+    const char explorer[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer";
+    const DWORD marks = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM;
+    std::string library = FixturePath("icons12.dll");
+    const std::string seed = "[.ShellClassInfo]\r\nInfoTip=kept\r\n";
+    const std::vector<std::string> told = {"item " + folder_, "dir " + folder_.substr(0, folder_.rfind('\\'))};
+    struct Case {
+        SystemLine line;
+        bool utf16;         // seeded with another key; otherwise no file before
+        bool policy;        // UseSystemForSystemFolders
+        bool takeBack;      // else the standard icon again
+        DWORD folderMark;
+    } cases[] = {
+        {LINE_9X, false, false, false, FILE_ATTRIBUTE_SYSTEM},
+        {LINE_NT5, false, false, false, FILE_ATTRIBUTE_READONLY},
+        {LINE_NT6, false, true, false, FILE_ATTRIBUTE_SYSTEM},
+        {LINE_NT62, false, false, true, FILE_ATTRIBUTE_READONLY},
+        {LINE_9X, true, false, false, FILE_ATTRIBUTE_SYSTEM},
+        {LINE_NT5, true, false, true, FILE_ATTRIBUTE_READONLY},
+        {LINE_NT6, true, false, false, FILE_ATTRIBUTE_READONLY},
+    };
+    ImportHook notify("shell32.dll", "SHChangeNotify", reinterpret_cast<const void *>(&RecordNotify));
+    ImportHook get("kernel32.dll", "GetFileAttributesA", reinterpret_cast<const void *>(&GetKeepingReadOnly));
+    ImportHook set("kernel32.dll", "SetFileAttributesA", reinterpret_cast<const void *>(&SetKeepingReadOnly));
+    g_getHook = &get;
+    g_setHook = &set;
+    g_readOnlyFolder = folder_;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << "line " << int(c.line) << (c.utf16 ? " UTF-16" : " ANSI"));
+        bool nt = c.line != LINE_9X;
+        if (c.utf16)
+            Seed(Utf16(seed), FILE_ATTRIBUTE_HIDDEN, false);
+        if (c.policy)
+            SetRegString(HKEY_LOCAL_MACHINE, explorer, "UseSystemForSystemFolders", "");
+        PretendSystem(c.line, false);
+        g_updated.clear();
+        Change(folder_, {Choose(library, 3), Press(IDOK)});
+        DeleteRegValue(HKEY_LOCAL_MACHINE, explorer, "UseSystemForSystemFolders");
+        std::string text = ReadFileText(ini_);
+        EXPECT_NE(std::string::npos, text.find(c.utf16 ? Utf16("IconIndex=3", false) : "IconIndex=3"));
+        EXPECT_EQ(c.utf16, text.compare(0, 2, "\xFF\xFE") == 0);
+        EXPECT_EQ(std::string(c.utf16 ? "InfoTip " : "") + "IconIndex IconFile" + (nt ? " IconResource" : ""),
+                  ProfileNames(ini_, kSection));
+        EXPECT_EQ(nt ? library + ",3" : "<none>", IniValue(ini_, "IconResource"));
+        EXPECT_EQ(c.folderMark, GetFileAttributesA(folder_.c_str()) & marks);
+        EXPECT_EQ(FILE_ATTRIBUTE_HIDDEN | (nt ? FILE_ATTRIBUTE_SYSTEM : 0),
+                  GetFileAttributesA(ini_.c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+        EXPECT_EQ(nt ? told : std::vector<std::string>(), g_updated);
+
+        g_updated.clear();
+        if (c.takeBack) {
+            BoxRecorder boxes;
+            EXPECT_EQ(TAKEBACK_DONE, TakeBackRestorePoint(nullptr, nullptr));
+        } else {
+            Change(folder_, {Press(IDC_CI_DEFAULT)});
+        }
+        EXPECT_EQ(nt && !c.takeBack ? told : std::vector<std::string>(), g_updated);
+        // What the user's own key needs stays; a file of the icon alone goes.
+        EXPECT_EQ(c.utf16 ? Utf16(seed) : "absent", Exists(ini_) ? ReadFileText(ini_) : "absent");
+        EXPECT_EQ(c.utf16 && !c.takeBack ? c.folderMark : 0u, GetFileAttributesA(folder_.c_str()) & marks);
+        LearnSystem();
+        SetFileAttributesA(ini_.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(ini_.c_str());
+        SetFileAttributesA(folder_.c_str(), FILE_ATTRIBUTE_NORMAL);
     }
 }
 
