@@ -16,7 +16,7 @@
 
 namespace {
 
-enum { MENU_ICON_SIZE = 16, MENU_RECORD_COUNT = 5, VIEW_SUBMENU_POS = 0 };
+enum { MENU_ICON_ROOM = 1, MENU_TEXT_ROOM = 2, MENU_RECORD_COUNT = 5, VIEW_SUBMENU_POS = 0 };
 enum { VIEW_SMALL = 0, VIEW_LARGE = 1, VIEW_BOTH = 2 };
 
 // List -> content dialog -> sheet.
@@ -171,7 +171,7 @@ POINT AnchorAtRow(HWND list, int row)
     RECT client = {};
     GetClientRect(list, &client);
     POINT anchor;
-    anchor.x = Settings.IconLeftMargin + (item.bottom - item.top) / 2;
+    anchor.x = RowLeftMargin() + (item.bottom - item.top) / 2;
     anchor.y = (item.top + item.bottom) / 2;
     if (item.bottom <= client.top)
         anchor.y = -16;
@@ -343,8 +343,15 @@ BOOL MeasureMenuItem(HWND list, MEASUREITEMSTRUCT *measure)
     ReleaseDC(page, dc);
     // The system adds the check-mark column to the width itself.
     measure->itemWidth = extent.cx > 0 ? extent.cx - 1 : 0;
+    // As tall as a menu bar, and never less than the icon or the text need.
     int height = GetSystemMetrics(SM_CYMENU);
-    measure->itemHeight = (height > 17 ? height : 17) + 1;
+    int icon = SmallIconSize() + MENU_ICON_ROOM;
+    int text = extent.cy + MENU_TEXT_ROOM;
+    if (height < icon)
+        height = icon;
+    if (height < text)
+        height = text;
+    measure->itemHeight = height + 1;
     return TRUE;
 }
 
@@ -362,9 +369,10 @@ BOOL DrawMenuItem(const DRAWITEMSTRUCT *draw)
 
 void PaintMenuItem(HDC dc, const RECT *item, BOOL selected, const MenuItemRecord *record)
 {
+    int iconSize = SmallIconSize();
     int column = GetSystemMetrics(SM_CXMENUCHECK);
-    if (column < 18)
-        column = 18;
+    if (column < iconSize + 2)
+        column = iconSize + 2;
     RECT textRect = *item;
     textRect.left = item->left + column + 3;
 
@@ -380,9 +388,8 @@ void PaintMenuItem(HDC dc, const RECT *item, BOOL selected, const MenuItemRecord
     }
 
     if (record->Icon != nullptr)
-        DrawIconEx(dc, (textRect.left + item->left - MENU_ICON_SIZE) / 2,
-                   (item->top + item->bottom - MENU_ICON_SIZE) / 2, record->Icon, MENU_ICON_SIZE,
-                   MENU_ICON_SIZE, 0, nullptr, DI_NORMAL);
+        DrawIconEx(dc, (textRect.left + item->left - iconSize) / 2, (item->top + item->bottom - iconSize) / 2,
+                   record->Icon, iconSize, iconSize, 0, nullptr, DI_NORMAL);
 
     HGDIOBJ oldFont = SelectObject(dc, record->Font != nullptr ? record->Font
                                                                : GetStockObject(DEFAULT_GUI_FONT));
