@@ -16,7 +16,7 @@
 
 namespace {
 
-enum { MENU_ICON_ROOM = 1, MENU_TEXT_ROOM = 2, MENU_RECORD_COUNT = 5, VIEW_SUBMENU_POS = 0 };
+enum { MENU_COLUMN_AT_96 = 18, MENU_ICON_ROOM = 1, MENU_TEXT_ROOM = 2, MENU_RECORD_COUNT = 5, VIEW_SUBMENU_POS = 0 };
 enum { VIEW_SMALL = 0, VIEW_LARGE = 1, VIEW_BOTH = 2 };
 
 // List -> content dialog -> sheet.
@@ -329,6 +329,14 @@ void RevertRows(HWND list, int mode, BOOL wholeList)
     UpdateWindow(list);
 }
 
+// The column of the item icons: the check-mark column, or the icon and a pixel either side.
+static int IconColumnWidth()
+{
+    int column = GetSystemMetrics(SM_CXMENUCHECK);
+    int icon = SmallIconSize() + 2;
+    return column > icon ? column : icon;
+}
+
 BOOL MeasureMenuItem(HWND list, MEASUREITEMSTRUCT *measure)
 {
     if (measure->CtlType != ODT_MENU || measure->itemData == 0)
@@ -341,8 +349,9 @@ BOOL MeasureMenuItem(HWND list, MEASUREITEMSTRUCT *measure)
     GetTextExtentPoint32A(dc, record->Text, lstrlenA(record->Text), &extent);
     SelectObject(dc, oldFont);
     ReleaseDC(page, dc);
-    // The system adds the check-mark column to the width itself.
-    measure->itemWidth = extent.cx > 0 ? extent.cx - 1 : 0;
+    // The system adds the check-mark column to the width itself; an icon column wider than at
+    // 96 DPI needs its surplus added here.
+    measure->itemWidth = (extent.cx > 0 ? extent.cx - 1 : 0) + IconColumnWidth() - MENU_COLUMN_AT_96;
     // As tall as a menu bar, and never less than the icon or the text need.
     int height = GetSystemMetrics(SM_CYMENU);
     int icon = SmallIconSize() + MENU_ICON_ROOM;
@@ -370,11 +379,8 @@ BOOL DrawMenuItem(const DRAWITEMSTRUCT *draw)
 void PaintMenuItem(HDC dc, const RECT *item, BOOL selected, const MenuItemRecord *record)
 {
     int iconSize = SmallIconSize();
-    int column = GetSystemMetrics(SM_CXMENUCHECK);
-    if (column < iconSize + 2)
-        column = iconSize + 2;
     RECT textRect = *item;
-    textRect.left = item->left + column + 3;
+    textRect.left = item->left + IconColumnWidth() + 3;
 
     if (selected) {
         FillRect(dc, item, GetSysColorBrush(COLOR_HIGHLIGHT));
