@@ -19,17 +19,6 @@ const char kDpiVariable[] = "TILEFOX_TEST_DPI";
 const char kDesktopKey[] = "Control Panel\\Desktop";
 const COLORREF kRed = RGB(255, 0, 0);
 
-int LineHeight(HFONT font)
-{
-    HDC screen = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(screen, font);
-    TEXTMETRICA metrics = {};
-    GetTextMetricsA(screen, &metrics);
-    SelectObject(screen, old);
-    ReleaseDC(nullptr, screen);
-    return metrics.tmHeight;
-}
-
 // A bitmap three times as tall as one item, the item in the middle band; red pixels are
 // counted inside and outside that band.
 class Band {
@@ -116,7 +105,7 @@ TEST(AtDpi, RowsMenuAndDriveBoxHoldTheirIconsAndTexts)
             Settings.IconViewMode = m.mode;
             ApplyViewMode(list, FALSE);
             int height = int(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
-            EXPECT_GE(height, LineHeight(m.font) + 2) << where << " mode " << int(m.mode);
+            EXPECT_GE(height, TextLineHeight(m.font) + 2) << where << " mode " << int(m.mode);
             HICON red = SolidIcon(m.icon, kRed);
             (m.mode == 0 ? entry.SmallIcon : entry.LargeIcon) = red;
             Band band(300, height);
@@ -159,7 +148,7 @@ TEST(AtDpi, RowsMenuAndDriveBoxHoldTheirIconsAndTexts)
         measure.CtlType = ODT_MENU;
         measure.itemData = reinterpret_cast<ULONG_PTR>(&record);
         ASSERT_TRUE(MeasureMenuItem(list, &measure));
-        EXPECT_GE(int(measure.itemHeight), LineHeight(Gdi.MenuFontBold) + 2) << where << " menu";
+        EXPECT_GE(int(measure.itemHeight), TextLineHeight(Gdi.MenuFontBold) + 2) << where << " menu";
         Band menuBand(200, int(measure.itemHeight));
         RECT item = menuBand.Item();
         PaintMenuItem(menuBand.Dc(), &item, TRUE, &record);
@@ -173,7 +162,7 @@ TEST(AtDpi, RowsMenuAndDriveBoxHoldTheirIconsAndTexts)
         for (WPARAM part : {WPARAM(-1), WPARAM(0)}) {
             int height = int(SendMessageA(box, CB_GETITEMHEIGHT, part, 0));
             EXPECT_GE(height, large + 2) << where << " drive box " << int(part);
-            EXPECT_GE(height, LineHeight(Gdi.ListFontLarge)) << where << " drive box " << int(part);
+            EXPECT_GE(height, TextLineHeight(Gdi.ListFontLarge)) << where << " drive box " << int(part);
         }
     }
     ChooseLanguage("");
