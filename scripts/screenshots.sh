@@ -52,6 +52,20 @@ shot() {
   echo "$out/$1.png"
 }
 
+# `screenshots.sh 144`: only the General tab at 144 DPI, for the guide's part on newer Windows.
+if [ "${1:-}" = 144 ]; then
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f </dev/null >/dev/null 2>&1
+  wine tilefox.exe </dev/null >/dev/null 2>&1 &
+  sheet=$!
+  sleep 8
+  drive tab 1
+  drive row 2
+  shot dpi144-general
+  drive cancel
+  ended $sheet
+  exit 0
+fi
+
 wine tilefox.exe </dev/null >/dev/null 2>&1 &
 sheet=$!
 sleep 8

@@ -125,16 +125,26 @@ def numbered(seed, size=32):
     return px
 
 
+def enlarged(px, size):
+    # The 16-pixel drawing at a larger small-icon size (120 and 144 DPI), pixel for pixel.
+    old = len(px)
+    return [[px[y * old // size][x * old // size] for x in range(size)] for y in range(size)]
+
+
+# The small-icon sizes of 96, 120 and 144 DPI; the first is what Windows 9x loads.
+SMALL_SIZES = (16, 20, 24)
+
+
 def main(argv):
     kind = argv[1]
     if kind == 'app':
         out = argv[2]
         os.makedirs(out, exist_ok=True)
         files = {'sheet.ico': [(32, sheet(32)), (16, sheet(16))],
-                 'changed.ico': [(16, changed(16))],
-                 'undo.ico': [(16, undo(16))],
-                 'copy.ico': [(16, copy(16))],
-                 'paste.ico': [(16, paste(16))]}
+                 'changed.ico': [(n, changed(n)) for n in SMALL_SIZES],
+                 'undo.ico': [(n, enlarged(undo(16), n)) for n in SMALL_SIZES],
+                 'copy.ico': [(n, enlarged(copy(16), n)) for n in SMALL_SIZES],
+                 'paste.ico': [(n, enlarged(paste(16), n)) for n in SMALL_SIZES]}
         for name, images in files.items():
             with open(os.path.join(out, name), 'wb') as f:
                 f.write(ico_bytes(images))

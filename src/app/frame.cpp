@@ -28,7 +28,7 @@
 #include "shellsettings/copynotice.h"
 #include "shellsettings/iconsettings.h"
 
-enum { FIRST_SHOW = 255, FILL_PUMP_COUNT = 24, COOL_ICONS_NEEDED = 40, TITLE_FIRST = IDS_TAB_DESKTOP };
+enum { FIRST_SHOW = 255, CURSOR_LIFT = 40, FILL_PUMP_COUNT = 24, COOL_ICONS_NEEDED = 40, TITLE_FIRST = IDS_TAB_DESKTOP };
 
 const ContentPage ProgramContentPages[TAB_COUNT] = {
     {IDD_ICONLIST, IconListPage}, {IDD_ICONLIST, IconListPage}, {IDD_ICONLIST, IconListPage},
@@ -79,30 +79,6 @@ void StopSheetKeyFilter()
 
 // --- sheet set-up ---------------------------------------------------------------------------
 
-static void CreateSheetFonts(HWND sheet)
-{
-    LOGFONTA titleFont;
-    if (!SystemParametersInfoA(SPI_GETICONTITLELOGFONT, sizeof titleFont, &titleFont, 0)) {
-        HFONT sheetFont = reinterpret_cast<HFONT>(SendMessageA(sheet, WM_GETFONT, 0, 0));
-        ZeroMemory(&titleFont, sizeof titleFont);
-        GetObjectA(sheetFont != nullptr ? sheetFont : GetStockObject(DEFAULT_GUI_FONT), sizeof titleFont,
-                   &titleFont);
-    }
-    HDC screen = GetDC(nullptr);
-    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-
-    titleFont.lfWidth = 0;
-    titleFont.lfHeight = -MulDiv(9, dpi, 72);
-    Gdi.ListFont = CreateFontIndirectA(&titleFont);
-    titleFont.lfHeight = -MulDiv(10, dpi, 72);
-    Gdi.ListFontLarge = CreateFontIndirectA(&titleFont);
-
-    CreateMenuFontsFromSystem();
-    if (Gdi.MenuFont == nullptr)
-        CreateMenuFonts(&titleFont);
-}
-
 static void LoadSheetIcons()
 {
     char path[MAX_PATH];
@@ -115,11 +91,6 @@ static void LoadSheetIcons()
         UINT count = UINT(reinterpret_cast<UINT_PTR>(ExtractIconA(AppInstance(), path, UINT(-1))));
         Facts.CoolIconsAvailable = count >= COOL_ICONS_NEEDED;
     }
-}
-
-static HICON LoadResourceIcon(WORD id)
-{
-    return static_cast<HICON>(LoadImageA(AppInstance(), MAKEINTRESOURCEA(id), IMAGE_ICON, 0, 0, 0));
 }
 
 void InitSheet(HWND sheet)
@@ -165,10 +136,10 @@ void InitSheet(HWND sheet)
             Facts.PlusMode = 0;
         }
     }
-    Gdi.ChangedMarkIcon = LoadResourceIcon(IDI_CHANGED);
-    Gdi.CopyIcon = LoadResourceIcon(IDI_COPY);
-    Gdi.PasteIcon = LoadResourceIcon(IDI_PASTE);
-    Gdi.UndoIcon = LoadResourceIcon(IDI_UNDO);
+    Gdi.ChangedMarkIcon = LoadSmallProgramIcon(IDI_CHANGED);
+    Gdi.CopyIcon = LoadSmallProgramIcon(IDI_COPY);
+    Gdi.PasteIcon = LoadSmallProgramIcon(IDI_PASTE);
+    Gdi.UndoIcon = LoadSmallProgramIcon(IDI_UNDO);
 
     CreateSheetFonts(sheet);
 
@@ -297,7 +268,7 @@ static void TakeChangeIconChoice(HWND sheet, const char *location)
     POINT cursor;
     GetCursorPos(&cursor);
     if (cursor.y != 0)
-        cursor.y -= 40;
+        cursor.y -= ScaledPixels(CURSOR_LIFT);
     char choice[LOCATION_BUFFER];
     CopyText(choice, location, LOCATION_BUFFER);
     UpdateWindow(sheet);

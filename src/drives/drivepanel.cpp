@@ -21,7 +21,7 @@
 #include "shellglue/iconlocation.h"
 #include "shellglue/paths.h"
 
-enum { ICON_SIZE = 32, MARK_SIZE = 16, TEXT_OFFSET = 39, ANCHOR_OFFSET = 16, KEYBOARD_MENU_Y = 10, DRIVE_NAME_BUFFER = 8,
+enum { ICON_LEFT = 1, TEXT_GAP = 6, ITEM_SPACE = 2, ANCHOR_OFFSET = 16, KEYBOARD_MENU_Y = 10, DRIVE_NAME_BUFFER = 8,
        HINT_BUFFER = 128, FAILED_LIST_BUFFER = 80 };
 
 // Items of the list's menu that the drive box has no use for, by position, last first.
@@ -278,7 +278,7 @@ void ChangeDriveIcon(HWND panel)
 
     RECT box;
     GetWindowRect(DriveBox(panel), &box);
-    POINT anchor = {box.left + ANCHOR_OFFSET, box.top + ANCHOR_OFFSET};
+    POINT anchor = {box.left + ScaledPixels(ANCHOR_OFFSET), box.top + ScaledPixels(ANCHOR_OFFSET)};
     OpenChangeIconDialog(SheetOf(panel), choice, title, &anchor);
     // Picking the starting icon again, the standard drive icon included, is no change.
     if (choice[0] != '\0' && lstrcmpiA(choice, startCopy) != 0)
@@ -425,21 +425,22 @@ void DrawDriveItem(HWND panel, const DRAWITEMSTRUCT *item)
     }
     if (icon == nullptr)
         icon = Gdi.FallbackIconLarge;
+    int iconSize = LargeIconSize();
     if (icon != nullptr)
-        DrawIconEx(dc, rect.left + 1, (rect.top + rect.bottom - ICON_SIZE) / 2, icon, ICON_SIZE, ICON_SIZE, 0,
+        DrawIconEx(dc, rect.left + ICON_LEFT, (rect.top + rect.bottom - iconSize) / 2, icon, iconSize, iconSize, 0,
                    nullptr, DI_NORMAL);
 
     char name[DRIVE_NAME_BUFFER];
     DriveName(panel, index, name);
     // A drive waiting for Apply carries the same mark as a changed row of the lists.
     if ((ChangedDrives(panel) & DriveBit(name[0])) && Gdi.ChangedMarkIcon != nullptr)
-        DrawIconEx(dc, rect.left, (rect.top + rect.bottom) / 2 - MARK_SIZE / 2, Gdi.ChangedMarkIcon, 0, 0, 0,
+        DrawIconEx(dc, rect.left, (rect.top + rect.bottom) / 2 - SmallIconSize() / 2, Gdi.ChangedMarkIcon, 0, 0, 0,
                    nullptr, DI_NORMAL);
     HGDIOBJ oldFont = Gdi.ListFontLarge != nullptr ? SelectObject(dc, Gdi.ListFontLarge) : nullptr;
     int oldMode = SetBkMode(dc, TRANSPARENT);
     COLORREF oldColour = SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
     RECT text = rect;
-    text.left += TEXT_OFFSET;
+    text.left += ICON_LEFT + iconSize + TEXT_GAP;
     DrawTextA(dc, name, -1, &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     SetTextColor(dc, oldColour);
     SetBkMode(dc, oldMode);
@@ -555,7 +556,7 @@ static BOOL OnInitDialog(HWND panel)
     EnableWindow(GetDlgItem(panel, IDC_DP_DEFAULT), FALSE);
     EnableWindow(GetDlgItem(panel, IDC_DP_CHANGE), FALSE);
     // Some combo boxes size the selection field from the font alone; it shows a whole icon.
-    SendMessageA(DriveBox(panel), CB_SETITEMHEIGHT, WPARAM(-1), DRIVE_ITEM_HEIGHT);
+    SendMessageA(DriveBox(panel), CB_SETITEMHEIGHT, WPARAM(-1), DriveItemHeight());
     return FALSE;
 }
 
@@ -588,11 +589,19 @@ static BOOL OnDropFiles(HWND panel, HDROP drop)
     return TRUE;
 }
 
+// A whole icon and a whole drive name; DRIVE_ITEM_HEIGHT at 96 DPI.
+int DriveItemHeight()
+{
+    int icon = LargeIconSize() + ITEM_SPACE;
+    int text = TextLineHeight(Gdi.ListFontLarge) + ITEM_SPACE;
+    return text > icon ? text : icon;
+}
+
 static BOOL OnMeasureItem(MEASUREITEMSTRUCT *measure)
 {
     if (measure->CtlType != ODT_COMBOBOX)
         return FALSE;
-    measure->itemHeight = DRIVE_ITEM_HEIGHT;
+    measure->itemHeight = DriveItemHeight();
     return TRUE;
 }
 

@@ -12,6 +12,8 @@ struct DriveIconItem {
 };
 
 enum { DRIVE_ITEM_HEIGHT = 34 };
+// The drive box's item height for the DPI in force.
+int DriveItemHeight();
 
 INT_PTR CALLBACK DrivePanel(HWND panel, UINT message, WPARAM wParam, LPARAM lParam);
 // Template 102 as a child of the Drive tab's content dialog.

@@ -5,6 +5,7 @@
 #include "common/options.h"
 #include "ids.h"
 #include "lists/iconentry.h"
+#include "lists/listpage.h"
 #include "lists/themeimport.h"
 #include "picker/changeicon.h"
 #include "shellglue/iconlocation.h"
@@ -42,7 +43,7 @@ static POINT PickerAnchor(HWND list, HWND preview, int row, POINT point)
         RECT rowRect = {0, 0, 0, 0};
         SendMessageA(list, LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rowRect));
         int height = rowRect.bottom - rowRect.top;
-        anchor.x = Settings.IconLeftMargin + height / 2;
+        anchor.x = RowLeftMargin() + height / 2;
         anchor.y = rowRect.top + height / 2;
     }
     ClientToScreen(origin, &anchor);

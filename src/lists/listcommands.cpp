@@ -16,7 +16,7 @@
 
 namespace {
 
-enum { MENU_ICON_SIZE = 16, MENU_RECORD_COUNT = 5, VIEW_SUBMENU_POS = 0 };
+enum { MENU_COLUMN_AT_96 = 18, MENU_ICON_ROOM = 1, MENU_TEXT_ROOM = 2, MENU_RECORD_COUNT = 5, VIEW_SUBMENU_POS = 0 };
 enum { VIEW_SMALL = 0, VIEW_LARGE = 1, VIEW_BOTH = 2 };
 
 // List -> content dialog -> sheet.
@@ -171,7 +171,7 @@ POINT AnchorAtRow(HWND list, int row)
     RECT client = {};
     GetClientRect(list, &client);
     POINT anchor;
-    anchor.x = Settings.IconLeftMargin + (item.bottom - item.top) / 2;
+    anchor.x = RowLeftMargin() + (item.bottom - item.top) / 2;
     anchor.y = (item.top + item.bottom) / 2;
     if (item.bottom <= client.top)
         anchor.y = -16;
@@ -329,6 +329,14 @@ void RevertRows(HWND list, int mode, BOOL wholeList)
     UpdateWindow(list);
 }
 
+// The column of the item icons: the check-mark column, or the icon and a pixel either side.
+static int IconColumnWidth()
+{
+    int column = GetSystemMetrics(SM_CXMENUCHECK);
+    int icon = SmallIconSize() + 2;
+    return column > icon ? column : icon;
+}
+
 BOOL MeasureMenuItem(HWND list, MEASUREITEMSTRUCT *measure)
 {
     if (measure->CtlType != ODT_MENU || measure->itemData == 0)
@@ -341,10 +349,18 @@ BOOL MeasureMenuItem(HWND list, MEASUREITEMSTRUCT *measure)
     GetTextExtentPoint32A(dc, record->Text, lstrlenA(record->Text), &extent);
     SelectObject(dc, oldFont);
     ReleaseDC(page, dc);
-    // The system adds the check-mark column to the width itself.
-    measure->itemWidth = extent.cx > 0 ? extent.cx - 1 : 0;
+    // The system adds the check-mark column to the width itself; an icon column wider than at
+    // 96 DPI needs its surplus added here.
+    measure->itemWidth = (extent.cx > 0 ? extent.cx - 1 : 0) + IconColumnWidth() - MENU_COLUMN_AT_96;
+    // As tall as a menu bar, and never less than the icon or the text need.
     int height = GetSystemMetrics(SM_CYMENU);
-    measure->itemHeight = (height > 17 ? height : 17) + 1;
+    int icon = SmallIconSize() + MENU_ICON_ROOM;
+    int text = extent.cy + MENU_TEXT_ROOM;
+    if (height < icon)
+        height = icon;
+    if (height < text)
+        height = text;
+    measure->itemHeight = height + 1;
     return TRUE;
 }
 
@@ -362,11 +378,9 @@ BOOL DrawMenuItem(const DRAWITEMSTRUCT *draw)
 
 void PaintMenuItem(HDC dc, const RECT *item, BOOL selected, const MenuItemRecord *record)
 {
-    int column = GetSystemMetrics(SM_CXMENUCHECK);
-    if (column < 18)
-        column = 18;
+    int iconSize = SmallIconSize();
     RECT textRect = *item;
-    textRect.left = item->left + column + 3;
+    textRect.left = item->left + IconColumnWidth() + 3;
 
     if (selected) {
         FillRect(dc, item, GetSysColorBrush(COLOR_HIGHLIGHT));
@@ -380,9 +394,8 @@ void PaintMenuItem(HDC dc, const RECT *item, BOOL selected, const MenuItemRecord
     }
 
     if (record->Icon != nullptr)
-        DrawIconEx(dc, (textRect.left + item->left - MENU_ICON_SIZE) / 2,
-                   (item->top + item->bottom - MENU_ICON_SIZE) / 2, record->Icon, MENU_ICON_SIZE,
-                   MENU_ICON_SIZE, 0, nullptr, DI_NORMAL);
+        DrawIconEx(dc, (textRect.left + item->left - iconSize) / 2, (item->top + item->bottom - iconSize) / 2,
+                   record->Icon, iconSize, iconSize, 0, nullptr, DI_NORMAL);
 
     HGDIOBJ oldFont = SelectObject(dc, record->Font != nullptr ? record->Font
                                                                : GetStockObject(DEFAULT_GUI_FONT));

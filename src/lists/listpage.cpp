@@ -11,11 +11,38 @@
 #include "shellglue/paths.h"
 #include "shellglue/startfacts.h"
 
-enum { PREVIEW_SIZE = 36, PREVIEW_ICON = 32, MARK_SIZE = 16 };
+enum { PREVIEW_BORDER = 2, ROW_SPACE = 3, STANDARD_LARGE = 32, STANDARD_SMALL = 16 };
+
+// The icon sizes of the settings file are what the standard sizes (32 and 16) were: the lists
+// grow with the system's icons at higher DPI.
+static int SmallRowIconSize()
+{
+    return MulDiv(Settings.IconSizeS, SmallIconSize(), STANDARD_SMALL);
+}
 
 int RowIconSize()
 {
-    return Settings.IconViewMode == 0 ? Settings.IconSizeS : Settings.IconSizeL;
+    if (Settings.IconViewMode == 0)
+        return SmallRowIconSize();
+    return MulDiv(Settings.IconSizeL, LargeIconSize(), STANDARD_LARGE);
+}
+
+int RowLeftMargin()
+{
+    return ScaledPixels(Settings.IconLeftMargin);
+}
+
+static HFONT RowFont()
+{
+    return Settings.IconViewMode != 0 ? Gdi.ListFontLarge : Gdi.ListFont;
+}
+
+// Tall enough for the icon, and for the title however small the icons are set.
+int RowHeight()
+{
+    int icon = RowIconSize() + ROW_SPACE;
+    int text = TextLineHeight(RowFont()) + ROW_SPACE;
+    return text > icon ? text : icon;
 }
 
 int ListTab(HWND list)
@@ -87,17 +114,20 @@ void RefreshPreview(HWND list)
 
     if (preview != nullptr) {
         HDC windowDc = GetDC(preview);
-        HBITMAP bitmap = CreateCompatibleBitmap(windowDc, PREVIEW_SIZE, PREVIEW_SIZE);
+        int iconSize = LargeIconSize();
+        int previewSize = iconSize + 2 * PREVIEW_BORDER;
+        HBITMAP bitmap = CreateCompatibleBitmap(windowDc, previewSize, previewSize);
         if (bitmap != nullptr) {
             HDC memoryDc = CreateCompatibleDC(windowDc);
             HGDIOBJ oldBitmap = SelectObject(memoryDc, bitmap);
-            RECT all = {0, 0, PREVIEW_SIZE, PREVIEW_SIZE};
+            RECT all = {0, 0, previewSize, previewSize};
             FillRect(memoryDc, &all, GetSysColorBrush(COLOR_WINDOW));
             if (selected >= 0) {
                 HICON icon = entry != nullptr && entry->LargeIcon != nullptr ? entry->LargeIcon
                                                                               : Gdi.FallbackIconLarge;
                 if (icon != nullptr)
-                    DrawIconEx(memoryDc, 2, 2, icon, PREVIEW_ICON, PREVIEW_ICON, 0, nullptr, DI_NORMAL);
+                    DrawIconEx(memoryDc, PREVIEW_BORDER, PREVIEW_BORDER, icon, iconSize, iconSize, 0, nullptr,
+                               DI_NORMAL);
             }
             SelectObject(memoryDc, oldBitmap);
             DeleteDC(memoryDc);
@@ -119,7 +149,7 @@ void RefreshPreview(HWND list)
 void ApplyViewMode(HWND list, BOOL scrollToSelection)
 {
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(list, LB_SETITEMHEIGHT, 0, MAKELPARAM(RowIconSize() + 3, 0));
+    SendMessageA(list, LB_SETITEMHEIGHT, 0, MAKELPARAM(RowHeight(), 0));
     if (scrollToSelection) {
         LRESULT selected = SendMessageA(list, LB_GETCURSEL, 0, 0);
         if (selected != LB_ERR)
@@ -134,9 +164,9 @@ void ApplyViewMode(HWND list, BOOL scrollToSelection)
 static RECT TextArea(const RECT &row)
 {
     RECT text = row;
-    text.left = row.left + Settings.IconLeftMargin + RowIconSize() + 1;
+    text.left = row.left + RowLeftMargin() + RowIconSize() + 1;
     if (Settings.IconViewMode == 2)
-        text.left += Settings.IconSizeS + 2;
+        text.left += SmallRowIconSize() + 2;
     return text;
 }
 
@@ -147,20 +177,20 @@ static void DrawRowIcons(HDC dc, const RECT &row, const IconEntry *entry)
     HICON main = large ? entry->LargeIcon : entry->SmallIcon;
     if (main == nullptr)
         main = large ? Gdi.FallbackIconLarge : Gdi.FallbackIconSmall;
-    int left = row.left + Settings.IconLeftMargin;
+    int left = row.left + RowLeftMargin();
     if (main != nullptr)
         DrawIconEx(dc, left, (row.top + row.bottom - size) / 2, main, size, size, 0, nullptr, DI_NORMAL);
 
     if (Settings.IconViewMode == 2) {
         HICON small = entry->SmallIcon != nullptr ? entry->SmallIcon : Gdi.FallbackIconSmall;
-        int smallSize = Settings.IconSizeS;
+        int smallSize = SmallRowIconSize();
         if (small != nullptr)
             DrawIconEx(dc, left + size + 2, (row.top + row.bottom - smallSize) / 2, small, smallSize, smallSize,
                        0, nullptr, DI_NORMAL);
     }
 
     if (entry->ChangeState != STATE_UNCHANGED && Gdi.ChangedMarkIcon != nullptr) {
-        int y = (row.top + row.bottom) / 2 - MARK_SIZE / 2;
+        int y = (row.top + row.bottom) / 2 - SmallIconSize() / 2;
         DrawIconEx(dc, 0, y, Gdi.ChangedMarkIcon, 0, 0, 0, nullptr, DI_NORMAL);
         // A theme import marks its rows bolder: the same mark one pixel further left.
         if (entry->ChangeState == STATE_THEME)
@@ -170,7 +200,7 @@ static void DrawRowIcons(HDC dc, const RECT &row, const IconEntry *entry)
 
 static void DrawRowTitle(HDC dc, const RECT &textArea, const IconEntry *entry, bool selected)
 {
-    HFONT font = Settings.IconViewMode != 0 ? Gdi.ListFontLarge : Gdi.ListFont;
+    HFONT font = RowFont();
     HGDIOBJ oldFont = font != nullptr ? SelectObject(dc, font) : nullptr;
     int oldMode = SetBkMode(dc, TRANSPARENT);
     COLORREF oldColour = SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
@@ -330,7 +360,7 @@ static void OnDestroy(HWND page)
 // Sent while the list is created, before WM_INITDIALOG: only the options are read.
 static BOOL OnMeasureItem(MEASUREITEMSTRUCT *measure)
 {
-    measure->itemHeight = RowIconSize() + 3;
+    measure->itemHeight = RowHeight();
     return TRUE;
 }
 

@@ -190,7 +190,7 @@ static int LayOutForRows(HWND dialog, const ChangeIconRequest *call)
     GetClientRect(grid, &client);
     GetWindowRect(grid, &outer);
     int rows = call->DialogRows > 0 ? call->DialogRows : 4;
-    int growth = GRID_CELL_HEIGHT * rows + 1 - client.bottom;
+    int growth = GridCellSize(GRID_CELL_HEIGHT) * rows + 1 - client.bottom;
     SetWindowPos(grid, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top + growth,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     if (call->Mode == PICK_COPY)
@@ -276,7 +276,7 @@ static INT_PTR OnInitDialog(HWND dialog, LPARAM parameter)
     SetCaption(dialog, call);
     SendDlgItemMessageA(dialog, IDC_CI_FILENAME, EM_LIMITTEXT, FILENAME_LIMIT, 0);
     // Windows 95 does not take the column width from the measured item.
-    SendDlgItemMessageA(dialog, IDC_CI_GRID, LB_SETCOLUMNWIDTH, GRID_CELL_WIDTH, 0);
+    SendDlgItemMessageA(dialog, IDC_CI_GRID, LB_SETCOLUMNWIDTH, GridCellSize(GRID_CELL_WIDTH), 0);
     PlaceDialog(dialog, call, LayOutForRows(dialog, call));
 
     char display[MAX_PATH];
@@ -556,8 +556,8 @@ static INT_PTR OnCommand(HWND dialog, int id, int code)
 
 static INT_PTR OnMeasureItem(MEASUREITEMSTRUCT *measure)
 {
-    measure->itemWidth = GRID_CELL_WIDTH;
-    measure->itemHeight = GRID_CELL_HEIGHT;
+    measure->itemWidth = GridCellSize(GRID_CELL_WIDTH);
+    measure->itemHeight = GridCellSize(GRID_CELL_HEIGHT);
     return TRUE;
 }
 

@@ -69,10 +69,10 @@ static INT_PTR OnInitDialog(HWND extension, const OPENFILENAMEA *open)
     GetWindowRect(strip, &outer);
     GetClientRect(strip, &client);
     SetWindowPos(strip, nullptr, 0, 0, outer.right - outer.left,
-                 outer.bottom - outer.top - client.bottom + STRIP_CELL_HEIGHT,
+                 outer.bottom - outer.top - client.bottom + GridCellSize(STRIP_CELL_HEIGHT),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     // Windows 95 does not take the column width from the measured item.
-    SendMessageA(strip, LB_SETCOLUMNWIDTH, STRIP_CELL_WIDTH, 0);
+    SendMessageA(strip, LB_SETCOLUMNWIDTH, GridCellSize(STRIP_CELL_WIDTH), 0);
 
     const ChangeIconRequest *call = ChangeIconRequestOf(ChangeIconOf(extension));
     SetGridCopyAllowed(strip, call == nullptr || call->Mode != PICK_COPY);
@@ -183,8 +183,8 @@ UINT_PTR CALLBACK OpenFileExtensionHook(HWND extension, UINT message, WPARAM wPa
     }
     case WM_MEASUREITEM: {
         MEASUREITEMSTRUCT *measure = reinterpret_cast<MEASUREITEMSTRUCT *>(lParam);
-        measure->itemWidth = STRIP_CELL_WIDTH;
-        measure->itemHeight = STRIP_CELL_HEIGHT;
+        measure->itemWidth = GridCellSize(STRIP_CELL_WIDTH);
+        measure->itemHeight = GridCellSize(STRIP_CELL_HEIGHT);
         return TRUE;
     }
     case WM_DRAWITEM:

@@ -4,6 +4,7 @@
 
 #include "common/appstate.h"
 #include "common/iconclipboard.h"
+#include "common/sheetgdi.h"
 #include "common/texts.h"
 #include "ids.h"
 
@@ -107,6 +108,11 @@ LRESULT CALLBACK IconGridProc(HWND grid, UINT message, WPARAM wParam, LPARAM lPa
     if (previous == nullptr)
         return DefWindowProcA(grid, message, wParam, lParam);
     return CallWindowProcA(previous, grid, message, wParam, lParam);
+}
+
+int GridCellSize(int cellAt96)
+{
+    return cellAt96 - STANDARD_ICON_SIZE + LargeIconSize();
 }
 
 void DrawGridCell(const DRAWITEMSTRUCT *draw, int iconLeft, int iconTop)

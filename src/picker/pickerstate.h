@@ -36,8 +36,13 @@ enum {
     GRID_CELL_HEIGHT = 40,
     GRID_ICON_LEFT = (42 - 32) / 2,
     GRID_ICON_TOP = (40 - 32) / 2,
+    STANDARD_ICON_SIZE = 32,
     FILENAME_LIMIT = 258,
 };
+
+// A grid cell, of cellAt96 pixels for icons of the standard 32, with the same room around the
+// system's icons.
+int GridCellSize(int cellAt96);
 
 // Grid helpers, also for the open-file extension's strip: one extraction call for every
 // icon of the file, no repaint while the items go in.

@@ -2,6 +2,7 @@
 
 #include "common/appstate.h"
 #include "common/iconclipboard.h"
+#include "common/sheetgdi.h"
 #include "common/texts.h"
 #include "ids.h"
 #include "shellglue/paths.h"
@@ -170,7 +171,8 @@ HWND OpenCopyNotice(HWND sheet, HWND page)
         return nullptr;
     RECT pageRect;
     GetWindowRect(page, &pageRect);
-    SetWindowPos(notice, nullptr, pageRect.left + COPY_NOTICE_RIGHT, pageRect.top + COPY_NOTICE_DOWN, 0, 0,
+    SetWindowPos(notice, nullptr, pageRect.left + ScaledPixels(COPY_NOTICE_RIGHT),
+                 pageRect.top + ScaledPixels(COPY_NOTICE_DOWN), 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(notice, SW_SHOWDEFAULT);
     return notice;
