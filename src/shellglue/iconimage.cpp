@@ -134,10 +134,11 @@ void CheckIconFile(HANDLE file, const BYTE *header, const Request &request)
     DWORD groupSize = DWORD(ICON_DIR_HEADER + GROUP_ENTRY * images);
     CheckSlot(request, -request.First, [&](int pixels) {
         int id = PickedImage(group, groupSize, pixels);
+        if (id < 1 || id > images)
+            return false;
+        DWORD offset = *reinterpret_cast<const DWORD *>(entries + FILE_ENTRY * (id - 1) + FILE_ENTRY - 4);
         BYTE start[sizeof kPngSignature];
-        return id > 0 && ReadAt(file, *reinterpret_cast<const DWORD *>(entries + FILE_ENTRY * (id - 1) + 12), start,
-                                sizeof start) &&
-               IsPng(start, sizeof start);
+        return ReadAt(file, offset, start, sizeof start) && IsPng(start, sizeof start);
     });
 }
 
