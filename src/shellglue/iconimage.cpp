@@ -51,7 +51,7 @@ void DropIcon(HICON *icon)
     *icon = nullptr;
 }
 
-// Icon slot of the request in both sizes, unless its picked image is PNG.
+// Drops the slot's icon of each size whose picked image is PNG.
 template <typename IsPngAt>
 void CheckSlot(const Request &request, int slot, IsPngAt isPngAt)
 {
