@@ -5,16 +5,31 @@
   make_icons.py app OUTDIR                 program icons: sheet, changed, undo, copy, paste
   make_icons.py ico PATH [SEED]            one .ico with one distinct 32x32 image
   make_icons.py lib OUTDIR NAME COUNT      COUNT distinct .ico files and NAME.rc listing them
+  make_icons.py classic PATH               a flat 16-colour .ico, 32x32 and 16x16
+  make_icons.py png PATH                   an .ico of the later kind: one 256x256 PNG image
+  make_icons.py mixed PATH                 16-colour 32x32 and 16x16 images and a 256x256 PNG
+  make_icons.py pnglib OUTDIR NAME         NAME.rc with three icons: 16-colour, PNG, mixed
 """
 import os
 import struct
 import sys
+import zlib
 
 TRANSPARENT = -1
 
 
-def ico_bytes(images):
-    """images: list of (size, pixels) where pixels[y][x] is a palette index or TRANSPARENT."""
+def png_bytes(size, rgba):
+    # One flat colour compresses to a few hundred bytes even at 256x256.
+    def chunk(kind, data):
+        return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data))
+    rows = b''.join(b'\0' + bytes(rgba) * size for _ in range(size))
+    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', size, size, 8, 6, 0, 0, 0)) +
+            chunk(b'IDAT', zlib.compress(rows, 9)) + chunk(b'IEND', b''))
+
+
+def ico_bytes(images, pngs=()):
+    """images: list of (size, pixels) where pixels[y][x] is a palette index or TRANSPARENT;
+    pngs: (size, PNG bytes) images that follow them."""
     palette = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128),
                (0, 128, 128), (192, 192, 192), (128, 128, 128), (255, 0, 0), (0, 255, 0),
                (255, 255, 0), (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255)]
@@ -37,13 +52,15 @@ def ico_bytes(images):
             mask += mrow
         header = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, 4, 0, len(xor) + len(mask), 0, 0, 16, 0)
         pal = b''.join(struct.pack('BBBB', b, g, r, 0) for r, g, b in palette)
-        blobs.append((size, header + pal + bytes(xor) + bytes(mask)))
+        blobs.append((size, 4, header + pal + bytes(xor) + bytes(mask)))
+    blobs += [(size, 32, png) for size, png in pngs]
     out = bytearray(struct.pack('<HHH', 0, 1, len(blobs)))
     offset = 6 + 16 * len(blobs)
-    for size, blob in blobs:
-        out += struct.pack('<BBBBHHII', size % 256, size % 256, 16, 0, 1, 4, len(blob), offset)
+    for size, bits, blob in blobs:
+        out += struct.pack('<BBBBHHII', size % 256, size % 256, 16 if bits == 4 else 0, 0, 1, bits, len(blob),
+                           offset)
         offset += len(blob)
-    for _, blob in blobs:
+    for _, _, blob in blobs:
         out += blob
     return bytes(out)
 
@@ -135,6 +152,19 @@ def enlarged(px, size):
 SMALL_SIZES = (16, 20, 24)
 
 
+def later_ico(kind):
+    # Red in the PNG, green in the others, so a test can tell which image was drawn.
+    png = [(256, png_bytes(256, (255, 0, 0, 255)))]
+    if kind == 'png':
+        return ico_bytes([], png)
+    classic = []
+    for size in (32, 16):
+        px = canvas(size)
+        rect(px, 0, 0, size - 1, size - 1, 10)
+        classic.append((size, px))
+    return ico_bytes(classic, png if kind == 'mixed' else ())
+
+
 def main(argv):
     kind = argv[1]
     if kind == 'app':
@@ -160,6 +190,20 @@ def main(argv):
             ico = '%s_%d.ico' % (name, i)
             with open(os.path.join(out, ico), 'wb') as f:
                 f.write(ico_bytes([(32, numbered(i + 1))]))
+            lines.append('%d ICON "%s"' % (i + 1, ico))
+        with open(os.path.join(out, name + '.rc'), 'w') as f:
+            f.write('\n'.join(lines) + '\n')
+    elif kind in ('classic', 'png', 'mixed'):
+        with open(argv[2], 'wb') as f:
+            f.write(later_ico(kind))
+    elif kind == 'pnglib':
+        out, name = argv[2], argv[3]
+        os.makedirs(out, exist_ok=True)
+        lines = []
+        for i, icon in enumerate(['classic', 'png', 'mixed']):
+            ico = '%s_%s.ico' % (name, icon)
+            with open(os.path.join(out, ico), 'wb') as f:
+                f.write(later_ico(icon))
             lines.append('%d ICON "%s"' % (i + 1, ico))
         with open(os.path.join(out, name + '.rc'), 'w') as f:
             f.write('\n'.join(lines) + '\n')

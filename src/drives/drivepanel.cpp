@@ -18,6 +18,7 @@
 #include "lists/listpage.h"
 #include "picker/changeicon.h"
 #include "shellglue/handles.h"
+#include "shellglue/iconimage.h"
 #include "shellglue/iconlocation.h"
 #include "shellglue/paths.h"
 
@@ -124,6 +125,7 @@ static HICON LocateIcon(const char *location)
         DestroyIcon(large);
         large = nullptr;
     }
+    DropUnreadableIcons(found, index, &large, nullptr, 1);
     return large;
 }
 

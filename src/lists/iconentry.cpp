@@ -3,6 +3,7 @@
 #include "restore/restorepoint.h"
 #include "ids.h"
 #include "shellglue/handles.h"
+#include "shellglue/iconimage.h"
 #include "shellglue/paths.h"
 #include "shellglue/registry.h"
 #include "shellglue/rightswrite.h"
@@ -67,6 +68,7 @@ void LoadEntryIcons(const char *location, HICON *large, HICON *small)
             DestroyIcon(smallIcon);
         return;
     }
+    DropUnreadableIcons(found, index, &bigIcon, &smallIcon, 1);
     *large = bigIcon;
     *small = smallIcon;
 }

@@ -7,6 +7,7 @@
 #include "common/sheetgdi.h"
 #include "common/texts.h"
 #include "ids.h"
+#include "shellglue/iconimage.h"
 
 static DWORD RandomState;
 static const char kNoCopyProperty[] = "TilefoxGridNoCopy";
@@ -39,6 +40,7 @@ void FillIconGrid(HWND grid, const char *file)
         HICON *icons = static_cast<HICON *>(GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, count * sizeof(HICON)));
         if (icons != nullptr) {
             ExtractIconExA(file, 0, icons, nullptr, count);
+            DropUnreadableIcons(file, 0, icons, nullptr, int(count));
             SendMessageA(grid, LB_INITSTORAGE, count, 0);
             // One item per slot keeps item i = icon i even where one icon failed to load.
             for (UINT i = 0; i < count; ++i)

@@ -16,6 +16,7 @@
 #include "ids.h"
 #include "lists/iconentry.h"
 #include "lists/listpage.h"
+#include "shellglue/system.h"
 #include "support/dialogsteps.h"
 #include "support/testing.h"
 
@@ -85,6 +86,7 @@ protected:
 
     void TearDown() override
     {
+        LearnSystem();
         if (IsWindow(sheet_))
             DestroyWindow(sheet_);
         DeleteObject(Gdi.ListFontLarge);
@@ -441,6 +443,15 @@ TEST_F(DrivePanelTest, OnlyDropsInsideTheGroupBoxSetTheIcon)
     EXPECT_NE(nullptr, item->Icon);
     EXPECT_EQ(1, g_setChanged);
     EXPECT_FALSE(Exists(kAutorun));
+
+    // Taken, but shown as the fallback where the system cannot draw its PNG image.
+    PretendSystem(LINE_NT5, false);
+    std::string png = FixturePath("png.ico");
+    SendMessageA(panel_, WM_DROPFILES, WPARAM(MakeDropFiles({png}, inside)), 0);
+    item = DriveItemOf(panel_, x);
+    ASSERT_NE(nullptr, item);
+    EXPECT_EQ(0, lstrcmpiA(item->Location, (png + ",0").c_str())) << item->Location;
+    EXPECT_EQ(nullptr, item->Icon);
 }
 
 // Copy, Paste and Change on the selected drive, the Change Icon dialog answered: picking the

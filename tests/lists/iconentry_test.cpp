@@ -4,6 +4,8 @@
 
 #include "support/listhost.h"
 #include "support/listrows.h"
+#include "support/probes.h"
+#include "shellglue/system.h"
 
 namespace {
 
@@ -43,6 +45,39 @@ TEST_F(EntryTest, AddEntryLoadsIconsOnlyFromUsableLocations)
         EXPECT_EQ(c.icon, entry->SmallIcon != nullptr) << c.location;
         EXPECT_EQ(c.location, Text(entry->CurrentLocation));
         EXPECT_EQ(STATE_UNCHANGED, entry->ChangeState);
+    }
+}
+
+class LaterIconsEntryTest : public EntryTest {
+protected:
+    void TearDown() override
+    {
+        LearnSystem();
+        EntryTest::TearDown();
+    }
+};
+
+// Each file, and the library's icons by position and by resource identifier: an icon the
+// system cannot read leaves the row to the fallback icon.
+TEST_F(LaterIconsEntryTest, RowsShowOnlyWhatTheSystemReads)
+{
+    std::string lib = FixturePath("pngicons.dll");
+    int large = GetSystemMetrics(SM_CXICON);
+    int small = GetSystemMetrics(SM_CXSMICON);
+    for (const LaterIconsRow &row : kLaterIcons) {
+        PretendSystem(SystemLine(row.Line), false);
+        for (int i = 0; i < 3; ++i) {
+            std::vector<std::string> locations = {FixturePath(kLaterIconFiles[i]), lib + "," + std::to_string(i)};
+            // Index -1 would ask for the count.
+            if (i > 0)
+                locations.push_back(lib + ",-" + std::to_string(i + 1));
+            for (const std::string &location : locations) {
+                ASSERT_EQ(1, AddRow(list_, "row", location.c_str(), location.c_str(), nullptr, "3"));
+                IconEntry *entry = Row(Rows(list_) - 1);
+                EXPECT_EQ(row.Shown[i], IconLook(entry->LargeIcon, large)) << int(row.Line) << " " << location;
+                EXPECT_EQ(row.Shown[i], IconLook(entry->SmallIcon, small)) << int(row.Line) << " " << location;
+            }
+        }
     }
 }
 

@@ -20,6 +20,7 @@
 #include "picker/pickerstate.h"
 #include "shellglue/oldsizes.h"
 #include "shellglue/paths.h"
+#include "shellglue/system.h"
 #include "support/appsetup.h"
 #include "support/dialogsteps.h"
 #include "support/probes.h"
@@ -587,6 +588,43 @@ TEST(ChangeIconPlacement, AnimationSteps)
     EXPECT_EQ(106, OpeningSteps(320, 1));
     EXPECT_EQ(25, OpeningSteps(320, 20));
     EXPECT_EQ(1, OpeningSteps(10, 20));
+}
+
+}  // namespace
+
+namespace {
+
+class LaterIconsTest : public ChangeIconTest {
+protected:
+    void TearDown() override { LearnSystem(); }
+};
+
+std::string CellLook(HWND dialog, int item)
+{
+    return IconLook(HICON(SendDlgItemMessageA(dialog, IDC_CI_GRID, LB_GETITEMDATA, item, 0)),
+                    GetSystemMetrics(SM_CXICON));
+}
+
+// The library's three icons, then each as an .ico file, as every system line would draw them.
+TEST_F(LaterIconsTest, GridShowsOnlyWhatTheSystemReads)
+{
+    for (const LaterIconsRow &row : kLaterIcons) {
+        PretendSystem(SystemLine(row.Line), false);
+        std::vector<Step> steps = {Check([&row](HWND dialog) {
+            ASSERT_EQ(3, ItemCount(dialog));
+            for (int i = 0; i < 3; ++i)
+                EXPECT_EQ(row.Shown[i], CellLook(dialog, i)) << "line " << int(row.Line) << ", icon " << i;
+        })};
+        for (int i = 0; i < 3; ++i) {
+            steps.push_back(Type(FixturePath(kLaterIconFiles[i])));
+            steps.push_back(Check([&row, i](HWND dialog) {
+                ASSERT_EQ(1, ItemCount(dialog));
+                EXPECT_EQ(row.Shown[i], CellLook(dialog, 0)) << "line " << int(row.Line) << ", " << kLaterIconFiles[i];
+            }));
+        }
+        steps.push_back(Press(IDCANCEL));
+        Run(FixturePath("pngicons.dll") + ",1", steps);
+    }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "common/texts.h"
 #include "ids.h"
+#include "shellglue/system.h"
 #include "support/testing.h"
 
 const char kMetricsKey[] = "Control Panel\\desktop\\windowmetrics";
@@ -175,4 +176,31 @@ std::string StartupShortcutPath()
     BOOL found = SHGetPathFromIDListA(folder, path);
     CoTaskMemFree(folder);
     return found ? std::string(path) + "\\" + LoadText(IDS_LABELSHORTCUT) + ".lnk" : "";
+}
+
+const LaterIconsRow kLaterIcons[3] = {
+    {LINE_9X, {"classic", "", "classic"}},
+    {LINE_NT5, {"classic", "", "classic"}},
+    // The 32-pixel image fits better than the 256-pixel PNG one, which is scaled if alone.
+    {LINE_NT6, {"classic", "png", "classic"}},
+};
+const char *const kLaterIconFiles[3] = {"classic.ico", "png.ico", "mixed.ico"};
+
+std::string IconLook(HICON icon, int size)
+{
+    if (icon == nullptr)
+        return "";
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, size, size);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    RECT all = {0, 0, size, size};
+    FillRect(dc, &all, HBRUSH(GetStockObject(WHITE_BRUSH)));
+    DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+    COLORREF centre = GetPixel(dc, size / 2, size / 2);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return centre == RGB(0, 255, 0) ? "classic" : centre == RGB(255, 0, 0) ? "png" : "other";
 }

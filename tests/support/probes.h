@@ -56,6 +56,17 @@ std::string DlgItemText(HWND dialog, int id);
 bool IsPlainAscii(const std::string &text);
 // A shell link at link that points to target.
 void MakeShortcut(const std::string &link, const std::string &target);
+// What an icon of the fixtures classic/png/mixed.ico and pngicons.dll draws at size pixels:
+// "" for no icon, "classic" for their green 16-colour images, "png" for their red PNG one.
+std::string IconLook(HICON icon, int size);
+// By system line, what the classic, PNG-only and mixed icons of those fixtures show.
+struct LaterIconsRow {
+    BYTE Line;                  // SystemLine
+    const char *Shown[3];
+};
+extern const LaterIconsRow kLaterIcons[3];
+extern const char *const kLaterIconFiles[3];
+
 // Where the program's shortcut for the desktop labels goes in the Startup folder ("" when none).
 std::string StartupShortcutPath();
 
