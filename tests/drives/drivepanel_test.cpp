@@ -130,7 +130,8 @@ protected:
         BoxAnswerer answerer;
         LRESULT result = SendMessageA(page_, UM_APPLYDRIVEICONS, 0, 0);
         g_pending = 0;
-        PumpMessages(100);
+        // The panel asks the sheet again by a posted message.
+        PumpUntilIdle();
         return result;
     }
 
