@@ -1,7 +1,9 @@
 #include "drives/autorun.h"
 
+#include "shellglue/handles.h"
 #include "shellglue/inifile.h"
 #include "shellglue/paths.h"
+#include "shellglue/registry.h"
 
 static const char AUTORUN_SECTION[] = "Autorun";
 static const char ICON_KEY[] = "DefaultIcon";
@@ -93,4 +95,41 @@ int WriteDriveIconLocation(char letter, const char *location)
     DWORD attributes = GetFileAttributesA(path);
     DWORD error = attributes == INVALID_FILE_ATTRIBUTES ? GetLastError() : ERROR_SUCCESS;
     return location != nullptr ? WriteIcon(path, attributes, location) : RemoveIcon(path, attributes, error);
+}
+
+bool DriveIconKey(char letter, char *key)
+{
+    char tail[] = "DriveIcons\\?\\DefaultIcon";
+    tail[11] = letter >= 'a' && letter <= 'z' ? char(letter - 'a' + 'A') : letter;
+    return FormRowKey(ROW_DRIVE_ICON, tail, key);
+}
+
+void ReadDriveIcon(char letter, char *buffer)
+{
+    char key[MAX_PATH];
+    if (!DriveIconKey(letter, key)) {
+        ReadDriveIconLocation(letter, buffer);
+        return;
+    }
+    // An empty value gives Explorer no icon either.
+    GlobalText value(ReadStringAt(PlaceOf(ROW_DRIVE_ICON).Root, key, "", true));
+    CopyText(buffer, value.Get() != nullptr ? value.Get() : "", LOCATION_BUFFER);
+}
+
+void ReadOverriddenFileIcon(char letter, char *buffer)
+{
+    char key[MAX_PATH];
+    buffer[0] = '\0';
+    if (DriveIconKey(letter, key))
+        ReadDriveIconLocation(letter, buffer);
+}
+
+WriteOutcome WriteDriveIcon(char letter, const char *location, const char *rowName)
+{
+    char key[MAX_PATH];
+    if (!DriveIconKey(letter, key))
+        return WriteDriveIconLocation(letter, location) ? WRITE_DONE : WRITE_FAILED;
+    // Only the value goes: its keys, when this program made them, go with the restore point
+    // that recorded them missing; others' keys may hold a label of the drive beside it.
+    return WriteRowValue(ROW_DRIVE_ICON, PlaceOf(ROW_DRIVE_ICON).Root, key, "", location, rowName);
 }

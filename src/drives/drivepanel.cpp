@@ -78,11 +78,18 @@ static DriveIconItem *AsItem(LRESULT data)
     return data == 0 || data == CB_ERR ? nullptr : reinterpret_cast<DriveIconItem *>(data);
 }
 
-DriveIconItem *DriveItemOf(HWND panel, int index)
+// The entry's record, the icon shown from AUTORUN.INF included.
+static DriveIconItem *ShownItem(HWND panel, int index)
 {
     if (index < 0 || index >= DriveCount(panel))
         return nullptr;
     return AsItem(SendMessageA(DriveBox(panel), CB_GETITEMDATA, index, 0));
+}
+
+DriveIconItem *DriveItemOf(HWND panel, int index)
+{
+    DriveIconItem *item = ShownItem(panel, index);
+    return item != nullptr && !item->FromFile ? item : nullptr;
 }
 
 // "X:" of an entry; empty when the entry is missing or not a drive name.
@@ -135,6 +142,7 @@ static DriveIconItem *NewItem(const char *location)
     if (item == nullptr)
         return nullptr;
     item->Icon = nullptr;
+    item->FromFile = 0;
     item->Location = DupString(location);
     if (item->Location == nullptr) {
         GlobalFree(item);
@@ -157,9 +165,27 @@ static void FreeAllItems(HWND panel)
 {
     HWND box = DriveBox(panel);
     for (int index = DriveCount(panel) - 1; index >= 0; --index) {
-        FreeItem(DriveItemOf(panel, index));
+        FreeItem(ShownItem(panel, index));
         SendMessageA(box, CB_SETITEMDATA, index, 0);
     }
+}
+
+// The record for an entry: location as the drive's own icon, or with null the icon the drive
+// shows without one (none, unless the system reads AUTORUN.INF under the registry's icon).
+static DriveIconItem *ItemFor(char letter, const char *location)
+{
+    char fromFile[LOCATION_BUFFER];
+    if (location == nullptr) {
+        ReadOverriddenFileIcon(letter, fromFile);
+        if (fromFile[0] == '\0')
+            return nullptr;
+    }
+    DriveIconItem *item = NewItem(location != nullptr ? location : fromFile);
+    if (item == nullptr)
+        return nullptr;
+    item->FromFile = location == nullptr;
+    item->Icon = LocateIcon(item->Location);
+    return item;
 }
 
 static void TellSheetChanged(HWND panel)
@@ -194,15 +220,11 @@ void FillDriveList(HWND panel)
         if (index < 0)
             continue;
         char location[LOCATION_BUFFER];
-        ReadDriveIconLocation(letter, location);
-        if (location[0] == '\0')
-            continue;
+        ReadDriveIcon(letter, location);
         // Without memory for the record the drive simply shows no icon of its own.
-        DriveIconItem *item = NewItem(location);
-        if (item == nullptr)
-            continue;
-        item->Icon = LocateIcon(location);
-        SendMessageA(box, CB_SETITEMDATA, index, reinterpret_cast<LPARAM>(item));
+        DriveIconItem *item = ItemFor(letter, location[0] != '\0' ? location : nullptr);
+        if (item != nullptr)
+            SendMessageA(box, CB_SETITEMDATA, index, reinterpret_cast<LPARAM>(item));
     }
 
     // With no fixed drive left there is nothing to act on or to drop on.
@@ -223,28 +245,20 @@ void FillDriveList(HWND panel)
 
 int SetDriveIcon(HWND panel, int index, const char *location)
 {
-    if (index < 0 || index >= DriveCount(panel))
+    if (index < 0 || index >= DriveCount(panel) || (location == nullptr && DriveItemOf(panel, index) == nullptr))
         return 0;
-    DriveIconItem *item = nullptr;
-    if (location != nullptr) {
-        item = NewItem(location);
-        if (item == nullptr)
-            return 0;
-    }
-    DriveIconItem *old = DriveItemOf(panel, index);
-    if (old == nullptr && item == nullptr)
+    char name[DRIVE_NAME_BUFFER];
+    DriveName(panel, index, name);
+    DriveIconItem *item = ItemFor(name[0], location);
+    if (item == nullptr && location != nullptr)
         return 0;
-    FreeItem(old);
-    if (item != nullptr)
-        item->Icon = LocateIcon(location);
+    FreeItem(ShownItem(panel, index));
 
     HWND box = DriveBox(panel);
     SendMessageA(box, CB_SETITEMDATA, index, reinterpret_cast<LPARAM>(item));
     InvalidateRect(box, nullptr, FALSE);
     if (index == Selection(panel))
-        EnableWindow(GetDlgItem(panel, IDC_DP_DEFAULT), item != nullptr);
-    char name[DRIVE_NAME_BUFFER];
-    DriveName(panel, index, name);
+        EnableWindow(GetDlgItem(panel, IDC_DP_DEFAULT), location != nullptr);
     SetChangedDrives(panel, ChangedDrives(panel) | DriveBit(name[0]));
     TellSheetChanged(panel);
     return 1;
@@ -267,7 +281,7 @@ void ChangeDriveIcon(HWND panel)
     char title[TEXT_BUFFER + DRIVE_NAME_BUFFER];
     DriveTitle(panel, index, title);
 
-    const DriveIconItem *item = DriveItemOf(panel, index);
+    const DriveIconItem *item = ShownItem(panel, index);
     const IconEntry *first = FirstRow(panel);
     const char *start = item != nullptr ? item->Location
                         : first != nullptr && first->CurrentLocation != nullptr ? first->CurrentLocation
@@ -294,7 +308,7 @@ void RunDriveCommand(HWND panel, int command)
         return;
     switch (command) {
     case IDM_COPY: {
-        const DriveIconItem *item = DriveItemOf(panel, index);
+        const DriveIconItem *item = ShownItem(panel, index);
         const IconEntry *first = FirstRow(panel);
         const char *location = item != nullptr ? item->Location : first != nullptr ? first->CurrentLocation : nullptr;
         if (location != nullptr)
@@ -321,6 +335,26 @@ void RunDriveCommand(HWND panel, int command)
 
 // --- Apply ----------------------------------------------------------------------------------
 
+// The profile functions say nothing themselves: the user must learn that the drive keeps its
+// old icon, and the change waits for the next Apply.
+static void ReportFailedDrives(HWND panel, const char *failed)
+{
+    char message[TEXT_BUFFER * 2 + FAILED_LIST_BUFFER];
+    char key[MAX_PATH];
+    if (DriveIconKey(failed[0], key)) {
+        // No AUTORUN.INF was involved: the words of the rows the registry refused.
+        if (LoadTextInto(IDS_REGWRITEFAILED, message, TEXT_BUFFER * 2) <= 0)
+            message[0] = '\0';
+        AppendText(message, "\n", sizeof message);
+        AppendText(message, failed, sizeof message);
+    } else {
+        char format[TEXT_BUFFER];
+        CopyText(format, LoadText(IDS_DRIVEWRITEFAILED), TEXT_BUFFER);
+        wsprintfA(message, format, failed);
+    }
+    MessageBoxA(SheetOf(panel), message, App.Caption, MB_ICONEXCLAMATION);
+}
+
 int WriteDriveIcons(HWND panel)
 {
     char failed[FAILED_LIST_BUFFER] = "";
@@ -334,32 +368,31 @@ int WriteDriveIcons(HWND panel)
         if (!(changed & bit))
             continue;
         const DriveIconItem *item = DriveItemOf(panel, index);
-        if (WriteDriveIconLocation(name[0], item != nullptr ? item->Location : nullptr))
+        char title[TEXT_BUFFER + DRIVE_NAME_BUFFER];
+        DriveTitle(panel, index, title);
+        WriteOutcome outcome = WriteDriveIcon(name[0], item != nullptr ? item->Location : nullptr, title);
+        if (outcome == WRITE_DONE)
             continue;
         pending |= bit;
+        // The question for an administrator's rights names the drive already.
+        if (outcome == WRITE_NEEDS_RIGHTS)
+            continue;
         if (failed[0] != '\0')
             AppendText(failed, " ", sizeof failed);
         AppendText(failed, name, sizeof failed);
     }
     SetChangedDrives(panel, pending);
-    if (failed[0] == '\0')
+    if (pending == 0)
         return 1;
-
-    // The profile functions say nothing themselves: the user must learn that the drive keeps
-    // its old icon, and the change waits for the next Apply.
-    HWND sheet = SheetOf(panel);
-    char format[TEXT_BUFFER];
-    CopyText(format, LoadText(IDS_DRIVEWRITEFAILED), TEXT_BUFFER);
-    char message[TEXT_BUFFER + FAILED_LIST_BUFFER];
-    wsprintfA(message, format, failed);
-    MessageBoxA(sheet, message, App.Caption, MB_ICONEXCLAMATION);
+    if (failed[0] != '\0')
+        ReportFailedDrives(panel, failed);
     // Apply clears the sheet's pending mark after the panel is done; ask again afterwards.
     PostMessageA(panel, UM_DRIVESPENDING, 0, 0);
     return 0;
 }
 
-// Apply writes the AUTORUN.INF of the changed drives only: a drive nobody touched is not the
-// record's to put back.
+// Apply writes the icon of the changed drives only: a drive nobody touched is not the record's
+// to put back.
 static void RecordDriveIcons(HWND panel, RestorePoint *point)
 {
     DWORD changed = ChangedDrives(panel);
@@ -371,6 +404,11 @@ static void RecordDriveIcons(HWND panel, RestorePoint *point)
         DriveName(panel, index, name);
         if (name[0] == '\0' || !(changed & DriveBit(name[0])))
             continue;
+        char key[MAX_PATH];
+        if (DriveIconKey(name[0], key)) {
+            point->Value(PlaceOf(ROW_DRIVE_ICON).Root, key, "");
+            continue;
+        }
         char path[AUTORUN_PATH_BUFFER];
         AutorunPath(name[0], path);
         point->File(path);
@@ -419,8 +457,8 @@ void DrawDriveItem(HWND panel, const DRAWITEMSTRUCT *item)
     if (index < 0)
         return;
 
-    const DriveIconItem *own = DriveItemOf(panel, index);
-    HICON icon = own != nullptr ? own->Icon : nullptr;
+    const DriveIconItem *shown = ShownItem(panel, index);
+    HICON icon = shown != nullptr ? shown->Icon : nullptr;
     if (icon == nullptr) {
         const IconEntry *first = FirstRow(panel);
         icon = first != nullptr ? first->LargeIcon : nullptr;

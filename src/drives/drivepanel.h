@@ -9,6 +9,9 @@
 struct DriveIconItem {
     HICON Icon;         // null when the location yields no icon; still the drive's own
     char *Location;     // global-heap text, exactly as it is written to "DefaultIcon"
+    // Shown from AUTORUN.INF where the registry's icon wins over the file: what the drive
+    // looks like, but not the drive's own icon to take away or write.
+    BYTE FromFile;
 };
 
 enum { DRIVE_ITEM_HEIGHT = 34 };

@@ -16,6 +16,8 @@
 #include "ids.h"
 #include "lists/iconentry.h"
 #include "lists/listpage.h"
+#include "restore/restorepoint.h"
+#include "shellglue/rightswrite.h"
 #include "shellglue/system.h"
 #include "support/dialogsteps.h"
 #include "support/testing.h"
@@ -23,6 +25,9 @@
 using namespace testdrive;
 
 namespace {
+
+const char kDriveIcons[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\DriveIcons";
+const std::string kXIcon = std::string(kDriveIcons) + "\\X\\DefaultIcon";
 
 int g_setChanged = 0;
 BYTE g_pending = 0;
@@ -65,6 +70,7 @@ protected:
         std::string unsafe = WhyUnsafe();
         ASSERT_EQ("", unsafe) << "refusing to run";
         RemoveAutorun();
+        registry_.Tree(HKEY_LOCAL_MACHINE, kDriveIcons);
 
         savedSettings_ = Settings;
         savedGdi_ = Gdi;
@@ -96,6 +102,9 @@ protected:
         Settings = savedSettings_;
         ClearCopiedIcon();
         RemoveAutorun();
+        LearnSystem();
+        ClearRightsQueue();
+        registry_.Restore();
         for (char letter : FixedDrives()) {
             if (letter != kDrive)
                 EXPECT_FALSE(Exists(AutorunOf(letter).c_str())) << letter << ": was written";
@@ -122,11 +131,39 @@ protected:
         BoxAnswerer answerer;
         LRESULT result = SendMessageA(page_, UM_APPLYDRIVEICONS, 0, 0);
         g_pending = 0;
-        PumpMessages(100);
+        // The panel asks the sheet again by a posted message.
+        PumpUntilIdle();
         return result;
     }
 
     std::string IconFile(int index) const { return FixturePath("icons12.dll") + "," + std::to_string(index); }
+
+    // What the restore point made before Apply records for the drives, one "KIND path" each.
+    std::vector<std::string> PlannedItems()
+    {
+        std::string folder = MakeTempDir("driveplan");
+        char savedPath[MAX_PATH];
+        lstrcpyA(savedPath, App.SettingsPath);
+        lstrcpyA(App.SettingsPath, (folder + "\\tilefox.ini").c_str());
+        std::vector<std::string> items;
+        RestorePoint point;
+        char path[MAX_PATH];
+        LoadedRecord record;
+        if (point.Begin()) {
+            SendMessageA(page_, UM_PLANDRIVEICONS, 0, LPARAM(&point));
+            if (point.Seal() && RestorePointPath(NewestRestorePoint(), path) && record.Load(path)) {
+                for (int i = 0; i < record.Count(); ++i) {
+                    char text[RESTORE_NAME_MAX] = "";
+                    DecodeText(record.Item(i).Path, text, sizeof text);
+                    items.push_back(std::string(record.Item(i).Kind == ITEM_FILE ? "FILE " : record.Item(i).Kind == ITEM_VALUE ? "VALUE " : "KEY ") + text);
+                }
+            }
+            point.Abandon();
+        }
+        lstrcpyA(App.SettingsPath, savedPath);
+        RemoveTree(folder);
+        return items;
+    }
 
     HWND sheet_ = nullptr;
     HWND page_ = nullptr;
@@ -134,6 +171,7 @@ protected:
     HWND list_ = nullptr;
     SettingsState savedSettings_;
     SheetGdi savedGdi_;
+    SavedRegistry registry_;
 };
 
 TEST_F(DrivePanelTest, ListsEveryFixedDriveInLetterOrderWithItsOwnIcon)
@@ -234,6 +272,102 @@ TEST_F(DrivePanelTest, ApplyWritesOrRemovesOnlyTheIcon)
         EXPECT_EQ(c.restore ? "<none>" : icon, Profile("Autorun", "DefaultIcon"));
         EXPECT_EQ(c.otherKey != nullptr ? c.otherKey : "<none>", Profile("Other", "key"));
     }
+}
+
+// Windows 2000 and later read a fixed drive's icon from the machine's DriveIcons key before its
+// AUTORUN.INF: the icon is written and removed there, and the file stays as it was, its icon
+// shown while the registry has none but not the program's to take away.
+TEST_F(DrivePanelTest, EachSystemKeepsTheDriveIconWhereItsShellReadsIt)
+{
+    const std::string before = "[Autorun]\r\nDefaultIcon=" + IconFile(4) + "\r\n";
+    const std::string icon = IconFile(5);
+    for (SystemLine line : {LINE_9X, LINE_NT5, LINE_NT62}) {
+        SCOPED_TRACE(int(line));
+        bool registry = line != LINE_9X;
+        PretendSystem(line, false);
+        DeleteRegTree(HKEY_LOCAL_MACHINE, kDriveIcons);
+        WriteFileText(kAutorun, before);
+        Fill();
+        int x = SelectX();
+        RunDriveCommand(panel_, IDM_COPY);
+        EXPECT_EQ(IconFile(4), CopiedIcon());
+        EXPECT_EQ(registry, DriveItemOf(panel_, x) == nullptr);
+        EXPECT_EQ(registry, !IsWindowEnabled(GetDlgItem(panel_, IDC_DP_DEFAULT)));
+
+        EXPECT_EQ(1, SetDriveIcon(panel_, x, icon.c_str()));
+        std::vector<std::string> planned = PlannedItems();
+        ASSERT_FALSE(planned.empty());
+        EXPECT_EQ(registry ? "VALUE " + kXIcon : std::string("FILE ") + kAutorun, planned.back());
+        EXPECT_EQ(registry ? 4u : 1u, planned.size());
+        EXPECT_EQ(1, Apply());
+        EXPECT_TRUE(g_boxes.empty());
+        EXPECT_EQ(registry ? icon : "(absent)", RegValueOrAbsent(HKEY_LOCAL_MACHINE, kXIcon.c_str(), ""));
+        EXPECT_EQ(registry ? IconFile(4) : icon, Profile("Autorun", "DefaultIcon"));
+        Fill();
+        ASSERT_NE(nullptr, DriveItemOf(panel_, SelectX()));
+        EXPECT_EQ(icon, DriveItemOf(panel_, x)->Location);
+
+        SendMessageA(panel_, WM_COMMAND, MAKEWPARAM(IDC_DP_DEFAULT, BN_CLICKED), 0);
+        EXPECT_EQ(1u, PlannedItems().size());
+        EXPECT_EQ(1, Apply());
+        EXPECT_EQ("(absent)", RegValueOrAbsent(HKEY_LOCAL_MACHINE, kXIcon.c_str(), ""));
+        EXPECT_EQ(registry ? before : std::string(), ReadFileText(kAutorun));
+        // Without the registry's icon the drive shows its file's again.
+        RunDriveCommand(panel_, IDM_COPY);
+        EXPECT_EQ(registry ? IconFile(4) : std::string(GetEntry(list_, 0)->CurrentLocation), CopiedIcon());
+    }
+}
+
+ImportHook *g_createKey;
+LONG g_refusal;
+LONG WINAPI RefuseDriveIcons(HKEY key, LPCSTR subkey, DWORD reserved, LPSTR kind, DWORD options, REGSAM access,
+                             SECURITY_ATTRIBUTES *security, HKEY *result, DWORD *disposition)
+{
+    if (subkey != nullptr && strstr(subkey, "DriveIcons") != nullptr)
+        return g_refusal;
+    return g_createKey->Original<decltype(&RegCreateKeyExA)>()(key, subkey, reserved, kind, options, access,
+                                                                 security, result, disposition);
+}
+
+// A write refused for want of rights waits for the administrator's copy, unnamed as a failure;
+// once that copy wrote the value, Apply's second pass finds the drive done. Any other refusal
+// is named, without blaming AUTORUN.INF.
+TEST_F(DrivePanelTest, ARefusedRegistryWriteStaysPending)
+{
+    PretendSystem(LINE_NT62, false);
+    const std::string icon = IconFile(6);
+    for (LONG refusal : {ERROR_ACCESS_DENIED, ERROR_WRITE_FAULT}) {
+        SCOPED_TRACE(refusal);
+        bool rights = refusal == ERROR_ACCESS_DENIED;
+        Fill();
+        int x = SelectX();
+        EXPECT_EQ(1, SetDriveIcon(panel_, x, icon.c_str()));
+        {
+            ImportHook hook("advapi32.dll", "RegCreateKeyExA", reinterpret_cast<const void *>(&RefuseDriveIcons));
+            ASSERT_TRUE(hook.Hooked());
+            g_createKey = &hook;
+            g_refusal = refusal;
+            EXPECT_EQ(0, Apply());
+        }
+        EXPECT_TRUE(DriveIconsModified(panel_));
+        EXPECT_EQ(1, g_pending);
+        EXPECT_EQ(rights ? 1 : 0, RightsQueueCount());
+        char names[RIGHTS_NAMES_BUFFER];
+        RightsQueueNames(names, sizeof names);
+        EXPECT_EQ(rights, strstr(names, "X:") != nullptr) << names;
+        ASSERT_EQ(rights ? 0u : 1u, g_boxes.size());
+        if (!rights) {
+            EXPECT_NE(std::string::npos, g_boxes[0].find("X:")) << Utf8(g_boxes[0]);
+            EXPECT_EQ(std::string::npos, g_boxes[0].find("AUTORUN.INF"));
+        }
+        EXPECT_EQ("(absent)", RegValueOrAbsent(HKEY_LOCAL_MACHINE, kXIcon.c_str(), ""));
+        EXPECT_FALSE(Exists(kAutorun));
+        ClearRightsQueue();
+    }
+    SetRegString(HKEY_LOCAL_MACHINE, kXIcon.c_str(), "", icon.c_str());
+    EXPECT_EQ(1, Apply());
+    EXPECT_FALSE(DriveIconsModified(panel_));
+    EXPECT_EQ(0, RightsQueueCount());
 }
 
 TEST_F(DrivePanelTest, ARefillDropsUnappliedChanges)
