@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/restoreapply.h"
+#include "app/rightsrun.h"
 #include "app/sheetstate.h"
 #include "app/instance.h"
 #include "app/startup.h"
@@ -20,6 +21,7 @@
 #include "lists/iconentry.h"
 #include "shellglue/paths.h"
 #include "shellglue/shellkeys.h"
+#include "shellglue/system.h"
 #include "support/boxrecorder.h"
 #include "support/probes.h"
 #include "support/sheetchanges.h"
@@ -346,6 +348,74 @@ TEST_F(RestoreApplyTest, AWriteThatFailedIsNamedAndStaysPending)
         EXPECT_EQ(!haveDrive_, boxes.All().find("X:") == std::string::npos) << boxes.All();
         EXPECT_EQ(autorun_, ThrowawayAutorunState());
     }
+}
+
+// On a system with rights, a General row (machine-wide) that the registry refuses is offered to
+// an administrator copy: declined, it stays pending; written by the copy, the sheet counts it
+// as applied and the copy's restore point holds it.
+ImportHook *g_createKey;
+bool g_refuseMachine;
+bool g_copyRuns;
+LONG WINAPI RefuseMachineKeys(HKEY root, LPCSTR key, DWORD reserved, LPSTR type, DWORD options, REGSAM access,
+                              SECURITY_ATTRIBUTES *security, HKEY *result, DWORD *disposition)
+{
+    if (g_refuseMachine && root == HKEY_LOCAL_MACHINE)
+        return ERROR_ACCESS_DENIED;
+    return g_createKey->Original<decltype(&RegCreateKeyExA)>()(root, key, reserved, type, options, access, security,
+                                                               result, disposition);
+}
+
+// The copy with rights, run here: its job, then a process that ends as it would.
+BOOL WINAPI RunCopyHere(SHELLEXECUTEINFOA *run)
+{
+    if (!g_copyRuns || lstrcmpA(run->lpVerb, "runas") != 0)
+        return FALSE;
+    std::string job = run->lpParameters;
+    job = job.substr(job.find('"') + 1);
+    job.resize(job.size() - 1);
+    g_refuseMachine = false;
+    int code = RunRightsJob(job.c_str());
+    g_refuseMachine = true;
+    PROCESS_INFORMATION process = {};
+    if (!StartTestProgram("test_app.exe", code == RIGHTS_DONE ? "--gtest_filter=-*" : "--gtest_filter=x", &process))
+        return FALSE;
+    CloseHandle(process.hThread);
+    run->hProcess = process.hProcess;
+    return TRUE;
+}
+
+TEST_F(RestoreApplyTest, RowsThatNeedRightsGoToAnAdministratorCopyOrStayPending)
+{
+    PretendSystem(LINE_NT62, false);
+    Open();
+    HWND general = ListOfTab(TAB_GENERAL);
+    int row = FirstOrdinaryRow(general);
+    std::string name = GetEntry(general, row)->DisplayName;
+    ImportHook create("advapi32.dll", "RegCreateKeyExA", reinterpret_cast<const void *>(&RefuseMachineKeys));
+    ImportHook execute("shell32.dll", "ShellExecuteExA", reinterpret_cast<const void *>(&RunCopyHere));
+    g_createKey = &create;
+    g_refuseMachine = true;
+    const char *index = GetEntry(general, row)->RegistryKey;
+    const std::string held = RegValueOrAbsent(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, index);
+    ASSERT_TRUE(PasteOnRow(general, row, FixturePath("icons12.dll") + ",5"));
+    for (bool copyRuns : {false, true}) {
+        g_copyRuns = copyRuns;
+        int before = NewestRestorePoint();
+        BoxRecorder boxes(IDYES);
+        Press(IDC_SHEET_APPLY);
+        EXPECT_NE(std::string::npos, boxes.Texts.empty() ? std::string::npos : boxes.Texts[0].find(name))
+            << boxes.All();
+        EXPECT_EQ(!copyRuns, ApplyEnabled());
+        EXPECT_EQ(copyRuns, GetEntry(general, row)->ChangeState == STATE_UNCHANGED);
+        EXPECT_EQ(copyRuns ? FixturePath("icons12.dll") + ",5" : held,
+                  RegValueOrAbsent(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, index));
+        if (copyRuns) {
+            EXPECT_LT(before, NewestRestorePoint());
+            EXPECT_NE(std::string::npos, NewestRecord().find("Shell Icons")) << NewestRecord();
+        }
+    }
+    g_refuseMachine = false;
+    LearnSystem();
 }
 
 // The icon redraw after a take-back leaves no icon size that was not there before.
