@@ -23,6 +23,7 @@ bed() {
 }
 
 down() {
+  [ -d "$prefix" ] || return 0
   bed
   WINEBED_XVFB_PID=$xvfb
   winebed_stop
@@ -30,8 +31,7 @@ down() {
 }
 
 up() {
-  # What an interrupted run left.
-  [ ! -d "$prefix" ] || down
+  down   # what an interrupted run left
   local why="the ${bits}-bit test programs" probe
   # The 64-bit loader makes the 64-bit prefix on any machine and hands 32-bit programs on.
   made=$bits

@@ -26,7 +26,7 @@ TEST(LaterWindowsSystemTest, LearntAsThePrefixStandsFor)
     for (const Expected &e : kSystems) {
         if (lstrcmpA(prefix, e.Prefix) != 0)
             continue;
-        EXPECT_EQ(e.Line, System.Line);
+        EXPECT_EQ(int(e.Line), int(System.Line));
         EXPECT_EQ(e.Wow64, System.Wow64 != 0);
         EXPECT_EQ(e.Wow64 ? REGSAM(KEY_WOW64_64KEY) : REGSAM(0), RegistryView());
         return;
