@@ -1,8 +1,11 @@
 # Sourced by test.sh and run.sh: a throwaway Wine prefix that looks like a Japanese Windows 98.
 # TILEFOX_ARCH=64 makes it a 64-bit prefix, for the 64-bit build on machines that run no
 # 32-bit program; it is set up the same way and reports the same Windows 98.
+# WINEBED_SYSTEM=winxp or win10 makes it a later Windows instead (the default is win98): winxp
+# is 32-bit like the 98 one, win10 always 64-bit, where a 32-bit program runs under WoW64.
 #   winebed_start PREFIX [SEED.reg]   start Xvfb (when there is no display), wineserver and boot the
 #                          prefix; SEED.reg is imported into a new prefix and whenever it changed
+#   winebed_use PREFIX     only the environment of a prefix already started
 #   winebed_stop           end wineserver and Xvfb again
 # WINEBED_UNMANAGED=1 leaves every window unmanaged: without a window manager Wine otherwise
 # waits about two seconds for one each time a top-level window is hidden.
@@ -23,9 +26,22 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 WINEBED_XVFB_PID=
 
-winebed_start() {
+# The environment of the prefix PREFIX of WINEBED_SYSTEM, without starting anything.
+winebed_use() {
   export WINEPREFIX=$1
-  local fresh=0
+  local system=${WINEBED_SYSTEM:-win98}
+  case $system in
+    win98|winxp) ;;
+    win10) export WINEARCH=win64 ;;
+    *) echo "WINEBED_SYSTEM must be win98, winxp or win10, not '$system'" >&2; return 1 ;;
+  esac
+  # Tests read it to know what to expect of the system.
+  export TILEFOX_TEST_SYSTEM=$system
+}
+
+winebed_start() {
+  winebed_use "$1" || return 1
+  local fresh=0 system=$TILEFOX_TEST_SYSTEM
   [ -f "$WINEPREFIX/system.reg" ] || fresh=1
   mkdir -p "$WINEPREFIX"
 
@@ -35,8 +51,8 @@ winebed_start() {
   # whatever pipes they are given and would keep CTest waiting.
   wineserver -p </dev/null >/dev/null 2>&1
   wineboot -i </dev/null >"$WINEPREFIX/boot.log" 2>&1 || true
-  if [ $fresh = 1 ] || [ "$(wine reg query 'HKCU\Software\Wine' /v Version 2>/dev/null </dev/null | grep -c win98)" = 0 ]; then
-    wine reg add 'HKCU\Software\Wine' /v Version /d win98 /f </dev/null >/dev/null 2>&1
+  if [ $fresh = 1 ] || [ "$(wine reg query 'HKCU\Software\Wine' /v Version 2>/dev/null </dev/null | grep -c "$system")" = 0 ]; then
+    wine reg add 'HKCU\Software\Wine' /v Version /d "$system" /f </dev/null >/dev/null 2>&1
   fi
   if [ "${WINEBED_UNMANAGED:-0}" = 1 ]; then
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Fails unless a PE file would load on a clean Windows 95: i386 machine, subsystem version at
 most 4.0, no C run-time DLL among its imports, and every imported function in the list of what
-Windows 95 exports.
+Windows 95 exports. Also that it carries the manifest later Windows read: run as invoked, made
+for Windows 10.
 
   check_win95.py PROGRAM.exe ALLOWLIST
 The allowlist has one "DLL function" pair a line (DLL names in upper case); # starts a comment.
@@ -21,6 +22,8 @@ RUNTIME_DLL = re.compile(r'^(MSVCR.*|MSVCP.*|CRTDLL|UCRTBASE|API-MS-WIN-CRT-.*|V
 SYSTEM_LANGUAGE_LOADERS = {('USER32.DLL', 'LoadStringA'), ('USER32.DLL', 'LoadMenuA'),
                            ('USER32.DLL', 'DialogBoxParamA'), ('USER32.DLL', 'CreateDialogParamA')}
 
+WINDOWS_10 = '{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}'
+
 
 def read_imports(path):
     data = open(path, 'rb').read()
@@ -34,6 +37,7 @@ def read_imports(path):
     subsystem = struct.unpack_from('<H', data, opt + 68)[0]
     dirs = opt + (96 if magic == 0x10B else 112)
     import_rva = struct.unpack_from('<I', data, dirs + 8)[0]
+    resource_rva = struct.unpack_from('<I', data, dirs + 16)[0]
     table = []
     sec = opt + opt_size
     for i in range(sections):
@@ -67,7 +71,28 @@ def read_imports(path):
                 imports.append((dll, cstr(off(value) + 2)))
             thunk += 4
         d += 20
-    return machine, (sub_major, sub_minor), subsystem, imports
+
+    # The resource tree: type, name, language; the program's manifest is type 24, name 1.
+    def branch(o, wanted):
+        count = sum(struct.unpack_from('<HH', data, o + 12))
+        for i in range(count):
+            key, target = struct.unpack_from('<II', data, o + 16 + 8 * i)
+            if wanted is None or key == wanted:
+                return target & 0x7FFFFFFF
+        return None
+
+    manifest = b''
+    if resource_rva:
+        base = node = off(resource_rva)
+        for wanted in (24, 1, None):
+            entry = branch(node, wanted)
+            if entry is None:
+                break
+            node = base + entry
+        else:
+            rva, size = struct.unpack_from('<II', data, node)
+            manifest = data[off(rva):off(rva) + size]
+    return machine, (sub_major, sub_minor), subsystem, imports, manifest
 
 
 def main():
@@ -77,7 +102,7 @@ def main():
         line = line.split('#', 1)[0].split()
         if len(line) == 2:
             allowed.add((line[0].upper(), line[1]))
-    machine, version, subsystem, imports = read_imports(exe)
+    machine, version, subsystem, imports, manifest = read_imports(exe)
     problems = []
     if machine != 0x14C:
         problems.append('machine type 0x%x is not i386' % machine)
@@ -94,6 +119,10 @@ def main():
     for dll, fn in sorted(set(imports)):
         if (dll, fn) not in allowed and not RUNTIME_DLL.match(dll):
             problems.append('%s!%s is not known on Windows 95' % (dll, fn))
+    if b'level="asInvoker"' not in manifest:
+        problems.append('no manifest that runs it as invoked')
+    if WINDOWS_10.encode() not in manifest:
+        problems.append('the manifest does not name Windows 10 among the systems supported')
     print('%s: i386=%s subsystem %d.%d, %d functions from %s' %
           (exe, machine == 0x14C, version[0], version[1], len(set(imports)), ', '.join(dlls)))
     for p in problems:

@@ -16,6 +16,7 @@
 #include "shellglue/shellkeys.h"
 #include "shellglue/system.h"
 #include "support/appsetup.h"
+#include "support/boxrecorder.h"
 #include "support/listrows.h"
 #include "support/sheetchanges.h"
 #include "support/testing.h"
@@ -93,7 +94,8 @@ TEST(LaterWindowsRegistry, ADesktopItemAndAGeneralRowGoWhereTheSystemReadsThemAn
     }
 
     PressSheetButton(sheet, IDCANCEL);
-    EXPECT_EQ(0, TakeBackFromCommandLine());
+    BoxRecorder boxes(IDYES);
+    EXPECT_EQ(0, TakeBackFromCommandLine()) << boxes.All();
     EXPECT_EQ(computerBefore, ViewValue(found->ComputerRoot, kComputerIcon, "", own));
     EXPECT_EQ(iconBefore, ViewValue(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, index.c_str(), own));
 }
