@@ -2,7 +2,7 @@
 """Fails unless a PE file would load on a clean Windows 95: i386 machine, subsystem version at
 most 4.0, no C run-time DLL among its imports, and every imported function in the list of what
 Windows 95 exports. Also that it carries the manifest later Windows read: run as invoked, made
-for Windows 10.
+for Windows 10, with the common controls of visual styles and aware of the DPI.
 
   check_win95.py PROGRAM.exe ALLOWLIST
 The allowlist has one "DLL function" pair a line (DLL names in upper case); # starts a comment.
@@ -123,6 +123,10 @@ def main():
         problems.append('no manifest that runs it as invoked')
     if WINDOWS_10.encode() not in manifest:
         problems.append('the manifest does not name Windows 10 among the systems supported')
+    if b'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"' not in manifest:
+        problems.append('the manifest does not ask for the common controls of visual styles')
+    if b'>true</dpiAware>' not in manifest:
+        problems.append('the manifest does not declare the program DPI-aware')
     print('%s: i386=%s subsystem %d.%d, %d functions from %s' %
           (exe, machine == 0x14C, version[0], version[1], len(set(imports)), ', '.join(dlls)))
     for p in problems:
