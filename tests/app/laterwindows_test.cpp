@@ -24,6 +24,8 @@
 namespace {
 
 const char kComputerIcon[] = "Software\\Classes\\CLSID\\{20D04FE0-3AEA-1069-A2D8-08002B30309D}\\DefaultIcon";
+const char kComputerBelowWow[] =
+    "Software\\Classes\\Wow6432Node\\CLSID\\{20D04FE0-3AEA-1069-A2D8-08002B30309D}\\DefaultIcon";
 
 struct SystemCase {
     const char *Name;       // TILEFOX_TEST_SYSTEM
@@ -89,7 +91,7 @@ TEST(LaterWindowsRegistry, ADesktopItemAndAGeneralRowGoWhereTheSystemReadsThemAn
     if (found->ComputerRoot == HKEY_CURRENT_USER)
         EXPECT_EQ(machineBefore, ViewValue(HKEY_LOCAL_MACHINE, kComputerIcon, "", own)) << "the machine's standard";
     if (found->Wow64) {
-        EXPECT_NE(icon, ViewValue(HKEY_CURRENT_USER, kComputerIcon, "", other)) << "nothing in the 32-bit view";
+        EXPECT_EQ("(absent)", ViewValue(HKEY_CURRENT_USER, kComputerBelowWow, "", own)) << "nothing under Wow6432Node";
         EXPECT_EQ(otherBefore, ViewValue(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, index.c_str(), other));
     }
 

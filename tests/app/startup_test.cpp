@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
+
+#include <shlobj.h>
 
 #include "common/appstate.h"
 #include "common/iconclipboard.h"
@@ -9,6 +12,7 @@
 #include "app/startup.h"
 #include "ids.h"
 #include "shellglue/startfacts.h"
+#include "shellglue/system.h"
 #include "shellglue/paths.h"
 #include "support/testing.h"
 #include "support/probes.h"
@@ -175,12 +179,38 @@ TEST(ShellVersion, DetectionLeavesTheCurrentDirectory)
         EXPECT_EQ(0, Facts.IntegratedShell);
 }
 
-TEST(SettingsPath, LiesBesideTheProgram)
+ImportHook *g_tempName;
+UINT WINAPI RefuseProgramFolder(LPCSTR folder, LPCSTR prefix, UINT unique, LPSTR name)
 {
-    char path[MAX_PATH];
-    FormSettingsPath(path);
-    std::string expected = TestBinDir() + "test_app.INI";
-    EXPECT_EQ(0, lstrcmpiA(expected.c_str(), path)) << path;
+    if (lstrcmpiA(folder, TestBinDir().c_str()) == 0)
+        return 0;
+    return g_tempName->Original<decltype(&GetTempFileNameA)>()(folder, prefix, unique, name);
+}
+
+// Beside the program; where a later system closes the program's folder to its user, in the
+// user's own application data. Windows 9x keeps it beside the program whatever happens.
+TEST(SettingsPath, LiesBesideTheProgramWhereItsFolderTakesFiles)
+{
+    char appData[MAX_PATH] = "";
+    ASSERT_TRUE(SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, 0, appData)));
+    const std::string userFolder = std::string(appData) + "\\Tilefox";
+    const bool hadFolder = GetFileAttributesA(userFolder.c_str()) != INVALID_FILE_ATTRIBUTES;
+    for (SystemLine line : {LINE_9X, LINE_NT62}) {
+        for (bool closed : {false, true}) {
+            PretendSystem(line, false);
+            std::unique_ptr<ImportHook> hook;
+            if (closed)
+                hook.reset(g_tempName = new ImportHook("kernel32.dll", "GetTempFileNameA",
+                                                       reinterpret_cast<const void *>(&RefuseProgramFolder)));
+            char path[MAX_PATH];
+            FormSettingsPath(path);
+            std::string expected = (line != LINE_9X && closed ? userFolder + "\\" : TestBinDir()) + "test_app.INI";
+            EXPECT_EQ(0, lstrcmpiA(expected.c_str(), path)) << path;
+        }
+    }
+    LearnSystem();
+    if (!hadFolder)
+        RemoveDirectoryA(userFolder.c_str());
 }
 
 // --- whole program runs ----------------------------------------------------------------------

@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <cstdlib>
+
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
@@ -586,3 +588,23 @@ TEST_F(FolderIconTest, AChangeOrARestoreIsTakenBack)
 }
 
 }  // namespace
+
+// In each test system's own prefix, as that system starts the program: from Windows 2000 on
+// the icon is also named by IconResource, and a restore takes both forms away.
+class LaterWindowsFolderIcon : public FolderIconTest {};
+
+TEST_F(LaterWindowsFolderIcon, TheIconIsNamedAsTheSystemReadsItAndARestoreRemovesIt)
+{
+    const char *system = getenv("TILEFOX_TEST_SYSTEM");
+    if (system == nullptr)
+        GTEST_SKIP() << "not in a test system's prefix";
+    LearnSystem();
+    const bool later = lstrcmpiA(system, "win98") != 0;
+    const std::string location = FixturePath("icons12.dll") + ",5";
+    BoxRecorder boxes(IDYES);
+    ASSERT_EQ(IDOK, Change(folder_, {Choose(FixturePath("icons12.dll"), 5), Press(IDOK)}));
+    EXPECT_EQ(location, IniValue(ini_, "IconFile") + "," + IniValue(ini_, "IconIndex"));
+    EXPECT_EQ(later ? location : "<none>", IniValue(ini_, "IconResource"));
+    ASSERT_EQ(IDC_CI_DEFAULT, Change(folder_, {Press(IDC_CI_DEFAULT)}));
+    EXPECT_FALSE(Exists(ini_)) << ReadFileText(ini_);
+}
