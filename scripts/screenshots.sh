@@ -12,6 +12,11 @@ bash scripts/build.sh tilefox sample_icons shotdriver
 . scripts/winebed.sh
 . scripts/runprefix.sh
 prefix=$build/wineprefix-shots
+# The picture at 144 DPI is of the later systems: taken as Windows 10 shows the program.
+if [ "${1:-}" = 144 ]; then
+  export WINEBED_SYSTEM=win10
+  prefix=$prefix-win10
+fi
 seed=$PWD/scripts/win98-seed.reg
 if [ "${1:-ja}" = en ]; then
   # Wine takes its code page from the locale the prefix starts in; the plain C locale gives
