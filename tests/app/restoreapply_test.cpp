@@ -353,17 +353,7 @@ TEST_F(RestoreApplyTest, AWriteThatFailedIsNamedAndStaysPending)
 // On a system with rights, a General row (machine-wide) that the registry refuses is offered to
 // an administrator copy: declined, it stays pending; written by the copy, the sheet counts it
 // as applied and the copy's restore point holds it.
-ImportHook *g_createKey;
-bool g_refuseMachine;
 bool g_copyRuns;
-LONG WINAPI RefuseMachineKeys(HKEY root, LPCSTR key, DWORD reserved, LPSTR type, DWORD options, REGSAM access,
-                              SECURITY_ATTRIBUTES *security, HKEY *result, DWORD *disposition)
-{
-    if (g_refuseMachine && root == HKEY_LOCAL_MACHINE)
-        return ERROR_ACCESS_DENIED;
-    return g_createKey->Original<decltype(&RegCreateKeyExA)>()(root, key, reserved, type, options, access, security,
-                                                               result, disposition);
-}
 
 // The copy with rights, run here: its job, then a process that ends as it would.
 BOOL WINAPI RunCopyHere(SHELLEXECUTEINFOA *run)
@@ -373,9 +363,9 @@ BOOL WINAPI RunCopyHere(SHELLEXECUTEINFOA *run)
     std::string job = run->lpParameters;
     job = job.substr(job.find('"') + 1);
     job.resize(job.size() - 1);
-    g_refuseMachine = false;
+    MachineRefusal::Off = true;
     int code = RunRightsJob(job.c_str());
-    g_refuseMachine = true;
+    MachineRefusal::Off = false;
     PROCESS_INFORMATION process = {};
     if (!StartTestProgram("test_app.exe", code == RIGHTS_DONE ? "--gtest_filter=-*" : "--gtest_filter=x", &process))
         return FALSE;
@@ -391,10 +381,8 @@ TEST_F(RestoreApplyTest, RowsThatNeedRightsGoToAnAdministratorCopyOrStayPending)
     HWND general = ListOfTab(TAB_GENERAL);
     int row = FirstOrdinaryRow(general);
     std::string name = GetEntry(general, row)->DisplayName;
-    ImportHook create("advapi32.dll", "RegCreateKeyExA", reinterpret_cast<const void *>(&RefuseMachineKeys));
+    MachineRefusal refusal;
     ImportHook execute("shell32.dll", "ShellExecuteExA", reinterpret_cast<const void *>(&RunCopyHere));
-    g_createKey = &create;
-    g_refuseMachine = true;
     const char *index = GetEntry(general, row)->RegistryKey;
     const std::string held = RegValueOrAbsent(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, index);
     ASSERT_TRUE(PasteOnRow(general, row, FixturePath("icons12.dll") + ",5"));
@@ -403,8 +391,7 @@ TEST_F(RestoreApplyTest, RowsThatNeedRightsGoToAnAdministratorCopyOrStayPending)
         int before = NewestRestorePoint();
         BoxRecorder boxes(IDYES);
         Press(IDC_SHEET_APPLY);
-        EXPECT_NE(std::string::npos, boxes.Texts.empty() ? std::string::npos : boxes.Texts[0].find(name))
-            << boxes.All();
+        EXPECT_NE(std::string::npos, boxes.All().find(name)) << "the question names the row";
         EXPECT_EQ(!copyRuns, ApplyEnabled());
         EXPECT_EQ(copyRuns, GetEntry(general, row)->ChangeState == STATE_UNCHANGED);
         EXPECT_EQ(copyRuns ? FixturePath("icons12.dll") + ",5" : held,
@@ -414,7 +401,6 @@ TEST_F(RestoreApplyTest, RowsThatNeedRightsGoToAnAdministratorCopyOrStayPending)
             EXPECT_NE(std::string::npos, NewestRecord().find("Shell Icons")) << NewestRecord();
         }
     }
-    g_refuseMachine = false;
     LearnSystem();
 }
 

@@ -48,16 +48,6 @@ const RowCase kRows[] = {
     {LINE_NT62, nullptr, KIND_ORDINARY, false, {HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, "3"}},
 };
 
-ImportHook *g_create;
-LONG WINAPI RefuseMachine(HKEY root, LPCSTR key, DWORD reserved, LPSTR type, DWORD options, REGSAM access,
-                          SECURITY_ATTRIBUTES *security, HKEY *result, DWORD *disposition)
-{
-    if (root == HKEY_LOCAL_MACHINE)
-        return ERROR_ACCESS_DENIED;
-    return g_create->Original<decltype(&RegCreateKeyExA)>()(root, key, reserved, type, options, access, security,
-                                                            result, disposition);
-}
-
 class RowPlacesTest : public testing::Test {
 protected:
     RowPlacesTest()
@@ -123,9 +113,7 @@ TEST_F(RowPlacesTest, EachLineWritesWhereItsShellReadsAndGoesBackToTheMachinesSt
 
 TEST_F(RowPlacesTest, AMachineWriteRefusedForRightsWaitsForAnAdministratorOnlyWhereRightsExist)
 {
-    ImportHook hook("advapi32.dll", "RegCreateKeyExA", reinterpret_cast<const void *>(&RefuseMachine));
-    g_create = &hook;
-    ASSERT_TRUE(hook.Hooked());
+    MachineRefusal refusal;
     for (SystemLine line : {LINE_9X, LINE_NT5, LINE_NT62}) {
         SCOPED_TRACE(line);
         ClearRightsQueue();

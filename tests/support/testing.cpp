@@ -194,9 +194,16 @@ std::string GetRegString(HKEY root, const char *subkey, const char *name)
     return result == ERROR_SUCCESS ? std::string(data) : std::string("<no value>");
 }
 
-std::string RegValueOrAbsent(HKEY root, const char *subkey, const char *name)
+std::string RegValueOrAbsent(HKEY root, const char *subkey, const char *name, REGSAM view)
 {
-    return RegValueExists(root, subkey, name) ? GetRegString(root, subkey, name) : std::string("(absent)");
+    HKEY key;
+    if (RegOpenKeyExA(root, subkey, 0, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS)
+        return "(absent)";
+    char data[1024] = {0};
+    DWORD size = sizeof data - 1;
+    LONG result = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE *>(data), &size);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS ? std::string(data) : std::string("(absent)");
 }
 
 void DeleteRegValue(HKEY root, const char *subkey, const char *name)
@@ -504,4 +511,25 @@ DWORD WaitTestProgram(PROCESS_INFORMATION &process, DWORD timeout, bool serve)
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return code;
+}
+
+namespace {
+ImportHook *g_machineHook;
+LONG WINAPI RefuseMachineKeys(HKEY root, LPCSTR key, DWORD reserved, LPSTR type, DWORD options, REGSAM access,
+                              SECURITY_ATTRIBUTES *security, HKEY *result, DWORD *disposition)
+{
+    if (!MachineRefusal::Off && root == HKEY_LOCAL_MACHINE)
+        return ERROR_ACCESS_DENIED;
+    return g_machineHook->Original<decltype(&RegCreateKeyExA)>()(root, key, reserved, type, options, access,
+                                                                 security, result, disposition);
+}
+}  // namespace
+
+bool MachineRefusal::Off;
+
+MachineRefusal::MachineRefusal()
+    : hook_("advapi32.dll", "RegCreateKeyExA", reinterpret_cast<const void *>(&RefuseMachineKeys))
+{
+    g_machineHook = &hook_;
+    Off = false;
 }

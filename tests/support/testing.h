@@ -34,8 +34,8 @@ void SetRegBinary(HKEY root, const char *subkey, const char *name, const void *d
 bool RegValueExists(HKEY root, const char *subkey, const char *name);
 bool RegKeyExists(HKEY root, const char *subkey);
 std::string GetRegString(HKEY root, const char *subkey, const char *name);
-// The value's text, or "(absent)".
-std::string RegValueOrAbsent(HKEY root, const char *subkey, const char *name);
+// The value's text, or "(absent)"; view: KEY_WOW64_64KEY or _32KEY for one view of WoW64.
+std::string RegValueOrAbsent(HKEY root, const char *subkey, const char *name, REGSAM view = 0);
 void DeleteRegValue(HKEY root, const char *subkey, const char *name);
 
 // Registry subtrees and single values as they were; put back, whatever a test left in their
@@ -118,6 +118,17 @@ public:
 private:
     void **slot_ = nullptr;
     void *original_ = nullptr;
+};
+
+// While it lives, every key created under HKEY_LOCAL_MACHINE is refused for want of rights, as
+// for a limited user; Off lets the writes through for a while (an administrator's turn).
+class MachineRefusal {
+public:
+    MachineRefusal();
+    static bool Off;
+
+private:
+    ImportHook hook_;
 };
 
 #endif
