@@ -124,16 +124,7 @@ static bool FolderTakesFiles(const char *folder)
 // "Tilefox" in the user's application data, made when missing; false where there is none.
 static bool UserFilesFolder(char *folder)
 {
-    LPITEMIDLIST list = nullptr;
-    if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_APPDATA, &list)) || list == nullptr)
-        return false;
-    BOOL found = SHGetPathFromIDListA(list, folder);
-    IMalloc *allocator = nullptr;
-    if (SUCCEEDED(SHGetMalloc(&allocator))) {
-        allocator->Free(list);
-        allocator->Release();
-    }
-    if (!found || folder[0] == '\0' || lstrlenA(folder) + 10 >= MAX_PATH)
+    if (!SpecialFolderPath(CSIDL_APPDATA, folder) || lstrlenA(folder) + 10 >= MAX_PATH)
         return false;
     AddBackslash(folder);
     AppendText(folder, "Tilefox\\", MAX_PATH);

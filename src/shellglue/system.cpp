@@ -14,45 +14,37 @@ const char kExplorer[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer
 #define USER HKEY_CURRENT_USER
 #define CLASSES HKEY_CLASSES_ROOT
 
-// Rows by system. On 9x the classes root and the machine's classes are one; on NT the
-// classes root merges the user's classes over the machine's and the user may write only his.
-const RowPlace kPlaces[LINE_COUNT][ROW_KIND_COUNT] = {
+// Rows by system; Vista and later keep them alike. On 9x the classes root and the machine's
+// classes are one; on NT the classes root merges the user's classes over the machine's and the
+// user may write only his.
+const RowPlace kPlaces[][ROW_KIND_COUNT] = {
     {
-        {MACHINE, kClasses, MACHINE, kClasses, nullptr, 0, 0},   // class icon
-        {MACHINE, kClasses, MACHINE, kClasses, nullptr, 0, 0},   // recycle bin
-        {CLASSES, "", CLASSES, "", nullptr, 0, 0},                // file class
-        {CLASSES, "", CLASSES, "", nullptr, 0, 0},                // shortcut arrow
-        {CLASSES, "", CLASSES, "", nullptr, 0, 0},                // folder verb
-        {MACHINE, "", MACHINE, "", nullptr, 0, 0},                // Shell Icons
-        {nullptr, "", nullptr, "", nullptr, 0, 0},                // drive icon: AUTORUN.INF
+        {MACHINE, kClasses, nullptr, 0, 0},   // class icon
+        {MACHINE, kClasses, nullptr, 0, 0},   // recycle bin
+        {CLASSES, "", nullptr, 0, 0},         // file class
+        {CLASSES, "", nullptr, 0, 0},         // shortcut arrow
+        {CLASSES, "", nullptr, 0, 0},         // folder verb
+        {MACHINE, "", nullptr, 0, 0},         // Shell Icons
+        {nullptr, "", nullptr, 0, 0},         // drive icon: AUTORUN.INF
     },
     {
-        {USER, kClasses, MACHINE, kClasses, nullptr, 1, 0},
-        {USER, kClasses, MACHINE, kClasses, nullptr, 1, 0},
-        {USER, kClasses, MACHINE, kClasses, nullptr, 1, 0},
+        {USER, kClasses, nullptr, 1, 0},
+        {USER, kClasses, nullptr, 1, 0},
+        {USER, kClasses, nullptr, 1, 0},
         // A user's own lnkfile key would hide the machine's whole class: the mark stays there.
-        {MACHINE, kClasses, MACHINE, kClasses, nullptr, 0, 1},
-        {USER, kClasses, MACHINE, kClasses, nullptr, 1, 0},
-        {MACHINE, "", MACHINE, "", nullptr, 0, 1},
-        {MACHINE, kExplorer, MACHINE, kExplorer, nullptr, 0, 1},
+        {MACHINE, kClasses, nullptr, 0, 1},
+        {USER, kClasses, nullptr, 1, 0},
+        {MACHINE, "", nullptr, 0, 1},
+        {MACHINE, kExplorer, nullptr, 0, 1},
     },
     {
-        {USER, kClasses, MACHINE, kClasses, nullptr, 1, 0},
-        {USER, kClasses, MACHINE, kClasses, kExplorer, 1, 0},
-        {USER, kClasses, MACHINE, kClasses, nullptr, 1, 0},
-        {MACHINE, kClasses, MACHINE, kClasses, nullptr, 0, 1},
-        {USER, kClasses, MACHINE, kClasses, nullptr, 1, 0},
-        {MACHINE, "", MACHINE, "", nullptr, 0, 1},
-        {MACHINE, kExplorer, MACHINE, kExplorer, nullptr, 0, 1},
-    },
-    {
-        {USER, kClasses, MACHINE, kClasses, nullptr, 1, 0},
-        {USER, kClasses, MACHINE, kClasses, kExplorer, 1, 0},
-        {USER, kClasses, MACHINE, kClasses, nullptr, 1, 0},
-        {MACHINE, kClasses, MACHINE, kClasses, nullptr, 0, 1},
-        {USER, kClasses, MACHINE, kClasses, nullptr, 1, 0},
-        {MACHINE, "", MACHINE, "", nullptr, 0, 1},
-        {MACHINE, kExplorer, MACHINE, kExplorer, nullptr, 0, 1},
+        {USER, kClasses, nullptr, 1, 0},
+        {USER, kClasses, kExplorer, 1, 0},
+        {USER, kClasses, nullptr, 1, 0},
+        {MACHINE, kClasses, nullptr, 0, 1},
+        {USER, kClasses, nullptr, 1, 0},
+        {MACHINE, "", nullptr, 0, 1},
+        {MACHINE, kExplorer, nullptr, 0, 1},
     },
 };
 
@@ -127,17 +119,13 @@ bool SystemHas(SystemTrait trait)
 
 const RowPlace &PlaceOf(RowKind kind)
 {
-    return kPlaces[System.Line < LINE_COUNT ? System.Line : BYTE(LINE_9X)][kind];
+    BYTE line = System.Line < LINE_COUNT ? System.Line : BYTE(LINE_9X);
+    return kPlaces[line < LINE_NT6 ? line : BYTE(LINE_NT6)][kind];
 }
 
 bool FormRowKey(RowKind kind, const char *tail, char *key)
 {
     return PlaceOf(kind).Root != nullptr && JoinKey(PlaceOf(kind).Prefix, tail, key);
-}
-
-bool FormStandardKey(RowKind kind, const char *tail, char *key)
-{
-    return PlaceOf(kind).StandardRoot != nullptr && JoinKey(PlaceOf(kind).StandardPrefix, tail, key);
 }
 
 bool FormExplorerKey(RowKind kind, const char *tail, char *key)

@@ -60,8 +60,6 @@ enum RowKind : BYTE {
 struct RowPlace {
     HKEY Root;              // where the row is written; null: the registry holds no such row
     const char *Prefix;     // put before the path below the classes ("CLSID\\{...}\\DefaultIcon")
-    HKEY StandardRoot;      // where the standard is read (the machine's classes)
-    const char *StandardPrefix;
     // Where Explorer keeps its own per-user copy that wins over Root (null: none).
     const char *ExplorerPrefix;
     BYTE PerUser;           // "standard" removes the per-user value and leaves the machine's
@@ -72,7 +70,6 @@ const RowPlace &PlaceOf(RowKind kind);
 
 // Root + prefix + tail, MAX_PATH bytes; false when it does not fit or the row has no place.
 bool FormRowKey(RowKind kind, const char *tail, char *key);
-bool FormStandardKey(RowKind kind, const char *tail, char *key);
 bool FormExplorerKey(RowKind kind, const char *tail, char *key);
 
 #endif
