@@ -315,15 +315,12 @@ TEST_F(ShellRefreshTest, EachKindOfChangeReachesTheShellItsOwnWay)
         {1, 0, 1, 1, 0, false, true, false},   // F5 to the list inside it
         {1, 0, 1, 2, 0, false, false, true},
         {1, 1, 0, 7, 0, false, false, true},
-        // Later Explorers also empty their icon cache when told.
-        {0, 1, 1, 2, 0, true, false, true, LINE_NT6},
+        {0, 1, 1, 2, 0, true, false, true, LINE_NT6},   // later Explorers also empty their icon cache
         {1, 0, 1, 1, 0, false, true, true, LINE_NT5},
         {1, 0, 1, 0, 0, false, false, false, LINE_NT62},
     };
     for (const Case &c : cases) {
-        SCOPED_TRACE(testing::Message() << "desktop " << int(c.desktopRefresh) << " redraw " << int(c.iconRedraw)
-                                        << " auto " << int(c.autoRefresh) << " level " << int(c.refreshLevel)
-                                        << " new shell " << int(c.newShell) << " line " << int(c.line));
+        SCOPED_TRACE(&c - cases);
         Settings.AutoRefresh = c.autoRefresh;
         Settings.RefreshLevel = c.refreshLevel;
         Facts.NewShell = c.newShell;

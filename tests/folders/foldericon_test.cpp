@@ -1,7 +1,5 @@
 #include <windows.h>
 
-#include <cstdlib>
-
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
@@ -108,13 +106,11 @@ std::vector<std::string> g_updated;
 
 void WINAPI RecordNotify(LONG event, UINT flags, LPCVOID item, LPCVOID)
 {
-    if ((flags & SHCNF_TYPE) != SHCNF_PATHA || item == nullptr)
-        return;
-    const char *path = static_cast<const char *>(item);
-    if (event == SHCNE_ASSOCCHANGED)
+    std::string path = (flags & SHCNF_TYPE) == SHCNF_PATHA && item != nullptr ? static_cast<const char *>(item) : "";
+    if (event == SHCNE_ASSOCCHANGED && !path.empty())
         g_notified.push_back(path);
-    else if (event == SHCNE_UPDATEITEM || event == SHCNE_UPDATEDIR)
-        g_updated.push_back((event == SHCNE_UPDATEITEM ? "item " : "dir ") + std::string(path));
+    else if ((event == SHCNE_UPDATEITEM || event == SHCNE_UPDATEDIR) && !path.empty())
+        g_updated.push_back((event == SHCNE_UPDATEITEM ? "item " : "dir ") + path);
 }
 
 // Wine keeps no read-only bit on a folder; Windows does, and its later Explorers read it.
@@ -135,12 +131,12 @@ BOOL WINAPI SetKeepingReadOnly(LPCSTR path, DWORD attributes)
     return g_setHook->Original<decltype(&SetFileAttributesA)>()(path, attributes);
 }
 
-// UTF-16 text with its byte-order mark, as later Windows write DESKTOP.INI.
-std::string Utf16(const std::string &ascii, bool mark = true)
+// UTF-16 text, as later Windows write DESKTOP.INI, with its byte-order mark unless told.
+std::string Utf16(const std::string &ascii, const char *mark = "\xFF\xFE")
 {
-    std::string text = mark ? "\xFF\xFE" : "";
+    std::string text = mark;
     for (char ch : ascii)
-        text += std::string(1, ch) + '\0';
+        text.append({ch, '\0'});
     return text;
 }
 
@@ -322,14 +318,12 @@ TEST_F(FolderIconTest, EachSystemWritesTheIconInTheFilesOwnEncoding)
 {
     const char explorer[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer";
     const DWORD marks = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM;
-    std::string library = FixturePath("icons12.dll");
-    const std::string seed = "[.ShellClassInfo]\r\nInfoTip=kept\r\n";
-    const std::vector<std::string> told = {"item " + folder_, "dir " + folder_.substr(0, folder_.rfind('\\'))};
+    const DWORD iniMarks = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    const std::string library = FixturePath("icons12.dll"), seed = "[.ShellClassInfo]\r\nInfoTip=kept\r\n";
+    const std::vector<std::string> told = {"item " + folder_, "dir " + folder_.substr(0, folder_.rfind('\\'))}, none;
     struct Case {
         SystemLine line;
-        bool utf16;         // seeded with another key; otherwise no file before
-        bool policy;        // UseSystemForSystemFolders
-        bool takeBack;      // else the standard icon again
+        bool utf16, policy, takeBack;   // seeded with another key; UseSystemForSystemFolders; else Default
         DWORD folderMark;
     } cases[] = {
         {LINE_9X, false, false, false, FILE_ATTRIBUTE_SYSTEM},
@@ -347,7 +341,7 @@ TEST_F(FolderIconTest, EachSystemWritesTheIconInTheFilesOwnEncoding)
     g_setHook = &set;
     g_readOnlyFolder = folder_;
     for (const Case &c : cases) {
-        SCOPED_TRACE(testing::Message() << "line " << int(c.line) << (c.utf16 ? " UTF-16" : " ANSI"));
+        SCOPED_TRACE(&c - cases);
         bool nt = c.line != LINE_9X;
         if (c.utf16)
             Seed(Utf16(seed), FILE_ATTRIBUTE_HIDDEN, false);
@@ -357,16 +351,14 @@ TEST_F(FolderIconTest, EachSystemWritesTheIconInTheFilesOwnEncoding)
         g_updated.clear();
         Change(folder_, {Choose(library, 3), Press(IDOK)});
         DeleteRegValue(HKEY_LOCAL_MACHINE, explorer, "UseSystemForSystemFolders");
-        std::string text = ReadFileText(ini_);
-        EXPECT_NE(std::string::npos, text.find(c.utf16 ? Utf16("IconIndex=3", false) : "IconIndex=3"));
-        EXPECT_EQ(c.utf16, text.compare(0, 2, "\xFF\xFE") == 0);
+        EXPECT_NE(std::string::npos, ReadFileText(ini_).find(c.utf16 ? Utf16("IconIndex=3", "") : "IconIndex=3"));
+        EXPECT_EQ(c.utf16, ReadFileText(ini_).compare(0, 2, "\xFF\xFE") == 0);
         EXPECT_EQ(std::string(c.utf16 ? "InfoTip " : "") + "IconIndex IconFile" + (nt ? " IconResource" : ""),
                   ProfileNames(ini_, kSection));
         EXPECT_EQ(nt ? library + ",3" : "<none>", IniValue(ini_, "IconResource"));
         EXPECT_EQ(c.folderMark, GetFileAttributesA(folder_.c_str()) & marks);
-        EXPECT_EQ(FILE_ATTRIBUTE_HIDDEN | (nt ? FILE_ATTRIBUTE_SYSTEM : 0),
-                  GetFileAttributesA(ini_.c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
-        EXPECT_EQ(nt ? told : std::vector<std::string>(), g_updated);
+        EXPECT_EQ(iniMarks & ~(nt ? 0 : FILE_ATTRIBUTE_SYSTEM), GetFileAttributesA(ini_.c_str()) & iniMarks);
+        EXPECT_EQ(nt ? told : none, g_updated);
 
         g_updated.clear();
         if (c.takeBack) {
@@ -375,11 +367,10 @@ TEST_F(FolderIconTest, EachSystemWritesTheIconInTheFilesOwnEncoding)
         } else {
             Change(folder_, {Press(IDC_CI_DEFAULT)});
         }
-        EXPECT_EQ(nt && !c.takeBack ? told : std::vector<std::string>(), g_updated);
+        EXPECT_EQ(nt && !c.takeBack ? told : none, g_updated);
         // What the user's own key needs stays; a file of the icon alone goes.
         EXPECT_EQ(c.utf16 ? Utf16(seed) : "absent", Exists(ini_) ? ReadFileText(ini_) : "absent");
         EXPECT_EQ(c.utf16 && !c.takeBack ? c.folderMark : 0u, GetFileAttributesA(folder_.c_str()) & marks);
-        LearnSystem();
         SetFileAttributesA(ini_.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(ini_.c_str());
         SetFileAttributesA(folder_.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -599,12 +590,11 @@ TEST_F(LaterWindowsFolderIcon, TheIconIsNamedAsTheSystemReadsItAndARestoreRemove
     if (system == nullptr)
         GTEST_SKIP() << "not in a test system's prefix";
     LearnSystem();
-    const bool later = lstrcmpiA(system, "win98") != 0;
     const std::string location = FixturePath("icons12.dll") + ",5";
     BoxRecorder boxes(IDYES);
     ASSERT_EQ(IDOK, Change(folder_, {Choose(FixturePath("icons12.dll"), 5), Press(IDOK)}));
     EXPECT_EQ(location, IniValue(ini_, "IconFile") + "," + IniValue(ini_, "IconIndex"));
-    EXPECT_EQ(later ? location : "<none>", IniValue(ini_, "IconResource"));
+    EXPECT_EQ(lstrcmpiA(system, "win98") != 0 ? location : "<none>", IniValue(ini_, "IconResource"));
     ASSERT_EQ(IDC_CI_DEFAULT, Change(folder_, {Press(IDC_CI_DEFAULT)}));
     EXPECT_FALSE(Exists(ini_)) << ReadFileText(ini_);
 }
