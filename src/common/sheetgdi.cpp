@@ -1,6 +1,7 @@
 #include "common/sheetgdi.h"
 
 #include "common/appstate.h"
+#include "common/options.h"
 #include "shellglue/oldsizes.h"
 
 SheetGdi Gdi;
@@ -116,4 +117,9 @@ HICON LoadSmallProgramIcon(WORD id)
 {
     return static_cast<HICON>(
         LoadImageA(AppInstance(), MAKEINTRESOURCEA(id), IMAGE_ICON, SmallIconSize(), SmallIconSize(), 0));
+}
+
+int RowLeftMargin()
+{
+    return ScaledPixels(Settings.IconLeftMargin);
 }

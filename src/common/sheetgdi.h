@@ -34,6 +34,8 @@ void FreeSheetGdi();
 int LargeIconSize();
 int SmallIconSize();
 int ScaledPixels(int pixelsAt96);
+// The room left of a list row's icon, for the DPI in force.
+int RowLeftMargin();
 // A line of text in the font, from its top to its bottom; 0 without a font.
 int TextLineHeight(HFONT font);
 // A program icon resource at the system's small icon size.

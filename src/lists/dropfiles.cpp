@@ -3,9 +3,9 @@
 #include <shellapi.h>
 
 #include "common/options.h"
+#include "common/sheetgdi.h"
 #include "ids.h"
 #include "lists/iconentry.h"
-#include "lists/listpage.h"
 #include "lists/themeimport.h"
 #include "picker/changeicon.h"
 #include "shellglue/iconlocation.h"

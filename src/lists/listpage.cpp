@@ -27,11 +27,6 @@ int RowIconSize()
     return MulDiv(Settings.IconSizeL, LargeIconSize(), STANDARD_LARGE);
 }
 
-int RowLeftMargin()
-{
-    return ScaledPixels(Settings.IconLeftMargin);
-}
-
 static HFONT RowFont()
 {
     return Settings.IconViewMode != 0 ? Gdi.ListFontLarge : Gdi.ListFont;

@@ -9,9 +9,8 @@
 INT_PTR CALLBACK IconListPage(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 
 int RowIconSize();
-// Row height and the room left of the row icon, for the DPI in force.
+// Row height for the DPI in force.
 int RowHeight();
-int RowLeftMargin();
 void FillList(HWND list);
 void RefreshPreview(HWND list);
 void ApplyViewMode(HWND list, BOOL scrollToSelection);
