@@ -108,6 +108,9 @@ int RunCopyWithRights(HWND sheet, const char *jobPath)
 
 int RunRightsJob(const char *jobPath)
 {
+    // An administrator may write the program's folder where the user could not: the record
+    // goes where the sheet keeps its own, beside the job.
+    CopyText(App.SettingsPath, jobPath, MAX_PATH);
     RestorePoint point;
     if (!point.Begin())
         return RIGHTS_NO_RECORD;
