@@ -15,6 +15,7 @@ const std::string kIconKey = kClassPath + "\\DefaultIcon";
 
 class EntryTest : public GeneralPageTest {
 protected:
+    void TearDown() override { LearnSystem(); }
     IconEntry *Row(int row) { return GetEntry(list_, row); }
 };
 
@@ -48,36 +49,22 @@ TEST_F(EntryTest, AddEntryLoadsIconsOnlyFromUsableLocations)
     }
 }
 
-class LaterIconsEntryTest : public EntryTest {
-protected:
-    void TearDown() override
-    {
-        LearnSystem();
-        EntryTest::TearDown();
-    }
-};
-
-// Each file, and the library's icons by position and by resource identifier: an icon the
-// system cannot read leaves the row to the fallback icon.
-TEST_F(LaterIconsEntryTest, RowsShowOnlyWhatTheSystemReads)
+// Each file, and the library's icons by position and by resource identifier (-1 would ask for
+// the count): an icon the system cannot read leaves the row to the fallback icon.
+TEST_F(EntryTest, RowsShowOnlyTheLaterIconsTheSystemReads)
 {
-    std::string lib = FixturePath("pngicons.dll");
-    int large = GetSystemMetrics(SM_CXICON);
-    int small = GetSystemMetrics(SM_CXSMICON);
+    const std::string lib = FixturePath("pngicons.dll") + ",";
     for (const LaterIconsRow &row : kLaterIcons) {
         PretendSystem(SystemLine(row.Line), false);
-        for (int i = 0; i < 3; ++i) {
-            std::vector<std::string> locations = {FixturePath(kLaterIconFiles[i]), lib + "," + std::to_string(i)};
-            // Index -1 would ask for the count.
-            if (i > 0)
-                locations.push_back(lib + ",-" + std::to_string(i + 1));
-            for (const std::string &location : locations) {
-                ASSERT_EQ(1, AddRow(list_, "row", location.c_str(), location.c_str(), nullptr, "3"));
+        for (int i = 0; i < 3; ++i)
+            for (const std::string &at :
+                 {FixturePath(kLaterIconFiles[i]), lib + std::to_string(i), lib + (i > 0 ? std::to_string(-i - 1) : "0")}) {
+                ASSERT_EQ(1, AddRow(list_, "row", at.c_str(), at.c_str(), nullptr, "3"));
                 IconEntry *entry = Row(Rows(list_) - 1);
-                EXPECT_EQ(row.Shown[i], IconLook(entry->LargeIcon, large)) << int(row.Line) << " " << location;
-                EXPECT_EQ(row.Shown[i], IconLook(entry->SmallIcon, small)) << int(row.Line) << " " << location;
+                EXPECT_EQ(std::string(row.Shown[i]) + "/" + row.Shown[i],
+                          IconLook(entry->LargeIcon, GetSystemMetrics(SM_CXICON)) + "/" +
+                              IconLook(entry->SmallIcon, GetSystemMetrics(SM_CXSMICON))) << int(row.Line) << " " << at;
             }
-        }
     }
 }
 

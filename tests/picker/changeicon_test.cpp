@@ -62,6 +62,7 @@ class ChangeIconTest : public testing::Test {
 protected:
     // The built-in options (four rows, the system's own open-file dialog) without the animation.
     void SetUp() override { Settings.DialogAnimation = 0; }
+    void TearDown() override { LearnSystem(); }
 
     // Opens the dialog on location with the steps; returns the buffer afterwards.
     std::string Run(const std::string &location, std::vector<Step> steps, const char *suffix = nullptr,
@@ -590,40 +591,21 @@ TEST(ChangeIconPlacement, AnimationSteps)
     EXPECT_EQ(1, OpeningSteps(10, 20));
 }
 
-}  // namespace
-
-namespace {
-
-class LaterIconsTest : public ChangeIconTest {
-protected:
-    void TearDown() override { LearnSystem(); }
-};
-
-std::string CellLook(HWND dialog, int item)
-{
-    return IconLook(HICON(SendDlgItemMessageA(dialog, IDC_CI_GRID, LB_GETITEMDATA, item, 0)),
-                    GetSystemMetrics(SM_CXICON));
-}
-
-// The library's three icons, then each as an .ico file, as every system line would draw them.
-TEST_F(LaterIconsTest, GridShowsOnlyWhatTheSystemReads)
+// The library's three icons, then each as an .ico file, as every system line draws them: shows
+// count cells, the icons from first on.
+TEST_F(ChangeIconTest, GridShowsOnlyTheLaterIconsTheSystemReads)
 {
     for (const LaterIconsRow &row : kLaterIcons) {
         PretendSystem(SystemLine(row.Line), false);
-        std::vector<Step> steps = {Check([&row](HWND dialog) {
-            ASSERT_EQ(3, ItemCount(dialog));
-            for (int i = 0; i < 3; ++i)
-                EXPECT_EQ(row.Shown[i], CellLook(dialog, i)) << "line " << int(row.Line) << ", icon " << i;
-        })};
-        for (int i = 0; i < 3; ++i) {
-            steps.push_back(Type(FixturePath(kLaterIconFiles[i])));
-            steps.push_back(Check([&row, i](HWND dialog) {
-                ASSERT_EQ(1, ItemCount(dialog));
-                EXPECT_EQ(row.Shown[i], CellLook(dialog, 0)) << "line " << int(row.Line) << ", " << kLaterIconFiles[i];
-            }));
-        }
-        steps.push_back(Press(IDCANCEL));
-        Run(FixturePath("pngicons.dll") + ",1", steps);
+        auto shows = [&row](int count, int first) { return Check([&row, count, first](HWND dialog) {
+            ASSERT_EQ(count, ItemCount(dialog));
+            for (int i = 0; i < count; ++i)
+                EXPECT_EQ(row.Shown[first + i], IconLook(HICON(SendDlgItemMessageA(dialog, IDC_CI_GRID, LB_GETITEMDATA, i, 0)),
+                                                         GetSystemMetrics(SM_CXICON))) << int(row.Line) << " " << first + i;
+        }); };
+        Run(FixturePath("pngicons.dll") + ",1",
+            {shows(3, 0), Type(FixturePath(kLaterIconFiles[0])), shows(1, 0), Type(FixturePath(kLaterIconFiles[1])),
+             shows(1, 1), Type(FixturePath(kLaterIconFiles[2])), shows(1, 2), Press(IDCANCEL)});
     }
 }
 

@@ -368,32 +368,26 @@ TEST_F(IconSettingsTest, SettingsALaterWindowsIgnoresAreGreyedAndLeftAlone)
     SetRegString(HKEY_CLASSES_ROOT, "lnkfile", "IsShortcut", "");
     DeleteRegTree(HKEY_CLASSES_ROOT, kVerbKey);
     Facts.IntegratedShell = 1;
-    const struct {
-        SystemLine line;
-        bool sizeAndColours;    // size, its up-down and large box, all colours
-        bool labels;
-    } cases[] = {{LINE_9X, true, true}, {LINE_NT5, true, false}, {LINE_NT6, false, false}, {LINE_NT62, false, false}};
+    const int controls[] = {IDC_IS_SIZE,    IDC_IS_SIZESPIN, IDC_IS_LARGE,    IDC_IS_ALLCOLOURS, IDC_IS_TRANSPARENT,
+                            IDC_IS_NOARROW, IDC_IS_BMPIMAGE, IDC_IS_CPLICONS, IDC_IS_FOLDERVERB};
+    const struct { SystemLine line; const char *enabled; } cases[] = {    // enabled: each control above
+        {LINE_9X, "111111111"}, {LINE_NT5, "111101111"}, {LINE_NT6, "000001111"}, {LINE_NT62, "000001111"}};
     for (const auto &c : cases) {
+        SCOPED_TRACE(int(c.line));
         PretendSystem(c.line, false);
         SetRegString(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon Size", "48");
         SetRegString(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon BPP", "16");
         ASSERT_NE(nullptr, OpenPage());
-        for (int control : {IDC_IS_SIZE, IDC_IS_SIZESPIN, IDC_IS_LARGE, IDC_IS_ALLCOLOURS})
-            EXPECT_EQ(c.sizeAndColours, Enabled(control)) << int(c.line) << " " << control;
-        EXPECT_EQ(c.labels, Enabled(IDC_IS_TRANSPARENT)) << int(c.line);
-        for (int control : {IDC_IS_NOARROW, IDC_IS_BMPIMAGE, IDC_IS_CPLICONS, IDC_IS_FOLDERVERB})
-            EXPECT_TRUE(Enabled(control)) << int(c.line) << " " << control;
-
+        for (int i = 0; i < 9; ++i)
+            EXPECT_EQ(c.enabled[i] == '1', Enabled(controls[i])) << controls[i];
         IconSettingsToStandard(page_);
-        EXPECT_EQ(c.sizeAndColours ? 3 : 0, ListHost::SetChangedCount()) << int(c.line);
+        const bool sized = c.enabled[0] == '1';
+        EXPECT_EQ(sized ? 3 : 0, ListHost::SetChangedCount());
         SetDlgItemTextA(page_, IDC_IS_SIZE, "40");
         Apply();
-        EXPECT_EQ(c.sizeAndColours ? "40" : "48", GetRegString(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon Size"))
-            << int(c.line);
-        EXPECT_EQ(c.sizeAndColours ? "(absent)" : "16",
-                  RegValueOrAbsent(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon BPP")) << int(c.line);
+        EXPECT_EQ(sized ? "40/(absent)" : "48/16", GetRegString(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon Size") + "/" +
+                                                    RegValueOrAbsent(HKEY_CURRENT_USER, kMetricsKey, "Shell Icon BPP"));
     }
-    LearnSystem();
 }
 
 TEST(FolderVerb, CommandQuotesAProgramPathWithBlanksAndIsKnownAgain)

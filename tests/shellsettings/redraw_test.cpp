@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -93,77 +92,48 @@ TEST_F(Redraw, StepsTheSizeDownAndBackKeepingTheStoredValue)
     }
 }
 
-// Each Windows's cache, in a folder standing in for the user's local application data, beside
-// files of the same folders that are no icon cache.
+// Each Windows's cache in a stand-in for the user's local application data, beside files that are no icon cache.
 class CacheDeletion : public testing::Test {
 protected:
-    void TearDown() override
-    {
-        LearnSystem();
-        LocalAppDataStandIn = nullptr;
-        RemoveTree(local_);
-        DeleteFileA(windowsCache_.c_str());
-    }
-
-    std::string local_ = MakeTempDir("cache");
-    std::string windowsCache_ = WindowsDir() + "\\ShellIconCache";
+    void TearDown() override { LearnSystem(); LocalAppDataStandIn = nullptr; RemoveTree(local_); DeleteFileA(windowsCache_.c_str()); }
+    std::string local_ = MakeTempDir("cache"), windowsCache_ = WindowsDir() + "\\ShellIconCache";
 };
 
 TEST_F(CacheDeletion, DeletesOnlyTheRunningWindowsCacheAndNamesFilesInUse)
 {
-    const std::string explorer = "Microsoft\\Windows\\Explorer\\";
-    const std::vector<std::string> seeded = {"IconCache.db", "iconcache.txt", explorer + "iconcache_32.db",
-                                             explorer + "iconcache_idx.db", explorer + "iconcache_48.db",
-                                             explorer + "thumbcache_32.db", explorer + "iconcache.txt"};
-    const struct {
-        SystemLine line;
-        const char *held;       // kept open, so no delete can succeed
-        std::vector<std::string> gone;
-        const char *asked;      // named in the question
-    } cases[] = {
-        {LINE_9X, nullptr, {}, "ShellIconCache"},
-        {LINE_NT5, "IconCache.db", {}, "IconCache.db"},
-        {LINE_NT6, nullptr, {"IconCache.db"}, "IconCache.db"},
-        {LINE_NT62, "Microsoft\\Windows\\Explorer\\iconcache_48.db",
-         {explorer + "iconcache_32.db", explorer + "iconcache_idx.db"}, "iconcache_*.db"},
-    };
+    const std::string l = local_ + "\\", x = l + "Microsoft\\Windows\\Explorer\\";
+    const std::string seeded[] = {l + "IconCache.db",     l + "iconcache.txt",   x + "iconcache_32.db",  x + "iconcache_idx.db",
+                                  x + "iconcache_48.db", x + "thumbcache_32.db", x + "iconcache.txt", windowsCache_};
+    // held: the seeded file kept open so no delete succeeds (-1: none); gone: a bit per seeded file.
+    const struct { SystemLine line; int held; unsigned gone; const char *asked; } cases[] = {
+        {LINE_9X, -1, 0x80, "ShellIconCache"}, {LINE_NT5, 0, 0, "IconCache.db"},
+        {LINE_NT6, -1, 1, "IconCache.db"}, {LINE_NT62, 4, 4 | 8, "iconcache_*.db"}};
+    const DWORD hiding = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     CopyText(App.Caption, "Tilefox", sizeof App.Caption);
     LocalAppDataStandIn = local_.c_str();
-    CreateDirectoryA((local_ + "\\Microsoft").c_str(), nullptr);
-    CreateDirectoryA((local_ + "\\Microsoft\\Windows").c_str(), nullptr);
-    CreateDirectoryA((local_ + "\\" + explorer).c_str(), nullptr);
+    for (const char *folder : {"\\Microsoft", "\\Microsoft\\Windows", "\\Microsoft\\Windows\\Explorer"})
+        CreateDirectoryA((local_ + folder).c_str(), nullptr);
     for (const auto &c : cases) {
+        SCOPED_TRACE(int(c.line));
         PretendSystem(c.line, false);
         for (const std::string &name : seeded)
-            ASSERT_TRUE(WriteFileText(local_ + "\\" + name, "cache")) << name;
-        ASSERT_TRUE(WriteFileText(windowsCache_, "cache"));
-        HANDLE held = INVALID_HANDLE_VALUE;
-        std::string heldPath = c.held != nullptr ? local_ + "\\" + c.held : "";
-        if (c.held != nullptr) {
-            SetFileAttributesA(heldPath.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
-            held = CreateFileA(heldPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-            ASSERT_NE(INVALID_HANDLE_VALUE, held);
-        }
-        ASSERT_TRUE(IconCacheExists()) << int(c.line);
-
+            ASSERT_TRUE(WriteFileText(name, "cache")) << name;
+        const std::string held = c.held < 0 ? "" : seeded[c.held];
+        SetFileAttributesA(held.c_str(), hiding);
+        HANDLE handle = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_TRUE(IconCacheExists());
         BoxRecorder boxes(IDOK);
-        EXPECT_EQ(c.held == nullptr, DeleteIconCache(nullptr) != FALSE) << int(c.line);
-        ASSERT_EQ(2u, boxes.Texts.size()) << int(c.line) << boxes.All();
+        EXPECT_EQ(c.held < 0, DeleteIconCache(nullptr) != FALSE);
+        ASSERT_EQ(2u, boxes.Texts.size()) << boxes.All();
         EXPECT_NE(std::string::npos, boxes.Texts[0].find(c.asked)) << boxes.Texts[0];
-        if (held != INVALID_HANDLE_VALUE) {
-            CloseHandle(held);
-            EXPECT_NE(std::string::npos, boxes.Texts[1].find(heldPath)) << boxes.Texts[1];
-            const DWORD hiding = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-            EXPECT_EQ(hiding, GetFileAttributesA(heldPath.c_str()) & hiding)
-                << "a file left keeps what hides it";
+        if (c.held >= 0) {
+            CloseHandle(handle);
+            EXPECT_NE(std::string::npos, boxes.Texts[1].find(held)) << boxes.Texts[1];
+            EXPECT_EQ(hiding, GetFileAttributesA(held.c_str()) & hiding) << "a file left keeps what hides it";
         }
-        for (const std::string &name : seeded) {
-            bool gone = std::find(c.gone.begin(), c.gone.end(), name) != c.gone.end();
-            EXPECT_EQ(gone, GetFileAttributesA((local_ + "\\" + name).c_str()) == INVALID_FILE_ATTRIBUTES)
-                << int(c.line) << " " << name;
-        }
-        EXPECT_EQ(c.line == LINE_9X, GetFileAttributesA(windowsCache_.c_str()) == INVALID_FILE_ATTRIBUTES) << int(c.line);
-        SetFileAttributesA(heldPath.c_str(), FILE_ATTRIBUTE_NORMAL);
+        for (int i = 0; i < 8; ++i)
+            EXPECT_EQ((c.gone >> i & 1) != 0, GetFileAttributesA(seeded[i].c_str()) == INVALID_FILE_ATTRIBUTES) << seeded[i];
+        SetFileAttributesA(held.c_str(), FILE_ATTRIBUTE_NORMAL);
     }
 }
 

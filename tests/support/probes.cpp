@@ -179,8 +179,7 @@ std::string StartupShortcutPath()
 }
 
 const LaterIconsRow kLaterIcons[3] = {
-    {LINE_9X, {"classic", "", "classic"}},
-    {LINE_NT5, {"classic", "", "classic"}},
+    {LINE_9X, {"classic", "", "classic"}}, {LINE_NT5, {"classic", "", "classic"}},
     // The 32-pixel image fits better than the 256-pixel PNG one, which is scaled if alone.
     {LINE_NT6, {"classic", "png", "classic"}},
 };
@@ -190,17 +189,12 @@ std::string IconLook(HICON icon, int size)
 {
     if (icon == nullptr)
         return "";
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, size, size);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    RECT all = {0, 0, size, size};
-    FillRect(dc, &all, HBRUSH(GetStockObject(WHITE_BRUSH)));
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, CreateBitmap(size, size, 1, 32, nullptr));
+    PatBlt(dc, 0, 0, size, size, WHITENESS);
     DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
     COLORREF centre = GetPixel(dc, size / 2, size / 2);
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
+    DeleteObject(SelectObject(dc, old));
     DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
     return centre == RGB(0, 255, 0) ? "classic" : centre == RGB(255, 0, 0) ? "png" : "other";
 }

@@ -56,17 +56,12 @@ std::string DlgItemText(HWND dialog, int id);
 bool IsPlainAscii(const std::string &text);
 // A shell link at link that points to target.
 void MakeShortcut(const std::string &link, const std::string &target);
-// What an icon of the fixtures classic/png/mixed.ico and pngicons.dll draws at size pixels:
-// "" for no icon, "classic" for their green 16-colour images, "png" for their red PNG one.
+// What an icon of classic/png/mixed.ico or pngicons.dll draws at size pixels: "" none, "classic" their green 16-colour
+// images, "png" their red PNG one; and by system line, what their classic, PNG-only and mixed icons show.
 std::string IconLook(HICON icon, int size);
-// By system line, what the classic, PNG-only and mixed icons of those fixtures show.
-struct LaterIconsRow {
-    BYTE Line;                  // SystemLine
-    const char *Shown[3];
-};
+struct LaterIconsRow { BYTE Line; const char *Shown[3]; };    // Line: a SystemLine
 extern const LaterIconsRow kLaterIcons[3];
 extern const char *const kLaterIconFiles[3];
-
 // Where the program's shortcut for the desktop labels goes in the Startup folder ("" when none).
 std::string StartupShortcutPath();
 
