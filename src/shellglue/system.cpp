@@ -56,7 +56,11 @@ const unsigned kTraits[LINE_COUNT] = {
     kNtTraits | TRAIT_CACHE_PER_USER,
     kNtTraits | TRAIT_CACHE_PER_USER | kVistaTraits,
     kNtTraits | TRAIT_CACHE_SPLIT | kVistaTraits,
+    (kNtTraits & ~TRAIT_OWN_LABELS) | TRAIT_CACHE_PER_USER,
 };
+
+// The row of kPlaces for each line.
+const BYTE kPlaceRow[LINE_COUNT] = {0, 1, 2, 2, 1};
 
 #undef MACHINE
 #undef USER
@@ -91,7 +95,7 @@ void LearnSystem()
     if (version.dwMajorVersion < 5)
         return;
     if (version.dwMajorVersion < 6)
-        System.Line = LINE_NT5;
+        System.Line = version.dwMinorVersion == 0 ? LINE_NT50 : LINE_NT5;
     else
         System.Line = version.dwMajorVersion == 6 && version.dwMinorVersion < 2 ? LINE_NT6 : LINE_NT62;
     IsWow64ProcessCall isWow64 = reinterpret_cast<IsWow64ProcessCall>(
@@ -119,8 +123,7 @@ bool SystemHas(SystemTrait trait)
 
 const RowPlace &PlaceOf(RowKind kind)
 {
-    BYTE line = System.Line < LINE_COUNT ? System.Line : BYTE(LINE_9X);
-    return kPlaces[line < LINE_NT6 ? line : BYTE(LINE_NT6)][kind];
+    return kPlaces[kPlaceRow[System.Line < LINE_COUNT ? System.Line : BYTE(LINE_9X)]][kind];
 }
 
 bool FormRowKey(RowKind kind, const char *tail, char *key)

@@ -8,9 +8,10 @@
 // Windows that keep the rows in different places; each is one line of the table.
 enum SystemLine : BYTE {
     LINE_9X,     // Windows 95, 98, Me: one registry for all users, no rights
-    LINE_NT5,    // Windows 2000 and XP: per-user classes; machine keys need an administrator
+    LINE_NT5,    // Windows XP: per-user classes; machine keys need an administrator
     LINE_NT6,    // Vista and 7: as NT5, the Recycle Bin per user, rights asked through UAC
     LINE_NT62,   // 8 and later: as NT6, the icon cache split into several files
+    LINE_NT50,   // Windows 2000: as NT5, but the desktop leaves its labels' background alone
     LINE_COUNT
 };
 

@@ -371,7 +371,8 @@ TEST_F(IconSettingsTest, SettingsALaterWindowsIgnoresAreGreyedAndLeftAlone)
     const int controls[] = {IDC_IS_SIZE,    IDC_IS_SIZESPIN, IDC_IS_LARGE,    IDC_IS_ALLCOLOURS, IDC_IS_TRANSPARENT,
                             IDC_IS_NOARROW, IDC_IS_BMPIMAGE, IDC_IS_CPLICONS, IDC_IS_FOLDERVERB};
     const struct { SystemLine line; const char *enabled; } cases[] = {    // enabled: each control above
-        {LINE_9X, "111111111"}, {LINE_NT5, "111101111"}, {LINE_NT6, "000001111"}, {LINE_NT62, "000001111"}};
+        {LINE_9X, "111111111"}, {LINE_NT50, "111111111"}, {LINE_NT5, "111101111"}, {LINE_NT6, "000001111"},
+        {LINE_NT62, "000001111"}};
     for (const auto &c : cases) {
         SCOPED_TRACE(int(c.line));
         PretendSystem(c.line, false);
