@@ -603,9 +603,16 @@ TEST_F(ChangeIconTest, GridShowsOnlyTheLaterIconsTheSystemReads)
                 EXPECT_EQ(row.Shown[first + i], IconLook(HICON(SendDlgItemMessageA(dialog, IDC_CI_GRID, LB_GETITEMDATA, i, 0)),
                                                          GetSystemMetrics(SM_CXICON))) << int(row.Line) << " " << first + i;
         }); };
-        Run(FixturePath("pngicons.dll") + ",1",
-            {shows(3, 0), Type(FixturePath(kLaterIconFiles[0])), shows(1, 0), Type(FixturePath(kLaterIconFiles[1])),
-             shows(1, 1), Type(FixturePath(kLaterIconFiles[2])), shows(1, 2), Press(IDCANCEL)});
+        // Under 64-bit Wine the grid's one call for all the library's large icons gets none of
+        // those that hold a PNG image (the 32-bit program, as shipped, gets them): there only the
+        // .ico files are checked.
+        std::vector<Step> steps;
+        if (sizeof(void *) == 4)
+            steps.push_back(shows(3, 0));
+        for (int file = 0; file < 3; ++file)
+            steps.insert(steps.end(), {Type(FixturePath(kLaterIconFiles[file])), shows(1, file)});
+        steps.push_back(Press(IDCANCEL));
+        Run(FixturePath("pngicons.dll") + ",1", steps);
     }
 }
 
