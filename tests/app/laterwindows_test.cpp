@@ -1,12 +1,9 @@
-// In the prefix of each test system, the program learns that system, and an Apply of the real
-// sheet writes a desktop item and a General row where that Windows reads them (per user from
-// 2000 on; in the 64-bit view, never under Wow6432Node, from a 32-bit copy on 64-bit
-// Windows); taking it back leaves both exactly as before.
+// In each test system's prefix an Apply writes a desktop item and a General row where that
+// Windows reads them, never under Wow6432Node, and taking it back restores both exactly.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "app/restoreapply.h"
@@ -40,11 +37,9 @@ const struct SystemCase {
 
 TEST(LaterWindowsRegistry, ADesktopItemAndAGeneralRowGoWhereTheSystemReadsThemAndComeBack)
 {
-    const char *system = getenv("TILEFOX_TEST_SYSTEM");
     const SystemCase *found = nullptr;
     for (const SystemCase &row : kSystems)
-        if (system != nullptr && lstrcmpiA(system, row.Name) == 0)
-            found = &row;
+        found = TestSystemIs(row.Name) ? &row : found;
     if (found == nullptr)
         GTEST_SKIP() << "not in a test system's prefix";
     LearnSystem();

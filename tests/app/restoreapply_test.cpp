@@ -22,8 +22,10 @@
 #include "shellglue/paths.h"
 #include "shellglue/shellkeys.h"
 #include "shellglue/system.h"
+#include "support/appsetup.h"
 #include "support/boxrecorder.h"
 #include "support/probes.h"
+#include "support/regsnapshot.h"
 #include "support/sheetchanges.h"
 #include "support/testing.h"
 
@@ -350,12 +352,10 @@ TEST_F(RestoreApplyTest, AWriteThatFailedIsNamedAndStaysPending)
     }
 }
 
-// On a system with rights, a General row (machine-wide) that the registry refuses is offered to
-// an administrator copy: declined, it stays pending; written by the copy, the sheet counts it
-// as applied and the copy's restore point holds it.
+// A refused General row goes to an administrator copy, run here: declined, the row stays
+// pending; written, it counts as applied and the copy's record holds it.
 bool g_copyRuns;
 
-// The copy with rights, run here: its job, then a process that ends as it would.
 BOOL WINAPI RunCopyHere(SHELLEXECUTEINFOA *run)
 {
     if (!g_copyRuns || lstrcmpA(run->lpVerb, "runas") != 0)
@@ -401,6 +401,47 @@ TEST_F(RestoreApplyTest, RowsThatNeedRightsGoToAnAdministratorCopyOrStayPending)
             EXPECT_NE(std::string::npos, NewestRecord().find("Shell Icons")) << NewestRecord();
         }
     }
+    LearnSystem();
+}
+
+// The copy writes only the program's own machine rows; a job naming anything else is refused
+// whole, before any write.
+TEST(RightsJob, OnlyTheProgramsMachineRowsAreWrittenAndAnythingElseRefusesTheWholeJob)
+{
+    AppSetup app("rightsjob");
+    RegistrySnapshot snapshot(
+        {{HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, true}, {HKEY_LOCAL_MACHINE, "Software\\TilefoxTest", true}});
+    snapshot.Take();
+    PretendSystem(LINE_NT62, false);
+    auto line = [](RowKind kind, const std::string &key, const char *name, const char *op) {
+        return std::to_string(int(kind)) + "\t" + key + "\t" + name + "\t" + op + "\r\n";
+    };
+    const std::string icon = line(ROW_SHELL_ICON, SHELL_ICONS_KEY, "3", "=own.dll,2");
+    const std::string drives = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\DriveIcons\\X\\Other";
+    const struct { std::string Job; int Exit; } kJobs[] = {
+        {"", RIGHTS_DONE},
+        {icon + line(ROW_SHELL_ICON, "Software\\TilefoxTest", "3", "=own.dll,2"), RIGHTS_REFUSED},
+        {icon + line(ROW_CLASS_ICON, "Software\\Classes\\CLSID\\{x}\\DefaultIcon", "", "=a,1"), RIGHTS_REFUSED},
+        {icon + line(ROW_SHORTCUT_ARROW, "Software\\Classes\\lnkfile", "IsShortcut", "=yes"), RIGHTS_REFUSED},
+        {icon + line(ROW_DRIVE_ICON, drives, "", "=a,1"), RIGHTS_REFUSED},
+        {icon + "garbage\r\n", RIGHTS_REFUSED},
+        {icon + line(ROW_SHELL_ICON, SHELL_ICONS_KEY, "4", "-"), RIGHTS_DONE},
+    };
+    const std::string job = app.Dir() + "\\job.txt";
+    for (const auto &row : kJobs) {
+        SCOPED_TRACE(row.Job);
+        snapshot.Restore();
+        SetRegString(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, "4", "theirs.dll,0");
+        int before = NewestRestorePoint();
+        ASSERT_TRUE(WriteFileText(job, row.Job));
+        EXPECT_EQ(row.Exit, RunRightsJob(job.c_str()));
+        bool wrote = row.Exit == RIGHTS_DONE && !row.Job.empty();
+        EXPECT_EQ(wrote ? "own.dll,2" : "(absent)", RegValueOrAbsent(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, "3"));
+        EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, "Software\\TilefoxTest"));
+        EXPECT_EQ(wrote ? before + 1 : before, NewestRestorePoint()) << "the copy's own record";
+    }
+    EXPECT_EQ("(absent)", RegValueOrAbsent(HKEY_LOCAL_MACHINE, SHELL_ICONS_KEY, "4")) << "a deletion in a job";
+    snapshot.Restore();
     LearnSystem();
 }
 

@@ -513,6 +513,13 @@ DWORD WaitTestProgram(PROCESS_INFORMATION &process, DWORD timeout, bool serve)
     return code;
 }
 
+bool TestSystemIs(const char *name)
+{
+    char system[16] = "";
+    GetEnvironmentVariableA("TILEFOX_TEST_SYSTEM", system, sizeof system);
+    return lstrcmpiA(system, name) == 0;
+}
+
 namespace {
 ImportHook *g_machineHook;
 LONG WINAPI RefuseMachineKeys(HKEY root, LPCSTR key, DWORD reserved, LPSTR type, DWORD options, REGSAM access,

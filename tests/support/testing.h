@@ -120,6 +120,10 @@ private:
     void *original_ = nullptr;
 };
 
+// Whether the test runs in the prefix of that system ("win98", "winxp", "win10": the test
+// command's TILEFOX_TEST_SYSTEM); false outside any.
+bool TestSystemIs(const char *name);
+
 // While it lives, every key created under HKEY_LOCAL_MACHINE is refused for want of rights, as
 // for a limited user; Off lets the writes through for a while (an administrator's turn).
 class MachineRefusal {
