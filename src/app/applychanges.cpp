@@ -109,14 +109,8 @@ static bool RecordBeforeApply(HWND sheet, RestorePoint *point)
 // Rows the registry refused stay pending; the user learns which in one message.
 static void ReportRefusedRows(HWND sheet, const CommitFailures &failures)
 {
-    if (failures.Count == 0)
-        return;
-    char message[TEXT_BUFFER * 2 + COMMIT_NAMES_BUFFER];
-    if (LoadTextInto(IDS_REGWRITEFAILED, message, TEXT_BUFFER * 2) <= 0)
-        message[0] = '\0';
-    AppendText(message, "\n", sizeof message);
-    AppendText(message, failures.Names, sizeof message);
-    MessageBoxA(sheet, message, App.Caption, MB_ICONEXCLAMATION);
+    if (failures.Count != 0)
+        NamesMessageBox(sheet, IDS_REGWRITEFAILED, failures.Names, MB_ICONEXCLAMATION);
 }
 
 // One pass of the writes; false when a setting or drive stays pending. A row the registry

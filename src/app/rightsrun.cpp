@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "common/appstate.h"
+#include "common/pump.h"
 #include "common/texts.h"
 #include "ids.h"
 #include "restore/restorepoint.h"
@@ -13,7 +14,7 @@
 namespace {
 
 const char kJobName[] = "TFRIGHTS.JOB";
-enum { BCM_SETSHIELD_MESSAGE = 0x160C, SEE_NOCLOSEPROCESS = 0x40, WAIT_STEP_MS = 50 };
+enum { BCM_SETSHIELD_MESSAGE = 0x160C, SEE_NOCLOSEPROCESS = 0x40, WAIT_STEP_MS = 50, WAIT_STEP_MESSAGES = 64 };
 
 void RecordWrite(const RightsJobWrite &write, void *context)
 {
@@ -50,16 +51,11 @@ LRESULT CALLBACK ShieldYesButton(int code, WPARAM wParam, LPARAM lParam)
 
 bool AskForRights(HWND sheet)
 {
-    char message[TEXT_BUFFER * 3 + RIGHTS_NAMES_BUFFER];
-    if (LoadTextInto(IDS_RIGHTS_ASK, message, TEXT_BUFFER * 3) <= 0)
-        message[0] = '\0';
-    AppendText(message, "\n\n", sizeof message);
     char names[RIGHTS_NAMES_BUFFER];
     RightsQueueNames(names, sizeof names);
-    AppendText(message, names, sizeof message);
     if (SystemHas(TRAIT_SHIELD))
         g_boxHook = SetWindowsHookExA(WH_CBT, ShieldYesButton, nullptr, GetCurrentThreadId());
-    int answer = MessageBoxA(sheet, message, App.Caption, MB_YESNO | MB_ICONQUESTION);
+    int answer = NamesMessageBox(sheet, IDS_RIGHTS_ASK, names, MB_YESNO | MB_ICONQUESTION);
     if (g_boxHook != nullptr)
         UnhookWindowsHookEx(g_boxHook);
     g_boxHook = nullptr;
@@ -89,13 +85,8 @@ int RunCopyWithRights(HWND sheet, const char *jobPath)
     if (!ShellExecuteExA(&run) || run.hProcess == nullptr)
         return -1;
     EnableWindow(sheet, FALSE);
-    while (WaitForSingleObject(run.hProcess, WAIT_STEP_MS) == WAIT_TIMEOUT) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-    }
+    while (WaitForSingleObject(run.hProcess, WAIT_STEP_MS) == WAIT_TIMEOUT)
+        PumpWaitingMessages(WAIT_STEP_MESSAGES);
     EnableWindow(sheet, TRUE);
     DWORD code = DWORD(-1);
     if (!GetExitCodeProcess(run.hProcess, &code))

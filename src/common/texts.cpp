@@ -1,6 +1,7 @@
 #include "common/texts.h"
 
 #include "common/appstate.h"
+#include "shellglue/paths.h"
 
 // Windows would pick a resource language of its own (the user's locale on NT, the system's on
 // Windows 95); the program looks every form up by its language itself.
@@ -207,4 +208,15 @@ HWND MakeDialog(unsigned id, HWND owner, DLGPROC procedure, LPARAM parameter)
     DialogForm form(id);
     return form.Get() != nullptr ? CreateDialogIndirectParamA(AppInstance(), form.Get(), owner, procedure, parameter)
                                  : nullptr;
+}
+
+int NamesMessageBox(HWND owner, unsigned id, const char *names, UINT style)
+{
+    enum { NAMES_MAX = 1024 };
+    char message[TEXT_BUFFER * 3 + NAMES_MAX];
+    if (LoadTextInto(id, message, TEXT_BUFFER * 3) <= 0)
+        message[0] = '\0';
+    AppendText(message, "\n", sizeof message);
+    AppendText(message, names, sizeof message);
+    return MessageBoxA(owner, message, App.Caption, style);
 }

@@ -27,6 +27,10 @@ int LoadTextInto(unsigned id, char *buffer, int size);
 // what the other language may have left on disk or in the registry.
 bool LoadTextIn(TextLanguage language, unsigned id, char *buffer, int size);
 
+// A message box of the program's caption: the text, then the names one per line (rows that
+// could not be written, or that need rights). Returns the button pressed.
+int NamesMessageBox(HWND owner, unsigned id, const char *names, UINT style);
+
 // The menu and dialog templates in the language shown.
 HMENU LoadShownMenu(unsigned id);
 HGLOBAL FindDialogTemplate(unsigned id);

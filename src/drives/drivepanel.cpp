@@ -339,19 +339,16 @@ void RunDriveCommand(HWND panel, int command)
 // old icon, and the change waits for the next Apply.
 static void ReportFailedDrives(HWND panel, const char *failed)
 {
-    char message[TEXT_BUFFER * 2 + FAILED_LIST_BUFFER];
     char key[MAX_PATH];
+    // No AUTORUN.INF was involved: the words of the rows the registry refused.
     if (DriveIconKey(failed[0], key)) {
-        // No AUTORUN.INF was involved: the words of the rows the registry refused.
-        if (LoadTextInto(IDS_REGWRITEFAILED, message, TEXT_BUFFER * 2) <= 0)
-            message[0] = '\0';
-        AppendText(message, "\n", sizeof message);
-        AppendText(message, failed, sizeof message);
-    } else {
-        char format[TEXT_BUFFER];
-        CopyText(format, LoadText(IDS_DRIVEWRITEFAILED), TEXT_BUFFER);
-        wsprintfA(message, format, failed);
+        NamesMessageBox(SheetOf(panel), IDS_REGWRITEFAILED, failed, MB_ICONEXCLAMATION);
+        return;
     }
+    char message[TEXT_BUFFER * 2 + FAILED_LIST_BUFFER];
+    char format[TEXT_BUFFER];
+    CopyText(format, LoadText(IDS_DRIVEWRITEFAILED), TEXT_BUFFER);
+    wsprintfA(message, format, failed);
     MessageBoxA(SheetOf(panel), message, App.Caption, MB_ICONEXCLAMATION);
 }
 
