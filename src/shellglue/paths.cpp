@@ -356,3 +356,9 @@ bool SpecialFolderPath(int csidl, char *path)
         path[0] = '\0';
     return path[0] != '\0';
 }
+
+bool IsFile(const char *path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}

@@ -41,6 +41,8 @@ int HexDigitValue(char ch);
 // A special folder's path (CSIDL_..., MAX_PATH bytes); false, and an empty path, when the
 // system does not know the folder (Windows 95 refuses those of later shells).
 bool SpecialFolderPath(int csidl, char *path);
+// Whether a file (not a folder) is there.
+bool IsFile(const char *path);
 
 // Frees a global-heap text and forgets it.
 void FreeText(char **text);

@@ -545,12 +545,6 @@ static int FormLabelShortcutPaths(char (*paths)[MAX_PATH])
     return count;
 }
 
-static bool IsFile(const char *path)
-{
-    DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // The shortcuts of both languages, from the one of the language shown (first) or the other.
 static void RemoveLabelShortcuts(int first)
 {

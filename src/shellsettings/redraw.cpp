@@ -127,10 +127,9 @@ struct CacheFiles {
 // A backslash between them unless the folder ends in a separator.
 static bool JoinPath(char *path, const char *name)
 {
-    int length = lstrlenA(path);
-    const char *last = CharPrevA(path, path + length);
-    if (length > 0 && *last != '\\' && *last != '/' && !AppendText(path, "\\", MAX_PATH))
+    if (lstrlenA(path) + 1 >= MAX_PATH)
         return false;
+    AddBackslash(path);
     return AppendText(path, name, MAX_PATH) != 0;
 }
 
@@ -144,6 +143,12 @@ static bool WindowsCachePath(char *path)
     return JoinPath(path, "ShellIconCache");
 }
 
+// 9x keeps one cache in the Windows folder; NT one per user.
+static bool CacheIsPerUser()
+{
+    return SystemHas(TRAIT_CACHE_PER_USER) || SystemHas(TRAIT_CACHE_SPLIT);
+}
+
 // NT keeps the cache per user, in the local (not roaming) application data.
 static bool CacheFolder(char *folder)
 {
@@ -152,12 +157,6 @@ static bool CacheFolder(char *folder)
     else if (!SpecialFolderPath(CSIDL_LOCAL_APPDATA, folder))
         return false;
     return !SystemHas(TRAIT_CACHE_SPLIT) || JoinPath(folder, kSplitCacheFolder);
-}
-
-static bool IsFile(const char *path)
-{
-    DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 static bool HasEnds(const char *name, const char *prefix, const char *suffix)
@@ -196,7 +195,7 @@ static bool ListCacheFiles(CacheFiles *files)
 {
     files->Count = 0;
     char folder[MAX_PATH];
-    if (!SystemHas(TRAIT_CACHE_PER_USER) && !SystemHas(TRAIT_CACHE_SPLIT)) {
+    if (!CacheIsPerUser()) {
         if (!WindowsCachePath(files->Shown))
             return false;
     } else {
@@ -279,14 +278,14 @@ BOOL DeleteIconCache(HWND owner)
     if (!ListCacheFiles(&files))
         return FALSE;
     // 9x: the file is asked about and tried even when it went since the page was shown.
-    if (!SystemHas(TRAIT_CACHE_PER_USER) && !SystemHas(TRAIT_CACHE_SPLIT) && files.Count == 0)
+    if (!CacheIsPerUser() && files.Count == 0)
         CopyText(files.Path[files.Count++], files.Shown, MAX_PATH);
     char question[QUESTION_BUFFER];
     wsprintfA(question, LoadText(SystemHas(TRAIT_CACHE_SPLIT) ? IDS_ASKDELETECACHES : IDS_ASKDELETECACHE),
               files.Shown);
     if (MessageBoxA(owner, question, App.Caption, MB_ICONQUESTION | MB_OKCANCEL) != IDOK)
         return FALSE;
-    bool perUser = SystemHas(TRAIT_CACHE_PER_USER) || SystemHas(TRAIT_CACHE_SPLIT);
+    bool perUser = CacheIsPerUser();
     bool inUse[CACHE_FILES_MAX] = {};
     bool refused[CACHE_FILES_MAX] = {};
     bool left = false;
