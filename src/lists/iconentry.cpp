@@ -450,9 +450,9 @@ static void RecordUserClassEntry(const IconEntry *entry, RestorePoint *point)
         return;
     if (entry->Kind == KIND_BROWSER)
         point->KeyTree(HKEY_CURRENT_USER, key);
-    if (entry->Kind == KIND_BRIEFCASE && FormRowKey(ROW_FILE_CLASS, "Briefcase\\DefaultIcon", key))
-        point->Value(PlaceOf(ROW_FILE_CLASS).Root, key, "");
-    UserIconKey(entry, key);
+    char briefcase[MAX_PATH];
+    if (entry->Kind == KIND_BRIEFCASE && FormRowKey(ROW_FILE_CLASS, "Briefcase\\DefaultIcon", briefcase))
+        point->Value(PlaceOf(ROW_FILE_CLASS).Root, briefcase, "");
     point->Value(HKEY_CURRENT_USER, key, "");
     if (entry->Kind == KIND_RECYCLE_EMPTY || entry->Kind == KIND_RECYCLE_FULL)
         point->Value(HKEY_CURRENT_USER, key, entry->Kind == KIND_RECYCLE_EMPTY ? "empty" : "full");
