@@ -14,9 +14,8 @@ const char kExplorer[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer
 #define USER HKEY_CURRENT_USER
 #define CLASSES HKEY_CLASSES_ROOT
 
-// Rows by system; Vista and later keep them alike. On 9x the classes root and the machine's
-// classes are one; on NT the classes root merges the user's classes over the machine's and the
-// user may write only his.
+// Rows by system: 9x, then NT. On 9x the classes root and the machine's classes are one; on NT
+// the classes root merges the user's classes over the machine's and the user may write only his.
 const RowPlace kPlaces[][ROW_KIND_COUNT] = {
     {
         {MACHINE, kClasses, nullptr, 0, 0},   // class icon
@@ -29,18 +28,9 @@ const RowPlace kPlaces[][ROW_KIND_COUNT] = {
     },
     {
         {USER, kClasses, nullptr, 1, 0},
-        {USER, kClasses, nullptr, 1, 0},
+        {USER, kClasses, kExplorer, 1, 0},   // Explorer's own copy: where TRAIT_EXPLORER_BIN
         {USER, kClasses, nullptr, 1, 0},
         // A user's own lnkfile key would hide the machine's whole class: the mark stays there.
-        {MACHINE, kClasses, nullptr, 0, 1},
-        {USER, kClasses, nullptr, 1, 0},
-        {MACHINE, "", nullptr, 0, 1},
-        {MACHINE, kExplorer, nullptr, 0, 1},
-    },
-    {
-        {USER, kClasses, nullptr, 1, 0},
-        {USER, kClasses, kExplorer, 1, 0},
-        {USER, kClasses, nullptr, 1, 0},
         {MACHINE, kClasses, nullptr, 0, 1},
         {USER, kClasses, nullptr, 1, 0},
         {MACHINE, "", nullptr, 0, 1},
@@ -50,7 +40,7 @@ const RowPlace kPlaces[][ROW_KIND_COUNT] = {
 
 const unsigned kNtTraits =
     TRAIT_ICON_RESOURCE | TRAIT_OWN_LABELS | TRAIT_USER_FILES | TRAIT_INTEGRATED_SHELL | TRAIT_NOTIFY_ICONS;
-const unsigned kVistaTraits = TRAIT_SIZE_PER_VIEW | TRAIT_SHIELD | TRAIT_PNG_ICONS;
+const unsigned kVistaTraits = TRAIT_SIZE_PER_VIEW | TRAIT_SHIELD | TRAIT_PNG_ICONS | TRAIT_EXPLORER_BIN;
 const unsigned kTraits[LINE_COUNT] = {
     0,
     kNtTraits | TRAIT_CACHE_PER_USER,
@@ -58,9 +48,6 @@ const unsigned kTraits[LINE_COUNT] = {
     kNtTraits | TRAIT_CACHE_SPLIT | kVistaTraits,
     (kNtTraits & ~TRAIT_OWN_LABELS) | TRAIT_CACHE_PER_USER,
 };
-
-// The row of kPlaces for each line.
-const BYTE kPlaceRow[LINE_COUNT] = {0, 1, 2, 2, 1};
 
 #undef MACHINE
 #undef USER
@@ -123,7 +110,8 @@ bool SystemHas(SystemTrait trait)
 
 const RowPlace &PlaceOf(RowKind kind)
 {
-    return kPlaces[kPlaceRow[System.Line < LINE_COUNT ? System.Line : BYTE(LINE_9X)]][kind];
+    bool nt = System.Line != LINE_9X && System.Line < LINE_COUNT;
+    return kPlaces[nt ? 1 : 0][kind];
 }
 
 bool FormRowKey(RowKind kind, const char *tail, char *key)
@@ -133,5 +121,5 @@ bool FormRowKey(RowKind kind, const char *tail, char *key)
 
 bool FormExplorerKey(RowKind kind, const char *tail, char *key)
 {
-    return JoinKey(PlaceOf(kind).ExplorerPrefix, tail, key);
+    return SystemHas(TRAIT_EXPLORER_BIN) && JoinKey(PlaceOf(kind).ExplorerPrefix, tail, key);
 }

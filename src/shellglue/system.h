@@ -42,7 +42,8 @@ enum SystemTrait : unsigned {
     TRAIT_PNG_ICONS = 0x40,        // icons may hold PNG-compressed images
     TRAIT_USER_FILES = 0x80,       // a program's folder may be closed to its user
     TRAIT_INTEGRATED_SHELL = 0x100, // the integrated shell is part of the system
-    TRAIT_NOTIFY_ICONS = 0x200,    // Explorer draws changed icons anew when told by notifications
+    TRAIT_NOTIFY_ICONS = 0x200,
+    TRAIT_EXPLORER_BIN = 0x400,    // Explorer keeps its own per-user copy of the Recycle Bin's pictures    // Explorer draws changed icons anew when told by notifications
 };
 bool SystemHas(SystemTrait trait);
 
