@@ -120,12 +120,13 @@ private:
     void *original_ = nullptr;
 };
 
-// While it lives, every key created under HKEY_LOCAL_MACHINE is refused for want of rights, as
-// for a limited user; Off lets the writes through for a while (an administrator's turn).
+// While it lives, every key created under HKEY_LOCAL_MACHINE is refused (by default for want of
+// rights, as for a limited user); Off lets the writes through for a while (an administrator's turn).
 class MachineRefusal {
 public:
-    MachineRefusal();
+    explicit MachineRefusal(LONG error = ERROR_ACCESS_DENIED);
     static bool Off;
+    static LONG Error;
 
 private:
     ImportHook hook_;
