@@ -259,11 +259,9 @@ TEST_F(DrivePanelTest, ApplyWritesOrRemovesOnlyTheIcon)
     }
 }
 
-// Windows 2000 and later read a fixed drive's icon from the machine's DriveIcons key before its
-// AUTORUN.INF: the icon is written and removed there, and the file stays as it was, its icon
-// shown while the registry has none but not the program's to take away. A write refused for
-// want of rights waits for the administrator's copy, unnamed as a failure, and the next Apply
-// finds the drive done; any other refusal is named, without blaming AUTORUN.INF.
+// Windows 2000 and later read a drive's icon from DriveIcons before AUTORUN.INF, which stays as it
+// was. A write refused for want of rights waits, unnamed, for the administrator's copy; any other
+// refusal is named, without blaming AUTORUN.INF.
 TEST_F(DrivePanelTest, EachSystemKeepsTheDriveIconWhereItsShellReadsIt)
 {
     const std::string before = "[Autorun]\r\nDefaultIcon=" + IconFile(4) + "\r\n", icon = IconFile(5);
