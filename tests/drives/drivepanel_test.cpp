@@ -19,6 +19,7 @@
 #include "restore/restorepoint.h"
 #include "shellglue/rightswrite.h"
 #include "shellglue/system.h"
+#include "support/appsetup.h"
 #include "support/dialogsteps.h"
 #include "support/testing.h"
 
@@ -72,7 +73,6 @@ protected:
         RemoveAutorun();
         registry_.Tree(HKEY_LOCAL_MACHINE, kDriveIcons);
 
-        savedSettings_ = Settings;
         savedGdi_ = Gdi;
         Settings.DriveIconMsg = 0;
         Settings.DialogAnimation = 0;
@@ -99,8 +99,6 @@ protected:
         DestroyIcon(Gdi.FallbackIconLarge);
         DestroyIcon(Gdi.FallbackIconSmall);
         Gdi = savedGdi_;
-        Settings = savedSettings_;
-        ClearCopiedIcon();
         RemoveAutorun();
         ClearRightsQueue();
         for (char letter : FixedDrives()) {
@@ -129,7 +127,6 @@ protected:
         BoxAnswerer answerer;
         LRESULT result = SendMessageA(page_, UM_APPLYDRIVEICONS, 0, 0);
         g_pending = 0;
-        // The panel asks the sheet again by a posted message.
         PumpUntilIdle();
         return result;
     }
@@ -139,32 +136,25 @@ protected:
     // The restore point made before Apply: how many items it records for the drives, and the last.
     std::string Planned()
     {
-        std::string folder = MakeTempDir("driveplan"), planned = "none";
-        char saved[MAX_PATH], path[MAX_PATH], text[RESTORE_NAME_MAX] = "";
-        lstrcpyA(saved, App.SettingsPath);
-        lstrcpyA(App.SettingsPath, (folder + "\\tilefox.ini").c_str());
         RestorePoint point;
         LoadedRecord record;
-        if (point.Begin()) {
-            SendMessageA(page_, UM_PLANDRIVEICONS, 0, LPARAM(&point));
-            if (point.Seal() && RestorePointPath(NewestRestorePoint(), path) && record.Load(path) && record.Count()) {
-                const RecordItem &last = record.Item(record.Count() - 1);
-                DecodeText(last.Path, text, sizeof text);
-                planned = std::to_string(record.Count()) +
-                          (last.Kind == ITEM_FILE ? " FILE " : last.Kind == ITEM_VALUE ? " VALUE " : " KEY ") + text;
-            }
-            point.Abandon();
-        }
-        lstrcpyA(App.SettingsPath, saved);
-        RemoveTree(folder);
-        return planned;
+        char path[MAX_PATH], text[RESTORE_NAME_MAX] = "";
+        if (!point.Begin())
+            return "no record";
+        SendMessageA(page_, UM_PLANDRIVEICONS, 0, LPARAM(&point));
+        if (!point.Seal() || !RestorePointPath(NewestRestorePoint(), path) || !record.Load(path) || record.Count() == 0)
+            return "none";
+        const RecordItem &last = record.Item(record.Count() - 1);
+        DecodeText(last.Path, text, sizeof text);
+        const char *kind = last.Kind == ITEM_FILE ? " FILE " : last.Kind == ITEM_VALUE ? " VALUE " : " KEY ";
+        return std::to_string(record.Count()) + kind + text;
     }
 
     HWND sheet_ = nullptr;
     HWND page_ = nullptr;
     HWND panel_ = nullptr;
     HWND list_ = nullptr;
-    SettingsState savedSettings_;
+    AppSetup app_{"drivepanel"};
     SheetGdi savedGdi_;
     SavedRegistry registry_;
 };
@@ -269,16 +259,18 @@ TEST_F(DrivePanelTest, ApplyWritesOrRemovesOnlyTheIcon)
     }
 }
 
-// Windows 2000 and later read a fixed drive's icon from the machine's DriveIcons key before its
-// AUTORUN.INF: the icon is written and removed there, and the file stays as it was, its icon
-// shown while the registry has none but not the program's to take away.
+// Windows 2000 and later read a drive's icon from DriveIcons before AUTORUN.INF, which stays as it
+// was. A write refused for want of rights waits, unnamed, for the administrator's copy; any other
+// refusal is named, without blaming AUTORUN.INF.
 TEST_F(DrivePanelTest, EachSystemKeepsTheDriveIconWhereItsShellReadsIt)
 {
     const std::string before = "[Autorun]\r\nDefaultIcon=" + IconFile(4) + "\r\n", icon = IconFile(5);
-    for (SystemLine line : {LINE_9X, LINE_NT5, LINE_NT62}) {
-        SCOPED_TRACE(int(line));
-        bool registry = line != LINE_9X;
-        PretendSystem(line, false);
+    const struct { SystemLine line; LONG refusal; } cases[] = {   // refusal: of the first Apply's write
+        {LINE_9X, 0}, {LINE_NT5, ERROR_WRITE_FAULT}, {LINE_NT62, ERROR_ACCESS_DENIED}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(int(c.line));
+        const bool registry = c.line != LINE_9X, rights = c.refusal == ERROR_ACCESS_DENIED;
+        PretendSystem(c.line, false);
         DeleteRegTree(HKEY_LOCAL_MACHINE, kDriveIcons);
         WriteFileText(kAutorun, before);
         Fill();
@@ -290,7 +282,29 @@ TEST_F(DrivePanelTest, EachSystemKeepsTheDriveIconWhereItsShellReadsIt)
 
         EXPECT_EQ(1, SetDriveIcon(panel_, x, icon.c_str()));
         EXPECT_EQ(registry ? "4 VALUE " + kXIcon : std::string("1 FILE ") + kAutorun, Planned());
+        if (c.refusal != 0) {
+            {
+                MachineRefusal refusal(c.refusal);
+                EXPECT_EQ(0, Apply());
+            }
+            EXPECT_TRUE(DriveIconsModified(panel_));
+            EXPECT_EQ(1, g_pending);
+            EXPECT_EQ(rights ? 1 : 0, RightsQueueCount());
+            char names[RIGHTS_NAMES_BUFFER];
+            RightsQueueNames(names, sizeof names);
+            EXPECT_EQ(rights, strstr(names, "X:") != nullptr) << names;
+            EXPECT_EQ(rights ? 0u : 1u, g_boxes.size());
+            for (const std::string &box : g_boxes)
+                EXPECT_TRUE(box.find("X:") != box.npos && box.find("AUTORUN.INF") == box.npos) << Utf8(box);
+            EXPECT_EQ("(absent)", RegValueOrAbsent(HKEY_LOCAL_MACHINE, kXIcon.c_str(), ""));
+            EXPECT_EQ(before, ReadFileText(kAutorun));
+            ClearRightsQueue();
+            if (rights)
+                SetRegString(HKEY_LOCAL_MACHINE, kXIcon.c_str(), "", icon.c_str());
+        }
         EXPECT_EQ(1, Apply());
+        EXPECT_FALSE(DriveIconsModified(panel_));
+        EXPECT_EQ(0, RightsQueueCount());
         EXPECT_TRUE(g_boxes.empty());
         EXPECT_EQ(registry ? icon : "(absent)", RegValueOrAbsent(HKEY_LOCAL_MACHINE, kXIcon.c_str(), ""));
         EXPECT_EQ(registry ? IconFile(4) : icon, Profile("Autorun", "DefaultIcon"));
@@ -307,54 +321,6 @@ TEST_F(DrivePanelTest, EachSystemKeepsTheDriveIconWhereItsShellReadsIt)
         RunDriveCommand(panel_, IDM_COPY);
         EXPECT_EQ(registry ? IconFile(4) : std::string(GetEntry(list_, 0)->CurrentLocation), CopiedIcon());
     }
-}
-
-ImportHook *g_createKey;
-LONG g_refusal;   // of writes under DriveIcons; none while 0
-LONG WINAPI RefuseDriveIcons(HKEY key, LPCSTR subkey, DWORD reserved, LPSTR kind, DWORD options, REGSAM access,
-                             SECURITY_ATTRIBUTES *security, HKEY *result, DWORD *disposition)
-{
-    if (g_refusal != 0 && subkey != nullptr && strstr(subkey, "DriveIcons") != nullptr)
-        return g_refusal;
-    return g_createKey->Original<decltype(&RegCreateKeyExA)>()(key, subkey, reserved, kind, options, access,
-                                                                 security, result, disposition);
-}
-
-// A write refused for want of rights waits for the administrator's copy, unnamed as a failure;
-// once that copy wrote the value, Apply's second pass finds the drive done. Any other refusal
-// is named, without blaming AUTORUN.INF.
-TEST_F(DrivePanelTest, ARefusedRegistryWriteStaysPending)
-{
-    PretendSystem(LINE_NT62, false);
-    const std::string icon = IconFile(6);
-    ImportHook hook("advapi32.dll", "RegCreateKeyExA", reinterpret_cast<const void *>(&RefuseDriveIcons));
-    ASSERT_TRUE(hook.Hooked());
-    g_createKey = &hook;
-    for (LONG refusal : {ERROR_ACCESS_DENIED, ERROR_WRITE_FAULT}) {
-        SCOPED_TRACE(refusal);
-        bool rights = refusal == ERROR_ACCESS_DENIED;
-        Fill();
-        EXPECT_EQ(1, SetDriveIcon(panel_, SelectX(), icon.c_str()));
-        g_refusal = refusal;
-        EXPECT_EQ(0, Apply());
-        g_refusal = 0;
-        EXPECT_TRUE(DriveIconsModified(panel_));
-        EXPECT_EQ(1, g_pending);
-        EXPECT_EQ(rights ? 1 : 0, RightsQueueCount());
-        char names[RIGHTS_NAMES_BUFFER];
-        RightsQueueNames(names, sizeof names);
-        EXPECT_EQ(rights, strstr(names, "X:") != nullptr) << names;
-        EXPECT_EQ(rights ? 0u : 1u, g_boxes.size());
-        for (const std::string &box : g_boxes)
-            EXPECT_TRUE(box.find("X:") != box.npos && box.find("AUTORUN.INF") == box.npos) << Utf8(box);
-        EXPECT_EQ("(absent)", RegValueOrAbsent(HKEY_LOCAL_MACHINE, kXIcon.c_str(), ""));
-        EXPECT_FALSE(Exists(kAutorun));
-        ClearRightsQueue();
-    }
-    SetRegString(HKEY_LOCAL_MACHINE, kXIcon.c_str(), "", icon.c_str());
-    EXPECT_EQ(1, Apply());
-    EXPECT_FALSE(DriveIconsModified(panel_));
-    EXPECT_EQ(0, RightsQueueCount());
 }
 
 TEST_F(DrivePanelTest, ARefillDropsUnappliedChanges)

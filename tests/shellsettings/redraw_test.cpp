@@ -4,10 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "common/appstate.h"
-#include "shellglue/paths.h"
 #include "shellglue/system.h"
 #include "shellsettings/redraw.h"
+#include "support/appsetup.h"
 #include "support/boxrecorder.h"
 #include "support/testing.h"
 #include "support/probes.h"
@@ -95,8 +94,14 @@ TEST_F(Redraw, StepsTheSizeDownAndBackKeepingTheStoredValue)
 // Each Windows's cache in a stand-in for the user's local application data, beside files that are no icon cache.
 class CacheDeletion : public testing::Test {
 protected:
-    void TearDown() override { LearnSystem(); LocalAppDataStandIn = nullptr; RemoveTree(local_); DeleteFileA(windowsCache_.c_str()); }
-    std::string local_ = MakeTempDir("cache"), windowsCache_ = WindowsDir() + "\\ShellIconCache";
+    void TearDown() override
+    {
+        LearnSystem();
+        LocalAppDataStandIn = nullptr;
+        DeleteFileA(windowsCache_.c_str());
+    }
+    AppSetup app_{"cache"};
+    const std::string local_ = app_.Dir(), windowsCache_ = WindowsDir() + "\\ShellIconCache";
 };
 
 TEST_F(CacheDeletion, DeletesOnlyTheRunningWindowsCacheAndNamesFilesInUse)
@@ -109,7 +114,6 @@ TEST_F(CacheDeletion, DeletesOnlyTheRunningWindowsCacheAndNamesFilesInUse)
         {LINE_9X, -1, 0x80, "ShellIconCache"}, {LINE_NT5, 0, 0, "IconCache.db"},
         {LINE_NT6, -1, 1, "IconCache.db"}, {LINE_NT62, 4, 4 | 8, "iconcache_*.db"}};
     const DWORD hiding = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-    CopyText(App.Caption, "Tilefox", sizeof App.Caption);
     LocalAppDataStandIn = local_.c_str();
     for (const char *folder : {"\\Microsoft", "\\Microsoft\\Windows", "\\Microsoft\\Windows\\Explorer"})
         CreateDirectoryA((local_ + folder).c_str(), nullptr);

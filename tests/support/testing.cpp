@@ -526,17 +526,19 @@ LONG WINAPI RefuseMachineKeys(HKEY root, LPCSTR key, DWORD reserved, LPSTR type,
                               SECURITY_ATTRIBUTES *security, HKEY *result, DWORD *disposition)
 {
     if (!MachineRefusal::Off && root == HKEY_LOCAL_MACHINE)
-        return ERROR_ACCESS_DENIED;
+        return MachineRefusal::Error;
     return g_machineHook->Original<decltype(&RegCreateKeyExA)>()(root, key, reserved, type, options, access,
                                                                  security, result, disposition);
 }
 }  // namespace
 
 bool MachineRefusal::Off;
+LONG MachineRefusal::Error;
 
-MachineRefusal::MachineRefusal()
+MachineRefusal::MachineRefusal(LONG error)
     : hook_("advapi32.dll", "RegCreateKeyExA", reinterpret_cast<const void *>(&RefuseMachineKeys))
 {
     g_machineHook = &hook_;
     Off = false;
+    Error = error;
 }

@@ -124,12 +124,13 @@ private:
 // command's TILEFOX_TEST_SYSTEM); false outside any.
 bool TestSystemIs(const char *name);
 
-// While it lives, every key created under HKEY_LOCAL_MACHINE is refused for want of rights, as
-// for a limited user; Off lets the writes through for a while (an administrator's turn).
+// While it lives, every key created under HKEY_LOCAL_MACHINE is refused (by default for want of
+// rights, as for a limited user); Off lets the writes through for a while (an administrator's turn).
 class MachineRefusal {
 public:
-    MachineRefusal();
+    explicit MachineRefusal(LONG error = ERROR_ACCESS_DENIED);
     static bool Off;
+    static LONG Error;
 
 private:
     ImportHook hook_;
