@@ -49,21 +49,18 @@ TEST_F(EntryTest, AddEntryLoadsIconsOnlyFromUsableLocations)
     }
 }
 
-// Each file, and the library's icons by position and by resource identifier (-1 would ask for
-// the count): an icon the system cannot read leaves the row to the fallback icon.
+// Each file, and the library's icons by position and by resource identifier (-1 would ask for the count).
 TEST_F(EntryTest, RowsShowOnlyTheLaterIconsTheSystemReads)
 {
     const std::string lib = FixturePath("pngicons.dll") + ",";
     for (const LaterIconsRow &row : kLaterIcons) {
         PretendSystem(SystemLine(row.Line), false);
         for (int i = 0; i < 3; ++i)
-            for (const std::string &at :
-                 {FixturePath(kLaterIconFiles[i]), lib + std::to_string(i), lib + (i > 0 ? std::to_string(-i - 1) : "0")}) {
+            for (const std::string &at : {FixturePath(kLaterIconFiles[i]), lib + std::to_string(i), lib + std::to_string(i ? -i - 1 : 0)}) {
                 ASSERT_EQ(1, AddRow(list_, "row", at.c_str(), at.c_str(), nullptr, "3"));
                 IconEntry *entry = Row(Rows(list_) - 1);
                 EXPECT_EQ(std::string(row.Shown[i]) + "/" + row.Shown[i],
-                          IconLook(entry->LargeIcon, GetSystemMetrics(SM_CXICON)) + "/" +
-                              IconLook(entry->SmallIcon, GetSystemMetrics(SM_CXSMICON))) << int(row.Line) << " " << at;
+                          IconLook(entry->LargeIcon) + "/" + IconLook(entry->SmallIcon, GetSystemMetrics(SM_CXSMICON))) << int(row.Line) << " " << at;
             }
     }
 }

@@ -178,11 +178,9 @@ std::string StartupShortcutPath()
     return found ? std::string(path) + "\\" + LoadText(IDS_LABELSHORTCUT) + ".lnk" : "";
 }
 
+// The 32-pixel image fits better than the 256-pixel PNG one, which is scaled if alone.
 const LaterIconsRow kLaterIcons[3] = {
-    {LINE_9X, {"classic", "", "classic"}}, {LINE_NT5, {"classic", "", "classic"}},
-    // The 32-pixel image fits better than the 256-pixel PNG one, which is scaled if alone.
-    {LINE_NT6, {"classic", "png", "classic"}},
-};
+    {LINE_9X, {"classic", "", "classic"}}, {LINE_NT5, {"classic", "", "classic"}}, {LINE_NT6, {"classic", "png", "classic"}}};
 const char *const kLaterIconFiles[3] = {"classic.ico", "png.ico", "mixed.ico"};
 
 std::string IconLook(HICON icon, int size)

@@ -56,10 +56,10 @@ std::string DlgItemText(HWND dialog, int id);
 bool IsPlainAscii(const std::string &text);
 // A shell link at link that points to target.
 void MakeShortcut(const std::string &link, const std::string &target);
-// What an icon of classic/png/mixed.ico or pngicons.dll draws at size pixels: "" none, "classic" their green 16-colour
-// images, "png" their red PNG one; and by system line, what their classic, PNG-only and mixed icons show.
-std::string IconLook(HICON icon, int size);
-struct LaterIconsRow { BYTE Line; const char *Shown[3]; };    // Line: a SystemLine
+// What an icon of classic/png/mixed.ico or pngicons.dll draws: "" none, "classic" their green 16-colour images,
+// "png" their red PNG one; and by system line (a SystemLine), what their classic, PNG-only and mixed icons show.
+std::string IconLook(HICON icon, int size = GetSystemMetrics(SM_CXICON));
+struct LaterIconsRow { BYTE Line; const char *Shown[3]; };
 extern const LaterIconsRow kLaterIcons[3];
 extern const char *const kLaterIconFiles[3];
 // Where the program's shortcut for the desktop labels goes in the Startup folder ("" when none).
