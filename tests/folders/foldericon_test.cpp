@@ -131,15 +131,6 @@ BOOL WINAPI SetKeepingReadOnly(LPCSTR path, DWORD attributes)
     return g_setHook->Original<decltype(&SetFileAttributesA)>()(path, attributes);
 }
 
-// UTF-16 text, as later Windows write DESKTOP.INI, with its byte-order mark unless told.
-std::string Utf16(const std::string &ascii, const char *mark = "\xFF\xFE")
-{
-    std::string text = mark;
-    for (char ch : ascii)
-        text.append({ch, '\0'});
-    return text;
-}
-
 class FolderIconTest : public testing::Test {
 protected:
     void SetUp() override
@@ -188,6 +179,9 @@ protected:
     std::string folder_;
     std::string ini_;
 };
+
+// Run again in each test system's prefix.
+class LaterWindowsFolderIcon : public FolderIconTest {};
 
 TEST_F(FolderIconTest, OkWritesTheIconHidesTheFileAndMarksTheFolder)
 {
@@ -313,26 +307,27 @@ TEST_F(FolderIconTest, RestoreRemovesTheIconKeysAndWhatTheyLeaveEmpty)
 
 // 2000 and later also get IconResource, a read-only folder (system under the policy) and a
 // hidden system DESKTOP.INI, each in the file's own encoding; restore and take-back leave the
-// rest of the file.
-TEST_F(FolderIconTest, EachSystemWritesTheIconInTheFilesOwnEncoding)
+// rest of the file. The last row is the system the program finds in a test system's prefix.
+TEST_F(LaterWindowsFolderIcon, EachSystemWritesTheIconInTheFilesOwnEncoding)
 {
     const char explorer[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer";
+    const char *system = getenv("TILEFOX_TEST_SYSTEM");
     const DWORD marks = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM;
     const DWORD iniMarks = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     const std::string library = FixturePath("icons12.dll"), seed = "[.ShellClassInfo]\r\nInfoTip=kept\r\n";
     const std::vector<std::string> told = {"item " + folder_, "dir " + folder_.substr(0, folder_.rfind('\\'))}, none;
     struct Case {
-        SystemLine line;
+        SystemLine line;                // LINE_COUNT: as learned
         bool utf16, policy, takeBack;   // seeded with another key; UseSystemForSystemFolders; else Default
-        DWORD folderMark;
     } cases[] = {
-        {LINE_9X, false, false, false, FILE_ATTRIBUTE_SYSTEM},
-        {LINE_NT5, false, false, false, FILE_ATTRIBUTE_READONLY},
-        {LINE_NT6, false, true, false, FILE_ATTRIBUTE_SYSTEM},
-        {LINE_NT62, false, false, true, FILE_ATTRIBUTE_READONLY},
-        {LINE_9X, true, false, false, FILE_ATTRIBUTE_SYSTEM},
-        {LINE_NT5, true, false, true, FILE_ATTRIBUTE_READONLY},
-        {LINE_NT6, true, false, false, FILE_ATTRIBUTE_READONLY},
+        {LINE_9X, false, false, false},
+        {LINE_NT5, false, false, false},
+        {LINE_NT6, false, true, false},
+        {LINE_NT62, false, false, true},
+        {LINE_9X, true, false, false},
+        {LINE_NT5, true, false, true},
+        {LINE_NT6, true, false, false},
+        {LINE_COUNT, false, false, false},
     };
     ImportHook notify("shell32.dll", "SHChangeNotify", reinterpret_cast<const void *>(&RecordNotify));
     ImportHook get("kernel32.dll", "GetFileAttributesA", reinterpret_cast<const void *>(&GetKeepingReadOnly));
@@ -340,37 +335,43 @@ TEST_F(FolderIconTest, EachSystemWritesTheIconInTheFilesOwnEncoding)
     g_getHook = &get;
     g_setHook = &set;
     g_readOnlyFolder = folder_;
+    bool later = system != nullptr && lstrcmpiA(system, "win98") != 0;
     for (const Case &c : cases) {
         SCOPED_TRACE(&c - cases);
-        bool nt = c.line != LINE_9X;
+        bool learned = c.line == LINE_COUNT, nt = learned ? later : c.line != LINE_9X;
+        if (learned ? system == nullptr : later)
+            continue;   // each pretended system once, in the Windows 98 prefix
+        DWORD folderMark = nt && !c.policy ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_SYSTEM;
         if (c.utf16)
             Seed(Utf16(seed), FILE_ATTRIBUTE_HIDDEN, false);
         if (c.policy)
             SetRegString(HKEY_LOCAL_MACHINE, explorer, "UseSystemForSystemFolders", "");
-        PretendSystem(c.line, false);
+        if (learned)
+            LearnSystem();
+        else
+            PretendSystem(c.line, false);
         g_updated.clear();
-        Change(folder_, {Choose(library, 3), Press(IDOK)});
+        BoxRecorder boxes(IDYES);
+        ASSERT_EQ(IDOK, Change(folder_, {Choose(library, 3), Press(IDOK)}));
         DeleteRegValue(HKEY_LOCAL_MACHINE, explorer, "UseSystemForSystemFolders");
         EXPECT_NE(std::string::npos, ReadFileText(ini_).find(c.utf16 ? Utf16("IconIndex=3", "") : "IconIndex=3"));
         EXPECT_EQ(c.utf16, ReadFileText(ini_).compare(0, 2, "\xFF\xFE") == 0);
         EXPECT_EQ(std::string(c.utf16 ? "InfoTip " : "") + "IconIndex IconFile" + (nt ? " IconResource" : ""),
                   ProfileNames(ini_, kSection));
+        EXPECT_EQ(library + ",3", IniValue(ini_, "IconFile") + "," + IniValue(ini_, "IconIndex"));
         EXPECT_EQ(nt ? library + ",3" : "<none>", IniValue(ini_, "IconResource"));
-        EXPECT_EQ(c.folderMark, GetFileAttributesA(folder_.c_str()) & marks);
+        EXPECT_EQ(folderMark, GetFileAttributesA(folder_.c_str()) & marks);
         EXPECT_EQ(iniMarks & ~(nt ? 0 : FILE_ATTRIBUTE_SYSTEM), GetFileAttributesA(ini_.c_str()) & iniMarks);
         EXPECT_EQ(nt ? told : none, g_updated);
 
         g_updated.clear();
-        if (c.takeBack) {
-            BoxRecorder boxes;
+        if (c.takeBack)
             EXPECT_EQ(TAKEBACK_DONE, TakeBackRestorePoint(nullptr, nullptr));
-        } else {
-            Change(folder_, {Press(IDC_CI_DEFAULT)});
-        }
+        else
+            EXPECT_EQ(IDC_CI_DEFAULT, Change(folder_, {Press(IDC_CI_DEFAULT)}));
         EXPECT_EQ(nt && !c.takeBack ? told : none, g_updated);
-        // What the user's own key needs stays; a file of the icon alone goes.
         EXPECT_EQ(c.utf16 ? Utf16(seed) : "absent", Exists(ini_) ? ReadFileText(ini_) : "absent");
-        EXPECT_EQ(c.utf16 && !c.takeBack ? c.folderMark : 0u, GetFileAttributesA(folder_.c_str()) & marks);
+        EXPECT_EQ(c.utf16 && !c.takeBack ? folderMark : 0u, GetFileAttributesA(folder_.c_str()) & marks);
         SetFileAttributesA(ini_.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(ini_.c_str());
         SetFileAttributesA(folder_.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -579,22 +580,3 @@ TEST_F(FolderIconTest, AChangeOrARestoreIsTakenBack)
 }
 
 }  // namespace
-
-// In each test system's own prefix, as that system starts the program: from Windows 2000 on
-// the icon is also named by IconResource, and a restore takes both forms away.
-class LaterWindowsFolderIcon : public FolderIconTest {};
-
-TEST_F(LaterWindowsFolderIcon, TheIconIsNamedAsTheSystemReadsItAndARestoreRemovesIt)
-{
-    const char *system = getenv("TILEFOX_TEST_SYSTEM");
-    if (system == nullptr)
-        GTEST_SKIP() << "not in a test system's prefix";
-    LearnSystem();
-    const std::string location = FixturePath("icons12.dll") + ",5";
-    BoxRecorder boxes(IDYES);
-    ASSERT_EQ(IDOK, Change(folder_, {Choose(FixturePath("icons12.dll"), 5), Press(IDOK)}));
-    EXPECT_EQ(location, IniValue(ini_, "IconFile") + "," + IniValue(ini_, "IconIndex"));
-    EXPECT_EQ(lstrcmpiA(system, "win98") != 0 ? location : "<none>", IniValue(ini_, "IconResource"));
-    ASSERT_EQ(IDC_CI_DEFAULT, Change(folder_, {Press(IDC_CI_DEFAULT)}));
-    EXPECT_FALSE(Exists(ini_)) << ReadFileText(ini_);
-}

@@ -21,15 +21,6 @@ const IconKeys kFiles[] = {
     {"AUTORUN.INF", "Autorun", {"DefaultIcon", nullptr}, 1, "[Autorun]\r\nDefaultIcon=C:\\x.ico,1\r\n"},
 };
 
-// As later Windows write them: UTF-16 with a byte-order mark.
-std::string Utf16(const std::string &ascii, const char *mark = "\xFF\xFE")
-{
-    std::string bytes = mark;
-    for (char ch : ascii)
-        bytes += std::string(1, ch) + '\0';
-    return bytes;
-}
-
 // The icon keys go; the file goes only when nothing but the program's own empty section is
 // left, and never when its text is not ANSI.
 TEST(IniFile, RemovingTheIconKeysKeepsEveryLineOfTheUser)

@@ -131,6 +131,14 @@ std::string Utf8(const std::string &ansi)
     return Convert(ansi, CP_ACP, CP_UTF8);
 }
 
+std::string Utf16(const std::string &ascii, const char *mark)
+{
+    std::string text = mark;
+    for (char ch : ascii)
+        text.append({ch, '\0'});
+    return text;
+}
+
 void DeleteRegTree(HKEY root, const char *subkey)
 {
     HKEY key;

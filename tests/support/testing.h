@@ -27,6 +27,8 @@ std::string WindowsDir();
 // UTF-8 source text to the ANSI code page (932 in the test bed), and back.
 std::string Ansi(const char *utf8);
 std::string Utf8(const std::string &ansi);
+// UTF-16 text, as later Windows write DESKTOP.INI, with its byte-order mark unless told.
+std::string Utf16(const std::string &ascii, const char *mark = "\xFF\xFE");
 
 void DeleteRegTree(HKEY root, const char *subkey);
 void SetRegString(HKEY root, const char *subkey, const char *name, const char *text, DWORD type = REG_SZ);
